@@ -1,0 +1,83 @@
+#include "analysis/operatingpoint.h"
+
+#include <cmath>
+
+#include "model/types.h"
+
+namespace zr5 {
+
+std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorParameters& m) {
+    if (!m.MotorParametersValid || !(p1 > m.NoLoadPower))
+        return std::nullopt;
+    const float pn = m.RatedPower;
+    const float k = m.RatedLosses - m.NoLoadPower;
+    OperatingPoint op;
+    const float excess = p1 - m.NoLoadPower;
+    if (k == 0.0f) {
+        op.LoadRate = static_cast<float>(100.0 * double(excess) / double(pn));
+    } else {
+        const float rs = static_cast<float>(double(pn) * double(pn) / 4.0 + double(k) * double(excess));
+        if (!(rs >= 0.0f))
+            return std::nullopt;
+        op.LoadRate = static_cast<float>(100.0 * (std::sqrt(double(rs)) - double(pn) / 2.0) / double(k));
+    }
+    op.OutputPower = static_cast<float>(double(op.LoadRate) / 100.0 * double(pn));
+    op.Efficiency = static_cast<float>(double(op.OutputPower) / double(p1) * 100.0);
+    if (!std::isfinite(op.LoadRate) || !std::isfinite(op.OutputPower) ||
+        !std::isfinite(op.Efficiency))
+        return std::nullopt;
+    return op;
+}
+
+MotorStateDecision ClassifyMotorState(float p, const MotorParameters& m,
+                                      const OperatingPoint& previous, ClassifyCaller caller) {
+    MotorStateDecision d;
+    d.LoadRate = previous.LoadRate;
+    d.Efficiency = previous.Efficiency;
+    d.OutputPower = previous.OutputPower;
+    d.colour = Colour::Red;
+    const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(p, m);
+    if (op) {
+        d.state = MotorState::Normal;
+        d.boxes = MotorBoxes::ShowValues;
+        d.colour = Colour::Black;
+        d.caption = QStringLiteral("电动机运行数据");
+        d.LoadRate = op->LoadRate;
+        d.Efficiency = op->Efficiency;
+        d.OutputPower = op->OutputPower;
+        return d;
+    }
+    // Data for which the load model has no solution count as incomplete data.
+    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
+    if (usable && p >= 0.0f) {
+        d.state = MotorState::BelowNoLoad;
+        d.boxes = MotorBoxes::ShowZeros;
+        d.caption = QStringLiteral("输入功率 小于 空载功率");
+        d.LoadRate = d.Efficiency = d.OutputPower = 0;
+        return d;
+    }
+    if (usable) {
+        d.state = MotorState::Generating;
+        d.boxes = MotorBoxes::Clear;
+        d.caption = QStringLiteral("电动机处于发电状态");
+        return d;
+    }
+    d.state = MotorState::NoMotorData;
+    d.boxes = MotorBoxes::Unchanged;
+    d.caption = QStringLiteral("无电机参数或参数不全");
+    if (caller == ClassifyCaller::AnalyseRow)
+        d.LoadRate = d.Efficiency = d.OutputPower = 0;
+    return d;
+}
+
+QString MotorStateKey(MotorState state) {
+    switch (state) {
+    case MotorState::Normal: return QStringLiteral("normal");
+    case MotorState::BelowNoLoad: return QStringLiteral("below_no_load");
+    case MotorState::Generating: return QStringLiteral("generating");
+    case MotorState::NoMotorData: break;
+    }
+    return QStringLiteral("no_motor_data");
+}
+
+} // namespace zr5

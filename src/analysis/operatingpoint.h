@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "model/motorparameters.h"
+
+namespace zr5 {
+
+struct OperatingPoint {
+    float LoadRate = 0;    // %
+    float OutputPower = 0; // kW
+    float Efficiency = 0;  // %
+};
+
+// The motor's operating point from its input power P1 (kW): P1 = b PN + P0 + b^2 K with
+// K = RatedLosses - NoLoadPower. Nothing when it does not apply: motor data not valid, P1 not above
+// the no-load power, or data for which the model has no real solution (K < 0 with a large input).
+// With K = 0 the model is linear and the load rate is (P1 - P0) / PN.
+std::optional<OperatingPoint> ComputeMotorOperatingPoint(float inputPower,
+                                                         const MotorParameters& motor);
+
+enum class MotorState { Normal, BelowNoLoad, Generating, NoMotorData };
+
+// How the motor boxes (output power, efficiency, load rate) change.
+enum class MotorBoxes { ShowValues, ShowZeros, Clear, Unchanged };
+
+// Who classifies: the cumulative pass resets the values when there are no motor data, the
+// single-row display of a query leaves them.
+enum class ClassifyCaller { AnalyseRow, SingleRowDisplay };
+
+struct MotorStateDecision {
+    MotorState state = MotorState::NoMotorData;
+    MotorBoxes boxes = MotorBoxes::Unchanged;
+    QString caption;                 // of the motor frame
+    std::uint32_t colour = 0;        // of the motor frame's text
+    float LoadRate = 0;              // the values after the decision
+    float Efficiency = 0;
+    float OutputPower = 0;
+    bool operatingPointComputed() const { return state == MotorState::Normal; }
+};
+
+// Decides the motor state of a row from its total active power. `previous` holds the values the
+// row finds (they persist between rows; a generating row keeps them).
+MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& motor,
+                                      const OperatingPoint& previous, ClassifyCaller caller);
+
+// The text of a state for exports: normal, below_no_load, generating, no_motor_data.
+QString MotorStateKey(MotorState state);
+
+} // namespace zr5

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "analysis/curves.h"
+#include "model/measurementmodel.h"
+#include "settings/datadirectory.h"
+#include "settings/settings.h"
+
+namespace zr5 {
+
+// What the last cumulative analysis left for the segmented analysis and for printing.
+struct AnalysisResults {
+    CurveAxisTables axes;
+    std::vector<float> ActiveEnergySeries;   // W·h after row r, entries 1..RecordCount
+    std::vector<float> ReactiveEnergySeries; // var·h
+    float TotalActiveEnergy = 0;
+    float TotalReactiveEnergy = 0;
+    float EfficiencyMaximum = 0;
+    float EfficiencyMinimum = 100;
+    float LoadRateMaximum = 0;
+    float LoadRateMinimum = 150;
+    QString analysedFile; // the recording the results belong to; empty before any pass
+    bool complete = false;
+};
+
+// The program's one shared state: created in main, passed by reference to every window, so that
+// every window sees the others' changes at once. Tests create their own.
+class AppState {
+public:
+    explicit AppState(DataDirectory dataDirectory = DataDirectory(DataDirectory::defaultRoot()));
+
+    DataDirectory dataDirectory;
+    MeasurementModel model;
+    Settings settings;
+    QString CurrentFileName; // the recording every window works on; empty means TEMP.MTX
+    qint64 RecordCount = 0;
+    AnalysisResults analysis;
+
+    // CurrentFileName, or the temporary recording when it is empty.
+    QString currentRecordingPath() const;
+
+    // Reloads all nine settings from the file, with ConfiguredDuration and CTInUseCode. Returns
+    // the problems found (empty when the file was complete); the fields of bad lines take their
+    // initial values.
+    QStringList ReadSettings();
+    // Writes the nine settings; returns an empty string or the reason it failed.
+    QString WriteSettings() const;
+};
+
+} // namespace zr5

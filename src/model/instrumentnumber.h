@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "model/types.h"
+
+namespace zr5 {
+
+// The instrument's three-byte number: mantissa low byte, mantissa high byte, then the sign bit
+// (128) plus a 7-bit two's-complement exponent. Each byte is passed as a float holding 0..255.
+float DecodeInstrumentNumber(float high, float low, float exponentByte);
+
+// Decodes one number from its three bytes in sending order.
+float DecodeInstrumentBytes(const std::uint8_t* bytes);
+
+// The nearest three-byte number to a value (for the simulated instrument and the sample catalogue).
+// Values beyond the format's range saturate; zero encodes as 00 00 00.
+void EncodeInstrumentNumber(float value, std::uint8_t* bytes);
+
+// A sample frame carries nine numbers after its marker: 27 bytes.
+constexpr std::size_t kFrameNumbers = 9;
+constexpr std::size_t kFrameNumberBytes = 27;
+constexpr std::uint8_t kFrameMarker[3] = {0x12, 0x34, 0x56};
+
+// Decodes the 27 bytes after a marker into the nine channel values (unscaled).
+ChannelRowValues DecodeFrameNumbers(const std::uint8_t* bytes);
+
+// Scales received values by the transformer ratios: currents by the CT ratio, voltages by the PT
+// ratio, active powers by both.
+void ApplyTransformerRatios(ChannelRowValues& values, float ctRatio, float ptRatio);
+
+} // namespace zr5

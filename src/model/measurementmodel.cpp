@@ -1,0 +1,84 @@
+#include "model/measurementmodel.h"
+
+#include <cmath>
+
+#include "model/numbertext.h"
+
+namespace zr5 {
+
+void MeasurementModel::resetExtrema() {
+    RowMaximum.fill(kExtremumStartMaximum);
+    RowMinimum.fill(kExtremumStartMinimum);
+}
+
+void MeasurementModel::updateExtrema(const SampleRowValues& row) {
+    for (int k = 0; k < kSampleRowSize; ++k) {
+        const float v = k == 2 ? row[k] : std::fabs(row[k]);
+        if (v > RowMaximum[k])
+            RowMaximum[k] = v;
+        if (v < RowMinimum[k])
+            RowMinimum[k] = v;
+    }
+}
+
+LiveTableTexts FormatLiveTableRow(const LiveTableRow& row) {
+    LiveTableTexts t;
+    for (int k = 0; k < kSampleRowSize; ++k)
+        t.boxes[k] = FormatValue(row.values[k]);
+    t.boxes[12] = PrintedNumber(double(row.elapsed.ElapsedHours));
+    t.boxes[13] = PrintedNumber(row.elapsed.ElapsedMinutes);
+    t.boxes[14] = PrintedNumber(row.elapsed.ElapsedSeconds);
+    t.powerFactorLabel = row.inductive ? QStringLiteral("L") : QStringLiteral("C");
+    return t;
+}
+
+ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float elapsed,
+                              SampleRowValues& row, ChannelRowValues& channels) {
+    ProcessedRow result;
+    for (int k = 0; k < kChannelRowSize; ++k)
+        channels[k] = row[k];
+    ChannelRowValues clamped = channels;
+    const RowPowers p = ComputeRowPowers(clamped);
+    for (int c = 0; c < 3; ++c)
+        row[3 * c + 2] = clamped[3 * c + 2];
+
+    const float e = now - start;
+    EnergyAccumulator energy = m.Energy;
+    energy.add(p.P, p.Q, e);
+
+    SampleRowValues completed = row;
+    completed[2] = p.P;
+    completed[5] = p.Q;
+    completed[8] = std::fabs(p.PF);
+    completed[9] = p.S;
+    completed[10] = std::fabs(energy.ActiveEnergy);
+    completed[11] = std::fabs(energy.ReactiveEnergy);
+    for (float v : completed) {
+        if (!std::isfinite(v)) {
+            // The instrument's numbers reach 2^63; with large ratios their products overflow.
+            result.errorNumber = 6;
+            row = completed;
+            return result;
+        }
+    }
+    row = completed;
+    m.Energy = energy;
+    m.updateExtrema(row);
+
+    result.display.values = row;
+    for (int k = 0; k < kSampleRowSize; ++k)
+        if (k != 2)
+            result.display.values[k] = std::fabs(row[k]);
+    result.display.inductive = p.PF < 0.0f;
+    m.Elapsed = SplitSeconds(elapsed);
+    result.display.elapsed = m.Elapsed;
+    return result;
+}
+
+QString RowErrorMessage(int errorNumber) {
+    if (errorNumber == 5)
+        return QStringLiteral("数据接收超时错误，错误号： 5！\r\n请重新接收！");
+    return QStringLiteral("其它错误，错误号： %1！").arg(errorNumber);
+}
+
+} // namespace zr5

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+
+#include "model/motorparameters.h"
+#include "model/rowpowers.h"
+#include "model/splitseconds.h"
+#include "model/types.h"
+
+namespace zr5 {
+
+// The measurement model: the current row, the running extrema and energies, the time fields, the
+// motor's rated data and its operating point. One instance lives in the program's state.
+struct MeasurementModel {
+    SampleRowValues SampleRow{};
+    ChannelRowValues ChannelRow{};
+    ExtremaValues RowMaximum{};
+    ExtremaValues RowMinimum{};
+    EnergyAccumulator Energy;
+
+    float StartTime = 0;   // seconds since midnight at the start of the last reception
+    float ElapsedTime = 0; // seconds from StartTime to the current row
+    SplitTime Elapsed;     // the last SplitSeconds result
+
+    MotorParameters Motor;
+    float LoadRate = 0;    // %
+    float Efficiency = 0;  // %
+    float OutputPower = 0; // kW
+
+    // Every maximum to -100000 and every minimum to 100000, as at the start of a reception.
+    void resetExtrema();
+    // Index 2 compares its signed value, every other index its magnitude.
+    void updateExtrema(const SampleRowValues& row);
+};
+
+constexpr float kExtremumStartMaximum = -100000.0f;
+constexpr float kExtremumStartMinimum = 100000.0f;
+
+// What the live table shows for a received row.
+struct LiveTableRow {
+    SampleRowValues values{}; // index 2 signed, every other index its magnitude
+    bool inductive = false;   // power factor label "L" (else "C")
+    SplitTime elapsed;
+};
+
+// The fifteen box texts of the live table (0..11 values, 12..14 hours, minutes, seconds) and the
+// power factor's unit label.
+struct LiveTableTexts {
+    QString boxes[15];
+    QString powerFactorLabel;
+};
+LiveTableTexts FormatLiveTableRow(const LiveTableRow& row);
+
+struct ProcessedRow {
+    int errorNumber = 0; // 0 when the row completed; otherwise the reception must be aborted
+    LiveTableRow display;
+};
+
+// Completes a received row: on entry row[0..8] hold the nine scaled channel values. Copies them to
+// channels, applies the power rules, stores P, Q, |PF|, S and the energies (kWh, kVarh, as
+// magnitudes) into row, updates the extrema and splits the elapsed time. A row whose arithmetic
+// overflows reports error 6 and leaves the extrema and energies untouched.
+ProcessedRow ProcessSampleRow(MeasurementModel& model, float now, float start, float elapsed,
+                              SampleRowValues& row, ChannelRowValues& channels);
+
+// The message shown when a row fails during reception.
+QString RowErrorMessage(int errorNumber);
+
+} // namespace zr5

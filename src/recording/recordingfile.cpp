@@ -1,0 +1,233 @@
+#include "recording/recordingfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace zr5 {
+
+namespace {
+
+float recordAt(const char* p) {
+    quint32 bits;
+    std::memcpy(&bits, p, 4);
+    return std::bit_cast<float>(qFromLittleEndian(bits));
+}
+
+void readRecords(const char* p, float* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = recordAt(p + 4 * i);
+}
+
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+constexpr qint64 kRowsPerBlock = 16384;
+
+} // namespace
+
+void AppendRecords(QByteArray& out, const float* values, std::size_t count) {
+    const qsizetype start = out.size();
+    out.resize(start + qsizetype(4 * count));
+    char* p = out.data() + start;
+    for (std::size_t i = 0; i < count; ++i) {
+        const quint32 bits = qToLittleEndian(std::bit_cast<quint32>(values[i]));
+        std::memcpy(p + 4 * i, &bits, 4);
+    }
+}
+
+MotorParameters RecordingHeader::motorParameters() const {
+    MotorParameters m = MotorParameters::fromValues(Motor);
+    m.revalidate();
+    return m;
+}
+
+static int roundFlag(float f) { return std::isfinite(f) ? int(std::nearbyint(f)) : 0; }
+int RecordingHeader::red() const { return roundFlag(CTFlags[0]); }
+int RecordingHeader::blue() const { return roundFlag(CTFlags[1]); }
+int RecordingHeader::yellow() const { return roundFlag(CTFlags[2]); }
+
+qint64 RecordCountForLength(qint64 length) {
+    if (length < kEmptyRecordingBytes || (length - kEmptyRecordingBytes) % kRowBytes != 0)
+        return -1;
+    return (length - kEmptyRecordingBytes) / kRowBytes;
+}
+
+Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
+    using R = Result<RecordingInfo>;
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return R::failure(QStringLiteral("数据文件 %1 不存在。").arg(nativePath(path)));
+    if (!fi.isFile())
+        return R::failure(QStringLiteral("%1 不是数据文件。").arg(nativePath(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return R::failure(
+            QStringLiteral("无法打开数据文件 %1：%2").arg(nativePath(path), file.errorString()));
+    const qint64 size = file.size();
+    if (size < kEmptyRecordingBytes)
+        return R::failure(QStringLiteral("数据文件 %1 只有 %2 字节，不足 144 字节，不是完整的数据文件。")
+                              .arg(nativePath(path))
+                              .arg(size));
+    const qint64 rows = RecordCountForLength(size);
+    if (rows < 0)
+        return R::failure(
+            QStringLiteral("数据文件 %1 的长度 %2 字节不符合 144 + 36×行数，文件不完整或已损坏。")
+                .arg(nativePath(path))
+                .arg(size));
+    RecordingInfo info;
+    info.path = path;
+    info.fileSize = size;
+    info.RecordCount = rows;
+    char header[kHeaderBytes];
+    char extrema[kExtremaBytes];
+    if (file.read(header, kHeaderBytes) != kHeaderBytes || !file.seek(size - kExtremaBytes) ||
+        file.read(extrema, kExtremaBytes) != kExtremaBytes)
+        return R::failure(
+            QStringLiteral("读取数据文件 %1 出错：%2").arg(nativePath(path), file.errorString()));
+    info.header.StartTime = recordAt(header);
+    info.header.Duration = recordAt(header + 4);
+    readRecords(header + 8, info.header.Motor.data(), 7);
+    readRecords(header + 36, info.header.CTFlags.data(), 3);
+    readRecords(extrema, info.RowMaximum.data(), 12);
+    readRecords(extrema + 48, info.RowMinimum.data(), 12);
+    return info;
+}
+
+QString AnalysisRefusal(const RecordingInfo& info) {
+    const QString file = nativePath(info.path);
+    if (info.RecordCount < 1)
+        return QStringLiteral("数据文件 %1 中没有数据，无法分析。").arg(file);
+    const RecordingHeader& h = info.header;
+    if (!std::isfinite(h.StartTime) || !std::isfinite(h.Duration))
+        return QStringLiteral("数据文件 %1 的起始时间或累计时间不是有效的数字，无法分析。").arg(file);
+    if (!(h.Duration > 0.0f))
+        return QStringLiteral("数据文件 %1 的累计时间为 %2 秒，无法分析。")
+            .arg(file, h.Duration == 0.0f ? QStringLiteral("0") : QString::number(h.Duration));
+    for (float v : h.Motor)
+        if (!std::isfinite(v))
+            return QStringLiteral("数据文件 %1 中的电机参数不是有效的数字，无法分析。").arg(file);
+    for (int k = 0; k < 12; ++k)
+        if (!std::isfinite(info.RowMaximum[k]) || !std::isfinite(info.RowMinimum[k]))
+            return QStringLiteral("数据文件 %1 中的最大值或最小值不是有效的数字，无法分析。").arg(file);
+    return {};
+}
+
+Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const RecordingInfo& info,
+                                                                     qint64 firstRow) {
+    using R = Result<std::unique_ptr<RecordingRowReader>>;
+    std::unique_ptr<RecordingRowReader> reader(new RecordingRowReader);
+    reader->file_.setFileName(info.path);
+    if (!reader->file_.open(QIODevice::ReadOnly))
+        return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
+                              .arg(nativePath(info.path), reader->file_.errorString()));
+    if (reader->file_.size() != info.fileSize)
+        return R::failure(
+            QStringLiteral("数据文件 %1 在读取期间被改动，请重新打开。").arg(nativePath(info.path)));
+    reader->recordCount_ = info.RecordCount;
+    if (firstRow < 1)
+        firstRow = 1;
+    reader->nextRow_ = firstRow;
+    if (!reader->file_.seek(kHeaderBytes + (firstRow - 1) * kRowBytes))
+        return R::failure(QStringLiteral("读取数据文件 %1 出错：%2")
+                              .arg(nativePath(info.path), reader->file_.errorString()));
+    return R(std::move(reader));
+}
+
+bool RecordingRowReader::refill() {
+    const qint64 rowsLeft = recordCount_ - nextRow_ + 1;
+    const qint64 rows = std::min(rowsLeft, kRowsPerBlock);
+    if (rows <= 0)
+        return false;
+    buffer_.resize(std::size_t(rows * kRowBytes));
+    const qint64 got = file_.read(buffer_.data(), rows * kRowBytes);
+    if (got != rows * kRowBytes) {
+        error_ = QStringLiteral("读取数据文件 %1 出错：%2")
+                     .arg(nativePath(file_.fileName()),
+                          got < 0 ? file_.errorString() : QStringLiteral("文件意外结束"));
+        return false;
+    }
+    bufferPos_ = 0;
+    bufferEnd_ = std::size_t(got);
+    return true;
+}
+
+bool RecordingRowReader::next(ChannelRowValues& row) {
+    if (nextRow_ > recordCount_)
+        return false;
+    if (bufferPos_ >= bufferEnd_ && !refill())
+        return false;
+    readRecords(buffer_.data() + bufferPos_, row.data(), 9);
+    bufferPos_ += kRowBytes;
+    ++nextRow_;
+    return true;
+}
+
+RecordingWriter::~RecordingWriter() {
+    if (file_.isOpen()) {
+        flush();
+        file_.close();
+    }
+}
+
+QString RecordingWriter::failure(const QString& what) {
+    const QString message = QStringLiteral("%1数据文件 %2 出错：%3")
+                                .arg(what, nativePath(path_), file_.errorString());
+    return message;
+}
+
+QString RecordingWriter::create(const QString& path, const RecordingHeader& h) {
+    path_ = path;
+    rows_ = 0;
+    pending_.clear();
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return failure(QStringLiteral("创建"));
+    float records[12] = {h.StartTime, h.Duration};
+    std::memcpy(records + 2, h.Motor.data(), 7 * sizeof(float));
+    std::memcpy(records + 9, h.CTFlags.data(), 3 * sizeof(float));
+    AppendRecords(pending_, records, 12);
+    return flush();
+}
+
+QString RecordingWriter::appendRow(const ChannelRowValues& row) {
+    AppendRecords(pending_, row.data(), 9);
+    ++rows_;
+    if (pending_.size() >= 1 << 16)
+        return flush();
+    return {};
+}
+
+QString RecordingWriter::flush() {
+    if (!file_.isOpen())
+        return {};
+    if (!pending_.isEmpty()) {
+        if (file_.write(pending_) != pending_.size()) {
+            pending_.clear();
+            return failure(QStringLiteral("写入"));
+        }
+        pending_.clear();
+    }
+    if (!file_.flush())
+        return failure(QStringLiteral("写入"));
+    return {};
+}
+
+QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                                const float* duration) {
+    AppendRecords(pending_, maximum.data(), 12);
+    AppendRecords(pending_, minimum.data(), 12);
+    QString error = flush();
+    if (error.isEmpty() && duration) {
+        QByteArray record;
+        AppendRecords(record, duration, 1);
+        if (!file_.seek(4) || file_.write(record) != 4 || !file_.flush())
+            error = failure(QStringLiteral("写入"));
+    }
+    file_.close();
+    return error;
+}
+
+} // namespace zr5

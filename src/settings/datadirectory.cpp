@@ -1,0 +1,53 @@
+#include "settings/datadirectory.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace zr5 {
+
+QString DataDirectory::defaultRoot() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:/zr-5");
+#else
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base.isEmpty() ? QDir::homePath() : base).filePath(QStringLiteral("zr-5"));
+#endif
+}
+
+DataDirectory DataDirectory::fromArguments(QStringList& args, QString* error) {
+    QString chosen;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--data-dir")) {
+            if (i + 1 >= args.size()) {
+                if (error)
+                    *error = QStringLiteral("--data-dir 后缺少目录名");
+                args.removeAt(i);
+                break;
+            }
+            chosen = args[i + 1];
+            args.remove(i, 2);
+            break;
+        }
+        if (a.startsWith(QLatin1String("--data-dir="))) {
+            chosen = a.mid(11);
+            args.removeAt(i);
+            break;
+        }
+    }
+    if (chosen.isEmpty())
+        chosen = qEnvironmentVariable("ZR5_DATA_DIR");
+    if (chosen.isEmpty())
+        chosen = defaultRoot();
+    return DataDirectory(QDir::cleanPath(chosen));
+}
+
+QString DataDirectory::file(const QString& name) const { return QDir(root_).filePath(name); }
+
+QString DataDirectory::ensureExists() const {
+    if (QDir().mkpath(root_))
+        return {};
+    return QStringLiteral("无法创建数据目录 %1").arg(QDir::toNativeSeparators(root_));
+}
+
+} // namespace zr5

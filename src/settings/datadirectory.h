@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zr5 {
+
+// The folder that holds the temporary recording, the settings file and the motor catalogue:
+// c:\zr-5\ on Windows, the per-user data location elsewhere (~/.local/share/zr-5). A
+// --data-dir DIR option, then the ZR5_DATA_DIR environment variable, override it.
+class DataDirectory {
+public:
+    DataDirectory() = default;
+    explicit DataDirectory(QString root) : root_(std::move(root)) {}
+
+    // Takes "--data-dir DIR" or "--data-dir=DIR" out of the arguments, if present; then the
+    // environment; then the platform's default. An option without its folder sets *error.
+    static DataDirectory fromArguments(QStringList& arguments, QString* error = nullptr);
+    static QString defaultRoot();
+
+    const QString& root() const { return root_; }
+    QString file(const QString& name) const;
+    QString temporaryRecording() const { return file(QStringLiteral("TEMP.MTX")); }
+    QString settingsFile() const { return file(QStringLiteral("Mtrc.dat")); }
+
+    // Creates the folder if it is missing; returns an empty string or the reason it cannot.
+    QString ensureExists() const;
+
+private:
+    QString root_;
+};
+
+} // namespace zr5

@@ -1,0 +1,123 @@
+#include "settings/settings.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cmath>
+#include <limits>
+
+#include "model/numbertext.h"
+
+namespace zr5 {
+
+void Settings::recomputeCTInUseCode() {
+    CTInUseCode = static_cast<std::int16_t>(4 * RedCTInUse + 2 * BlueCTInUse + YellowCTInUse);
+}
+
+Settings Settings::initial() {
+    Settings s;
+    s.recomputeCTInUseCode();
+    return s;
+}
+
+namespace {
+
+const char* const kLineNames[kSettingsLines] = {
+    "串行口", "当前曲线", "累计时间", "CT倍率", "PT倍率", "分段曲线", "红色标", "蓝色标", "黄色标"};
+
+bool isIntegerLine(int index) { return index <= 1 || index >= 6; }
+
+bool parseNumber(const QByteArray& raw, double& out) {
+    const QByteArray text = raw.trimmed();
+    if (text.isEmpty())
+        return false;
+    bool ok = false;
+    const double v = QString::fromLatin1(text).toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+} // namespace
+
+SettingsFileContents ReadSettingsFile(const QString& path) {
+    SettingsFileContents result;
+    result.settings = Settings::initial();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.problems << QStringLiteral("设置文件 %1 不存在或无法读取，已使用初始设置。").arg(path);
+        return result;
+    }
+    result.fileFound = true;
+    QList<QByteArray> lines = file.readAll().split('\n');
+    Settings& s = result.settings;
+    for (int i = 0; i < kSettingsLines; ++i) {
+        const QString name = QString::fromUtf8(kLineNames[i]);
+        if (i >= lines.size() || (i == lines.size() - 1 && lines[i].trimmed().isEmpty())) {
+            result.problems << QStringLiteral("设置文件 %1 缺少第 %2 行（%3），已使用初始值。")
+                                   .arg(path)
+                                   .arg(i + 1)
+                                   .arg(name);
+            continue;
+        }
+        double v = 0;
+        bool ok = parseNumber(lines[i], v);
+        if (ok && isIntegerLine(i)) {
+            v = std::nearbyint(v);
+            ok = v >= std::numeric_limits<std::int16_t>::min() &&
+                 v <= std::numeric_limits<std::int16_t>::max();
+        } else if (ok) {
+            ok = std::fabs(v) <= std::numeric_limits<float>::max();
+        }
+        if (!ok) {
+            result.problems << QStringLiteral("设置文件 %1 第 %2 行（%3）不是有效的数字：“%4”，已使用初始值。")
+                                   .arg(path)
+                                   .arg(i + 1)
+                                   .arg(name, QString::fromLatin1(lines[i].trimmed()));
+            continue;
+        }
+        result.lineRead[i] = true;
+        const auto asInt = static_cast<std::int16_t>(v);
+        const auto asFloat = static_cast<float>(v);
+        switch (i) {
+        case 0: s.CommPort = asInt; break;
+        case 1: s.CurrentCurve = asInt; break;
+        case 2: s.ReceiveDuration = asFloat; break;
+        case 3: s.CTRatio = asFloat; break;
+        case 4: s.PTRatio = asFloat; break;
+        case 5: s.SegmentHalfSpan = asFloat; break;
+        case 6: s.RedCTInUse = asInt; break;
+        case 7: s.BlueCTInUse = asInt; break;
+        case 8: s.YellowCTInUse = asInt; break;
+        }
+    }
+    s.ConfiguredDuration = s.ReceiveDuration;
+    s.recomputeCTInUseCode();
+    return result;
+}
+
+QByteArray SettingsFileBytes(const Settings& s) {
+    const double values[kSettingsLines] = {double(s.CommPort),        double(s.CurrentCurve),
+                                           double(s.ReceiveDuration), double(s.CTRatio),
+                                           double(s.PTRatio),         double(s.SegmentHalfSpan),
+                                           double(s.RedCTInUse),      double(s.BlueCTInUse),
+                                           double(s.YellowCTInUse)};
+    QByteArray bytes;
+    for (double v : values) {
+        bytes += PrintedNumber(v).toLatin1();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+QString WriteSettingsFile(const QString& path, const Settings& settings) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
+    const QByteArray bytes = SettingsFileBytes(settings);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
+    return {};
+}
+
+} // namespace zr5

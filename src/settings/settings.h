@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+namespace zr5 {
+
+// The user's persisted choices, one field per line of the settings file, and two companions that
+// live only in memory.
+struct Settings {
+    std::int16_t CommPort = 1;
+    std::int16_t CurrentCurve = 0;
+    float ReceiveDuration = 10; // s
+    float CTRatio = 1;
+    float PTRatio = 1;
+    float SegmentHalfSpan = 10;
+    std::int16_t RedCTInUse = 1;
+    std::int16_t BlueCTInUse = 1;
+    std::int16_t YellowCTInUse = 1;
+
+    float ConfiguredDuration = 10;
+    std::int16_t CTInUseCode = 7;
+
+    // 4 * red + 2 * blue + yellow.
+    void recomputeCTInUseCode();
+    // What the settings dialog starts from when there is no usable file: 0 h 0 min 10 s, ratios 1,
+    // COM1, the current curve, 10 segments each side, all three transformers in use.
+    static Settings initial();
+};
+
+constexpr int kSettingsLines = 9;
+
+struct SettingsFileContents {
+    Settings settings;                 // good lines taken from the file, the rest initial values
+    std::array<bool, kSettingsLines> lineRead{}; // which lines held a usable number
+    bool fileFound = false;
+    QStringList problems; // one message per missing or unreadable line, or for a missing file
+    bool complete() const { return problems.isEmpty(); }
+};
+
+// Reads the nine-line settings file tolerantly: blanks around a value and a missing zero before the
+// point are accepted; integers round to the nearest, ties to even. A missing file, a missing line
+// or a line that is not a number gives that field its initial value and a message naming it.
+SettingsFileContents ReadSettingsFile(const QString& path);
+
+// The file's exact bytes: each value in printed form, CR LF after every line.
+QByteArray SettingsFileBytes(const Settings& settings);
+
+// Creates or replaces the file; returns an empty string or a message naming the file and the
+// reason. The old file stays intact when the new one cannot be written.
+QString WriteSettingsFile(const QString& path, const Settings& settings);
+
+} // namespace zr5
