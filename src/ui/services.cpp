@@ -1,0 +1,63 @@
+#include "ui/services.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zr5 {
+
+void QtMessageService::message(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtMessageService::question(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+std::optional<QString> runDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+} // namespace
+
+std::optional<QString> QtFileDialogService::openFileName(QWidget* parent, const QString& title,
+                                                         const QString& filter,
+                                                         const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return runDialog(dialog);
+}
+
+std::optional<QString> QtFileDialogService::saveFileName(QWidget* parent, const QString& title,
+                                                         const QString& filter,
+                                                         const QString& defaultSuffix) {
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    return runDialog(dialog);
+}
+
+double SystemClock::secondsSinceMidnight() const {
+    const QTime now = QTime::currentTime();
+    return now.msecsSinceStartOfDay() / 1000.0;
+}
+
+qint64 SystemClock::monotonicMilliseconds() const {
+    static QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
+
+} // namespace zr5

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+class QWidget;
+
+namespace zr5 {
+
+// Message boxes reach the windows through this, so that tests answer them without a modal dialog.
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // A modal message with an OK button only.
+    virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A modal question with Yes and No buttons; true for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// The common file dialogs. An empty result means the user cancelled.
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    // Open: the file must exist.
+    virtual std::optional<QString> openFileName(QWidget* parent, const QString& title,
+                                                const QString& filter,
+                                                const QString& defaultSuffix) = 0;
+    // Save: the default suffix is added to a bare name; an existing file is confirmed before it is
+    // overwritten.
+    virtual std::optional<QString> saveFileName(QWidget* parent, const QString& title,
+                                                const QString& filter,
+                                                const QString& defaultSuffix) = 0;
+};
+
+// The clock: wall-clock seconds since midnight (what a recording stores as its start time) and a
+// monotonic reading for elapsed times, which neither midnight nor a clock change disturbs.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual double secondsSinceMidnight() const = 0;
+    virtual qint64 monotonicMilliseconds() const = 0;
+};
+
+// The seams every window receives.
+struct UiServices {
+    MessageService& messages;
+    FileDialogService& files;
+    Clock& clock;
+};
+
+// The Qt implementations used by the program.
+class QtMessageService final : public MessageService {
+public:
+    void message(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+class QtFileDialogService final : public FileDialogService {
+public:
+    std::optional<QString> openFileName(QWidget* parent, const QString& title,
+                                        const QString& filter,
+                                        const QString& defaultSuffix) override;
+    std::optional<QString> saveFileName(QWidget* parent, const QString& title,
+                                        const QString& filter,
+                                        const QString& defaultSuffix) override;
+};
+
+class SystemClock final : public Clock {
+public:
+    double secondsSinceMidnight() const override;
+    qint64 monotonicMilliseconds() const override;
+};
+
+} // namespace zr5
