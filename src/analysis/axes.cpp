@@ -41,8 +41,7 @@ ValueAxis valueAxis(float minimum, float maximum, double raise) {
     return axis;
 }
 
-template <class SolidRule>
-std::vector<GridLine> valueGrid(const ValueAxis& axis, SolidRule solid) {
+template <class SolidRule> std::vector<GridLine> valueGrid(const ValueAxis& axis, SolidRule solid) {
     std::vector<GridLine> lines;
     if (!(axis.AxisStep > 0.0f) || !std::isfinite(axis.AxisLow) || !std::isfinite(axis.AxisHigh))
         return lines;
@@ -112,8 +111,8 @@ float AxisY(float value, float low, float high) {
 }
 
 float ValueLabelTop(float value, float low, float high) {
-    return static_cast<float>(kPlotBottom - (double(value) - low) * kPlotHeight / (double(high) - low) +
-                              430.0);
+    return static_cast<float>(kPlotBottom -
+                              (double(value) - low) * kPlotHeight / (double(high) - low) + 430.0);
 }
 
 float TimeLabelLeft(float t, float duration) {

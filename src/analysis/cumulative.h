@@ -26,8 +26,8 @@ float RowElapsedTime(qint64 row, float duration, qint64 rowCount);
 
 // What a caller sees of each row of the pass (to draw it, export it, ...).
 struct CumulativeRowView {
-    qint64 row;       // 1..RecordCount
-    float elapsed;    // seconds since the recording's start
+    qint64 row;                    // 1..RecordCount
+    float elapsed;                 // seconds since the recording's start
     const MeasurementModel& model; // SampleRow, ChannelRow (clamped) and the operating point
     const MotorStateDecision& decision;
 };

@@ -6,15 +6,16 @@ namespace zr5 {
 
 namespace {
 const CurveKindInfo kKinds[kCurveKinds] = {
-    {0, false, " A", 0, 0, false},  {3, false, " A", 0, 0, false},
-    {6, false, " A", 0, 0, false},  {1, false, " V", 0, 0, false},
-    {4, false, " V", 0, 0, false},  {7, false, " V", 0, 0, false},
-    {2, true, " kW", 0, 0, false},  {8, false, "", 0, 1, true},
-    {-1, false, " %", 0, 100, true}, {-1, false, " %", 0, 100, true},
+    {0, false, " A", 0, 0, false},   {3, false, " A", 0, 0, false}, {6, false, " A", 0, 0, false},
+    {1, false, " V", 0, 0, false},   {4, false, " V", 0, 0, false}, {7, false, " V", 0, 0, false},
+    {2, true, " kW", 0, 0, false},   {8, false, "", 0, 1, true},    {-1, false, " %", 0, 100, true},
+    {-1, false, " %", 0, 100, true},
 };
 } // namespace
 
-const CurveKindInfo& CurveKind(int kind) { return kKinds[kind]; }
+const CurveKindInfo& CurveKind(int kind) {
+    return kKinds[kind];
+}
 
 float CurveValue(int kind, const SampleRowValues& row, float loadRate, float efficiency) {
     if (kind == 8)

@@ -13,10 +13,10 @@ constexpr int kCurveKinds = 10;
 // The ten curve kinds: currents 0..2, voltages 3..5, total active power 6, power factor 7,
 // efficiency 8, load rate 9.
 struct CurveKindInfo {
-    int sampleIndex;   // the SampleRow index plotted (-1 for efficiency and load rate)
-    bool signedValue;  // total active power keeps its sign; every other quantity is a magnitude
-    const char* unit;  // unit text, with its leading blank
-    float fixedLow;    // axis input when the kind has no extrema of its own
+    int sampleIndex;  // the SampleRow index plotted (-1 for efficiency and load rate)
+    bool signedValue; // total active power keeps its sign; every other quantity is a magnitude
+    const char* unit; // unit text, with its leading blank
+    float fixedLow;   // axis input when the kind has no extrema of its own
     float fixedHigh;
     bool fixedAxis;
 };

@@ -16,10 +16,12 @@ std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorPa
     if (k == 0.0f) {
         op.LoadRate = static_cast<float>(100.0 * double(excess) / double(pn));
     } else {
-        const float rs = static_cast<float>(double(pn) * double(pn) / 4.0 + double(k) * double(excess));
+        const float rs =
+            static_cast<float>(double(pn) * double(pn) / 4.0 + double(k) * double(excess));
         if (!(rs >= 0.0f))
             return std::nullopt;
-        op.LoadRate = static_cast<float>(100.0 * (std::sqrt(double(rs)) - double(pn) / 2.0) / double(k));
+        op.LoadRate =
+            static_cast<float>(100.0 * (std::sqrt(double(rs)) - double(pn) / 2.0) / double(k));
     }
     op.OutputPower = static_cast<float>(double(op.LoadRate) / 100.0 * double(pn));
     op.Efficiency = static_cast<float>(double(op.OutputPower) / double(p1) * 100.0);
@@ -72,10 +74,14 @@ MotorStateDecision ClassifyMotorState(float p, const MotorParameters& m,
 
 QString MotorStateKey(MotorState state) {
     switch (state) {
-    case MotorState::Normal: return QStringLiteral("normal");
-    case MotorState::BelowNoLoad: return QStringLiteral("below_no_load");
-    case MotorState::Generating: return QStringLiteral("generating");
-    case MotorState::NoMotorData: break;
+    case MotorState::Normal:
+        return QStringLiteral("normal");
+    case MotorState::BelowNoLoad:
+        return QStringLiteral("below_no_load");
+    case MotorState::Generating:
+        return QStringLiteral("generating");
+    case MotorState::NoMotorData:
+        break;
     }
     return QStringLiteral("no_motor_data");
 }

@@ -33,9 +33,9 @@ enum class ClassifyCaller { AnalyseRow, SingleRowDisplay };
 struct MotorStateDecision {
     MotorState state = MotorState::NoMotorData;
     MotorBoxes boxes = MotorBoxes::Unchanged;
-    QString caption;                 // of the motor frame
-    std::uint32_t colour = 0;        // of the motor frame's text
-    float LoadRate = 0;              // the values after the decision
+    QString caption;          // of the motor frame
+    std::uint32_t colour = 0; // of the motor frame's text
+    float LoadRate = 0;       // the values after the decision
     float Efficiency = 0;
     float OutputPower = 0;
     bool operatingPointComputed() const { return state == MotorState::Normal; }

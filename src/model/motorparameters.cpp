@@ -3,8 +3,8 @@
 namespace zr5 {
 
 std::array<float, 7> MotorParameters::values() const {
-    return {Poles, RatedPower, RatedCurrent, RatedEfficiency, NoLoadCurrent, NoLoadPower,
-            RatedVoltage};
+    return {Poles,         RatedPower,  RatedCurrent, RatedEfficiency,
+            NoLoadCurrent, NoLoadPower, RatedVoltage};
 }
 
 MotorParameters MotorParameters::fromValues(const std::array<float, 7>& v) {

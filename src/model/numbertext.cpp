@@ -1,5 +1,6 @@
 #include "model/numbertext.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -36,6 +37,14 @@ QString PrintedNumber(double value) {
     if (text.startsWith(QLatin1String("0.")))
         text.remove(0, 1);
     return (negative ? QStringLiteral("-") : QStringLiteral(" ")) + text + QLatin1Char(' ');
+}
+
+QString ShortestNumber(float value) {
+    if (!std::isfinite(value))
+        return PlainNumber(value);
+    char buf[64];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    return QString::fromLatin1(buf, int(end - buf));
 }
 
 QString RoundTripNumber(float value) {

@@ -18,6 +18,9 @@ QString PlainNumber(double value);
 // minus sign), the digits without a zero before the point of a fraction, and one trailing blank.
 QString PrintedNumber(double value);
 
+// The shortest decimal text that reads back as the same single-precision value.
+QString ShortestNumber(float value);
+
 // Nine significant digits: enough for every single-precision value to read back unchanged.
 QString RoundTripNumber(float value);
 

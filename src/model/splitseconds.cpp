@@ -14,8 +14,8 @@ SplitTime SplitSeconds(float t) {
     s.ElapsedMinutes = static_cast<int>(std::trunc(v));
     s.ElapsedSeconds =
         static_cast<int>(std::trunc((v - static_cast<float>(s.ElapsedMinutes)) * 60.0f));
-    const double f = double(t) - 3600.0 * double(s.ElapsedHours) -
-                     60.0 * double(s.ElapsedMinutes) - double(s.ElapsedSeconds);
+    const double f = double(t) - 3600.0 * double(s.ElapsedHours) - 60.0 * double(s.ElapsedMinutes) -
+                     double(s.ElapsedSeconds);
     s.ElapsedHundredths = static_cast<float>(std::trunc(f * 100.0 + 0.5));
     if (s.ElapsedHundredths == 100.0f) {
         s.ElapsedHundredths = 0;

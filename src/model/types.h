@@ -27,6 +27,8 @@ constexpr std::uint32_t LightGrey = 12632256;
 } // namespace Colour
 
 // Sign as -1, 0 or +1.
-constexpr float Sgn(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
+constexpr float Sgn(float x) {
+    return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f);
+}
 
 } // namespace zr5

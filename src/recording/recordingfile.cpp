@@ -22,7 +22,9 @@ void readRecords(const char* p, float* out, std::size_t count) {
         out[i] = recordAt(p + 4 * i);
 }
 
-QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString nativePath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 constexpr qint64 kRowsPerBlock = 16384;
 
@@ -44,10 +46,18 @@ MotorParameters RecordingHeader::motorParameters() const {
     return m;
 }
 
-static int roundFlag(float f) { return std::isfinite(f) ? int(std::nearbyint(f)) : 0; }
-int RecordingHeader::red() const { return roundFlag(CTFlags[0]); }
-int RecordingHeader::blue() const { return roundFlag(CTFlags[1]); }
-int RecordingHeader::yellow() const { return roundFlag(CTFlags[2]); }
+static int roundFlag(float f) {
+    return std::isfinite(f) ? int(std::nearbyint(f)) : 0;
+}
+int RecordingHeader::red() const {
+    return roundFlag(CTFlags[0]);
+}
+int RecordingHeader::blue() const {
+    return roundFlag(CTFlags[1]);
+}
+int RecordingHeader::yellow() const {
+    return roundFlag(CTFlags[2]);
+}
 
 qint64 RecordCountForLength(qint64 length) {
     if (length < kEmptyRecordingBytes || (length - kEmptyRecordingBytes) % kRowBytes != 0)
@@ -68,9 +78,10 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
             QStringLiteral("无法打开数据文件 %1：%2").arg(nativePath(path), file.errorString()));
     const qint64 size = file.size();
     if (size < kEmptyRecordingBytes)
-        return R::failure(QStringLiteral("数据文件 %1 只有 %2 字节，不足 144 字节，不是完整的数据文件。")
-                              .arg(nativePath(path))
-                              .arg(size));
+        return R::failure(
+            QStringLiteral("数据文件 %1 只有 %2 字节，不足 144 字节，不是完整的数据文件。")
+                .arg(nativePath(path))
+                .arg(size));
     const qint64 rows = RecordCountForLength(size);
     if (rows < 0)
         return R::failure(
@@ -102,7 +113,8 @@ QString AnalysisRefusal(const RecordingInfo& info) {
         return QStringLiteral("数据文件 %1 中没有数据，无法分析。").arg(file);
     const RecordingHeader& h = info.header;
     if (!std::isfinite(h.StartTime) || !std::isfinite(h.Duration))
-        return QStringLiteral("数据文件 %1 的起始时间或累计时间不是有效的数字，无法分析。").arg(file);
+        return QStringLiteral("数据文件 %1 的起始时间或累计时间不是有效的数字，无法分析。")
+            .arg(file);
     if (!(h.Duration > 0.0f))
         return QStringLiteral("数据文件 %1 的累计时间为 %2 秒，无法分析。")
             .arg(file, h.Duration == 0.0f ? QStringLiteral("0") : QString::number(h.Duration));
@@ -111,7 +123,8 @@ QString AnalysisRefusal(const RecordingInfo& info) {
             return QStringLiteral("数据文件 %1 中的电机参数不是有效的数字，无法分析。").arg(file);
     for (int k = 0; k < 12; ++k)
         if (!std::isfinite(info.RowMaximum[k]) || !std::isfinite(info.RowMinimum[k]))
-            return QStringLiteral("数据文件 %1 中的最大值或最小值不是有效的数字，无法分析。").arg(file);
+            return QStringLiteral("数据文件 %1 中的最大值或最小值不是有效的数字，无法分析。")
+                .arg(file);
     return {};
 }
 
@@ -124,8 +137,8 @@ Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const Recor
         return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
                               .arg(nativePath(info.path), reader->file_.errorString()));
     if (reader->file_.size() != info.fileSize)
-        return R::failure(
-            QStringLiteral("数据文件 %1 在读取期间被改动，请重新打开。").arg(nativePath(info.path)));
+        return R::failure(QStringLiteral("数据文件 %1 在读取期间被改动，请重新打开。")
+                              .arg(nativePath(info.path)));
     reader->recordCount_ = info.RecordCount;
     if (firstRow < 1)
         firstRow = 1;
@@ -173,8 +186,8 @@ RecordingWriter::~RecordingWriter() {
 }
 
 QString RecordingWriter::failure(const QString& what) {
-    const QString message = QStringLiteral("%1数据文件 %2 出错：%3")
-                                .arg(what, nativePath(path_), file_.errorString());
+    const QString message =
+        QStringLiteral("%1数据文件 %2 出错：%3").arg(what, nativePath(path_), file_.errorString());
     return message;
 }
 

@@ -42,7 +42,9 @@ DataDirectory DataDirectory::fromArguments(QStringList& args, QString* error) {
     return DataDirectory(QDir::cleanPath(chosen));
 }
 
-QString DataDirectory::file(const QString& name) const { return QDir(root_).filePath(name); }
+QString DataDirectory::file(const QString& name) const {
+    return QDir(root_).filePath(name);
+}
 
 QString DataDirectory::ensureExists() const {
     if (QDir().mkpath(root_))

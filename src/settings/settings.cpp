@@ -24,7 +24,9 @@ namespace {
 const char* const kLineNames[kSettingsLines] = {
     "串行口", "当前曲线", "累计时间", "CT倍率", "PT倍率", "分段曲线", "红色标", "蓝色标", "黄色标"};
 
-bool isIntegerLine(int index) { return index <= 1 || index >= 6; }
+bool isIntegerLine(int index) {
+    return index <= 1 || index >= 6;
+}
 
 bool parseNumber(const QByteArray& raw, double& out) {
     const QByteArray text = raw.trimmed();
@@ -45,7 +47,8 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
     result.settings = Settings::initial();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.problems << QStringLiteral("设置文件 %1 不存在或无法读取，已使用初始设置。").arg(path);
+        result.problems
+            << QStringLiteral("设置文件 %1 不存在或无法读取，已使用初始设置。").arg(path);
         return result;
     }
     result.fileFound = true;
@@ -70,7 +73,8 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
             ok = std::fabs(v) <= std::numeric_limits<float>::max();
         }
         if (!ok) {
-            result.problems << QStringLiteral("设置文件 %1 第 %2 行（%3）不是有效的数字：“%4”，已使用初始值。")
+            result.problems << QStringLiteral(
+                                   "设置文件 %1 第 %2 行（%3）不是有效的数字：“%4”，已使用初始值。")
                                    .arg(path)
                                    .arg(i + 1)
                                    .arg(name, QString::fromLatin1(lines[i].trimmed()));
@@ -80,15 +84,33 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
         const auto asInt = static_cast<std::int16_t>(v);
         const auto asFloat = static_cast<float>(v);
         switch (i) {
-        case 0: s.CommPort = asInt; break;
-        case 1: s.CurrentCurve = asInt; break;
-        case 2: s.ReceiveDuration = asFloat; break;
-        case 3: s.CTRatio = asFloat; break;
-        case 4: s.PTRatio = asFloat; break;
-        case 5: s.SegmentHalfSpan = asFloat; break;
-        case 6: s.RedCTInUse = asInt; break;
-        case 7: s.BlueCTInUse = asInt; break;
-        case 8: s.YellowCTInUse = asInt; break;
+        case 0:
+            s.CommPort = asInt;
+            break;
+        case 1:
+            s.CurrentCurve = asInt;
+            break;
+        case 2:
+            s.ReceiveDuration = asFloat;
+            break;
+        case 3:
+            s.CTRatio = asFloat;
+            break;
+        case 4:
+            s.PTRatio = asFloat;
+            break;
+        case 5:
+            s.SegmentHalfSpan = asFloat;
+            break;
+        case 6:
+            s.RedCTInUse = asInt;
+            break;
+        case 7:
+            s.BlueCTInUse = asInt;
+            break;
+        case 8:
+            s.YellowCTInUse = asInt;
+            break;
         }
     }
     s.ConfiguredDuration = s.ReceiveDuration;
@@ -97,11 +119,10 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
 }
 
 QByteArray SettingsFileBytes(const Settings& s) {
-    const double values[kSettingsLines] = {double(s.CommPort),        double(s.CurrentCurve),
-                                           double(s.ReceiveDuration), double(s.CTRatio),
-                                           double(s.PTRatio),         double(s.SegmentHalfSpan),
-                                           double(s.RedCTInUse),      double(s.BlueCTInUse),
-                                           double(s.YellowCTInUse)};
+    const double values[kSettingsLines] = {
+        double(s.CommPort),   double(s.CurrentCurve), double(s.ReceiveDuration),
+        double(s.CTRatio),    double(s.PTRatio),      double(s.SegmentHalfSpan),
+        double(s.RedCTInUse), double(s.BlueCTInUse),  double(s.YellowCTInUse)};
     QByteArray bytes;
     for (double v : values) {
         bytes += PrintedNumber(v).toLatin1();

@@ -33,7 +33,7 @@ struct Settings {
 constexpr int kSettingsLines = 9;
 
 struct SettingsFileContents {
-    Settings settings;                 // good lines taken from the file, the rest initial values
+    Settings settings; // good lines taken from the file, the rest initial values
     std::array<bool, kSettingsLines> lineRead{}; // which lines held a usable number
     bool fileFound = false;
     QStringList problems; // one message per missing or unreadable line, or for a missing file

@@ -30,8 +30,8 @@ QRect TwipsRect(double left, double top, double width, double height, const QWid
 QFont ChineseFont(double pointSize) {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
-        for (const char* name : {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Zen Hei",
-                                 "Microsoft YaHei", "SimSun"})
+        for (const char* name :
+             {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Zen Hei", "Microsoft YaHei", "SimSun"})
             if (families.contains(QString::fromUtf8(name)))
                 return QString::fromUtf8(name);
         return QString();

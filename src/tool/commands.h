@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+#include "settings/datadirectory.h"
+
+namespace zr5::tool {
+
+// What every command gets: the data directory and where to print.
+struct ToolContext {
+    DataDirectory dataDirectory;
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+};
+
+// A command's arguments after its name; returns the exit code.
+using CommandFunction = int (*)(ToolContext&, const QStringList&);
+
+struct ToolCommand {
+    const char* name;
+    CommandFunction run;
+    const char* usage;
+};
+
+int RunInfo(ToolContext& context, const QStringList& args);
+int RunExport(ToolContext& context, const QStringList& args);
+int RunSynth(ToolContext& context, const QStringList& args);
+
+// Prints one line to standard error and returns the failing exit code.
+int Fail(ToolContext& context, const QString& message);
+// Writes UTF-8 text.
+void Print(std::FILE* stream, const QString& text);
+
+// Takes "--name VALUE" out of args; false with a message when the value is missing.
+bool TakeOption(QStringList& args, const QString& name, QString& value, QString& error);
+bool TakeFlag(QStringList& args, const QString& name);
+
+} // namespace zr5::tool

@@ -1,0 +1,46 @@
+// zr5-tool: the recordings and the arithmetic of the program on the command line, for engineers
+// with many recordings, for scripts, and to check results against other implementations.
+
+#include <QCoreApplication>
+#include <cstring>
+
+#include "tool/commands.h"
+
+using namespace zr5::tool;
+
+namespace {
+
+const ToolCommand kCommands[] = {
+    {"info", RunInfo, "info [--json] FILE"},
+    {"export", RunExport, "export FILE [--output OUT.csv]"},
+    {"synth", RunSynth, "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS]"},
+};
+
+void printUsage(std::FILE* stream) {
+    Print(stream, QStringLiteral("用法: zr5-tool [--data-dir DIR] COMMAND ...\n"));
+    for (const ToolCommand& c : kCommands)
+        Print(stream, QStringLiteral("  zr5-tool %1\n").arg(QString::fromUtf8(c.usage)));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    ToolContext context;
+    QString error;
+    context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
+    if (!error.isEmpty())
+        return Fail(context, error);
+    if (args.isEmpty())
+        return Fail(context, QStringLiteral("缺少命令；zr5-tool --help 列出所有命令"));
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        printUsage(stdout);
+        return 0;
+    }
+    const QString name = args.takeFirst();
+    for (const ToolCommand& c : kCommands)
+        if (name == QLatin1String(c.name))
+            return c.run(context, args);
+    return Fail(context, QStringLiteral("未知命令 “%1”；zr5-tool --help 列出所有命令").arg(name));
+}

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "analysis/cumulative.h"
+#include "recording/synthetic.h"
+
+using namespace zr5;
+
+namespace {
+
+class Cumulative : public ::testing::Test {
+protected:
+    // Writes a recording of balanced rows with the given total active powers (kW) and reactive
+    // share, stores the extrema a reception would have, and makes it current.
+    void record(const std::vector<float>& totalPowers, float duration,
+                std::array<float, 7> motor = {4, 10, 20, 80, 6, 0.5f, 380}) {
+        RecordingHeader h;
+        h.StartTime = 30000;
+        h.Duration = duration;
+        h.Motor = motor;
+        h.CTFlags = {1, 1, 1};
+        RecordingWriter w;
+        const QString path = dir.filePath(QStringLiteral("r.MTR"));
+        ASSERT_EQ(w.create(path, h), QString());
+        MeasurementModel m;
+        m.resetExtrema();
+        for (std::size_t k = 0; k < totalPowers.size(); ++k) {
+            const float p = totalPowers[k] / 3;
+            // 220 V and a current large enough that the power is never clamped
+            const float i = std::fabs(p) * 1000 / 220 / 0.8f + 0.01f;
+            ChannelRowValues ch = {i, 220, p, i, 220, p, i, 220, p};
+            ASSERT_EQ(w.appendRow(ch), QString());
+            SampleRowValues row{};
+            std::copy(ch.begin(), ch.end(), row.begin());
+            ProcessSampleRow(m, 30001, 30000, 1, row, ch);
+        }
+        ASSERT_EQ(w.finish(m.RowMaximum, m.RowMinimum), QString());
+        state.CurrentFileName = path;
+    }
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.path())};
+};
+
+TEST_F(Cumulative, EnergyOfThreeRowsIsTheMeanPowerTimesTheSpan) {
+    // three rows of 4, 5 and 6 kW in a recording of 1800 s
+    record({4, 5, 6}, 1800);
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.runAll(), QString());
+    // rows at 600, 1200, 1800 s: after the third, (15 / 3) x 1800 / 3600 = 2.5 kWh
+    EXPECT_NEAR(state.analysis.TotalActiveEnergy, 2500.0f, 0.01f);
+    EXPECT_NEAR(state.analysis.ActiveEnergySeries[1], 4 * 600 / 3.6f, 0.01f);
+    EXPECT_NEAR(state.analysis.ActiveEnergySeries[2], 4.5f * 1200 / 3.6f, 0.01f);
+    EXPECT_FLOAT_EQ(state.analysis.ActiveEnergySeries[3], state.analysis.TotalActiveEnergy);
+    EXPECT_EQ(state.RecordCount, 3);
+    EXPECT_EQ(state.settings.ReceiveDuration, 1800.0f);
+}
+
+TEST_F(Cumulative, TakesMotorDataFromTheRecordingAndTracksEfficiencyExtremes) {
+    state.model.Motor = {}; // whatever the dialog held is replaced by the header's data
+    record({8.5f, 0.2f, -1, 13}, 40);
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.runAll(), QString());
+    EXPECT_TRUE(state.model.Motor.MotorParametersValid);
+    EXPECT_FLOAT_EQ(state.model.Motor.RatedLosses, 2.5f);
+    // the row below no-load sets 0, so the minimum is 0; the maximum is the best computed row
+    EXPECT_EQ(state.analysis.EfficiencyMinimum, 0.0f);
+    EXPECT_EQ(state.analysis.LoadRateMinimum, 0.0f);
+    EXPECT_GT(state.analysis.EfficiencyMaximum, 82.0f);
+    EXPECT_GT(state.analysis.LoadRateMaximum, 100.0f); // 13 kW is above the rated input of 12.5 kW
+}
+
+TEST_F(Cumulative, IncompleteMotorDataGiveZeroExtremesAndTheNoDataStateEveryRow) {
+    record({5, 6, 7}, 30, {4, 10, 20, 80, 0, 0.5f, 380});
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.begin(), QString());
+    std::vector<MotorState> states;
+    pass.process(100, [&](const CumulativeRowView& v) { states.push_back(v.decision.state); });
+    ASSERT_TRUE(pass.done());
+    EXPECT_EQ(states, std::vector<MotorState>(3, MotorState::NoMotorData));
+    EXPECT_EQ(state.analysis.EfficiencyMaximum, 0.0f);
+    EXPECT_EQ(state.analysis.EfficiencyMinimum, 0.0f);
+    EXPECT_EQ(state.analysis.LoadRateMaximum, 0.0f);
+}
+
+TEST_F(Cumulative, AllRowsBelowNoLoadGiveZeroEfficiencyExtremes) {
+    record({0.1f, 0.2f, 0.3f}, 30);
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.runAll(), QString());
+    EXPECT_EQ(state.analysis.EfficiencyMaximum, 0.0f);
+    EXPECT_EQ(state.analysis.EfficiencyMinimum, 0.0f);
+}
+
+TEST_F(Cumulative, SlicesGiveTheSameResultAsOnePass) {
+    ASSERT_EQ(WriteSyntheticRecording(dir.filePath(QStringLiteral("s.MTR")), 20000, 7200, 5),
+              QString());
+    state.CurrentFileName = dir.filePath(QStringLiteral("s.MTR"));
+    CumulativeAnalysis whole(state);
+    ASSERT_EQ(whole.runAll(), QString());
+    const AnalysisResults once = state.analysis;
+
+    CumulativeAnalysis sliced(state);
+    ASSERT_EQ(sliced.begin(), QString());
+    qint64 rows = 0;
+    while (!sliced.done())
+        rows += sliced.process(777);
+    EXPECT_EQ(rows, 20000);
+    EXPECT_EQ(state.analysis.ActiveEnergySeries, once.ActiveEnergySeries);
+    EXPECT_EQ(state.analysis.TotalReactiveEnergy, once.TotalReactiveEnergy);
+    EXPECT_EQ(state.analysis.LoadRateMaximum, once.LoadRateMaximum);
+    EXPECT_EQ(state.analysis.axes.CurveAxisHigh, once.axes.CurveAxisHigh);
+}
+
+TEST(RowTimes, ElapsedTimeOfTheLastRowIsTheDurationWhateverTheRowCount) {
+    // Adding 0.036 s a million times in single precision ends minutes short of 10 hours.
+    EXPECT_EQ(RowElapsedTime(1000000, 36000, 1000000), 36000.0f);
+    EXPECT_FLOAT_EQ(RowElapsedTime(500000, 36000, 1000000), 18000.0f);
+    EXPECT_FLOAT_EQ(RowElapsedTime(1, 60, 50), 1.2f);
+    EXPECT_EQ(RowElapsedTime(3, 60, 0), 0.0f);
+}
+
+struct RefusedCase {
+    const char* name;
+    int rows;
+    float duration;
+};
+class Refused : public Cumulative, public ::testing::WithParamInterface<RefusedCase> {};
+TEST_P(Refused, RecordingsThatCannotBeAnalysedAreRefusedBeforeAnyDivision) {
+    record(std::vector<float>(std::size_t(GetParam().rows), 5.0f), GetParam().duration);
+    CumulativeAnalysis pass(state);
+    EXPECT_FALSE(pass.begin().isEmpty()) << GetParam().name;
+    EXPECT_TRUE(pass.done());
+    EXPECT_FALSE(state.analysis.complete);
+}
+INSTANTIATE_TEST_SUITE_P(Recordings, Refused,
+                         ::testing::Values(RefusedCase{"no rows", 0, 60},
+                                           RefusedCase{"no duration", 10, 0}));
+
+TEST_F(Cumulative, MissingRecordingIsRefusedWithItsName) {
+    state.CurrentFileName = dir.filePath(QStringLiteral("nothere.MTR"));
+    CumulativeAnalysis pass(state);
+    EXPECT_TRUE(pass.begin().contains(QStringLiteral("nothere.MTR")));
+}
+
+TEST(CurveExtremesAfterThePass, KindsReadTheirOwnIndex) {
+    MeasurementModel m;
+    for (int k = 0; k < 12; ++k) {
+        m.RowMaximum[k] = float(100 + k);
+        m.RowMinimum[k] = float(k);
+    }
+    AnalysisResults a;
+    a.EfficiencyMaximum = 91;
+    a.LoadRateMinimum = 3;
+    EXPECT_EQ(CumulativeCurveExtremes(1, m, a).maximum, 103.0f); // channel 2 current
+    EXPECT_EQ(CumulativeCurveExtremes(6, m, a).minimum, 2.0f);   // active power
+    EXPECT_EQ(CumulativeCurveExtremes(7, m, a).maximum, 108.0f); // power factor
+    EXPECT_EQ(CumulativeCurveExtremes(8, m, a).maximum, 91.0f);
+    EXPECT_EQ(CumulativeCurveExtremes(9, m, a).minimum, 3.0f);
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "analysis/cumulative.h"
+#include "recording/synthetic.h"
+
+using namespace zr5;
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+class Tool : public ::testing::Test {
+protected:
+    ToolRun run(const QStringList& args) {
+        QProcess p;
+        p.setProgram(QStringLiteral(ZR5_TOOL_PATH));
+        p.setArguments(QStringList{QStringLiteral("--data-dir"), dir.filePath("data")} + args);
+        p.start();
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    QString path(const char* name) { return dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir;
+};
+
+TEST_F(Tool, SynthThenInfoJsonAgreesWithTheCore) {
+    const ToolRun synth =
+        run({"synth", path("s.MTR"), "--rows", "3000", "--duration", "3600", "--seed", "11"});
+    ASSERT_EQ(synth.exitCode, 0) << synth.err.toStdString();
+    EXPECT_EQ(QFile(path("s.MTR")).size(), 144 + 36 * 3000);
+
+    const ToolRun info = run({"info", "--json", path("s.MTR")});
+    ASSERT_EQ(info.exitCode, 0) << info.err.toStdString();
+    QJsonParseError error;
+    const QJsonObject j = QJsonDocument::fromJson(info.out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << info.out.toStdString();
+    EXPECT_EQ(j["record_count"].toInt(), 3000);
+    EXPECT_EQ(j["duration"].toDouble(), 3600.0);
+    EXPECT_EQ(j["start_time"].toDouble(), 28800.0);
+    const QJsonObject motor = j["motor"].toObject();
+    for (const char* key :
+         {"poles", "rated_power", "rated_current", "rated_efficiency", "no_load_current",
+          "no_load_power", "rated_voltage", "valid", "rated_losses"})
+        EXPECT_TRUE(motor.contains(QLatin1String(key))) << key;
+    EXPECT_TRUE(motor["valid"].toBool());
+    EXPECT_EQ(j["ct_in_use"].toObject()["yellow"].toInt(), 1);
+    EXPECT_EQ(j["row_maximum"].toArray().size(), 12);
+    EXPECT_EQ(j["row_minimum"].toArray().size(), 12);
+
+    // The same pass in this process gives the same numbers, to the last bit.
+    AppState state{DataDirectory(dir.filePath("data"))};
+    state.CurrentFileName = path("s.MTR");
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.runAll(), QString());
+    const QJsonObject a = j["analysis"].toObject();
+    EXPECT_EQ(float(a["total_active_energy"].toDouble()), state.analysis.TotalActiveEnergy);
+    EXPECT_EQ(float(a["efficiency_max"].toDouble()), state.analysis.EfficiencyMaximum);
+    EXPECT_EQ(float(a["load_rate_min"].toDouble()), state.analysis.LoadRateMinimum);
+    EXPECT_EQ(a["time_grid_step"].toDouble(), 300.0);
+    const QJsonArray curves = a["curves"].toArray();
+    ASSERT_EQ(curves.size(), 10);
+    EXPECT_EQ(float(curves[7].toObject()["axis_high"].toDouble()), 1.00001f);
+    EXPECT_EQ(curves[8].toObject()["axis_high"].toDouble(), 120.0);
+    EXPECT_EQ(curves[6].toObject()["unit"].toString(), QStringLiteral(" kW"));
+}
+
+TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
+    ASSERT_EQ(WriteSyntheticRecording(path("e.MTR"), 200, 600, 3), QString());
+    const ToolRun r = run({"export", path("e.MTR"), "--output", path("e.csv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QFile csv(path("e.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 201);
+    EXPECT_EQ(lines[0], QByteArray("row,elapsed_s,I1,U1,P1,I2,U2,P2,I3,U3,P3,P,Q,S,PF,"
+                                   "active_energy_Wh,reactive_energy_varh,state,load_rate_pct,"
+                                   "output_power_kW,efficiency_pct"));
+    const QList<QByteArray> last = lines.last().split(',');
+    ASSERT_EQ(last.size(), 21);
+    EXPECT_EQ(last[0], QByteArray("200"));
+    EXPECT_EQ(last[1].toFloat(), 600.0f); // the last row ends at the duration
+    QSet<QByteArray> states;
+    for (int i = 1; i < lines.size(); ++i)
+        states.insert(lines[i].split(',')[17]);
+    EXPECT_TRUE(states.contains("normal"));
+    EXPECT_TRUE(states.contains("below_no_load"));
+    EXPECT_TRUE(states.contains("generating"));
+
+    // the energy column reads back exactly what the pass stored
+    AppState state{DataDirectory(dir.filePath("data"))};
+    state.CurrentFileName = path("e.MTR");
+    CumulativeAnalysis pass(state);
+    ASSERT_EQ(pass.runAll(), QString());
+    EXPECT_EQ(last[15].toFloat(), state.analysis.ActiveEnergySeries[200]);
+
+    // without --output the same text goes to standard output
+    const ToolRun toStdout = run({"export", path("e.MTR")});
+    ASSERT_EQ(toStdout.exitCode, 0);
+    csv.seek(0);
+    EXPECT_EQ(toStdout.out, csv.readAll());
+}
+
+struct BadCall {
+    const char* name;
+    QStringList args;
+};
+
+class BadCalls : public Tool, public ::testing::WithParamInterface<BadCall> {};
+
+TEST_P(BadCalls, PrintOneLineToStandardErrorAndExitNonZero) {
+    QFile bad(path("bad.MTR"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(200, 'x'));
+    bad.close();
+    QStringList args;
+    for (QString a : GetParam().args)
+        args << a.replace(QLatin1String("DIR"), dir.path());
+    const ToolRun r = run(args);
+    EXPECT_NE(r.exitCode, 0) << GetParam().name;
+    EXPECT_TRUE(r.out.isEmpty()) << GetParam().name;
+    EXPECT_FALSE(r.err.isEmpty()) << GetParam().name;
+    EXPECT_EQ(r.err.count('\n'), 1) << GetParam().name << r.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, BadCalls,
+    ::testing::Values(
+        BadCall{"missing file", {"info", "DIR/none.MTR"}},
+        BadCall{"bad length", {"info", "--json", "DIR/bad.MTR"}},
+        BadCall{"export bad length", {"export", "DIR/bad.MTR"}}, BadCall{"no file", {"info"}},
+        BadCall{"rows not a number", {"synth", "DIR/x.MTR", "--rows", "many", "--duration", "5"}},
+        BadCall{"negative duration", {"synth", "DIR/x.MTR", "--rows", "5", "--duration", "-5"}},
+        BadCall{"missing value", {"synth", "DIR/x.MTR", "--rows"}},
+        BadCall{"unknown command", {"frobnicate"}}));
+
+TEST_F(Tool, ExportToAFolderThatCannotBeWrittenLeavesNoFile) {
+    ASSERT_EQ(WriteSyntheticRecording(path("e.MTR"), 20, 60, 3), QString());
+    const ToolRun r = run({"export", path("e.MTR"), "--output", path("no/such/dir/e.csv")});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(path("no/such/dir/e.csv")));
+}
+
+TEST_F(Tool, EmptyRecordingShowsItsHeaderAndSaysWhyThereIsNoAnalysis) {
+    ASSERT_EQ(WriteSyntheticRecording(path("z.MTR"), 0, 0, 3), QString());
+    const ToolRun r = run({"info", "--json", path("z.MTR")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject j = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(j["record_count"].toInt(), 0);
+    EXPECT_TRUE(j["analysis"].isNull());
+    EXPECT_EQ(j["row_maximum"].toArray()[0].toDouble(), -100000.0);
+    EXPECT_FALSE(j["analysis_refused"].toString().isEmpty());
+}
+
+} // namespace

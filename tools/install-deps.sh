@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the program need on Debian 12, only if something is missing.
+set -euo pipefail
+packages=(cmake make g++ pkg-config qt6-base-dev libqt6serialport6-dev libgl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth poppler-utils)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
