@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include <QTemporaryDir>
 
 #include "analysis/cumulative.h"
@@ -134,7 +136,8 @@ TEST_P(Refused, RecordingsThatCannotBeAnalysedAreRefusedBeforeAnyDivision) {
 }
 INSTANTIATE_TEST_SUITE_P(Recordings, Refused,
                          ::testing::Values(RefusedCase{"no rows", 0, 60},
-                                           RefusedCase{"no duration", 10, 0}));
+                                           RefusedCase{"no duration", 10, 0}),
+                         zr5::test::ByName());
 
 TEST_F(Cumulative, MissingRecordingIsRefusedWithItsName) {
     state.CurrentFileName = dir.filePath(QStringLiteral("nothere.MTR"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include "analysis/operatingpoint.h"
 
 using namespace zr5;
@@ -84,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"generating", true, -0.001f, MotorState::Generating,
                                 MotorBoxes::Clear, "电动机处于发电状态", 255},
                       StateCase{"one value zero", false, 8.5f, MotorState::NoMotorData,
-                                MotorBoxes::Unchanged, "无电机参数或参数不全", 255}));
+                                MotorBoxes::Unchanged, "无电机参数或参数不全", 255}),
+    zr5::test::ByName());
 
 TEST(MotorStateValues, WhoKeepsWhatBetweenRows) {
     const MotorParameters m = motor(10, 80, 0.5f);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include <cmath>
 
 #include "model/measurementmodel.h"
@@ -53,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClampCase{"inductive", 10, 220, 1.32f, 1.32f, 1.76f},
         // a negative current makes the channel's reactive power negative
         ClampCase{"negative current", -10, 220, 1.32f, 1.32f, -1.76f},
-        ClampCase{"zero current", 0, 220, 0.0f, 0.0f, 0}));
+        ClampCase{"zero current", 0, 220, 0.0f, 0.0f, 0}),
+    zr5::test::ByName());
 
 TEST(RowPowers, TotalsSumTheChannelsAndSignThePowerFactorByQ) {
     ChannelRowValues row = channels(10, 220, 1.32f, 10, 220, 1.32f, -30, 220, 3.96f);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -140,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Files, BadLengths,
                                            BadLength{"empty.MTR", 0, "144"},
                                            BadLength{"short.MTR", 143, "144"},
                                            BadLength{"onebyte.MTR", 145, "145"},
-                                           BadLength{"noextrema.MTR", 48 + 36 * 5, "228"}));
+                                           BadLength{"noextrema.MTR", 48 + 36 * 5, "228"}),
+                         zr5::test::ByName());
 
 TEST(RecordCount, FollowsTheLengthRule) {
     EXPECT_EQ(RecordCountForLength(144), 0);
@@ -180,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(Headers, Refusals,
                                            RefusalCase{"negative duration", 10, -5, 100, 1, true},
                                            RefusalCase{"NaN duration", 10, kNaN, 100, 1, true},
                                            RefusalCase{"NaN start", 10, 60, kNaN, 1, true},
-                                           RefusalCase{"NaN extremum", 10, 60, 100, kNaN, true}));
+                                           RefusalCase{"NaN extremum", 10, 60, 100, kNaN, true}),
+                         zr5::test::ByName());
 
 TEST_F(RecordingFiles, SyntheticRecordingsAreDeterministicAndCarryReceptionExtrema) {
     ASSERT_EQ(WriteSyntheticRecording(path("s1.MTR"), 500, 600, 42), QString());

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -141,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"port beyond 16 bits",
                    " 70000 \r\n 0 \r\n 10 \r\n 1 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 1},
         BrokenFile{"ratio beyond single",
-                   " 1 \r\n 0 \r\n 10 \r\n 1E+39 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 4}));
+                   " 1 \r\n 0 \r\n 10 \r\n 1E+39 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 4}),
+    zr5::test::ByName());
 
 TEST(Settings, InitialValuesAreThoseOfTheDialog) {
     const Settings s = Settings::initial();

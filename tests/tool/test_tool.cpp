@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/testnames.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -143,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"rows not a number", {"synth", "DIR/x.MTR", "--rows", "many", "--duration", "5"}},
         BadCall{"negative duration", {"synth", "DIR/x.MTR", "--rows", "5", "--duration", "-5"}},
         BadCall{"missing value", {"synth", "DIR/x.MTR", "--rows"}},
-        BadCall{"unknown command", {"frobnicate"}}));
+        BadCall{"unknown command", {"frobnicate"}}),
+    zr5::test::ByName());
 
 TEST_F(Tool, ExportToAFolderThatCannotBeWrittenLeavesNoFile) {
     ASSERT_EQ(WriteSyntheticRecording(path("e.MTR"), 20, 60, 3), QString());
