@@ -1,0 +1,107 @@
+#include "motor/gbktext.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <string_view>
+
+#if __has_include(<iconv.h>)
+#include <cerrno>
+#include <iconv.h>
+#define ZR5_HAVE_ICONV 1
+#endif
+
+namespace zr5 {
+
+namespace {
+
+#ifdef ZR5_HAVE_ICONV
+// Converts a whole buffer with iconv; false on any sequence the target cannot hold.
+bool IconvConvert(const char* to, const char* from, const QByteArray& in, QByteArray& out) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    out.clear();
+    bool clean = true;
+    QByteArray input = in;
+    char* src = input.data();
+    size_t srcLeft = size_t(input.size());
+    char buffer[4096];
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, qsizetype(dst - buffer));
+        if (r == size_t(-1)) {
+            if (errno == E2BIG)
+                continue;
+            // An invalid or truncated sequence: skip one byte and go on.
+            clean = false;
+            ++src;
+            --srcLeft;
+            if (std::string_view(to).starts_with("UTF-8"))
+                out.append("\xEF\xBF\xBD");
+        }
+    }
+    iconv_close(cd);
+    return clean;
+}
+#endif
+
+} // namespace
+
+bool GbkAvailable() {
+    if (QStringDecoder("GBK").isValid())
+        return true;
+#ifdef ZR5_HAVE_ICONV
+    iconv_t cd = iconv_open("UTF-8", "GBK");
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+        iconv_close(cd);
+        return true;
+    }
+#endif
+    return false;
+}
+
+QString DecodeGbk(const QByteArray& bytes, bool* ok) {
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    if (decoder.isValid()) {
+        QString text = decoder.decode(bytes);
+        if (ok)
+            *ok = !decoder.hasError();
+        return text;
+    }
+#ifdef ZR5_HAVE_ICONV
+    QByteArray utf8;
+    const bool clean = IconvConvert("UTF-8", "GBK", bytes, utf8);
+    if (ok)
+        *ok = clean;
+    return QString::fromUtf8(utf8);
+#else
+    if (ok)
+        *ok = false;
+    return QString::fromLatin1(bytes);
+#endif
+}
+
+QByteArray EncodeGbk(const QString& text, bool* ok) {
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    if (encoder.isValid()) {
+        QByteArray bytes = encoder.encode(text);
+        if (ok)
+            *ok = !encoder.hasError();
+        return bytes;
+    }
+#ifdef ZR5_HAVE_ICONV
+    QByteArray bytes;
+    const bool clean = IconvConvert("GBK", "UTF-8", text.toUtf8(), bytes);
+    if (ok)
+        *ok = clean;
+    return bytes;
+#else
+    if (ok)
+        *ok = false;
+    return text.toLatin1();
+#endif
+}
+
+} // namespace zr5

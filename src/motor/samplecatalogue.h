@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <span>
+
+#include "settings/datadirectory.h"
+
+namespace zr5 {
+
+// The sample catalogue built from the project's source table: the three catalogue files, as
+// shipped with the program.
+struct SampleCatalogueFile {
+    const char* name;
+    const unsigned char* data;
+    std::size_t size;
+};
+std::span<const SampleCatalogueFile> SampleCatalogueFiles();
+
+// Writes the sample catalogue into the data directory when none of the three catalogue files is
+// there. A user's own catalogue is never touched: when some of the files are present, nothing is
+// written and the message names the missing ones. Returns an empty string when the catalogue is
+// complete afterwards, or the message.
+QString InstallSampleCatalogue(const DataDirectory& dir);
+
+} // namespace zr5
