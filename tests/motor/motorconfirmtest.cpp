@@ -1,0 +1,165 @@
+// Confirming and cancelling the motor data, apart from the dialog's widgets.
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "catalogtestfiles.h"
+#include "motor/motorconfirm.h"
+
+namespace zr5 {
+namespace {
+
+using Outcome = MotorConfirmation::Outcome;
+
+std::array<QString, 7> Boxes(std::initializer_list<const char*> texts) {
+    std::array<QString, 7> boxes;
+    std::size_t i = 0;
+    for (const char* t : texts)
+        boxes[i++] = QString::fromUtf8(t);
+    return boxes;
+}
+
+const std::array<QString, 7> kCustom = Boxes({"4", "7.5", "15.4", "87", "5.9", "0.33", "380"});
+
+MotorParameters Existing() {
+    MotorParameters m = MotorParameters::fromValues({2, 3, 6.8f, 82.5f, 3, 0.2f, 380});
+    m.MotorParametersValid = true;
+    m.RatedLosses = 0.636f;
+    return m;
+}
+
+class Confirm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::WriteCatalogue(dir, {test::Entry(1, QStringLiteral("甲"), QStringLiteral("Y132M-4"),
+                                               4, 7.5f, 15.4f, 87.0f, 5.89f, 0.336f),
+                                   test::Entry(2, QStringLiteral("甲"), QStringLiteral("Y160M-4"),
+                                               4, 11, 22.6f, 88, 8, 0.45f)});
+    }
+    QTemporaryDir temp;
+    DataDirectory dir{temp.path()};
+};
+
+TEST_F(Confirm, CustomDataWithAllSevenValuesIsStoredAndTheLossesFollow) {
+    MotorParameters m;
+    const auto r = ConfirmMotorData(m, dir, QStringLiteral("0"), kCustom);
+    EXPECT_EQ(r.outcome, Outcome::Accepted);
+    EXPECT_FALSE(r.boxTexts.has_value()); // typed boxes are not reformatted
+    EXPECT_TRUE(m.MotorParametersValid);
+    EXPECT_EQ(m.values(), (std::array<float, 7>{4, 7.5f, 15.4f, 87, 5.9f, 0.33f, 380}));
+    EXPECT_NEAR(m.RatedLosses, 1.1207f, 1e-4f);
+}
+
+TEST_F(Confirm, CustomDataWithAZeroOrTextChangesNothingButTheFlag) {
+    for (const char* bad : {"0", "abc", "", "1e60"}) {
+        auto boxes = kCustom;
+        boxes[5] = QString::fromUtf8(bad);
+        MotorParameters m = Existing();
+        const auto r = ConfirmMotorData(m, dir, QStringLiteral("0"), boxes);
+        EXPECT_EQ(r.outcome, Outcome::Incomplete) << bad;
+        EXPECT_TRUE(r.message.isEmpty());
+        EXPECT_FALSE(m.MotorParametersValid);
+        EXPECT_EQ(m.values(), Existing().values()) << bad;
+    }
+}
+
+TEST_F(Confirm, NegativeValuesPassTheCheck) {
+    auto boxes = kCustom;
+    boxes[4] = QStringLiteral("-5.9");
+    MotorParameters m;
+    EXPECT_EQ(ConfirmMotorData(m, dir, QStringLiteral("0"), boxes).outcome, Outcome::Accepted);
+    EXPECT_EQ(m.NoLoadCurrent, -5.9f);
+}
+
+TEST_F(Confirm, CodesOutsideTheCatalogueOrNotNumbersAreOutOfRange) {
+    for (const char* code : {"6936", "-1", "abc", "", "6935.5", "1e12", "12abc"}) {
+        MotorParameters m = Existing();
+        const auto r = ConfirmMotorData(m, dir, QString::fromUtf8(code), kCustom);
+        EXPECT_EQ(r.outcome, Outcome::CodeOutOfRange) << code;
+        EXPECT_EQ(r.message, QStringLiteral("编码错误，请重新输入！"));
+        EXPECT_EQ(m.values(), Existing().values()) << code; // the dialog's cancel clears them
+    }
+}
+
+TEST_F(Confirm, CodeTextRoundsToTheNearestTiesToEven) {
+    EXPECT_EQ(ParseMotorCode(QStringLiteral(" 35 ")), 35);
+    EXPECT_EQ(ParseMotorCode(QStringLiteral("0.5")), 0);
+    EXPECT_EQ(ParseMotorCode(QStringLiteral("1.5")), 2);
+    EXPECT_EQ(ParseMotorCode(QStringLiteral("2.5")), 2);
+    EXPECT_EQ(ParseMotorCode(QStringLiteral("6934.5")), 6934);
+    EXPECT_EQ(ParseMotorCode(QStringLiteral("x")), std::nullopt);
+    // 0.5 rounds to the custom code: the typed values are taken.
+    MotorParameters m;
+    EXPECT_EQ(ConfirmMotorData(m, dir, QStringLiteral("0.5"), kCustom).outcome, Outcome::Accepted);
+    EXPECT_EQ(m.RatedPower, 7.5f);
+}
+
+TEST_F(Confirm, ACatalogueCodeIsLookedUpAndShownWithThreeDecimals) {
+    MotorParameters m;
+    const auto r =
+        ConfirmMotorData(m, dir, QStringLiteral("1"), Boxes({"0", "0", "0", "0", "0", "0", "0"}));
+    ASSERT_EQ(r.outcome, Outcome::Accepted);
+    ASSERT_TRUE(r.boxTexts.has_value());
+    EXPECT_EQ((*r.boxTexts)[0], QStringLiteral(" 4.000"));
+    EXPECT_EQ((*r.boxTexts)[1], QStringLiteral(" 7.500"));
+    EXPECT_EQ((*r.boxTexts)[3], QStringLiteral(" 87.000"));
+    EXPECT_EQ((*r.boxTexts)[6], QStringLiteral(" 380.000"));
+    EXPECT_TRUE(m.MotorParametersValid);
+    EXPECT_NEAR(m.RatedCurrent, 15.4f, 1e-3f);
+    EXPECT_EQ(m.RatedVoltage, 380.0f);
+    EXPECT_NEAR(m.RatedLosses, 7.5f * (100.0f / 87.0f - 1.0f), 1e-3f);
+}
+
+TEST_F(Confirm, ACatalogueRecordWithAZeroStillSetsPolesAndVoltage) {
+    QByteArray record(16, '\0');
+    record[0] = 6;
+    test::WriteBytes(dir.file(kCatalogueRecordFile), record + record);
+    MotorParameters m = Existing();
+    const auto r = ConfirmMotorData(m, dir, QStringLiteral("2"), kCustom);
+    EXPECT_EQ(r.outcome, Outcome::Incomplete);
+    EXPECT_FALSE(m.MotorParametersValid);
+    EXPECT_EQ(m.Poles, 6.0f);
+    EXPECT_EQ(m.RatedVoltage, 380.0f);
+    EXPECT_EQ(m.RatedPower, Existing().RatedPower);
+    EXPECT_EQ(m.NoLoadPower, Existing().NoLoadPower);
+    ASSERT_TRUE(r.boxTexts.has_value());
+    EXPECT_EQ((*r.boxTexts)[1], QStringLiteral(" 0.000"));
+}
+
+TEST_F(Confirm, AnUnreadableCatalogueGivesItsMessageAndClearsTheFlag) {
+    MotorParameters m = Existing();
+    const auto r = ConfirmMotorData(m, dir, QStringLiteral("3"), kCustom); // past the file's end
+    EXPECT_EQ(r.outcome, Outcome::CatalogueFailed);
+    EXPECT_FALSE(r.message.isEmpty());
+    EXPECT_FALSE(m.MotorParametersValid);
+    EXPECT_EQ(m.Poles, Existing().Poles);
+}
+
+TEST(CustomCodeText, OnlyANumberEqualToZero) {
+    for (const char* yes : {"0", "00", "0.0", "-0", " 0 "})
+        EXPECT_TRUE(IsCustomCodeText(QString::fromUtf8(yes))) << yes;
+    for (const char* no : {"", "12", "0.3", "abc", "0x"})
+        EXPECT_FALSE(IsCustomCodeText(QString::fromUtf8(no))) << no;
+}
+
+TEST(MotorTexts, StoredValuesShowAsPlainNumbers) {
+    const auto texts =
+        PlainMotorTexts(MotorParameters::fromValues({4, 7.5f, 15.4f, 87, 0, 0.336f, 380}));
+    EXPECT_EQ(texts[0], QStringLiteral("4"));
+    EXPECT_EQ(texts[1], QStringLiteral("7.5"));
+    EXPECT_EQ(texts[2], QStringLiteral("15.4"));
+    EXPECT_EQ(texts[4], QStringLiteral("0"));
+    EXPECT_EQ(texts[5], QStringLiteral("0.336"));
+}
+
+TEST(MotorTexts, ClearingSetsEveryValueToZero) {
+    MotorParameters m = Existing();
+    ClearMotorData(m);
+    EXPECT_FALSE(m.MotorParametersValid);
+    EXPECT_EQ(m.values(), (std::array<float, 7>{}));
+    EXPECT_EQ(m.RatedLosses, 0.0f);
+}
+
+} // namespace
+} // namespace zr5
