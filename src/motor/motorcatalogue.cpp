@@ -127,6 +127,19 @@ ModelList SearchModels(const DataDirectory& dir, const QString& text) {
     return list;
 }
 
+std::optional<QString> DesignationOfCode(const DataDirectory& dir, int code) {
+    QFile file(dir.file(kModelIndexFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString line;
+    while (NextLine(file, line)) {
+        const auto parsed = ParseCatalogueLine(line);
+        if (parsed && parsed->second == code)
+            return parsed->name;
+    }
+    return std::nullopt;
+}
+
 Result<CatalogueRecord> ReadCatalogueRecord(const DataDirectory& dir, int code) {
     if (code < 1 || code > kCatalogueCodes)
         return Result<CatalogueRecord>::failure(

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "model/result.h"
@@ -43,6 +44,9 @@ ModelList LoadModels(const DataDirectory& dir, const MotorCategory& category);
 // Every model of "bmindex.txt" whose designation holds the text (ignoring case and the blanks
 // around the text), in file order, numbered from position 1. An empty text finds nothing.
 ModelList SearchModels(const DataDirectory& dir, const QString& text);
+
+// The designation that "bmindex.txt" gives a code (its first line for that code), if any.
+std::optional<QString> DesignationOfCode(const DataDirectory& dir, int code);
 
 // The record of a code from 1 to 6935, read from "MTALL.OBJ" (16 bytes at (code - 1) * 16), with
 // the rated voltage of the code's range. A failure when the code is outside that range, the file

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstring>
 
+#include "motor/samplecatalogue.h"
 #include "tool/commands.h"
 
 using namespace zr5::tool;
@@ -14,6 +15,7 @@ const ToolCommand kCommands[] = {
     {"info", RunInfo, "info [--json] FILE"},
     {"export", RunExport, "export FILE [--output OUT.csv]"},
     {"synth", RunSynth, "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS]"},
+    {"motor", RunMotor, "motor CODE [--json]"},
 };
 
 void printUsage(std::FILE* stream) {
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
     context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
     if (!error.isEmpty())
         return Fail(context, error);
+    // A fresh data directory gets the sample motor catalogue; a user's own is left alone.
+    if (const QString problem = zr5::InstallSampleCatalogue(context.dataDirectory);
+        !problem.isEmpty())
+        Print(context.err, QStringLiteral("zr5-tool: ") + problem + QLatin1Char('\n'));
     if (args.isEmpty())
         return Fail(context, QStringLiteral("缺少命令；zr5-tool --help 列出所有命令"));
     if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {

@@ -1,0 +1,59 @@
+#include <QStringList>
+
+#include "model/numbertext.h"
+#include "motor/motorcatalogue.h"
+#include "tool/commands.h"
+
+namespace zr5::tool {
+
+// motor CODE [--json]: the catalogue record of a code, with the rated voltage of its range. The
+// text shows three decimals as the motor dialog does; the JSON gives the stored values exactly.
+int RunMotor(ToolContext& context, const QStringList& arguments) {
+    QStringList args = arguments;
+    const bool json = TakeFlag(args, QStringLiteral("--json"));
+    if (args.size() != 1)
+        return Fail(context, QStringLiteral("用法: zr5-tool motor CODE [--json]"));
+    bool isNumber = false;
+    const int code = args[0].trimmed().toInt(&isNumber);
+    if (!isNumber || code < 1 || code > kCatalogueCodes)
+        return Fail(context, QStringLiteral("编码错误：“%1” 不是 1 - %2 之间的整数")
+                                 .arg(args[0])
+                                 .arg(kCatalogueCodes));
+    const auto record = ReadCatalogueRecord(context.dataDirectory, code);
+    if (!record)
+        return Fail(context, record.error());
+
+    const CatalogueRecord& r = *record;
+    if (json) {
+        Print(context.out,
+              QStringLiteral("{\"code\": %1, \"poles\": %2, \"rated_power\": %3, "
+                             "\"rated_current\": %4, \"rated_efficiency\": %5, "
+                             "\"no_load_current\": %6, \"no_load_power\": %7, "
+                             "\"rated_voltage\": %8}\n")
+                  .arg(QString::number(code), ShortestNumber(r.Poles), ShortestNumber(r.RatedPower),
+                       ShortestNumber(r.RatedCurrent), ShortestNumber(r.RatedEfficiency),
+                       ShortestNumber(r.NoLoadCurrent), ShortestNumber(r.NoLoadPower),
+                       ShortestNumber(r.RatedVoltage)));
+        return 0;
+    }
+    const auto model = DesignationOfCode(context.dataDirectory, code);
+    QString text = QStringLiteral("编码      %1%2\n")
+                       .arg(code)
+                       .arg(model ? QStringLiteral("  ") + model->trimmed() : QString());
+    const struct {
+        const char* label;
+        float value;
+        const char* unit;
+    } rows[] = {{"电机极数", r.Poles, ""},           {"额定功率", r.RatedPower, " kW"},
+                {"额定电流", r.RatedCurrent, " A"},  {"额定效率", r.RatedEfficiency, " %"},
+                {"空载电流", r.NoLoadCurrent, " A"}, {"空载功率", r.NoLoadPower, " kW"},
+                {"额定电压", r.RatedVoltage, " V"}};
+    for (const auto& row : rows)
+        text += QStringLiteral("%1  %2%3\n")
+                    .arg(QString::fromUtf8(row.label), FormatValue(row.value).trimmed(),
+                         QString::fromUtf8(row.unit));
+    Print(context.out, text);
+    return 0;
+}
+
+} // namespace zr5::tool
