@@ -49,22 +49,24 @@ bool IconvConvert(const char* to, const char* from, const QByteArray& in, QByteA
 
 } // namespace
 
-bool GbkAvailable() {
-    if (QStringDecoder("GBK").isValid())
+bool GbkAvailable(GbkConverter converter) {
+    if (converter != GbkConverter::Iconv && QStringDecoder("GBK").isValid())
         return true;
 #ifdef ZR5_HAVE_ICONV
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-        iconv_close(cd);
-        return true;
+    if (converter != GbkConverter::Qt) {
+        iconv_t cd = iconv_open("UTF-8", "GBK");
+        if (cd != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(cd);
+            return true;
+        }
     }
 #endif
     return false;
 }
 
-QString DecodeGbk(const QByteArray& bytes, bool* ok) {
+QString DecodeGbk(const QByteArray& bytes, bool* ok, GbkConverter converter) {
     QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-    if (decoder.isValid()) {
+    if (converter != GbkConverter::Iconv && decoder.isValid()) {
         QString text = decoder.decode(bytes);
         if (ok)
             *ok = !decoder.hasError();
@@ -72,7 +74,7 @@ QString DecodeGbk(const QByteArray& bytes, bool* ok) {
     }
 #ifdef ZR5_HAVE_ICONV
     QByteArray utf8;
-    const bool clean = IconvConvert("UTF-8", "GBK", bytes, utf8);
+    const bool clean = converter != GbkConverter::Qt && IconvConvert("UTF-8", "GBK", bytes, utf8);
     if (ok)
         *ok = clean;
     return QString::fromUtf8(utf8);
@@ -83,9 +85,9 @@ QString DecodeGbk(const QByteArray& bytes, bool* ok) {
 #endif
 }
 
-QByteArray EncodeGbk(const QString& text, bool* ok) {
+QByteArray EncodeGbk(const QString& text, bool* ok, GbkConverter converter) {
     QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    if (encoder.isValid()) {
+    if (converter != GbkConverter::Iconv && encoder.isValid()) {
         QByteArray bytes = encoder.encode(text);
         if (ok)
             *ok = !encoder.hasError();
@@ -93,7 +95,8 @@ QByteArray EncodeGbk(const QString& text, bool* ok) {
     }
 #ifdef ZR5_HAVE_ICONV
     QByteArray bytes;
-    const bool clean = IconvConvert("GBK", "UTF-8", text.toUtf8(), bytes);
+    const bool clean =
+        converter != GbkConverter::Qt && IconvConvert("GBK", "UTF-8", text.toUtf8(), bytes);
     if (ok)
         *ok = clean;
     return bytes;
