@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "motor/catalogueformat.h"
 #include "motor/gbktext.h"
+#include "support/testnames.h"
 
 namespace zr5 {
 namespace {
@@ -29,7 +32,11 @@ INSTANTIATE_TEST_SUITE_P(
                       VoltageCase{6924, 115}, VoltageCase{6925, 220}, VoltageCase{6931, 220},
                       VoltageCase{6932, 230}, VoltageCase{6933, 283.5f}, VoltageCase{6934, 253.5f},
                       VoltageCase{6935, 100}, VoltageCase{0, 0}, VoltageCase{6936, 0},
-                      VoltageCase{-1, 0}));
+                      VoltageCase{-1, 0}),
+    [](const auto& info) {
+        const int code = info.param.code;
+        return code < 0 ? std::string("code_minus_1") : "code_" + std::to_string(code);
+    });
 
 TEST(CatalogueRecord, DecodesThePoleByteAndFiveGroupsInFileOrder) {
     // 00 80 01 = 1.0, 00 C0 03 = 6.0, 00 80 81 = -1.0, 00 80 7F = 0.25, 00 00 00 = 0.
@@ -76,11 +83,12 @@ TEST(CatalogueRecord, OffsetsOfTheFirstAndLastCodes) {
 }
 
 struct LineCase {
+    const char* name;
     const char* text;
     bool parses;
     int first;
     int second;
-    const char* name;
+    const char* rest;
 };
 
 class CatalogueLines : public ::testing::TestWithParam<LineCase> {};
@@ -93,19 +101,25 @@ TEST_P(CatalogueLines, TwoNumbersThenTheRestOfTheLine) {
         return;
     EXPECT_EQ(line->first, c.first);
     EXPECT_EQ(line->second, c.second);
-    EXPECT_EQ(line->name, QString::fromUtf8(c.name));
+    EXPECT_EQ(line->name, QString::fromUtf8(c.rest));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, CatalogueLines,
-    ::testing::Values(LineCase{"1,103,Y系列(IP44) 380V B3", true, 1, 103, "Y系列(IP44) 380V B3"},
-                      LineCase{"  12 , 34 ,  Y132M-4, B35, 1440", true, 12, 34,
-                               "  Y132M-4, B35, 1440"},
-                      LineCase{"5,5,", true, 5, 5, ""}, LineCase{"-3,+4,x ", true, -3, 4, "x "},
-                      LineCase{"32767,1,x", true, 32767, 1, "x"},
-                      LineCase{"32768,1,x", false, 0, 0, ""}, LineCase{"abc,1,x", false, 0, 0, ""},
-                      LineCase{"1,2", false, 0, 0, ""}, LineCase{"1.5,2,x", false, 0, 0, ""},
-                      LineCase{"", false, 0, 0, ""}, LineCase{",,", false, 0, 0, ""}));
+    ::testing::Values(LineCase{"category line", "1,103,Y系列(IP44) 380V B3", true, 1, 103,
+                               "Y系列(IP44) 380V B3"},
+                      LineCase{"blanks and commas kept", "  12 , 34 ,  Y132M-4, B35, 1440", true,
+                               12, 34, "  Y132M-4, B35, 1440"},
+                      LineCase{"empty name", "5,5,", true, 5, 5, ""},
+                      LineCase{"signs and a trailing blank", "-3,+4,x ", true, -3, 4, "x "},
+                      LineCase{"largest 16 bit number", "32767,1,x", true, 32767, 1, "x"},
+                      LineCase{"beyond 16 bits", "32768,1,x", false, 0, 0, ""},
+                      LineCase{"letters for a number", "abc,1,x", false, 0, 0, ""},
+                      LineCase{"one comma only", "1,2", false, 0, 0, ""},
+                      LineCase{"fraction for a number", "1.5,2,x", false, 0, 0, ""},
+                      LineCase{"empty line", "", false, 0, 0, ""},
+                      LineCase{"commas only", ",,", false, 0, 0, ""}),
+    zr5::test::ByName());
 
 TEST(CatalogueLines, WrittenInGbkWithCrLf) {
     const QByteArray bytes = CatalogueLineBytes(1, 103, QStringLiteral("电机"));
@@ -124,12 +138,12 @@ TEST_P(ModelListTexts, NumberPaddedToFiveCharacters) {
               QString::fromLatin1(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Padding, ModelListTexts,
-                         ::testing::Values(ListTextCase{1, "  (1).Y132M-4"},
-                                           ListTextCase{7, "  (7).Y132M-4"},
-                                           ListTextCase{12, " (12).Y132M-4"},
-                                           ListTextCase{123, "(123).Y132M-4"},
-                                           ListTextCase{6935, "(6935).Y132M-4"}));
+INSTANTIATE_TEST_SUITE_P(
+    Padding, ModelListTexts,
+    ::testing::Values(ListTextCase{1, "  (1).Y132M-4"}, ListTextCase{7, "  (7).Y132M-4"},
+                      ListTextCase{12, " (12).Y132M-4"}, ListTextCase{123, "(123).Y132M-4"},
+                      ListTextCase{6935, "(6935).Y132M-4"}),
+    [](const auto& info) { return "position_" + std::to_string(info.param.position); });
 
 TEST(Gbk, IsAvailableInThisBuild) {
     EXPECT_TRUE(GbkAvailable());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "motor/efficiencyclass.h"
 
@@ -39,7 +40,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassCase{4, 1100, 97.0f, EfficiencyClass::NotRated}, // beyond the table
                       ClassCase{4, 0.55f, 73.0f, EfficiencyClass::NotRated},
                       ClassCase{8, 7.5f, 90.0f, EfficiencyClass::NotRated},
-                      ClassCase{0, 0, 0, EfficiencyClass::NotRated}));
+                      ClassCase{0, 0, 0, EfficiencyClass::NotRated}),
+    [](const auto& info) {
+        // "p4_7_5kW_87_0pct"
+        std::string name = "p" + std::to_string(int(info.param.poles)) + "_" +
+                           std::to_string(info.param.kw) + "kW_" + std::to_string(info.param.eta) +
+                           "pct";
+        for (char& c : name)
+            if (c == '.')
+                c = '_';
+        return name;
+    });
 
 TEST(ClassLimits, BetweenStepsFollowTheRegulationsFormula) {
     // IE3, 4 poles: A x^3 + B x^2 + C x + D with x = log10(kW).
