@@ -22,11 +22,11 @@ namespace {
 class Dialog : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // One application for the whole run, made before the first widget.
         static int argc = 1;
         static char name[] = "motor_dialog_test";
         static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            app_ = new QApplication(argc, argv);
+        static QApplication app(argc, argv);
     }
 
     void SetUp() override {
@@ -69,7 +69,6 @@ protected:
         return t;
     }
 
-    static inline QApplication* app_ = nullptr;
     QTemporaryDir temp;
     DataDirectory dir{temp.path()};
     AppState state{dir};
