@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "catalogtestfiles.h"
 #include "motor/motorparameterdialog.h"
@@ -21,13 +22,14 @@ namespace {
 
 class Dialog : public ::testing::Test {
 protected:
+    // The application lives while the suite runs and goes before the program's statics do.
     static void SetUpTestSuite() {
-        // One application for the whole run, made before the first widget.
         static int argc = 1;
         static char name[] = "motor_dialog_test";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        app_ = std::make_unique<QApplication>(argc, argv);
     }
+    static void TearDownTestSuite() { app_.reset(); }
 
     void SetUp() override {
         test::WriteCatalogue(
@@ -69,6 +71,7 @@ protected:
         return t;
     }
 
+    static inline std::unique_ptr<QApplication> app_;
     QTemporaryDir temp;
     DataDirectory dir{temp.path()};
     AppState state{dir};
