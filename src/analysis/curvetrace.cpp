@@ -1,0 +1,89 @@
+#include "analysis/curvetrace.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr5 {
+
+float CumulativePlotX(qint64 row, qint64 rowCount) {
+    if (rowCount <= 0)
+        return 0;
+    return static_cast<float>(double(row) * double(kTimeAxisWidth) / double(rowCount));
+}
+
+std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
+                                           float efficiency, const CurveAxisTables& axes) {
+    std::array<float, kCurveKinds> ys{};
+    for (int k = 0; k < kCurveKinds; ++k)
+        ys[std::size_t(k)] = CurveY(k, CurveValue(k, row, loadRate, efficiency),
+                                    axes.CurveAxisLow[std::size_t(k)],
+                                    axes.CurveAxisHigh[std::size_t(k)]);
+    return ys;
+}
+
+qint64 CurveTrace::column(float x) const {
+    return static_cast<qint64>(std::floor(double(x) / double(columnWidth_)));
+}
+
+void CurveTrace::add(float x, float y, bool draw) {
+    if (hasPrevious_ && draw) {
+        if (columnWidth_ > 0 && column(previousX_) == column(x)) {
+            const qint64 c = column(x);
+            const float lo = std::min(previousY_, y);
+            const float hi = std::max(previousY_, y);
+            if (columnOpen_ && openColumn_ != c)
+                flushColumn();
+            if (!columnOpen_) {
+                columnOpen_ = true;
+                openColumn_ = c;
+                columnLow_ = lo;
+                columnHigh_ = hi;
+            } else {
+                columnLow_ = std::min(columnLow_, lo);
+                columnHigh_ = std::max(columnHigh_, hi);
+            }
+        } else {
+            flushColumn();
+            lines_.push_back({previousX_, previousY_, x, y});
+        }
+    }
+    if (!draw)
+        flushColumn(); // a gap in the curve is a gap in its column too
+    hasPrevious_ = true;
+    previousX_ = x;
+    previousY_ = y;
+}
+
+void CurveTrace::flushColumn() {
+    if (!columnOpen_)
+        return;
+    columnOpen_ = false;
+    // The middle of the pixel column, so the line lands on exactly that column.
+    const float x = static_cast<float>((double(openColumn_) + 0.5) * double(columnWidth_));
+    lines_.push_back({x, columnLow_, x, columnHigh_});
+}
+
+void CurveTrace::finish() { flushColumn(); }
+
+std::vector<CurveLine> CurveTrace::takeLines() {
+    std::vector<CurveLine> out;
+    out.swap(lines_);
+    return out;
+}
+
+CurveSetTrace::CurveSetTrace(float columnWidth) {
+    for (CurveTrace& t : traces_)
+        t = CurveTrace(columnWidth);
+}
+
+void CurveSetTrace::add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint) {
+    for (int k = 0; k < kCurveKinds; ++k)
+        traces_[std::size_t(k)].add(x, ys[std::size_t(k)], k < 8 || operatingPoint);
+}
+
+void CurveSetTrace::finish() {
+    for (CurveTrace& t : traces_)
+        t.finish();
+}
+
+} // namespace zr5

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QtGlobal>
+#include <array>
+#include <vector>
+
+#include "analysis/curves.h"
+
+namespace zr5 {
+
+// One straight line on a curve surface, in twips.
+struct CurveLine {
+    float x1, y1, x2, y2;
+    bool operator==(const CurveLine&) const = default;
+};
+
+// x of row k (1-based) on a cumulative surface: k x 6000 / row count. Computed in double
+// precision: adding the step once per row in single precision ends a long curve short of the axis.
+float CumulativePlotX(qint64 row, qint64 rowCount);
+
+// The y of every curve kind for a completed row and its operating point, on the kinds' axes.
+std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
+                                           float efficiency, const CurveAxisTables& axes);
+
+// A polyline reduced to what a surface can show. With a column width (twips per pixel column) the
+// segments that start and end in the same column become one vertical line from that column's
+// lowest to its highest point; segments that cross a column boundary are kept as they are. The
+// picture stays the same while the number of lines follows the columns, not the points. A column
+// width of 0 keeps every segment.
+class CurveTrace {
+public:
+    explicit CurveTrace(float columnWidth = 0) : columnWidth_(columnWidth) {}
+
+    // The next point; the segment from the previous point is drawn when `draw` is true (and there
+    // is a previous point). A point without its segment still becomes the next segment's start.
+    void add(float x, float y, bool draw);
+    // Ends the curve: the open column's line is emitted.
+    void finish();
+    // The lines emitted since the last call; the caller takes them.
+    std::vector<CurveLine> takeLines();
+    const std::vector<CurveLine>& pendingLines() const { return lines_; }
+
+private:
+    qint64 column(float x) const;
+    void flushColumn();
+
+    float columnWidth_;
+    bool hasPrevious_ = false;
+    float previousX_ = 0, previousY_ = 0;
+    bool columnOpen_ = false;
+    qint64 openColumn_ = 0;
+    float columnLow_ = 0, columnHigh_ = 0;
+    std::vector<CurveLine> lines_;
+};
+
+// The ten curves of one surface set (cumulative or segmented), extended row by row: kinds 0..7
+// always, efficiency and load rate only for rows with a computed operating point.
+class CurveSetTrace {
+public:
+    explicit CurveSetTrace(float columnWidth = 0);
+    void add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint);
+    void finish();
+    CurveTrace& kind(int k) { return traces_[std::size_t(k)]; }
+
+private:
+    std::array<CurveTrace, kCurveKinds> traces_;
+};
+
+} // namespace zr5

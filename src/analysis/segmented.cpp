@@ -1,0 +1,109 @@
+#include "analysis/segmented.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/cumulative.h"
+#include "recording/recordingfile.h"
+
+namespace zr5 {
+
+SegmentWindow SegmentWindowRows(qint64 selectedRow, int halfSpan, qint64 rowCount) {
+    SegmentWindow w;
+    w.WindowFirstRow = selectedRow - halfSpan;
+    w.WindowLastRow = selectedRow + halfSpan;
+    if (w.WindowFirstRow <= 0)
+        w.WindowFirstRow = 1;
+    if (w.WindowLastRow > rowCount)
+        w.WindowLastRow = rowCount;
+    return w;
+}
+
+int EffectiveHalfSpan(float segmentHalfSpan) {
+    if (!std::isfinite(segmentHalfSpan) || segmentHalfSpan < 1.0f)
+        return 1;
+    return static_cast<int>(std::min(std::lround(segmentHalfSpan), 100000L));
+}
+
+float SegmentPlotX(qint64 position, int halfSpan) {
+    return static_cast<float>(double(position) * double(kTimeAxisWidth) / (2.0 * halfSpan));
+}
+
+SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow) {
+    SegmentedAnalysisResult result;
+    Result<RecordingInfo> info = ReadRecordingInfo(state.currentRecordingPath());
+    if (!info)
+        return result.error = info.error(), result;
+    if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
+        return result.error = refusal, result;
+    const qint64 count = info->RecordCount;
+    AnalysisResults& a = state.analysis;
+    if (std::ssize(a.ActiveEnergySeries) != count + 1 ||
+        std::ssize(a.ReactiveEnergySeries) != count + 1)
+        return result.error = QStringLiteral("请先重绘曲线，再查询数据。"), result;
+
+    MeasurementModel& m = state.model;
+    const float duration = info->header.Duration;
+    state.settings.ReceiveDuration = duration;
+    const qint64 s = std::clamp<qint64>(selectedRow, 1, count);
+    result.selectedRow = s;
+
+    // The selected row as the boxes show it.
+    {
+        auto reader = RecordingRowReader::open(*info, s);
+        if (!reader)
+            return result.error = reader.error(), result;
+        ChannelRowValues values;
+        if (!(*reader)->next(values))
+            return result.error = (*reader)->error(), result;
+        for (int j = 0; j < kChannelRowSize; ++j)
+            m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
+        StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
+        m.SampleRow[10] = a.ActiveEnergySeries[std::size_t(s)];
+        m.SampleRow[11] = a.ReactiveEnergySeries[std::size_t(s)];
+        const MotorStateDecision decision =
+            ClassifyMotorState(m.SampleRow[2], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
+                               ClassifyCaller::SingleRowDisplay);
+        m.LoadRate = decision.LoadRate;
+        m.Efficiency = decision.Efficiency;
+        m.OutputPower = decision.OutputPower;
+        m.ElapsedTime = RowElapsedTime(s, duration, count);
+        m.Elapsed = SplitSeconds(m.ElapsedTime);
+        result.display = FormatRowDisplay(m.SampleRow, m.Elapsed, decision);
+    }
+
+    // The curves of the rows around it, scaled on the cumulative analysis's axes.
+    const int n = EffectiveHalfSpan(state.settings.SegmentHalfSpan);
+    result.window = SegmentWindowRows(s, n, count);
+    auto reader = RecordingRowReader::open(*info, result.window.WindowFirstRow);
+    if (!reader)
+        return result.error = reader.error(), result;
+    CurveSetTrace traces;
+    for (qint64 r = result.window.WindowFirstRow; r <= result.window.WindowLastRow; ++r) {
+        ChannelRowValues values;
+        if (!(*reader)->next(values))
+            return result.error = (*reader)->error(), result;
+        for (int j = 0; j < kChannelRowSize; ++j)
+            m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
+        StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
+        const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(m.SampleRow[2], m.Motor);
+        if (op) {
+            m.LoadRate = op->LoadRate;
+            m.Efficiency = op->Efficiency;
+            m.OutputPower = op->OutputPower;
+        }
+        const float x = SegmentPlotX(r - result.window.WindowFirstRow + 1, n);
+        const auto ys = CurvePlotYs(m.SampleRow, m.LoadRate, m.Efficiency, a.axes);
+        traces.add(x, ys, op.has_value());
+        if (r == s) {
+            result.MarkerX = x;
+            result.MarkerY = ys;
+        }
+    }
+    traces.finish();
+    for (int k = 0; k < kCurveKinds; ++k)
+        result.curves[std::size_t(k)] = traces.kind(k).takeLines();
+    return result;
+}
+
+} // namespace zr5

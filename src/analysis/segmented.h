@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "analysis/curvetrace.h"
+#include "analysis/rowdisplay.h"
+#include "model/appstate.h"
+
+namespace zr5 {
+
+// The rows of a segmented window: n before and n after the selected row, cut short (not shifted)
+// at either end of the recording.
+struct SegmentWindow {
+    qint64 WindowFirstRow = 1;
+    qint64 WindowLastRow = 1;
+};
+SegmentWindow SegmentWindowRows(qint64 selectedRow, int halfSpan, qint64 rowCount);
+
+// The half span n the segmented curves use: SegmentHalfSpan rounded to a whole number of rows and
+// at least 1, so a settings file with 0 or a fraction cannot make the step width infinite.
+int EffectiveHalfSpan(float segmentHalfSpan);
+
+// x of the i-th row (from 1) of a segmented window: the rows stand 6000 / (2n) apart.
+float SegmentPlotX(qint64 position, int halfSpan);
+
+// What the segmented analysis shows: the selected row's boxes and the ten green curves with the
+// marker point.
+struct SegmentedAnalysisResult {
+    QString error; // empty on success; nothing else is valid otherwise
+    qint64 selectedRow = 1;
+    SegmentWindow window;
+    RowDisplay display;
+    std::array<std::vector<CurveLine>, kCurveKinds> curves;
+    float MarkerX = 0;
+    std::array<float, kCurveKinds> MarkerY{};
+};
+
+// The segmented analysis of the current recording around `selectedRow` (clamped to 1..RecordCount)
+// with the axes and energies of the last cumulative analysis. Leaves the model as the pass does:
+// SampleRow, ChannelRow and the operating point hold the window's last row, the elapsed time that
+// of the selected row.
+SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow);
+
+} // namespace zr5

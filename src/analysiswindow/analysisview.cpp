@@ -1,0 +1,121 @@
+#include "analysiswindow/analysisview.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/axes.h"
+#include "model/numbertext.h"
+
+namespace zr5 {
+
+namespace {
+const char* const kQuantities[kCurveKinds] = {"一路电流", "二路电流", "三路电流", "一路电压",
+                                              "二路电压", "三路电压", "有功功率", "功率因数",
+                                              "效率",     "负载率"};
+} // namespace
+
+QString SegmentedCurveCaption(int kind) {
+    return QString::fromUtf8(kQuantities[kind]) + QStringLiteral("分段曲线");
+}
+
+QString CumulativeCurveCaption(int kind) {
+    return QString::fromUtf8(kQuantities[kind]) + QStringLiteral("累计曲线");
+}
+
+QString AnalysisWindowCaption(const QString& currentFileName) {
+    return QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + currentFileName + QStringLiteral("]");
+}
+
+ScrollBarSetup ScrollBarsForRecordCount(qint64 n) {
+    ScrollBarSetup s;
+    if (n > kPageRows) {
+        s.paged = true;
+        s.pageMaximum = int(n / kPageRows) + 1;
+        s.rowMaximum = int(kPageRows);
+        s.rowValue = 1;
+    } else {
+        s.rowMaximum = int(std::max<qint64>(n, 1));
+        s.rowValue = s.rowMaximum;
+    }
+    return s;
+}
+
+qint64 DataNumber(int row, int page) { return qint64(row) + qint64(page - 1) * kPageRows; }
+
+int RowBarMaximumForPage(int page, qint64 n) {
+    const qint64 rows = n - qint64(page - 1) * kPageRows;
+    return int(std::clamp<qint64>(rows, 1, kPageRows));
+}
+
+RowBarPosition RowBarPositionFor(qint64 dataNumber) {
+    const qint64 d = std::max<qint64>(dataNumber, 1);
+    RowBarPosition p;
+    p.page = int((d - 1) / kPageRows) + 1;
+    p.row = int(d - qint64(p.page - 1) * kPageRows);
+    return p;
+}
+
+QueryTarget QueryDataNumber(const QString& typed, qint64 n) {
+    bool ok = false;
+    double v = typed.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        v = 0;
+    QueryTarget t;
+    if (!(v > 0))
+        t.row = 1;
+    else if (v > double(n))
+        t.row = n;
+    else
+        t.row = std::clamp<qint64>(qint64(std::nearbyint(v)), 1, std::max<qint64>(n, 1));
+    t.text = PlainNumber(double(t.row));
+    return t;
+}
+
+std::vector<ValueLabel> ValueLabels(const ValueAxis& axis, int maxLabels) {
+    std::vector<ValueLabel> labels;
+    for (float v : AxisLabelValues(axis)) {
+        if (int(labels.size()) >= maxLabels)
+            break;
+        labels.push_back({PlainNumber(v), ValueLabelTop(v, axis.AxisLow, axis.AxisHigh)});
+    }
+    return labels;
+}
+
+std::vector<TimeLabel> TimeLabels(float duration, float step, int maxLabels) {
+    std::vector<TimeLabel> labels;
+    if (!(duration > 0.0f))
+        return labels;
+    for (const GridLine& line : TimeGrid(duration, step)) {
+        if (int(labels.size()) >= maxLabels)
+            break;
+        labels.push_back({PlainNumber(line.value), TimeLabelLeft(line.value, duration)});
+    }
+    return labels;
+}
+
+ExtremesLine CumulativeExtremesLine(float maximum, float minimum, const QString& unit) {
+    return {QStringLiteral("    最大值") + PrintedNumber(maximum) + unit,
+            QStringLiteral("最小值") + PrintedNumber(minimum) + unit};
+}
+
+qint64 CumulativeRowAtX(float x, qint64 n) {
+    if (n <= 0)
+        return 1;
+    const double r = std::nearbyint(double(x) * double(n) / double(kTimeAxisWidth));
+    return std::clamp<qint64>(qint64(r), 1, n);
+}
+
+} // namespace zr5
+
+namespace zr5 {
+float CurveValueAtY(int kind, float y, const CurveAxisTables& axes) {
+    const double share = (double(kPlotBottom) - y) / double(kPlotHeight);
+    if (kind == 7)
+        return float(share);
+    if (kind >= 8)
+        return float(share * 120.0);
+    const double low = axes.CurveAxisLow[std::size_t(kind)];
+    const double high = axes.CurveAxisHigh[std::size_t(kind)];
+    return float(low + share * (high - low));
+}
+} // namespace zr5

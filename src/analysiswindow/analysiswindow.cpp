@@ -1,0 +1,443 @@
+#include "analysiswindow/analysiswindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cmath>
+
+#include "analysis/cumulative.h"
+#include "analysiswindow/curvesurface.h"
+#include "model/numbertext.h"
+#include "ui/geometry.h"
+
+namespace zr5 {
+
+namespace {
+
+const QString kErrorTitle = QStringLiteral("错误警告！！！");
+
+QColor colourOf(std::uint32_t bgr) {
+    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
+}
+
+const QColor kLightGrey = colourOf(Colour::LightGrey);
+const QColor kRed = colourOf(Colour::Red);
+const QColor kGreen = colourOf(Colour::Green);
+const QColor kWhite = colourOf(Colour::White);
+
+// Rows between two looks at the clock while the pass runs, and the longest time the window goes
+// without processing its events.
+constexpr qint64 kRowsPerSlice = 2048;
+constexpr qint64 kEventIntervalMs = 30;
+
+} // namespace
+
+AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint), state_(state),
+      services_(services), mainWindow_(mainWindow) {
+    setObjectName(QStringLiteral("AnalysisWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(ChineseFont(9));
+    resize(TwipsToPixels(kAnalysisWindowWidth, this), TwipsToPixels(kAnalysisWindowHeight, this));
+    c_ = BuildAnalysisControls(this);
+    connectControls();
+    Form_Load();
+}
+
+AnalysisWindow::~AnalysisWindow() = default;
+
+AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWidget* mainWindow,
+                                     AnalysisOpening how) {
+    // Refused before the window opens: the pass divides by the row count and by the duration.
+    Result<RecordingInfo> info = ReadRecordingInfo(state.currentRecordingPath());
+    const QString refusal = info ? AnalysisRefusal(*info) : info.error();
+    if (!refusal.isEmpty()) {
+        services.messages.message(mainWindow, kErrorTitle, refusal);
+        return nullptr;
+    }
+    auto* w = new AnalysisWindow(state, services, mainWindow); // owned by the main window
+    if (how == AnalysisOpening::Button)
+        w->setGeometry(TwipsRect(500, 200, kAnalysisWindowWidth, kAnalysisWindowHeight, w));
+    else
+        w->move(TwipsToPixels(60, w), TwipsToPixels(285, w));
+    if (mainWindow)
+        mainWindow->hide();
+    w->show();
+    w->Command2_Click();
+    return w;
+}
+
+void AnalysisWindow::Form_Load() {
+    setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName));
+    c_.mnuPr->setEnabled(false);
+    if (state_.CurrentFileName.isEmpty())
+        state_.CurrentFileName = state_.dataDirectory.temporaryRecording();
+    Result<RecordingInfo> info = ReadRecordingInfo(state_.currentRecordingPath());
+    state_.RecordCount = info ? info->RecordCount : 0;
+
+    bars_ = ScrollBarsForRecordCount(state_.RecordCount);
+    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
+    if (bars_.paged) {
+        c_.HScroll2->setRange(1, bars_.pageMaximum);
+        c_.HScroll2->setPageStep(1);
+        c_.HScroll2->setSingleStep(1);
+        c_.HScroll2->setValue(1);
+    }
+    c_.HScroll1->setRange(1, bars_.rowMaximum);
+    c_.HScroll1->setPageStep(10);
+    c_.HScroll1->setSingleStep(1);
+    c_.HScroll1->setValue(bars_.rowValue);
+    c_.HScroll1->hide();
+    c_.HScroll2->hide();
+
+    // A settings file may name a kind that does not exist; the first kind is shown then.
+    const int curve = state_.settings.CurrentCurve;
+    shownCurve_ = curve >= 0 && curve < kCurveKinds ? curve : 0;
+    showCurve(shownCurve_);
+
+    const float span = state_.settings.SegmentHalfSpan;
+    c_.mnu5->setChecked(span == 5);
+    c_.mnu10->setChecked(span == 10);
+    c_.mnu20->setChecked(span == 20);
+}
+
+void AnalysisWindow::connectControls() {
+    connect(c_.Command1, &QPushButton::clicked, this, &AnalysisWindow::Command1_Click);
+    connect(c_.Command2, &QPushButton::clicked, this, &AnalysisWindow::Command2_Click);
+    connect(c_.Command3, &QPushButton::clicked, this, &AnalysisWindow::Command3_Click);
+    connect(c_.Command4, &QPushButton::clicked, this, &AnalysisWindow::Command4_Click);
+    connect(c_.Text1, &QLineEdit::returnPressed, this, &AnalysisWindow::Command3_Click);
+    connect(c_.HScroll1, &QScrollBar::valueChanged, this, &AnalysisWindow::HScroll1_Change);
+    connect(c_.HScroll2, &QScrollBar::valueChanged, this, &AnalysisWindow::HScroll2_Change);
+    connect(c_.mnu5, &QAction::triggered, this, [this] { setSegmentSpan(5); });
+    connect(c_.mnu10, &QAction::triggered, this, [this] { setSegmentSpan(10); });
+    connect(c_.mnu20, &QAction::triggered, this, [this] { setSegmentSpan(20); });
+    connect(c_.mnuPr, &QAction::triggered, this, &AnalysisWindow::printRequested);
+    connect(c_.mnuCl, &QAction::triggered, this, &AnalysisWindow::Command1_Click);
+    for (int k = 0; k < kCurveKinds; ++k) {
+        CurveSurface* cumulative = c_.Picture2[std::size_t(k)];
+        connect(cumulative, &CurveSurface::clicked, this, &AnalysisWindow::selectCumulativeRow);
+        cumulative->setHoverText([this](QPointF p) { return hoverText(true, p); });
+        c_.Picture3[std::size_t(k)]->setHoverText([this](QPointF p) { return hoverText(false, p); });
+    }
+}
+
+void AnalysisWindow::showCurve(int kind) {
+    for (int k = 0; k < kCurveKinds; ++k) {
+        c_.Picture2[std::size_t(k)]->setVisible(k == kind);
+        c_.Picture3[std::size_t(k)]->setVisible(k == kind);
+    }
+    c_.segmentedFrame->setTitle(SegmentedCurveCaption(kind));
+    c_.cumulativeFrame->setTitle(CumulativeCurveCaption(kind));
+}
+
+void AnalysisWindow::placeLabels() {
+    for (QLabel* l : c_.Label5)
+        l->hide();
+    for (QLabel* l : c_.Label6)
+        l->hide();
+    for (QLabel* l : c_.Label7)
+        l->hide();
+    const CurveAxisTables& axes = state_.analysis.axes;
+    const std::vector<ValueLabel> values = ValueLabels(axes.axis(shownCurve_));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        for (QLabel* l : {c_.Label5[i], c_.Label6[i]}) {
+            l->setText(values[i].caption);
+            l->move(l->x(), TwipsToPixels(values[i].top, l));
+            l->show();
+        }
+    }
+    const float duration = state_.settings.ReceiveDuration;
+    const std::vector<TimeLabel> times = TimeLabels(duration, axes.TimeGridStep);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        QLabel* l = c_.Label7[i];
+        l->setText(times[i].caption);
+        l->move(TwipsToPixels(times[i].left, l), l->y());
+        l->show();
+    }
+}
+
+void AnalysisWindow::setAnalysing(bool on) {
+    analysing_ = on;
+    for (QWidget* w : {static_cast<QWidget*>(c_.Command1), static_cast<QWidget*>(c_.Command2),
+                       static_cast<QWidget*>(c_.Command3)})
+        w->setEnabled(!on);
+    c_.mnuF3->setEnabled(!on);
+    c_.mnuF3->menuAction()->setEnabled(!on);
+    c_.progress->setVisible(on);
+}
+
+void AnalysisWindow::drawTimeGrid() {
+    const float duration = state_.settings.ReceiveDuration;
+    if (!(duration > 0.0f))
+        return;
+    for (const GridLine& line : TimeGrid(duration, TimeGridStep(duration))) {
+        const float x = TimeGridX(line.value, duration);
+        for (CurveSurface* s : c_.Picture2)
+            s->drawLine(x, kPlotTop, x, kPlotBottom, s->palette().color(QPalette::WindowText),
+                        line.solid ? Qt::SolidLine : Qt::DotLine);
+    }
+}
+
+ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* surface) {
+    drawTimeGrid();
+    const ValueAxis axis = ScreenValueAxis(minimum, maximum);
+    const QColor fore = surface->palette().color(QPalette::WindowText);
+    for (const GridLine& line : ScreenValueGrid(axis)) {
+        const float y = AxisY(line.value, axis.AxisLow, axis.AxisHigh);
+        surface->drawLine(0, y, kGridRight, y, fore, line.solid ? Qt::SolidLine : Qt::DotLine);
+    }
+    return axis;
+}
+
+void AnalysisWindow::showRowDisplay(const RowDisplay& d) {
+    for (int k = 0; k < 16; ++k)
+        c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
+    c_.Picture1[19]->setText(d.boxes[19]);
+    c_.Label2_10->setText(d.powerFactorLabel);
+    if (d.motorBoxes != MotorBoxes::Unchanged)
+        for (int k = 16; k <= 18; ++k)
+            c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
+    c_.motorFrame->setTitle(d.motorCaption);
+    QPalette pal = c_.motorFrame->palette();
+    pal.setColor(QPalette::WindowText, colourOf(d.motorColour));
+    c_.motorFrame->setPalette(pal);
+}
+
+void AnalysisWindow::Command1_Click() { close(); }
+
+void AnalysisWindow::Command2_Click() {
+    if (analysing_)
+        return;
+    for (int k = 0; k < kCurveKinds; ++k) {
+        c_.Picture2[std::size_t(k)]->clear(kLightGrey);
+        c_.Picture3[std::size_t(k)]->clear(kLightGrey);
+    }
+    setAnalysing(true);
+    CumulativeAnalysis pass(state_);
+    if (QString error = pass.begin(); !error.isEmpty()) {
+        setAnalysing(false);
+        services_.messages.message(this, kErrorTitle, error);
+        return;
+    }
+    MeasurementModel& m = state_.model;
+    for (int k = 0; k < kCurveKinds; ++k) {
+        const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
+        ZBX_DS(lo, hi, c_.Picture2[std::size_t(k)]);
+    }
+    const CurveAxisTables& axes = state_.analysis.axes;
+    c_.Label4->setText(axes.CurveUnit[std::size_t(shownCurve_)]);
+    c_.Label3->setText(QString::fromUtf8(TimeUnitWord(axes.TimeGridStep)));
+    placeLabels();
+
+    // Curves longer than the surface is wide are drawn column by column.
+    const qint64 count = state_.RecordCount;
+    CurveSurface* surface = c_.Picture2[0];
+    const float column = surface->twipsPerPixel();
+    const bool reduce = double(count) > double(kTimeAxisWidth) / column;
+    CurveSetTrace traces(reduce ? column : 0.0f);
+    c_.progress->setRange(0, 1000);
+    c_.progress->setValue(0);
+
+    MotorStateDecision lastDecision;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    abortPass_ = false;
+    auto flush = [&] {
+        for (int k = 0; k < kCurveKinds; ++k)
+            c_.Picture2[std::size_t(k)]->drawLines(traces.kind(k).takeLines(), kRed);
+        showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision));
+        c_.Text1->setText(PlainNumber(double(pass.rowsDone())));
+        c_.progress->setValue(int(1000.0 * double(pass.rowsDone()) / double(count)));
+    };
+    while (!pass.done() && !abortPass_) {
+        pass.process(kRowsPerSlice, [&](const CumulativeRowView& row) {
+            traces.add(CumulativePlotX(row.row, count),
+                       CurvePlotYs(row.model.SampleRow, row.model.LoadRate, row.model.Efficiency,
+                                   axes),
+                       row.decision.operatingPointComputed());
+            lastDecision = row.decision;
+        });
+        if (pass.done() || sinceEvents.elapsed() >= kEventIntervalMs) {
+            if (pass.done())
+                traces.finish();
+            flush();
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
+    }
+    if (abortPass_)
+        return;
+    finishPass(pass);
+}
+
+void AnalysisWindow::finishPass(const CumulativeAnalysis& pass) {
+    setAnalysing(false);
+    if (!pass.error().isEmpty())
+        services_.messages.message(this, kErrorTitle, pass.error());
+    const CurveAxisTables& axes = state_.analysis.axes;
+    for (int k = 0; k < kCurveKinds; ++k) {
+        const CurveExtremes e = CumulativeCurveExtremes(k, state_.model, state_.analysis);
+        const ExtremesLine line =
+            CumulativeExtremesLine(e.maximum, e.minimum, axes.CurveUnit[std::size_t(k)]);
+        c_.Picture2[std::size_t(k)]->printLine(line.maximumPart, line.minimumPart,
+                                               ExtremesLine::kMinimumColumn);
+    }
+    c_.mnuPr->setEnabled(true);
+    c_.HScroll1->setEnabled(true);
+    c_.HScroll1->show();
+    // The page bar is shown too, so that every row of a long recording can be reached.
+    c_.HScroll2->setVisible(bars_.paged);
+    c_.Text1->setText(PlainNumber(double(state_.RecordCount)));
+    QPalette pal = c_.Label1[13]->palette();
+    pal.setColor(QPalette::WindowText, colourOf(Colour::Blue));
+    c_.Label1[13]->setPalette(pal);
+    c_.Label1[13]->setText(QStringLiteral("共 ") + PlainNumber(double(state_.RecordCount)) +
+                           QStringLiteral(" 组"));
+    if (closeDeferred_)
+        close();
+}
+
+void AnalysisWindow::Command3_Click() {
+    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount);
+    c_.Text1->setText(target.text);
+    // Both bars follow the data number without running the analysis a second time.
+    const RowBarPosition pos = RowBarPositionFor(target.row);
+    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
+    if (bars_.paged) {
+        c_.HScroll2->setValue(pos.page);
+        c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount));
+    }
+    c_.HScroll1->setValue(pos.row);
+    FENG();
+}
+
+void AnalysisWindow::Command4_Click() {
+    shownCurve_ = (shownCurve_ + 1) % kCurveKinds;
+    showCurve(shownCurve_);
+    c_.Label4->setText(state_.analysis.axes.CurveUnit[std::size_t(shownCurve_)]);
+    placeLabels();
+}
+
+void AnalysisWindow::HScroll1_Change() {
+    if (!c_.HScroll1->isVisible())
+        return;
+    const int page = bars_.paged ? c_.HScroll2->value() : 1;
+    c_.Text1->setText(PlainNumber(double(DataNumber(c_.HScroll1->value(), page))));
+    FENG();
+}
+
+void AnalysisWindow::HScroll2_Change() {
+    const int page = c_.HScroll2->value();
+    {
+        const QSignalBlocker block(c_.HScroll1);
+        c_.HScroll1->setMaximum(RowBarMaximumForPage(page, state_.RecordCount));
+    }
+    if (!c_.HScroll2->isVisible())
+        return;
+    c_.Text1->setText(PlainNumber(double(DataNumber(c_.HScroll1->value(), page))));
+    FENG();
+}
+
+void AnalysisWindow::setSegmentSpan(int halfSpan) {
+    state_.settings.SegmentHalfSpan = float(halfSpan);
+    c_.mnu5->setChecked(halfSpan == 5);
+    c_.mnu10->setChecked(halfSpan == 10);
+    c_.mnu20->setChecked(halfSpan == 20);
+    FENG();
+}
+
+void AnalysisWindow::FENG() {
+    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state_, target.row);
+    if (!r.error.isEmpty()) {
+        services_.messages.message(this, kErrorTitle, r.error);
+        return;
+    }
+    lastWindow_ = r.window;
+    lastHalfSpan_ = EffectiveHalfSpan(state_.settings.SegmentHalfSpan);
+    showRowDisplay(r.display);
+    const MeasurementModel& m = state_.model;
+    for (int k = 0; k < kCurveKinds; ++k) {
+        CurveSurface* s = c_.Picture3[std::size_t(k)];
+        s->clear(kLightGrey);
+        const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
+        ZBX_DS(lo, hi, s);
+        s->drawLines(r.curves[std::size_t(k)], kGreen);
+        const float x = r.MarkerX, y = r.MarkerY[std::size_t(k)];
+        s->drawLines({{x - 100, y, x + 100, y}, {x, y - 100, x, y + 100}}, kWhite);
+    }
+}
+
+void AnalysisWindow::selectCumulativeRow(QPointF twips) {
+    if (analysing_ || !state_.analysis.complete)
+        return;
+    c_.Text1->setText(PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount))));
+    Command3_Click();
+}
+
+QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
+    const AnalysisResults& a = state_.analysis;
+    const float duration = state_.settings.ReceiveDuration;
+    if (!a.complete || state_.RecordCount < 1 || p.x() > kTimeAxisWidth + 3000 / lastHalfSpan_)
+        return {};
+    qint64 row;
+    if (cumulative) {
+        row = CumulativeRowAtX(float(p.x()), state_.RecordCount);
+    } else {
+        const double step = kTimeAxisWidth / (2.0 * lastHalfSpan_);
+        row = lastWindow_.WindowFirstRow + qint64(std::nearbyint(p.x() / step)) - 1;
+        if (row < lastWindow_.WindowFirstRow || row > lastWindow_.WindowLastRow)
+            return {};
+    }
+    const float value = CurveValueAtY(shownCurve_, float(p.y()), a.axes);
+    return QStringLiteral("第 %1 组  时间 %2 秒  %3%4")
+        .arg(row)
+        .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount)),
+             PlainNumber(std::round(value * 1000.0) / 1000.0),
+             a.axes.CurveUnit[std::size_t(shownCurve_)]);
+}
+
+void AnalysisWindow::closeEvent(QCloseEvent* event) {
+    // A close asked for while the pass runs waits for its end.
+    if (analysing_) {
+        closeDeferred_ = true;
+        event->ignore();
+        return;
+    }
+    if (mainWindow_)
+        mainWindow_->show();
+    event->accept();
+}
+
+void AnalysisWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F12 && (event->modifiers() & (Qt::ShiftModifier |
+                                                              Qt::ControlModifier |
+                                                              Qt::AltModifier)) == 0) {
+        abortPass_ = true;
+        emit programEndRequested();
+        QCoreApplication::quit();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void AnalysisWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        if (c_.mnuF3->isEnabled())
+            c_.mnuF3->popup(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+} // namespace zr5

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QWidget>
+
+#include "analysis/axes.h"
+#include "analysis/rowdisplay.h"
+#include "analysis/segmented.h"
+#include "analysiswindow/analysiscontrols.h"
+#include "analysiswindow/analysisview.h"
+#include "model/appstate.h"
+#include "ui/services.h"
+
+namespace zr5 {
+
+// Where the window opens: the data-analysis button places and sizes it, the menu command only
+// moves it.
+enum class AnalysisOpening { Button, Menu };
+
+// The analysis window: one recording's selected row with the motor's operating data, the
+// cumulative curve of one kind over the whole recording and the segmented curve around the row.
+// It hides the main window while it is open and shows it again however it is closed; it is
+// destroyed when it closes.
+class AnalysisWindow : public QWidget {
+    Q_OBJECT
+public:
+    AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow);
+    ~AnalysisWindow() override;
+
+    // What the main window's data-analysis commands do: a recording with no rows or a duration of
+    // 0 is refused with a message; otherwise the window is placed, the main window hidden, the
+    // window shown and the cumulative analysis run. Returns the window (owned by the main window
+    // and deleted when it closes), or nullptr when the recording was refused.
+    static AnalysisWindow* open(AppState& state, UiServices& services, QWidget* mainWindow,
+                                AnalysisOpening how);
+
+    const AnalysisControls& controls() const { return c_; }
+    int ShownCurve() const { return shownCurve_; }
+    bool analysing() const { return analysing_; }
+
+    // Handlers of the window's commands.
+    void Command1_Click();
+    void Command2_Click(); // the cumulative analysis
+    void Command3_Click(); // query
+    void Command4_Click(); // curve selection
+    void HScroll1_Change();
+    void HScroll2_Change();
+    void setSegmentSpan(int halfSpan); // mnu5, mnu10, mnu20
+
+    // The segmented analysis for the data number in Text1.
+    void FENG();
+    // Draws the value grid of an axis on a surface and the time grid on every cumulative surface;
+    // returns the axis.
+    ValueAxis ZBX_DS(float minimum, float maximum, class CurveSurface* surface);
+
+signals:
+    void printRequested();
+    // F12 ends the program at once.
+    void programEndRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void Form_Load();
+    void connectControls();
+    void showCurve(int kind);
+    void placeLabels();
+    void setAnalysing(bool on);
+    void showRowDisplay(const RowDisplay& d);
+    void drawTimeGrid();
+    void finishPass(const class CumulativeAnalysis& pass);
+    void selectCumulativeRow(QPointF twips);
+    QString hoverText(bool cumulative, QPointF twips) const;
+
+    AppState& state_;
+    UiServices& services_;
+    QWidget* mainWindow_;
+    AnalysisControls c_;
+    int shownCurve_ = 0;
+    bool analysing_ = false;
+    bool closeDeferred_ = false;
+    bool abortPass_ = false;
+    ScrollBarSetup bars_;
+    SegmentWindow lastWindow_;
+    int lastHalfSpan_ = 10;
+};
+
+} // namespace zr5

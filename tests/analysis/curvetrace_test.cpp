@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/curvetrace.h"
+
+using namespace zr5;
+
+namespace {
+
+// The pixels a set of lines covers when each pixel column is `w` twips wide and each row too,
+// sampled finely along every line: enough to compare two drawings of the same curve.
+std::vector<std::pair<long, long>> CoveredPixels(const std::vector<CurveLine>& lines, float w) {
+    std::vector<std::pair<long, long>> px;
+    for (const CurveLine& l : lines) {
+        const double len = std::max(std::fabs(l.x2 - l.x1), std::fabs(l.y2 - l.y1));
+        const int steps = std::max(1, int(len / (w / 4)));
+        for (int i = 0; i <= steps; ++i) {
+            const double t = double(i) / steps;
+            px.emplace_back(long(std::floor((l.x1 + t * (l.x2 - l.x1)) / w)),
+                            long(std::floor((l.y1 + t * (l.y2 - l.y1)) / w)));
+        }
+    }
+    std::sort(px.begin(), px.end());
+    px.erase(std::unique(px.begin(), px.end()), px.end());
+    return px;
+}
+
+std::vector<CurveLine> Trace(float columnWidth, int points, bool withGaps) {
+    CurveTrace t(columnWidth);
+    for (int i = 1; i <= points; ++i) {
+        const float x = CumulativePlotX(i, points);
+        const float y = float(900 + 600 * std::sin(i * 0.001) + 80 * std::sin(i * 0.7));
+        t.add(x, y, !withGaps || (i / 100) % 3 != 1);
+    }
+    t.finish();
+    return t.takeLines();
+}
+
+} // namespace
+
+TEST(CumulativePlotX, RowsSpreadOverTheTimeAxisAndTheLastEndsOnIt) {
+    EXPECT_FLOAT_EQ(CumulativePlotX(1, 100), 60.0f);
+    EXPECT_FLOAT_EQ(CumulativePlotX(100, 100), 6000.0f);
+    EXPECT_FLOAT_EQ(CumulativePlotX(1000000, 1000000), 6000.0f);
+    EXPECT_FLOAT_EQ(CumulativePlotX(500000, 1000000), 3000.0f);
+}
+
+TEST(CumulativePlotX, AddingTheStepInSinglePrecisionWouldEndShortOfTheAxis) {
+    // What a per-row single-precision sum of the step gives: the reason x is computed per row.
+    const qint64 rows = 1000000;
+    float x = 0;
+    const float step = 6000.0f / float(rows);
+    for (qint64 r = 0; r < rows; ++r)
+        x += step;
+    EXPECT_LT(x, 5990.0f);
+    EXPECT_EQ(CumulativePlotX(rows, rows), 6000.0f);
+}
+
+TEST(CurveTrace, WithoutAColumnWidthEverySegmentIsKept) {
+    CurveTrace t;
+    t.add(60, 100, true); // the first point only starts the curve
+    t.add(120, 200, true);
+    t.add(180, 300, false); // left out, but the next segment starts here
+    t.add(240, 250, true);
+    t.finish();
+    const std::vector<CurveLine> expected = {{60, 100, 120, 200}, {180, 300, 240, 250}};
+    EXPECT_EQ(t.takeLines(), expected);
+    EXPECT_TRUE(t.takeLines().empty());
+}
+
+TEST(CurveTrace, PointsWithinOneColumnBecomeOneVerticalLineFromItsLowestToItsHighest) {
+    CurveTrace t(15);
+    t.add(1, 500, true);
+    t.add(4, 800, true);
+    t.add(9, 300, true);
+    t.add(14, 600, true);
+    t.add(31, 700, true); // crosses into column 2: kept as it is
+    t.finish();
+    const std::vector<CurveLine> expected = {{7.5f, 300, 7.5f, 800}, {14, 600, 31, 700}};
+    EXPECT_EQ(t.takeLines(), expected);
+}
+
+TEST(CurveTrace, LeftOutSegmentsDoNotWidenTheirColumn) {
+    CurveTrace t(15);
+    t.add(1, 500, true);
+    t.add(4, 900, false);
+    t.add(8, 550, true);
+    t.finish();
+    const std::vector<CurveLine> expected = {{7.5f, 550, 7.5f, 900}};
+    EXPECT_EQ(t.takeLines(), expected);
+}
+
+TEST(CurveTrace, AReducedLongCurveCoversTheSamePixelsWithFewLines) {
+    for (bool gaps : {false, true}) {
+        SCOPED_TRACE(gaps ? "with left-out segments" : "continuous");
+        const std::vector<CurveLine> all = Trace(0, 200000, gaps);
+        const std::vector<CurveLine> reduced = Trace(15, 200000, gaps);
+        // Two lines per column of the 400 at most, and one more at each gap.
+        EXPECT_LT(reduced.size(), gaps ? 2000u : 801u);
+        const auto a = CoveredPixels(all, 15);
+        const auto b = CoveredPixels(reduced, 15);
+        EXPECT_EQ(a, b);
+    }
+}
+
+TEST(CurveSetTrace, EfficiencyAndLoadRateAreLeftOutForRowsWithoutAnOperatingPoint) {
+    CurveSetTrace set;
+    std::array<float, kCurveKinds> ys{};
+    ys.fill(1000);
+    set.add(100, ys, true);
+    ys.fill(800);
+    set.add(200, ys, false);
+    set.finish();
+    for (int k = 0; k < kCurveKinds; ++k)
+        EXPECT_EQ(set.kind(k).takeLines().size(), k < 8 ? 1u : 0u) << "kind " << k;
+}
+
+TEST(CurvePlotYs, EveryKindOnItsOwnScale) {
+    CurveAxisTables axes;
+    axes.CurveAxisLow.fill(0);
+    axes.CurveAxisHigh.fill(20);
+    axes.CurveAxisLow[6] = -4;
+    axes.CurveAxisHigh[6] = 6;
+    SampleRowValues row{};
+    row[0] = -10; // magnitude plotted
+    row[2] = -4;  // signed
+    row[8] = -0.5f;
+    const auto ys = CurvePlotYs(row, /*loadRate*/ 60, /*efficiency*/ 120, axes);
+    EXPECT_FLOAT_EQ(ys[0], 900);
+    EXPECT_FLOAT_EQ(ys[6], 1600);
+    EXPECT_FLOAT_EQ(ys[7], 900);
+    EXPECT_FLOAT_EQ(ys[8], 200);
+    EXPECT_FLOAT_EQ(ys[9], 900);
+}
