@@ -115,10 +115,10 @@ void buildDataFrame(QWidget* client, AnalysisControls& c) {
     for (int line = 0; line < 12; ++line) {
         const int k = order[line];
         const double top = 250 + line * 275;
-        c.Label1[std::size_t(k)] = label(c.regularFrame, QString::fromUtf8(names[k]), 60, top, 800);
+        c.Label1[std::size_t(k)] = label(c.regularFrame, QString::fromUtf8(names[k]), 60, top, 740);
         c.Label1[std::size_t(k)]->setObjectName(indexed("Label1", k));
-        c.Picture1[std::size_t(k)] = valueBox(c.regularFrame, k, 860, top, 1000);
-        QLabel* unit = label(c.regularFrame, QString::fromUtf8(units[k]), 1900, top, 420);
+        c.Picture1[std::size_t(k)] = valueBox(c.regularFrame, k, 800, top, 950);
+        QLabel* unit = label(c.regularFrame, QString::fromUtf8(units[k]), 1780, top, 560);
         if (k == 8) {
             unit->setText(QStringLiteral("C"));
             unit->setObjectName(QStringLiteral("Label2_10"));
@@ -143,9 +143,9 @@ void buildDataFrame(QWidget* client, AnalysisControls& c) {
     for (int i = 0; i < 4; ++i) {
         const int k = 15 + i;
         const double top = 260 + i * 275;
-        auto* name = label(c.motorFrame, QString::fromUtf8(motorNames[i]), 60, top, 800);
-        auto* unit = label(c.motorFrame, QString::fromUtf8(motorUnits[i]), 1900, top, 420);
-        c.Picture1[std::size_t(k)] = valueBox(c.motorFrame, k, 860, top, 1000);
+        auto* name = label(c.motorFrame, QString::fromUtf8(motorNames[i]), 60, top, 740);
+        auto* unit = label(c.motorFrame, QString::fromUtf8(motorUnits[i]), 1780, top, 560);
+        c.Picture1[std::size_t(k)] = valueBox(c.motorFrame, k, 800, top, 950);
         // The frame's text colour shows the motor state; its labels stay black.
         for (QLabel* l : {name, unit}) {
             QPalette pal = l->palette();

@@ -74,7 +74,8 @@ void CurveSurface::printLine(const QString& first, const QString& second, int se
     p.setPen(palette().color(QPalette::WindowText));
     const QFontMetrics fm(font());
     p.drawText(0, fm.ascent(), first);
-    p.drawText(fm.averageCharWidth() * secondColumn, fm.ascent(), second);
+    // Columns count in digit widths, as the surface's text columns do.
+    p.drawText(fm.horizontalAdvance(QLatin1Char('0')) * secondColumn, fm.ascent(), second);
     update();
 }
 

@@ -1,0 +1,462 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <memory>
+
+#include "analysis/axes.h"
+#include "analysiswindow/analysiswindow.h"
+#include "analysiswindow/curvesurface.h"
+#include "analysiswindow/testrecording.h"
+#include "model/numbertext.h"
+#include "support/fakeservices.h"
+#include "ui/geometry.h"
+
+using namespace zr5;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "analysiswindow_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class AnalysisWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.path())};
+    test::FakeMessages messages;
+    test::FakeFileDialogs files;
+    test::FakeClock clock;
+    UiServices services{messages, files, clock};
+    QWidget mainWindow;
+    QPointer<AnalysisWindow> window;
+
+    void SetUp() override { mainWindow.show(); }
+    void TearDown() override {
+        if (window)
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString record(qint64 rows, float duration = 600, const test::RowSource& source = test::SwingingRow,
+                   std::array<float, 7> motor = test::TestMotor()) {
+        const QString path = dir.filePath(QStringLiteral("run.MTR"));
+        EXPECT_EQ(test::WriteTestRecording(path, rows, duration, source, motor), QString());
+        state.CurrentFileName = path;
+        return path;
+    }
+    AnalysisWindow* open(AnalysisOpening how = AnalysisOpening::Button) {
+        window = AnalysisWindow::open(state, services, &mainWindow, how);
+        return window;
+    }
+    const AnalysisControls& c() const { return window->controls(); }
+    void query(const QString& text) {
+        c().Text1->setText(text);
+        c().Command3->click();
+    }
+    CurveSurface* shownSegmented() const { return c().Picture3[std::size_t(window->ShownCurve())]; }
+    CurveSurface* shownCumulative() const {
+        return c().Picture2[std::size_t(window->ShownCurve())];
+    }
+    static QRgb at(CurveSurface* s, float x, float y) {
+        const QPoint p = s->pixelAt(x, y);
+        return s->image().pixel(p);
+    }
+    bool destroyed() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return window.isNull();
+    }
+};
+
+const QRgb kGrey = qRgb(192, 192, 192);
+const QRgb kBlack = qRgb(0, 0, 0);
+
+} // namespace
+
+TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindowOpens) {
+    struct Case {
+        const char* what;
+        qint64 rows;
+        float duration;
+        bool file;
+    };
+    const Case cases[] = {{"no rows", 0, 600, true},
+                          {"a duration of 0", 10, 0, true},
+                          {"no file", 10, 600, false}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        messages.shown.clear();
+        record(k.rows, k.duration);
+        if (!k.file)
+            state.CurrentFileName = dir.filePath(QStringLiteral("missing.MTR"));
+        EXPECT_EQ(open(), nullptr);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
+        EXPECT_TRUE(mainWindow.isVisible());
+    }
+}
+
+TEST_F(AnalysisWindowTest, OpeningPlacesTheWindowHidesTheMainWindowAndAnalysesAtOnce) {
+    const QString path = record(25);
+    ASSERT_NE(open(), nullptr);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(mainWindow.isVisible());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->geometry(), TwipsRect(500, 200, 11640, 7920, window));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + path + "]");
+    EXPECT_EQ(state.RecordCount, 25);
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("25"));
+    EXPECT_EQ(c().Label1[13]->text(), QStringLiteral("共 25 组"));
+    EXPECT_EQ(c().HScroll1->minimum(), 1);
+    EXPECT_EQ(c().HScroll1->maximum(), 25);
+    EXPECT_EQ(c().HScroll1->value(), 25);
+    EXPECT_TRUE(c().HScroll1->isVisible());
+    EXPECT_FALSE(c().HScroll2->isVisible());
+    EXPECT_TRUE(c().mnuPr->isEnabled());
+    for (QPushButton* b : {c().Command1, c().Command2, c().Command3, c().Command4})
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(state.analysis.complete);
+}
+
+TEST_F(AnalysisWindowTest, TheMenuCommandOnlyMovesTheWindow) {
+    record(25);
+    ASSERT_NE(open(AnalysisOpening::Menu), nullptr);
+    EXPECT_EQ(window->pos(), QPoint(TwipsToPixels(60, window), TwipsToPixels(285, window)));
+    EXPECT_EQ(window->size(), TwipsRect(0, 0, 11640, 7920, window).size());
+}
+
+TEST_F(AnalysisWindowTest, ExactlyOnePageOfRowsUsesTheSinglePageLayout) {
+    record(32767, 3600);
+    ASSERT_NE(open(), nullptr);
+    EXPECT_EQ(c().HScroll1->maximum(), 32767);
+    EXPECT_EQ(c().HScroll1->value(), 32767);
+    EXPECT_FALSE(c().HScroll2->isVisible());
+}
+
+TEST_F(AnalysisWindowTest, LongerRecordingsAreReachedPageByPage) {
+    record(40000, 3600);
+    ASSERT_NE(open(), nullptr);
+    EXPECT_EQ(c().HScroll2->maximum(), 2);
+    EXPECT_EQ(c().HScroll2->value(), 1);
+    EXPECT_EQ(c().HScroll1->maximum(), 32767);
+    EXPECT_EQ(c().HScroll1->value(), 1);
+    // The page bar is shown after the analysis so that rows above 32767 can be reached.
+    EXPECT_TRUE(c().HScroll2->isVisible());
+
+    c().HScroll2->setValue(2);
+    EXPECT_EQ(c().HScroll1->maximum(), 7233);
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("32768"));
+    c().HScroll1->setValue(7233);
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("40000"));
+    EXPECT_EQ(c().Picture1[0]->text(), FormatValue(std::fabs(test::SwingingRow(40000)[0])));
+
+    query(QStringLiteral("100"));
+    EXPECT_EQ(c().HScroll2->value(), 1);
+    EXPECT_EQ(c().HScroll1->value(), 100);
+    query(QStringLiteral("39999"));
+    EXPECT_EQ(c().HScroll2->value(), 2);
+    EXPECT_EQ(c().HScroll1->value(), 7232);
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("39999"));
+    EXPECT_EQ(c().Picture1[0]->text(), FormatValue(std::fabs(test::SwingingRow(39999)[0])));
+}
+
+TEST_F(AnalysisWindowTest, TheWindowOpensOnTheConfiguredCurve) {
+    record(25);
+    state.settings.CurrentCurve = 8;
+    ASSERT_NE(open(), nullptr);
+    EXPECT_EQ(window->ShownCurve(), 8);
+    EXPECT_EQ(c().segmentedFrame->title(), QStringLiteral("效率分段曲线"));
+    EXPECT_EQ(c().cumulativeFrame->title(), QStringLiteral("效率累计曲线"));
+    for (int k = 0; k < kCurveKinds; ++k) {
+        EXPECT_EQ(c().Picture2[std::size_t(k)]->isVisible(), k == 8);
+        EXPECT_EQ(c().Picture3[std::size_t(k)]->isVisible(), k == 8);
+    }
+    EXPECT_EQ(c().Label4->text(), QStringLiteral(" %"));
+}
+
+TEST_F(AnalysisWindowTest, CurveSelectionCyclesThroughTheTenKinds) {
+    record(25);
+    state.settings.CurrentCurve = 3;
+    ASSERT_NE(open(), nullptr);
+    for (int press = 1; press <= 10; ++press) {
+        c().Command4->click();
+        EXPECT_EQ(window->ShownCurve(), (3 + press) % 10);
+    }
+    EXPECT_EQ(window->ShownCurve(), 3);
+    while (window->ShownCurve() != 9)
+        c().Command4->click();
+    EXPECT_EQ(c().cumulativeFrame->title(), QStringLiteral("负载率累计曲线"));
+    c().Command4->click();
+    EXPECT_EQ(window->ShownCurve(), 0);
+    EXPECT_EQ(c().cumulativeFrame->title(), QStringLiteral("一路电流累计曲线"));
+    c().Command2->click();
+    EXPECT_EQ(c().Label4->text(), QStringLiteral(" A"));
+    const std::vector<ValueLabel> labels = ValueLabels(state.analysis.axes.axis(0));
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(c().Label5[i]->isVisible(), i < labels.size());
+        if (i < labels.size()) {
+            EXPECT_EQ(c().Label5[i]->text(), labels[i].caption);
+            EXPECT_EQ(c().Label6[i]->text(), labels[i].caption);
+        }
+    }
+}
+
+TEST_F(AnalysisWindowTest, PowerFactorLabelsRunFromZeroToOne) {
+    record(25);
+    state.settings.CurrentCurve = 7;
+    ASSERT_NE(open(), nullptr);
+    QStringList shown;
+    for (QLabel* l : c().Label5)
+        if (l->isVisible())
+            shown << l->text();
+    EXPECT_EQ(shown, QStringList({"0", "0.2", "0.4", "0.6", "0.8", "1"}));
+    EXPECT_EQ(c().Label3->text(), QStringLiteral("分"));
+    EXPECT_EQ(c().Label7[1]->text(), QStringLiteral("60"));
+    EXPECT_TRUE(c().Label7[10]->isVisible());
+    EXPECT_FALSE(c().Label7[11]->isVisible());
+}
+
+TEST_F(AnalysisWindowTest, AQueryIsClampedToTheRecording) {
+    record(100);
+    ASSERT_NE(open(), nullptr);
+    struct Case {
+        const char* typed;
+        const char* shown;
+        qint64 row;
+    };
+    const Case cases[] = {{"0", "1", 1},       {"-12", "1", 1},    {"abc", "1", 1},
+                          {"105", "100", 100}, {"37", "37", 37},   {"2.6", "3", 3}};
+    for (const Case& k : cases) {
+        query(QString::fromUtf8(k.typed));
+        EXPECT_EQ(c().Text1->text(), QString::fromUtf8(k.shown)) << k.typed;
+        EXPECT_EQ(c().HScroll1->value(), k.row) << k.typed;
+        EXPECT_EQ(c().Picture1[3]->text(), FormatValue(std::fabs(test::SwingingRow(k.row)[3])))
+            << k.typed;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(AnalysisWindowTest, TheRowBarShowsTheRowItPointsAt) {
+    record(100);
+    ASSERT_NE(open(), nullptr);
+    c().HScroll1->setValue(42);
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("42"));
+    EXPECT_EQ(c().Picture1[0]->text(), FormatValue(std::fabs(test::SwingingRow(42)[0])));
+}
+
+TEST_F(AnalysisWindowTest, TheSegmentSpanMenuChecksOneItemAndRedrawsInMemoryOnly) {
+    record(100);
+    state.settings.SegmentHalfSpan = 10;
+    ASSERT_NE(open(), nullptr);
+    EXPECT_TRUE(c().mnu10->isChecked());
+    EXPECT_FALSE(c().mnu5->isChecked());
+    query(QStringLiteral("50"));
+    c().mnu20->trigger();
+    EXPECT_EQ(state.settings.SegmentHalfSpan, 20);
+    EXPECT_FALSE(c().mnu5->isChecked());
+    EXPECT_FALSE(c().mnu10->isChecked());
+    EXPECT_TRUE(c().mnu20->isChecked());
+    EXPECT_FALSE(QFile::exists(state.dataDirectory.settingsFile()));
+    // Twenty rows on each side: the marker is the 21st point, 150 twips apart.
+    CurveSurface* s = shownSegmented();
+    const float y = AxisY(std::fabs(test::SwingingRow(50)[0]), state.analysis.axes.CurveAxisLow[0],
+                          state.analysis.axes.CurveAxisHigh[0]);
+    EXPECT_EQ(at(s, 21 * 150, y), qRgb(255, 255, 255));
+    EXPECT_EQ(at(s, 21 * 150 + 90, y), qRgb(255, 255, 255));
+    c().mnu5->trigger();
+    EXPECT_EQ(at(s, 6 * 600, y), qRgb(255, 255, 255));
+    EXPECT_NE(at(s, 21 * 150 + 90, y), qRgb(255, 255, 255));
+}
+
+TEST_F(AnalysisWindowTest, TheMarkerCrossStandsOnTheSelectedRowNearTheStart) {
+    record(100);
+    state.settings.SegmentHalfSpan = 5;
+    ASSERT_NE(open(), nullptr);
+    query(QStringLiteral("3"));
+    CurveSurface* s = shownSegmented();
+    const float y = AxisY(std::fabs(test::SwingingRow(3)[0]), state.analysis.axes.CurveAxisLow[0],
+                          state.analysis.axes.CurveAxisHigh[0]);
+    for (QPointF p : {QPointF(1800, y), QPointF(1710, y), QPointF(1890, y), QPointF(1800, y - 90),
+                      QPointF(1800, y + 90)})
+        EXPECT_EQ(at(s, float(p.x()), float(p.y())), qRgb(255, 255, 255)) << p.x() << "," << p.y();
+    // The green curve starts at the first row of the window, 600 twips in.
+    bool green = false;
+    const int column = s->pixelAt(600, 0).x();
+    for (int row = 0; row < s->image().height(); ++row)
+        green = green || s->image().pixel(column, row) == qRgb(0, 255, 0);
+    EXPECT_TRUE(green);
+    EXPECT_EQ(at(s, 300, y), kGrey);
+}
+
+TEST_F(AnalysisWindowTest, GridLinesStandWhereTheAxisPutsThem) {
+    record(100);
+    state.settings.CurrentCurve = 8;
+    ASSERT_NE(open(), nullptr);
+    CurveSurface* s = shownCumulative();
+    const ValueAxis axis = state.analysis.axes.axis(8);
+    ASSERT_FLOAT_EQ(axis.AxisHigh, 120);
+    auto blackShare = [&](float y) {
+        int black = 0, all = 0;
+        for (float x = 6600; x < 8400; x += 15, ++all)
+            black += at(s, x, y) == kBlack;
+        return double(black) / all;
+    };
+    for (const GridLine& line : ScreenValueGrid(axis)) {
+        if (line.value == 120)
+            continue; // under the maxima line
+        const float y = AxisY(line.value, axis.AxisLow, axis.AxisHigh);
+        if (line.solid)
+            EXPECT_EQ(blackShare(y), 1.0) << line.value;
+        else
+            EXPECT_GT(blackShare(y), 0.2) << line.value;
+        if (line.value > axis.AxisLow)
+            EXPECT_LT(blackShare(y + 100), 0.01) << "between lines below " << line.value;
+    }
+    // The time grid: solid at 0, dotted at every 60 s.
+    int solid = 0, dotted = 0;
+    for (float y = 300; y < 1500; y += 15) {
+        solid += at(s, 0, y) == kBlack;
+        dotted += at(s, TimeGridX(60, 600), y) == kBlack;
+    }
+    EXPECT_EQ(solid, 80);
+    EXPECT_GT(dotted, 10);
+    EXPECT_LT(dotted, 80);
+}
+
+TEST_F(AnalysisWindowTest, TheCumulativeCurveEndsAtTheEndOfTheTimeAxis) {
+    record(5000, 600);
+    ASSERT_NE(open(), nullptr);
+    CurveSurface* s = shownCumulative();
+    auto redInColumn = [&](int column) {
+        for (int row = 0; row < s->image().height(); ++row)
+            if (s->image().pixel(column, row) == qRgb(255, 0, 0))
+                return true;
+        return false;
+    };
+    const int end = s->pixelAt(6000, 0).x();
+    EXPECT_TRUE(redInColumn(end - 1) || redInColumn(end));
+    EXPECT_FALSE(redInColumn(end + 2));
+    EXPECT_TRUE(redInColumn(s->pixelAt(3000, 0).x()));
+}
+
+TEST_F(AnalysisWindowTest, AClickOnTheCumulativeCurveSelectsTheNearestRow) {
+    record(100);
+    ASSERT_NE(open(), nullptr);
+    CurveSurface* s = shownCumulative();
+    QTest::mouseClick(s, Qt::LeftButton, {}, s->pixelAt(3000, 900));
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("50"));
+    EXPECT_EQ(c().HScroll1->value(), 50);
+    EXPECT_EQ(c().Picture1[0]->text(), FormatValue(std::fabs(test::SwingingRow(50)[0])));
+}
+
+TEST_F(AnalysisWindowTest, WithoutMotorDataTheMotorFrameSaysSoInRed) {
+    record(20, 60, test::SwingingRow, {4, 7.5f, 15.4f, 87, 0, 0.35f, 380});
+    ASSERT_NE(open(), nullptr);
+    EXPECT_EQ(c().motorFrame->title(), QStringLiteral("无电机参数或参数不全"));
+    EXPECT_EQ(c().motorFrame->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    query(QStringLiteral("5"));
+    EXPECT_EQ(c().motorFrame->title(), QStringLiteral("无电机参数或参数不全"));
+}
+
+TEST_F(AnalysisWindowTest, WithMotorDataTheRunningMotorIsShownInBlack) {
+    record(20, 60);
+    ASSERT_NE(open(), nullptr);
+    query(QStringLiteral("5"));
+    EXPECT_EQ(c().motorFrame->title(), QStringLiteral("电动机运行数据"));
+    EXPECT_EQ(c().motorFrame->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+    EXPECT_FALSE(c().Picture1[17]->text().isEmpty());
+}
+
+TEST_F(AnalysisWindowTest, ThePopupMenuIsRefusedWhileThePassRunsAndOfferedAfterwards) {
+    record(200);
+    ASSERT_NE(open(), nullptr);
+    bool wasAnalysing = false, popupDuringPass = true;
+    QTimer::singleShot(0, window, [&] {
+        wasAnalysing = window->analysing();
+        QTest::mousePress(window, Qt::RightButton, {}, QPoint(5, 5));
+        popupDuringPass = c().mnuF3->isVisible();
+    });
+    c().Command2->click();
+    EXPECT_TRUE(wasAnalysing);
+    EXPECT_FALSE(popupDuringPass);
+    QTest::mousePress(window, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(c().mnuF3->isVisible());
+    c().mnuF3->hide();
+}
+
+TEST_F(AnalysisWindowTest, EveryWayOfClosingShowsTheMainWindowAgain) {
+    record(25);
+    ASSERT_NE(open(), nullptr);
+    c().Command1->click();
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(destroyed());
+
+    mainWindow.show();
+    ASSERT_NE(open(), nullptr);
+    c().mnuCl->trigger();
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(destroyed());
+
+    ASSERT_NE(open(), nullptr);
+    window->close(); // as the platform's close command does
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(destroyed());
+}
+
+TEST_F(AnalysisWindowTest, AClosingAskedForDuringThePassWaitsForItsEnd) {
+    record(200);
+    ASSERT_NE(open(), nullptr);
+    bool stillOpen = false;
+    QTimer::singleShot(0, window, [&] {
+        window->close();
+        stillOpen = window->isVisible();
+    });
+    c().Command2->click();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(state.analysis.complete);
+    EXPECT_TRUE(mainWindow.isVisible());
+    EXPECT_TRUE(destroyed());
+}
+
+TEST_F(AnalysisWindowTest, F12AloneEndsTheProgram) {
+    record(25);
+    ASSERT_NE(open(), nullptr);
+    QSignalSpy end(window.data(), &AnalysisWindow::programEndRequested);
+    QTest::keyRelease(window, Qt::Key_F12, Qt::ShiftModifier);
+    QTest::keyRelease(window, Qt::Key_F12, Qt::ControlModifier);
+    EXPECT_EQ(end.count(), 0);
+    QTest::keyRelease(window, Qt::Key_F12);
+    EXPECT_EQ(end.count(), 1);
+}
+
+TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
+    record(25);
+    state.CurrentFileName = dir.filePath(QStringLiteral("run.MTR"));
+    ASSERT_NE(open(), nullptr);
+    QSignalSpy print(window.data(), &AnalysisWindow::printRequested);
+    c().mnuPr->trigger();
+    EXPECT_EQ(print.count(), 1);
+}

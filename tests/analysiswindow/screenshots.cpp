@@ -1,0 +1,55 @@
+// Renders the analysis window after the analysis of a synthesised recording, for several curve
+// kinds, into PNG files: analysiswindow_screenshots OUTPUT_DIR [ROWS]
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "analysiswindow/analysiswindow.h"
+#include "analysiswindow/testrecording.h"
+#include "support/fakeservices.h"
+
+using namespace zr5;
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR [ROWS]\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const qint64 rows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toLongLong() : 3600;
+    QDir().mkpath(out);
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.path())};
+    const QString path = dir.filePath(QStringLiteral("SYNTH.MTR"));
+    if (QString e = test::WriteTestRecording(path, rows, 3600); !e.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(e));
+        return 1;
+    }
+    state.CurrentFileName = path;
+    test::FakeMessages messages;
+    test::FakeFileDialogs files;
+    test::FakeClock clock;
+    UiServices services{messages, files, clock};
+    QWidget mainWindow;
+    AnalysisWindow* w = AnalysisWindow::open(state, services, &mainWindow, AnalysisOpening::Button);
+    if (!w)
+        return 1;
+    w->controls().Text1->setText(QString::number(rows / 3));
+    w->Command3_Click();
+    for (int kind = 0; kind < kCurveKinds; ++kind) {
+        if (kind == 0 || kind == 3 || kind == 6 || kind == 7 || kind == 8 || kind == 9) {
+            const QString file = QDir(out).filePath(QStringLiteral("analysis-kind%1.png").arg(kind));
+            w->grab().save(file);
+            std::printf("%s\n", qPrintable(file));
+        }
+        w->Command4_Click();
+    }
+    w->close();
+    return 0;
+}
