@@ -15,9 +15,9 @@ std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loa
                                            float efficiency, const CurveAxisTables& axes) {
     std::array<float, kCurveKinds> ys{};
     for (int k = 0; k < kCurveKinds; ++k)
-        ys[std::size_t(k)] = CurveY(k, CurveValue(k, row, loadRate, efficiency),
-                                    axes.CurveAxisLow[std::size_t(k)],
-                                    axes.CurveAxisHigh[std::size_t(k)]);
+        ys[std::size_t(k)] =
+            CurveY(k, CurveValue(k, row, loadRate, efficiency), axes.CurveAxisLow[std::size_t(k)],
+                   axes.CurveAxisHigh[std::size_t(k)]);
     return ys;
 }
 
@@ -63,7 +63,9 @@ void CurveTrace::flushColumn() {
     lines_.push_back({x, columnLow_, x, columnHigh_});
 }
 
-void CurveTrace::finish() { flushColumn(); }
+void CurveTrace::finish() {
+    flushColumn();
+}
 
 std::vector<CurveLine> CurveTrace::takeLines() {
     std::vector<CurveLine> out;

@@ -14,7 +14,7 @@ namespace zr5 {
 // power, 16..18 the motor values as the motor state decides, and the motor frame's caption.
 struct RowDisplay {
     std::array<QString, 20> boxes;
-    QString powerFactorLabel; // "L" for a negative power factor, else "C"
+    QString powerFactorLabel;                      // "L" for a negative power factor, else "C"
     MotorBoxes motorBoxes = MotorBoxes::Unchanged; // how boxes 16..18 change
     QString motorCaption;
     std::uint32_t motorColour = Colour::Red;

@@ -86,7 +86,8 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
         for (int j = 0; j < kChannelRowSize; ++j)
             m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
         StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
-        const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(m.SampleRow[2], m.Motor);
+        const std::optional<OperatingPoint> op =
+            ComputeMotorOperatingPoint(m.SampleRow[2], m.Motor);
         if (op) {
             m.LoadRate = op->LoadRate;
             m.Efficiency = op->Efficiency;

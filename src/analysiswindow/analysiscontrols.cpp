@@ -52,8 +52,8 @@ QLabel* valueBox(QWidget* parent, int index, double left, double top, double wid
     return box;
 }
 
-QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, double left,
-                 double top, double width, double height) {
+QGroupBox* frame(QWidget* parent, const char* name, const QString& caption, double left, double top,
+                 double width, double height) {
     auto* f = placed(new QGroupBox(caption, parent), left, top, width, height);
     f->setObjectName(QString::fromLatin1(name));
     return f;
@@ -85,8 +85,8 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
 void buildCurveFrame(QGroupBox* f, std::array<CurveSurface*, 10>& surfaces, const char* name,
                      std::array<QLabel*, 8>& valueLabels, const char* labelName) {
     for (int k = 0; k < 10; ++k) {
-        auto* s = placed(new CurveSurface(f), kSurfaceLeft, kSurfaceTop, kSurfaceWidth,
-                         kSurfaceHeight);
+        auto* s =
+            placed(new CurveSurface(f), kSurfaceLeft, kSurfaceTop, kSurfaceWidth, kSurfaceHeight);
         s->setObjectName(indexed(name, k));
         s->hide();
         surfaces[std::size_t(k)] = s;
@@ -131,13 +131,14 @@ void buildDataFrame(QWidget* client, AnalysisControls& c) {
     const int timeBoxes[4] = {12, 13, 14, 19};
     for (int i = 0; i < 4; ++i) {
         const double left = 120 + i * 580;
-        c.Picture1[std::size_t(timeBoxes[i])] = valueBox(c.dataFrame, timeBoxes[i], left, 4120, 400);
+        c.Picture1[std::size_t(timeBoxes[i])] =
+            valueBox(c.dataFrame, timeBoxes[i], left, 4120, 400);
         if (i < 3)
             label(c.dataFrame, QString::fromUtf8(timeUnits[i]), left + 400, 4120, 180);
     }
 
-    c.motorFrame = frame(c.dataFrame, "motorFrame", QStringLiteral("电动机运行数据"), 60, 4480,
-                         2340, 1380);
+    c.motorFrame =
+        frame(c.dataFrame, "motorFrame", QStringLiteral("电动机运行数据"), 60, 4480, 2340, 1380);
     static const char* const motorNames[4] = {"输入功率", "输出功率", "效　　率", "负 载 率"};
     static const char* const motorUnits[4] = {"kW", "kW", "%", "%"};
     for (int i = 0; i < 4; ++i) {
@@ -163,7 +164,8 @@ void buildQueryFrame(QWidget* client, AnalysisControls& c) {
     label(c.queryFrame, QStringLiteral("NO："), 1600, 300, 500);
     c.Text1 = placed(new QLineEdit(QStringLiteral("1"), c.queryFrame), 2100, 280, 1100, 300);
     c.Text1->setObjectName(QStringLiteral("Text1"));
-    c.Command3 = placed(new QPushButton(QStringLiteral("查 询"), c.queryFrame), 3350, 250, 975, 375);
+    c.Command3 =
+        placed(new QPushButton(QStringLiteral("查 询"), c.queryFrame), 3350, 250, 975, 375);
     c.Command3->setObjectName(QStringLiteral("Command3"));
     c.Command3->setToolTip(QStringLiteral("按数据号显示瞬时数据"));
 }
@@ -183,8 +185,8 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
     c.cumulativeFrame = frame(client, "cumulativeFrame", QString(), 60, 60, 9000, 2480);
     buildCurveFrame(c.cumulativeFrame, c.Picture2, "Picture2", c.Label5, "Label5");
     for (int i = 0; i < 13; ++i) {
-        auto* l = label(c.cumulativeFrame, QString(), kSurfaceLeft, kSurfaceTop + kSurfaceHeight + 20,
-                        600, 200, Qt::AlignLeft | Qt::AlignTop);
+        auto* l = label(c.cumulativeFrame, QString(), kSurfaceLeft,
+                        kSurfaceTop + kSurfaceHeight + 20, 600, 200, Qt::AlignLeft | Qt::AlignTop);
         l->setObjectName(indexed("Label7", i));
         l->setFont(ChineseFont(7));
         l->hide();
@@ -192,8 +194,8 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
     }
     c.Label4 = label(c.cumulativeFrame, QString(), 0, 180, kSurfaceLeft + 200, 240);
     c.Label4->setObjectName(QStringLiteral("Label4"));
-    c.Label3 = label(c.cumulativeFrame, QString(), kSurfaceLeft + 6700, kSurfaceTop + kSurfaceHeight,
-                     500, 240);
+    c.Label3 = label(c.cumulativeFrame, QString(), kSurfaceLeft + 6700,
+                     kSurfaceTop + kSurfaceHeight, 500, 240);
     c.Label3->setObjectName(QStringLiteral("Label3"));
 
     c.segmentedFrame = frame(client, "segmentedFrame", QString(), 60, 2600, 9000, 2260);

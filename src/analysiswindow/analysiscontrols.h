@@ -53,8 +53,8 @@ struct AnalysisControls {
     QLabel* Label3 = nullptr;                 // time unit
     QLabel* Label4 = nullptr;                 // value unit of the shown curve
 
-    QScrollBar* HScroll1 = nullptr; // row
-    QScrollBar* HScroll2 = nullptr; // page
+    QScrollBar* HScroll1 = nullptr;   // row
+    QScrollBar* HScroll2 = nullptr;   // page
     QProgressBar* progress = nullptr; // how far the cumulative pass is
 };
 

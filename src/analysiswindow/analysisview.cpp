@@ -23,7 +23,8 @@ QString CumulativeCurveCaption(int kind) {
 }
 
 QString AnalysisWindowCaption(const QString& currentFileName) {
-    return QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + currentFileName + QStringLiteral("]");
+    return QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + currentFileName +
+           QStringLiteral("]");
 }
 
 ScrollBarSetup ScrollBarsForRecordCount(qint64 n) {
@@ -40,7 +41,9 @@ ScrollBarSetup ScrollBarsForRecordCount(qint64 n) {
     return s;
 }
 
-qint64 DataNumber(int row, int page) { return qint64(row) + qint64(page - 1) * kPageRows; }
+qint64 DataNumber(int row, int page) {
+    return qint64(row) + qint64(page - 1) * kPageRows;
+}
 
 int RowBarMaximumForPage(int page, qint64 n) {
     const qint64 rows = n - qint64(page - 1) * kPageRows;
@@ -105,9 +108,6 @@ qint64 CumulativeRowAtX(float x, qint64 n) {
     return std::clamp<qint64>(qint64(r), 1, n);
 }
 
-} // namespace zr5
-
-namespace zr5 {
 float CurveValueAtY(int kind, float y, const CurveAxisTables& axes) {
     const double share = (double(kPlotBottom) - y) / double(kPlotHeight);
     if (kind == 7)

@@ -74,9 +74,7 @@ ExtremesLine CumulativeExtremesLine(float maximum, float minimum, const QString&
 // The row of a cumulative surface nearest to an x in twips.
 qint64 CumulativeRowAtX(float x, qint64 recordCount);
 
-} // namespace zr5
-
-namespace zr5 {
 // The value of a kind under a y on its surface: the inverse of the kind's y mapping.
 float CurveValueAtY(int kind, float y, const CurveAxisTables& axes);
+
 } // namespace zr5

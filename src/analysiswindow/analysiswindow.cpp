@@ -42,8 +42,8 @@ constexpr qint64 kEventIntervalMs = 30;
 } // namespace
 
 AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint), state_(state),
-      services_(services), mainWindow_(mainWindow) {
+    : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint), state_(state), services_(services),
+      mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ChineseFont(9));
@@ -127,7 +127,8 @@ void AnalysisWindow::connectControls() {
         CurveSurface* cumulative = c_.Picture2[std::size_t(k)];
         connect(cumulative, &CurveSurface::clicked, this, &AnalysisWindow::selectCumulativeRow);
         cumulative->setHoverText([this](QPointF p) { return hoverText(true, p); });
-        c_.Picture3[std::size_t(k)]->setHoverText([this](QPointF p) { return hoverText(false, p); });
+        c_.Picture3[std::size_t(k)]->setHoverText(
+            [this](QPointF p) { return hoverText(false, p); });
     }
 }
 
@@ -213,7 +214,9 @@ void AnalysisWindow::showRowDisplay(const RowDisplay& d) {
     c_.motorFrame->setPalette(pal);
 }
 
-void AnalysisWindow::Command1_Click() { close(); }
+void AnalysisWindow::Command1_Click() {
+    close();
+}
 
 void AnalysisWindow::Command2_Click() {
     if (analysing_)
@@ -261,10 +264,10 @@ void AnalysisWindow::Command2_Click() {
     };
     while (!pass.done() && !abortPass_) {
         pass.process(kRowsPerSlice, [&](const CumulativeRowView& row) {
-            traces.add(CumulativePlotX(row.row, count),
-                       CurvePlotYs(row.model.SampleRow, row.model.LoadRate, row.model.Efficiency,
-                                   axes),
-                       row.decision.operatingPointComputed());
+            traces.add(
+                CumulativePlotX(row.row, count),
+                CurvePlotYs(row.model.SampleRow, row.model.LoadRate, row.model.Efficiency, axes),
+                row.decision.operatingPointComputed());
             lastDecision = row.decision;
         });
         if (pass.done() || sinceEvents.elapsed() >= kEventIntervalMs) {
@@ -420,9 +423,8 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
 }
 
 void AnalysisWindow::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F12 && (event->modifiers() & (Qt::ShiftModifier |
-                                                              Qt::ControlModifier |
-                                                              Qt::AltModifier)) == 0) {
+    if (event->key() == Qt::Key_F12 &&
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         abortPass_ = true;
         emit programEndRequested();
         QCoreApplication::quit();

@@ -15,7 +15,9 @@ CurveSurface::CurveSurface(QWidget* parent) : QWidget(parent), background_(192, 
     twipsPerPixel_ = float(1440.0 / logicalDpiX());
 }
 
-void CurveSurface::resizeEvent(QResizeEvent*) { fitImage(); }
+void CurveSurface::resizeEvent(QResizeEvent*) {
+    fitImage();
+}
 
 // A hidden surface gets no resize event, so every drawing call makes sure the image fits first.
 void CurveSurface::fitImage() {

@@ -53,7 +53,8 @@ TEST(FormatRowDisplay, TheMotorBoxesFollowTheMotorState) {
     EXPECT_EQ(normal.motorCaption, QStringLiteral("电动机运行数据"));
 
     const RowDisplay zeros = FormatRowDisplay(
-        row, {}, Decision(MotorState::BelowNoLoad, MotorBoxes::ShowZeros, "输入功率 小于 空载功率"));
+        row, {},
+        Decision(MotorState::BelowNoLoad, MotorBoxes::ShowZeros, "输入功率 小于 空载功率"));
     for (int k = 16; k <= 18; ++k)
         EXPECT_EQ(zeros.boxes[std::size_t(k)], QStringLiteral(" 0.000"));
 

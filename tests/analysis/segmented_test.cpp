@@ -17,8 +17,8 @@ TEST(SegmentWindowRows, IsCutShortAtEitherEndNotShifted) {
         qint64 first, last;
     };
     const Case cases[] = {
-        {3, 5, 100, 1, 8},     {50, 5, 100, 45, 55}, {100, 20, 100, 80, 100},
-        {3, 10, 5, 1, 5},      {1, 5, 1, 1, 1},      {5, 5, 100, 1, 10},
+        {3, 5, 100, 1, 8}, {50, 5, 100, 45, 55}, {100, 20, 100, 80, 100},
+        {3, 10, 5, 1, 5},  {1, 5, 1, 1, 1},      {5, 5, 100, 1, 10},
     };
     for (const Case& c : cases) {
         const SegmentWindow w = SegmentWindowRows(c.selected, c.n, c.rows);

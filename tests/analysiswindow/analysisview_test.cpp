@@ -27,11 +27,8 @@ TEST(ScrollBarsForRecordCount, OnePageUpTo32767RowsThenPages) {
         int pageMaximum, rowMaximum, rowValue;
     };
     const Case cases[] = {
-        {25, false, 1, 25, 25},
-        {32767, false, 1, 32767, 32767},
-        {32768, true, 2, 32767, 1},
-        {40000, true, 2, 32767, 1},
-        {1000000, true, 31, 32767, 1},
+        {25, false, 1, 25, 25},     {32767, false, 1, 32767, 32767}, {32768, true, 2, 32767, 1},
+        {40000, true, 2, 32767, 1}, {1000000, true, 31, 32767, 1},
     };
     for (const Case& c : cases) {
         const ScrollBarSetup s = ScrollBarsForRecordCount(c.rows);
@@ -65,9 +62,9 @@ TEST(QueryDataNumber, ClampsToTheRecordingAndTreatsTextAsBelowOne) {
         const char* text;
     };
     const Case cases[] = {
-        {"0", 1, "1"},     {"-7", 1, "1"},       {"abc", 1, "1"},  {"", 1, "1"},
+        {"0", 1, "1"},       {"-7", 1, "1"},      {"abc", 1, "1"},    {"", 1, "1"},
         {"105", 100, "100"}, {"100", 100, "100"}, {" 42 ", 42, "42"}, {"2.6", 3, "3"},
-        {"0.4", 1, "1"},   {"1e9", 100, "100"},
+        {"0.4", 1, "1"},     {"1e9", 100, "100"},
     };
     for (const Case& c : cases) {
         const QueryTarget t = QueryDataNumber(QString::fromUtf8(c.typed), 100);

@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <cmath>
 #include <memory>
 
@@ -61,7 +63,8 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QString record(qint64 rows, float duration = 600, const test::RowSource& source = test::SwingingRow,
+    QString record(qint64 rows, float duration = 600,
+                   const test::RowSource& source = test::SwingingRow,
                    std::array<float, 7> motor = test::TestMotor()) {
         const QString path = dir.filePath(QStringLiteral("run.MTR"));
         EXPECT_EQ(test::WriteTestRecording(path, rows, duration, source, motor), QString());
@@ -103,9 +106,8 @@ TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindo
         float duration;
         bool file;
     };
-    const Case cases[] = {{"no rows", 0, 600, true},
-                          {"a duration of 0", 10, 0, true},
-                          {"no file", 10, 600, false}};
+    const Case cases[] = {
+        {"no rows", 0, 600, true}, {"a duration of 0", 10, 0, true}, {"no file", 10, 600, false}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         messages.shown.clear();
@@ -126,10 +128,12 @@ TEST_F(AnalysisWindowTest, OpeningPlacesTheWindowHidesTheMainWindowAndAnalysesAt
     EXPECT_FALSE(mainWindow.isVisible());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->geometry(), TwipsRect(500, 200, 11640, 7920, window));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + path + "]");
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + path + "]");
     EXPECT_EQ(state.RecordCount, 25);
     EXPECT_EQ(c().Text1->text(), QStringLiteral("25"));
     EXPECT_EQ(c().Label1[13]->text(), QStringLiteral("共 25 组"));
+    EXPECT_EQ(c().Label1[13]->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_EQ(c().HScroll1->minimum(), 1);
     EXPECT_EQ(c().HScroll1->maximum(), 25);
     EXPECT_EQ(c().HScroll1->value(), 25);
@@ -247,8 +251,8 @@ TEST_F(AnalysisWindowTest, AQueryIsClampedToTheRecording) {
         const char* shown;
         qint64 row;
     };
-    const Case cases[] = {{"0", "1", 1},       {"-12", "1", 1},    {"abc", "1", 1},
-                          {"105", "100", 100}, {"37", "37", 37},   {"2.6", "3", 3}};
+    const Case cases[] = {{"0", "1", 1},       {"-12", "1", 1},  {"abc", "1", 1},
+                          {"105", "100", 100}, {"37", "37", 37}, {"2.6", "3", 3}};
     for (const Case& k : cases) {
         query(QString::fromUtf8(k.typed));
         EXPECT_EQ(c().Text1->text(), QString::fromUtf8(k.shown)) << k.typed;
@@ -328,12 +332,14 @@ TEST_F(AnalysisWindowTest, GridLinesStandWhereTheAxisPutsThem) {
         if (line.value == 120)
             continue; // under the maxima line
         const float y = AxisY(line.value, axis.AxisLow, axis.AxisHigh);
-        if (line.solid)
+        if (line.solid) {
             EXPECT_EQ(blackShare(y), 1.0) << line.value;
-        else
+        } else {
             EXPECT_GT(blackShare(y), 0.2) << line.value;
-        if (line.value > axis.AxisLow)
+        }
+        if (line.value > axis.AxisLow) {
             EXPECT_LT(blackShare(y + 100), 0.01) << "between lines below " << line.value;
+        }
     }
     // The time grid: solid at 0, dotted at every 60 s.
     int solid = 0, dotted = 0;
@@ -459,4 +465,39 @@ TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
     QSignalSpy print(window.data(), &AnalysisWindow::printRequested);
     c().mnuPr->trigger();
     EXPECT_EQ(print.count(), 1);
+}
+
+TEST_F(AnalysisWindowTest, ThePointerOverACurveShowsTheRowTimeAndValueUnderIt) {
+    record(100, 600);
+    ASSERT_NE(open(), nullptr);
+    CurveSurface* s = shownCumulative();
+    const float y =
+        AxisY(12, state.analysis.axes.CurveAxisLow[0], state.analysis.axes.CurveAxisHigh[0]);
+    QTest::mouseMove(s, s->pixelAt(3000, y));
+    QTRY_VERIFY(QToolTip::isVisible());
+    const QString text = QToolTip::text();
+    EXPECT_TRUE(text.contains(QStringLiteral("第 50 组"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("时间 300 秒"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(" A"))) << text.toStdString();
+}
+
+TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFarItIs) {
+    record(20000, 3600);
+    ASSERT_NE(open(), nullptr);
+    bool disabled = false, progressShown = false;
+    qint64 reached = -1;
+    QTimer::singleShot(0, window, [&] {
+        disabled = !c().Command1->isEnabled() && !c().Command2->isEnabled() &&
+                   !c().Command3->isEnabled() && !c().mnuF3->isEnabled() &&
+                   c().Command4->isEnabled();
+        progressShown = c().progress->isVisible();
+        reached = c().Text1->text().toLongLong();
+    });
+    c().Command2->click();
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(progressShown);
+    EXPECT_GE(reached, 1);
+    EXPECT_LE(reached, 20000);
+    EXPECT_FALSE(c().progress->isVisible());
+    EXPECT_EQ(c().Text1->text(), QStringLiteral("20000"));
 }

@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     w->Command3_Click();
     for (int kind = 0; kind < kCurveKinds; ++kind) {
         if (kind == 0 || kind == 3 || kind == 6 || kind == 7 || kind == 8 || kind == 9) {
-            const QString file = QDir(out).filePath(QStringLiteral("analysis-kind%1.png").arg(kind));
+            const QString file =
+                QDir(out).filePath(QStringLiteral("analysis-kind%1.png").arg(kind));
             w->grab().save(file);
             std::printf("%s\n", qPrintable(file));
         }

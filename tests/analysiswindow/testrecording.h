@@ -13,7 +13,9 @@
 namespace zr5::test {
 
 // A motor of 7.5 kW, 4 poles, 87 %, 15.4 A, no-load 5 A and 0.35 kW, 380 V.
-inline std::array<float, 7> TestMotor() { return {4, 7.5f, 15.4f, 87, 5, 0.35f, 380}; }
+inline std::array<float, 7> TestMotor() {
+    return {4, 7.5f, 15.4f, 87, 5, 0.35f, 380};
+}
 
 // A running motor whose load swings slowly: every channel about 220 V and 10 A.
 inline ChannelRowValues SwingingRow(qint64 r) {

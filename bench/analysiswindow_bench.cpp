@@ -1,0 +1,142 @@
+// The cumulative analysis and drawing of a 1,000,000-row recording, column-reduced against every
+// segment drawn, and the segmented analysis of one row.
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include "analysis/cumulative.h"
+#include "analysis/curvetrace.h"
+#include "analysis/segmented.h"
+#include "analysiswindow/analysiswindow.h"
+#include "analysiswindow/testrecording.h"
+#include "support/fakeservices.h"
+
+using namespace zr5;
+
+namespace {
+
+constexpr qint64 kRows = 1000000;
+
+struct LongRecording {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("LONG.MTR"));
+    LongRecording() { test::WriteTestRecording(path, kRows, 86400); }
+};
+
+const QString& LongRecordingPath() {
+    static LongRecording recording;
+    return recording.path;
+}
+
+// The pass without a window, drawing on ten surface-sized images.
+void PassAndDraw(benchmark::State& st, float columnWidth) {
+    QTemporaryDir dataDir;
+    AppState state{DataDirectory(dataDir.path())};
+    state.CurrentFileName = LongRecordingPath();
+    std::vector<QImage> images(kCurveKinds, QImage(567, 113, QImage::Format_RGB32));
+    std::size_t lines = 0;
+    for (auto _ : st) {
+        CumulativeAnalysis pass(state);
+        if (!pass.begin().isEmpty())
+            st.SkipWithError("recording refused");
+        CurveSetTrace traces(columnWidth);
+        const CurveAxisTables& axes = state.analysis.axes;
+        std::vector<QLineF> buffer;
+        auto draw = [&] {
+            for (int k = 0; k < kCurveKinds; ++k) {
+                const std::vector<CurveLine> l = traces.kind(k).takeLines();
+                lines += l.size();
+                buffer.clear();
+                for (const CurveLine& c : l)
+                    buffer.emplace_back(c.x1, c.y1, c.x2, c.y2);
+                QPainter p(&images[std::size_t(k)]);
+                p.scale(1.0 / 15, 1.0 / 15);
+                p.setPen(QPen(Qt::red, 0));
+                p.drawLines(buffer.data(), int(buffer.size()));
+            }
+        };
+        while (!pass.done()) {
+            pass.process(65536, [&](const CumulativeRowView& row) {
+                traces.add(CumulativePlotX(row.row, kRows),
+                           CurvePlotYs(row.model.SampleRow, row.model.LoadRate,
+                                       row.model.Efficiency, axes),
+                           row.decision.operatingPointComputed());
+            });
+            if (pass.done())
+                traces.finish();
+            draw();
+        }
+    }
+    st.counters["lines"] = double(lines) / double(st.iterations());
+}
+
+void BM_PassDrawEverySegment(benchmark::State& st) {
+    PassAndDraw(st, 0);
+}
+void BM_PassDrawColumnReduced(benchmark::State& st) {
+    PassAndDraw(st, 15);
+}
+
+void BM_PassWithoutDrawing(benchmark::State& st) {
+    QTemporaryDir dataDir;
+    AppState state{DataDirectory(dataDir.path())};
+    state.CurrentFileName = LongRecordingPath();
+    for (auto _ : st)
+        benchmark::DoNotOptimize(CumulativeAnalysis(state).runAll());
+}
+
+struct WindowFixture {
+    QTemporaryDir dataDir;
+    AppState state{DataDirectory(dataDir.path())};
+    test::FakeMessages messages;
+    test::FakeFileDialogs files;
+    test::FakeClock clock;
+    UiServices services{messages, files, clock};
+    QWidget mainWindow;
+    AnalysisWindow* window = nullptr;
+    WindowFixture() {
+        state.CurrentFileName = LongRecordingPath();
+        state.settings.SegmentHalfSpan = 20;
+        window = AnalysisWindow::open(state, services, &mainWindow, AnalysisOpening::Button);
+    }
+};
+
+// What the user waits for: the window's whole pass with its drawing, labels and event processing.
+void BM_WindowCumulativeAnalysis(benchmark::State& st) {
+    WindowFixture f;
+    for (auto _ : st)
+        f.window->Command2_Click();
+}
+
+// The segmented analysis of one row (reading 41 rows, boxes and ten surfaces), for rows across
+// the recording.
+void BM_WindowFENG(benchmark::State& st) {
+    WindowFixture f;
+    qint64 row = 1;
+    for (auto _ : st) {
+        f.window->controls().Text1->setText(QString::number(row));
+        f.window->FENG();
+        row = (row + 123457) % kRows + 1;
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PassWithoutDrawing)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PassDrawEverySegment)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PassDrawColumnReduced)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowCumulativeAnalysis)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WindowFENG)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
