@@ -11,9 +11,9 @@
 #include "analysis/cumulative.h"
 #include "analysis/curvetrace.h"
 #include "analysis/segmented.h"
+#include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
-#include "analysiswindow/testrecording.h"
-#include "support/fakeservices.h"
+#include "recording/synthetic.h"
 
 using namespace zr5;
 
@@ -24,7 +24,10 @@ constexpr qint64 kRows = 1000000;
 struct LongRecording {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("LONG.MTR"));
-    LongRecording() { test::WriteTestRecording(path, kRows, 86400); }
+    LongRecording() {
+        if (!WriteSyntheticRecording(path, kRows, 86400, 1).isEmpty())
+            std::abort();
+    }
 };
 
 const QString& LongRecordingPath() {
@@ -92,10 +95,8 @@ void BM_PassWithoutDrawing(benchmark::State& st) {
 struct WindowFixture {
     QTemporaryDir dataDir;
     AppState state{DataDirectory(dataDir.path())};
-    test::FakeMessages messages;
-    test::FakeFileDialogs files;
-    test::FakeClock clock;
-    UiServices services{messages, files, clock};
+    test::AnalysisServices seams;
+    UiServices& services = seams.services;
     QWidget mainWindow;
     AnalysisWindow* window = nullptr;
     WindowFixture() {

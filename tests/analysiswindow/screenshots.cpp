@@ -1,5 +1,6 @@
-// Renders the analysis window after the analysis of a synthesised recording, for several curve
-// kinds, into PNG files: analysiswindow_screenshots OUTPUT_DIR [ROWS]
+// Renders the analysis window after the analysis of a synthesised recording (the motor of
+// zr5-tool synth), for several curve kinds, into PNG files:
+// analysiswindow_screenshots OUTPUT_DIR [ROWS]
 
 #include <QApplication>
 #include <QDir>
@@ -8,9 +9,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
-#include "analysiswindow/testrecording.h"
-#include "support/fakeservices.h"
+#include "recording/synthetic.h"
 
 using namespace zr5;
 
@@ -27,15 +28,13 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     AppState state{DataDirectory(dir.path())};
     const QString path = dir.filePath(QStringLiteral("SYNTH.MTR"));
-    if (QString e = test::WriteTestRecording(path, rows, 3600); !e.isEmpty()) {
+    if (QString e = WriteSyntheticRecording(path, rows, 3600, 1); !e.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(e));
         return 1;
     }
     state.CurrentFileName = path;
-    test::FakeMessages messages;
-    test::FakeFileDialogs files;
-    test::FakeClock clock;
-    UiServices services{messages, files, clock};
+    test::AnalysisServices seams;
+    UiServices& services = seams.services;
     QWidget mainWindow;
     AnalysisWindow* w = AnalysisWindow::open(state, services, &mainWindow, AnalysisOpening::Button);
     if (!w)

@@ -19,11 +19,11 @@
 #include <memory>
 
 #include "analysis/axes.h"
+#include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
-#include "support/fakeservices.h"
 #include "ui/geometry.h"
 
 using namespace zr5;
@@ -49,10 +49,9 @@ class AnalysisWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     AppState state{DataDirectory(dir.path())};
-    test::FakeMessages messages;
-    test::FakeFileDialogs files;
-    test::FakeClock clock;
-    UiServices services{messages, files, clock};
+    test::AnalysisServices seams;
+    test::FakeMessages& messages = seams.messages;
+    UiServices& services = seams.services;
     QWidget mainWindow;
     QPointer<AnalysisWindow> window;
 
