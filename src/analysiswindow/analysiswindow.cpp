@@ -34,10 +34,8 @@ const QColor kRed = colourOf(Colour::Red);
 const QColor kGreen = colourOf(Colour::Green);
 const QColor kWhite = colourOf(Colour::White);
 
-// Rows between two looks at the clock while the pass runs, and the longest time the window goes
-// without processing its events.
+// Rows between two looks at the clock while the pass runs.
 constexpr qint64 kRowsPerSlice = 2048;
-constexpr qint64 kEventIntervalMs = 30;
 
 } // namespace
 
@@ -115,7 +113,11 @@ void AnalysisWindow::connectControls() {
     connect(c_.Command2, &QPushButton::clicked, this, &AnalysisWindow::Command2_Click);
     connect(c_.Command3, &QPushButton::clicked, this, &AnalysisWindow::Command3_Click);
     connect(c_.Command4, &QPushButton::clicked, this, &AnalysisWindow::Command4_Click);
-    connect(c_.Text1, &QLineEdit::returnPressed, this, &AnalysisWindow::Command3_Click);
+    connect(c_.Text1, &QLineEdit::returnPressed, this, [this] {
+        if (c_.Command3->isEnabled())
+            Command3_Click();
+    });
+    c_.Text1->installEventFilter(this);
     connect(c_.HScroll1, &QScrollBar::valueChanged, this, &AnalysisWindow::HScroll1_Change);
     connect(c_.HScroll2, &QScrollBar::valueChanged, this, &AnalysisWindow::HScroll2_Change);
     connect(c_.mnu5, &QAction::triggered, this, [this] { setSegmentSpan(5); });
@@ -270,7 +272,7 @@ void AnalysisWindow::Command2_Click() {
                 row.decision.operatingPointComputed());
             lastDecision = row.decision;
         });
-        if (pass.done() || sinceEvents.elapsed() >= kEventIntervalMs) {
+        if (pass.done() || sinceEvents.elapsed() >= eventIntervalMs_) {
             if (pass.done())
                 traces.finish();
             flush();
@@ -360,6 +362,9 @@ void AnalysisWindow::setSegmentSpan(int halfSpan) {
 }
 
 void AnalysisWindow::FENG() {
+    // The pass owns the shared row while it runs.
+    if (analysing_)
+        return;
     const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount);
     const SegmentedAnalysisResult r = RunSegmentedAnalysis(state_, target.row);
     if (!r.error.isEmpty()) {
@@ -422,15 +427,27 @@ void AnalysisWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool AnalysisWindow::endProgramKey(const QKeyEvent* event) {
+    const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (event->key() != Qt::Key_F12 || (event->modifiers() & held))
+        return false;
+    abortPass_ = true;
+    emit programEndRequested();
+    QCoreApplication::quit();
+    return true;
+}
+
 void AnalysisWindow::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F12 &&
-        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
-        abortPass_ = true;
-        emit programEndRequested();
-        QCoreApplication::quit();
-        return;
-    }
-    QWidget::keyReleaseEvent(event);
+    if (!endProgramKey(event))
+        QWidget::keyReleaseEvent(event);
+}
+
+// The data-number box keeps its key releases to itself; F12 must still end the program there.
+bool AnalysisWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == c_.Text1 && event->type() == QEvent::KeyRelease &&
+        endProgramKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void AnalysisWindow::mousePressEvent(QMouseEvent* event) {

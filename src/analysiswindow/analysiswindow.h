@@ -36,6 +36,9 @@ public:
     const AnalysisControls& controls() const { return c_; }
     int ShownCurve() const { return shownCurve_; }
     bool analysing() const { return analysing_; }
+    // The longest time the pass goes without processing the window's events (30 ms; 0 processes
+    // them after every slice of rows).
+    void setEventInterval(qint64 milliseconds) { eventIntervalMs_ = milliseconds; }
 
     // Handlers of the window's commands.
     void Command1_Click();
@@ -60,6 +63,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -72,6 +76,7 @@ private:
     void drawTimeGrid();
     void finishPass(const class CumulativeAnalysis& pass);
     void selectCumulativeRow(QPointF twips);
+    bool endProgramKey(const QKeyEvent* event);
     QString hoverText(bool cumulative, QPointF twips) const;
 
     AppState& state_;
@@ -82,6 +87,7 @@ private:
     bool analysing_ = false;
     bool closeDeferred_ = false;
     bool abortPass_ = false;
+    qint64 eventIntervalMs_ = 30;
     ScrollBarSetup bars_;
     SegmentWindow lastWindow_;
     int lastHalfSpan_ = 10;

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "analysis/axes.h"
+#include "analysis/cumulative.h"
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
 #include "analysiswindow/curvesurface.h"
@@ -86,6 +87,13 @@ protected:
     static QRgb at(CurveSurface* s, float x, float y) {
         const QPoint p = s->pixelAt(x, y);
         return s->image().pixel(p);
+    }
+    // The results of the pass over the current recording with no window around it.
+    AnalysisResults analysedAlone() {
+        AppState alone{DataDirectory(dir.path())};
+        alone.CurrentFileName = state.CurrentFileName;
+        EXPECT_EQ(CumulativeAnalysis(alone).runAll(), QString());
+        return alone.analysis;
     }
     bool destroyed() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -455,6 +463,23 @@ TEST_F(AnalysisWindowTest, F12AloneEndsTheProgram) {
     EXPECT_EQ(end.count(), 0);
     QTest::keyRelease(window, Qt::Key_F12);
     EXPECT_EQ(end.count(), 1);
+    // Also while the data-number box has the focus.
+    QTest::keyRelease(c().Text1, Qt::Key_F12);
+    EXPECT_EQ(end.count(), 2);
+}
+
+TEST_F(AnalysisWindowTest, ARecordingThatVanishesBeforeARedrawIsReportedNotAnalysed) {
+    const QString path = record(25);
+    ASSERT_NE(open(), nullptr);
+    ASSERT_TRUE(QFile::remove(path));
+    c().Command2->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
+    EXPECT_TRUE(c().Command1->isEnabled());
+    query(QStringLiteral("3"));
+    EXPECT_EQ(messages.shown.size(), 2u);
+    c().Command1->click();
+    EXPECT_TRUE(mainWindow.isVisible());
 }
 
 TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
@@ -481,8 +506,15 @@ TEST_F(AnalysisWindowTest, ThePointerOverACurveShowsTheRowTimeAndValueUnderIt) {
 }
 
 TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFarItIs) {
-    record(20000, 3600);
+    record(20000, 3600, [](qint64 r) {
+        ChannelRowValues v = test::SwingingRow(r);
+        if (r % 700 < 50) // generating stretches keep the previous operating point
+            for (int ch = 0; ch < 3; ++ch)
+                v[std::size_t(3 * ch + 2)] = -v[std::size_t(3 * ch + 2)];
+        return v;
+    });
     ASSERT_NE(open(), nullptr);
+    window->setEventInterval(0); // events after every slice: the first comes mid-pass
     bool disabled = false, progressShown = false;
     qint64 reached = -1;
     QTimer::singleShot(0, window, [&] {
@@ -491,12 +523,24 @@ TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFa
                    c().Command4->isEnabled();
         progressShown = c().progress->isVisible();
         reached = c().Text1->text().toLongLong();
+        // Enter in the data-number box is a query, and queries wait for the pass.
+        QTest::keyClick(c().Text1, Qt::Key_Return);
     });
     c().Command2->click();
     EXPECT_TRUE(disabled);
     EXPECT_TRUE(progressShown);
     EXPECT_GE(reached, 1);
-    EXPECT_LE(reached, 20000);
+    EXPECT_LT(reached, 20000);
     EXPECT_FALSE(c().progress->isVisible());
     EXPECT_EQ(c().Text1->text(), QStringLiteral("20000"));
+    EXPECT_TRUE(messages.shown.empty());
+    // No segmented analysis ran meanwhile: its surfaces are still as the pass cleared them.
+    const QImage& segmented = shownSegmented()->image();
+    int drawn = 0;
+    for (int y = 0; y < segmented.height(); ++y)
+        for (int x = 0; x < segmented.width(); ++x)
+            drawn += segmented.pixel(x, y) != kGrey;
+    EXPECT_EQ(drawn, 0);
+    EXPECT_DOUBLE_EQ(state.analysis.EfficiencyMaximum, analysedAlone().EfficiencyMaximum);
+    EXPECT_EQ(state.analysis.ActiveEnergySeries, analysedAlone().ActiveEnergySeries);
 }
