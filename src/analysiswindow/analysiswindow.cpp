@@ -193,6 +193,10 @@ void AnalysisWindow::drawTimeGrid() {
 
 ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* surface) {
     drawTimeGrid();
+    return drawValueGrid(minimum, maximum, surface);
+}
+
+ValueAxis AnalysisWindow::drawValueGrid(float minimum, float maximum, CurveSurface* surface) {
     const ValueAxis axis = ScreenValueAxis(minimum, maximum);
     const QColor fore = surface->palette().color(QPalette::WindowText);
     for (const GridLine& line : ScreenValueGrid(axis)) {
@@ -234,10 +238,12 @@ void AnalysisWindow::Command2_Click() {
         services_.messages.message(this, kErrorTitle, error);
         return;
     }
+    // Every kind's grid call redraws the same time grid; drawing it once gives the same picture.
     MeasurementModel& m = state_.model;
+    drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
-        ZBX_DS(lo, hi, c_.Picture2[std::size_t(k)]);
+        drawValueGrid(lo, hi, c_.Picture2[std::size_t(k)]);
     }
     const CurveAxisTables& axes = state_.analysis.axes;
     c_.Label4->setText(axes.CurveUnit[std::size_t(shownCurve_)]);
@@ -375,11 +381,12 @@ void AnalysisWindow::FENG() {
     lastHalfSpan_ = EffectiveHalfSpan(state_.settings.SegmentHalfSpan);
     showRowDisplay(r.display);
     const MeasurementModel& m = state_.model;
+    drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
         CurveSurface* s = c_.Picture3[std::size_t(k)];
         s->clear(kLightGrey);
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
-        ZBX_DS(lo, hi, s);
+        drawValueGrid(lo, hi, s);
         s->drawLines(r.curves[std::size_t(k)], kGreen);
         const float x = r.MarkerX, y = r.MarkerY[std::size_t(k)];
         s->drawLines({{x - 100, y, x + 100, y}, {x, y - 100, x, y + 100}}, kWhite);

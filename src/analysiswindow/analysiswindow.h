@@ -12,6 +12,8 @@
 
 namespace zr5 {
 
+class CurveSurface;
+
 // Where the window opens: the data-analysis button places and sizes it, the menu command only
 // moves it.
 enum class AnalysisOpening { Button, Menu };
@@ -53,7 +55,7 @@ public:
     void FENG();
     // Draws the value grid of an axis on a surface and the time grid on every cumulative surface;
     // returns the axis.
-    ValueAxis ZBX_DS(float minimum, float maximum, class CurveSurface* surface);
+    ValueAxis ZBX_DS(float minimum, float maximum, CurveSurface* surface);
 
 signals:
     void printRequested();
@@ -74,6 +76,7 @@ private:
     void setAnalysing(bool on);
     void showRowDisplay(const RowDisplay& d);
     void drawTimeGrid();
+    ValueAxis drawValueGrid(float minimum, float maximum, CurveSurface* surface);
     void finishPass(const class CumulativeAnalysis& pass);
     void selectCumulativeRow(QPointF twips);
     bool endProgramKey(const QKeyEvent* event);
