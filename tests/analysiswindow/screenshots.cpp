@@ -1,6 +1,6 @@
 // Renders the analysis window after the analysis of a synthesised recording (the motor of
 // zr5-tool synth), for several curve kinds, into PNG files:
-// analysiswindow_screenshots OUTPUT_DIR [ROWS]
+// analysiswindow_screenshots OUTPUT_DIR [ROWS | FILE.MTR]
 
 #include <QApplication>
 #include <QDir>
@@ -19,27 +19,36 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR [ROWS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR [ROWS | FILE.MTR]\n", argv[0]);
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    const qint64 rows = argc > 2 ? QString::fromLocal8Bit(argv[2]).toLongLong() : 3600;
+    const QString source = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("3600");
     QDir().mkpath(out);
     QTemporaryDir dir;
     AppState state{DataDirectory(dir.path())};
-    const QString path = dir.filePath(QStringLiteral("SYNTH.MTR"));
-    if (QString e = WriteSyntheticRecording(path, rows, 3600, 1); !e.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(e));
-        return 1;
+    // A recording made by zr5-tool synth, or one synthesised here with that many rows.
+    bool isCount = false;
+    const qint64 count = source.toLongLong(&isCount);
+    QString path = source;
+    if (isCount) {
+        path = dir.filePath(QStringLiteral("SYNTH.MTR"));
+        if (QString e = WriteSyntheticRecording(path, count, 3600, 1); !e.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(e));
+            return 1;
+        }
     }
     state.CurrentFileName = path;
     test::AnalysisServices seams;
     UiServices& services = seams.services;
     QWidget mainWindow;
     AnalysisWindow* w = AnalysisWindow::open(state, services, &mainWindow, AnalysisOpening::Button);
-    if (!w)
+    if (!w) {
+        for (const test::ShownMessage& m : seams.messages.shown)
+            std::fprintf(stderr, "%s\n", qPrintable(m.text));
         return 1;
-    w->controls().Text1->setText(QString::number(rows / 3));
+    }
+    w->controls().Text1->setText(QString::number(state.RecordCount / 3));
     w->Command3_Click();
     for (int kind = 0; kind < kCurveKinds; ++kind) {
         if (kind == 0 || kind == 3 || kind == 6 || kind == 7 || kind == 8 || kind == 9) {
