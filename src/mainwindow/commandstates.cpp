@@ -18,7 +18,8 @@ struct Row {
 
 Row rowFor(CommandEvent event) {
     switch (event) {
-    //                                 Cmd1  Cmd2  Cmd3  Cmd4  CLOSE SAVE  SAVEAS TTT  Set
+    // Enabled flags in the order Command1, Command2, Command3, Command4, mnuCLOSE, mnuSAVEFILE,
+    // mnuSAVE_AS, mnuTTT, mnuSet; then the visibility of Command3 and Command4.
     case CommandEvent::StartUp:
         return {{On, Off, Keep, Keep, Off, Off, Off, Off, On}, Keep, Off};
     case CommandEvent::AbortedReception:

@@ -326,7 +326,8 @@ void MainWindow::mnuABOUT_Click() {
         registerWindow(aboutBox_);
     }
     // Modal for the user, without a nested event loop.
-    aboutBox_->open();
+    aboutBox_->setWindowModality(Qt::ApplicationModal);
+    aboutBox_->show();
 }
 
 } // namespace zr5

@@ -61,8 +61,12 @@ QString FileCopy(const QString& source, const QString& target) {
         return failure(source, target, QStringLiteral("源文件不是普通文件"));
     if (IsSameFile(source, target))
         return {};
-    if (QFileInfo(target).isDir())
+    // Only a plain file is ever replaced: never a folder, a device or a pipe.
+    const QFileInfo targetInfo(target);
+    if (targetInfo.isDir())
         return failure(source, target, QStringLiteral("目标是一个文件夹"));
+    if (targetInfo.exists() && !targetInfo.isFile())
+        return failure(source, target, QStringLiteral("目标不是普通文件"));
 
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
