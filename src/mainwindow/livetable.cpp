@@ -66,7 +66,7 @@ struct BoxPlace {
     int top;
 };
 
-// Layout of the table in twips, as the table is drawn on the tester's manual.
+// Layout of the table in twips: name label, value box and unit label of each quantity.
 constexpr NameLabelPlace kNameLabels[] = {
     {0, "一路电流", 240, 120},    {5, "二路电流", 2640, 120},   {8, "三路电流", 5040, 120},
     {1, "一路电压", 240, 480},    {4, "二路电压", 2640, 480},   {7, "三路电压", 5040, 480},

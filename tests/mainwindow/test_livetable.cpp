@@ -144,28 +144,5 @@ TEST_F(LiveTableTest, CloseClearsTheBoxesUncoveringOneBoxBringsTheRowBack) {
     EXPECT_EQ(boxTexts(), before);
 }
 
-TEST_F(LiveTableTest, BoxesAndLabelsSitAtTheirPlaces) {
-    QWidget* area = window.centralWidget();
-    struct Place {
-        const char* name;
-        int left, top, width, height;
-    };
-    const Place places[] = {
-        {"Picture1_0", 1080, 120, 975, 255},   {"Picture1_3", 3480, 120, 975, 255},
-        {"Picture1_8", 5880, 840, 975, 255},   {"Picture1_12", 3480, 1560, 375, 255},
-        {"Picture1_14", 5160, 1560, 375, 255}, {"Label1_12", 2640, 1560, 735, 255},
-        {"Label2_10", 6960, 840, 255, 255},    {"Label2_3", 2160, 1200, 375, 255},
-        {"Label2_11", 6960, 1200, 495, 255},   {"Label2_14", 3960, 1560, 255, 255},
-    };
-    for (const Place& p : places) {
-        auto* w = area->findChild<QWidget*>(QString::fromLatin1(p.name));
-        ASSERT_NE(w, nullptr) << p.name;
-        EXPECT_EQ(w->geometry(), TwipsRect(p.left, p.top, p.width, p.height, area)) << p.name;
-    }
-    EXPECT_EQ(window.findChild<QLabel*>("Label1_6")->text(), QStringLiteral("功率因数"));
-    EXPECT_EQ(window.findChild<QLabel*>("Label2_3")->text(), QStringLiteral("kVa"));
-    EXPECT_EQ(window.findChild<QLabel*>("Label2_12")->text(), QStringLiteral("秒"));
-}
-
 } // namespace
 } // namespace zr5::test

@@ -247,20 +247,5 @@ TEST_F(SettingsDialogTest, KeepsItsSize) {
     EXPECT_EQ(fixed, QSize(TwipsToPixels(7080, &dialog), TwipsToPixels(5520, &dialog)));
 }
 
-TEST_F(SettingsDialogTest, GroupsCarryTheirCaptionsAndTips) {
-    const char* tips[6] = {"与仪表联接的串行口号",         "分析时描绘曲线的当前曲线图",
-                           "当前数据的前后n段伸展曲线",    "需接收的总时间",
-                           "使用电流、电压互感器的倍率值", "设定使用的互感器，使用者打勾。"};
-    for (int g = 1; g <= 6; ++g) {
-        auto* frame = control(QStringLiteral("Frame%1").arg(g).toLatin1());
-        ASSERT_NE(frame, nullptr);
-        EXPECT_EQ(frame->toolTip(), QString::fromUtf8(tips[g - 1]));
-    }
-    EXPECT_EQ(control<QPushButton>("Command1")->text(), QStringLiteral("确 定"));
-    EXPECT_EQ(control<QPushButton>("Command2")->text(), QStringLiteral("取 消"));
-    EXPECT_EQ(option(12)->text(), QStringLiteral("40段"));
-    EXPECT_EQ(check(3)->text(), QStringLiteral("黄色标"));
-}
-
 } // namespace
 } // namespace zr5::test

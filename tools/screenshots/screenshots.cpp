@@ -3,10 +3,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "help/aboutbox.h"
@@ -74,6 +77,11 @@ QString writeSampleRecording(const QDir& dir) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
     QApplication::setFont(zr5::ChineseFont(9));
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     QTemporaryDir data;
@@ -130,6 +138,17 @@ int main(int argc, char** argv) {
     save(&help, out, QStringLiteral("help-window"));
     help.document()->scrollToAnchor(QStringLiteral("settings"));
     save(&help, out, QStringLiteral("help-window-settings"));
+
+    // The program's own file dialog, as the Open command shows it.
+    zr5::QtFileDialogService realDialogs;
+    QTimer::singleShot(200, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            save(dialog, out, QStringLiteral("open-dialog"));
+            dialog->close();
+        }
+    });
+    realDialogs.openFileName(&w, QStringLiteral("打开"), zr5::FileCommands::kFilter,
+                             QStringLiteral("MTR"));
 
     zr5::AboutBox about;
     about.show();
