@@ -141,4 +141,55 @@ QString WriteSettingsFile(const QString& path, const Settings& settings) {
     return {};
 }
 
+DurationParts SplitDuration(float receiveDuration) {
+    // Single precision step by step, as the dialog has always shown the time.
+    DurationParts d;
+    if (!std::isfinite(receiveDuration))
+        return d;
+    const float x = receiveDuration / 3600.0f;
+    d.hours = std::trunc(double(x));
+    const float y = (x - float(d.hours)) * 60.0f;
+    d.minutes = int(y);
+    d.seconds = int(std::nearbyint((y - float(d.minutes)) * 60.0f));
+    if (d.seconds == 60) {
+        d.seconds = 0;
+        ++d.minutes;
+    }
+    if (d.minutes == 60) {
+        d.minutes = 0;
+        ++d.hours;
+    }
+    return d;
+}
+
+BoxNumber ParseBoxNumber(const QString& text, bool emptyMeansZero, bool zeroAllowed) {
+    BoxNumber n;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        if (emptyMeansZero) {
+            n.ok = true;
+            return n;
+        }
+        n.reason = QStringLiteral("不能为空");
+        return n;
+    }
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
+        n.reason = QStringLiteral("中的“%1”不是有效的数字").arg(t);
+        return n;
+    }
+    if (v < 0) {
+        n.reason = QStringLiteral("不能为负数");
+        return n;
+    }
+    if (v == 0 && !zeroAllowed) {
+        n.reason = QStringLiteral("必须大于 0");
+        return n;
+    }
+    n.ok = true;
+    n.value = v;
+    return n;
+}
+
 } // namespace zr5

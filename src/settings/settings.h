@@ -52,4 +52,26 @@ QByteArray SettingsFileBytes(const Settings& settings);
 // reason. The old file stays intact when the new one cannot be written.
 QString WriteSettingsFile(const QString& path, const Settings& settings);
 
+// ReceiveDuration as the settings dialog shows it: whole hours, minutes and seconds, the seconds
+// rounded (ties to even) and carried into the minutes and the hours when they reach 60.
+struct DurationParts {
+    double hours = 0; // whole hours; a double, since a duration read from a file may be huge
+    int minutes = 0;
+    int seconds = 0;
+    bool operator==(const DurationParts&) const = default;
+};
+DurationParts SplitDuration(float receiveDuration);
+
+// A number typed into one of the settings dialog's boxes: accepted, or refused with the reason.
+struct BoxNumber {
+    bool ok = false;
+    double value = 0;
+    QString reason; // why it was refused, to follow the box's name in the message ("不能为负数")
+};
+// Blanks around the number are ignored. An empty box counts as 0 where emptyMeansZero holds
+// (the time boxes) and is refused elsewhere; text that is not a number and negative numbers are
+// refused, and so is 0 where zeroAllowed is false (a transformer ratio of 0 would erase every
+// reading).
+BoxNumber ParseBoxNumber(const QString& text, bool emptyMeansZero, bool zeroAllowed);
+
 } // namespace zr5

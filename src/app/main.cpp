@@ -1,0 +1,77 @@
+// zr5: the desktop program of the ZR-5 tester.
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+
+#include "mainwindow/mainwindow.h"
+#include "model/appstate.h"
+#include "settings/datadirectory.h"
+#include "ui/geometry.h"
+#include "ui/services.h"
+
+namespace {
+
+const char* const kUsage = "用法：zr5 [--data-dir 目录] [数据文件.MTR]\n"
+                           "  --data-dir 目录  设置文件、临时数据文件和电机数据所在的目录\n"
+                           "                  （也可用环境变量 ZR5_DATA_DIR 指定）\n";
+
+int usageError(const QString& message) {
+    std::fprintf(stderr, "zr5: %s\n%s", message.toUtf8().constData(), kUsage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zr5"));
+    QApplication::setApplicationVersion(QStringLiteral("6.12"));
+
+    // The standard dialogs and buttons speak Chinese, as the rest of the program does.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslations);
+    QApplication::setFont(zr5::ChineseFont(9));
+
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    QString error;
+    zr5::DataDirectory dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
+    if (!error.isEmpty())
+        return usageError(error);
+    QString recording;
+    for (const QString& a : std::as_const(args)) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a.startsWith(QLatin1Char('-')))
+            return usageError(QStringLiteral("不认识的选项 %1").arg(a));
+        if (!recording.isEmpty())
+            return usageError(QStringLiteral("只能打开一个数据文件"));
+        recording = a;
+    }
+
+    zr5::QtMessageService messages;
+    zr5::QtFileDialogService fileDialogs;
+    zr5::SystemClock clock;
+    zr5::UiServices services{messages, fileDialogs, clock};
+
+    zr5::AppState state(dataDirectory);
+    if (const QString problem = dataDirectory.ensureExists(); !problem.isEmpty())
+        messages.message(nullptr, QStringLiteral("错误警告！！！"), problem);
+
+    zr5::MainWindow mainWindow(state, services);
+    QObject::connect(&mainWindow, &zr5::MainWindow::programEndRequested, &app,
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    mainWindow.show();
+    if (!recording.isEmpty())
+        mainWindow.openRecording(QFileInfo(recording).absoluteFilePath());
+    return QApplication::exec();
+}

@@ -1,0 +1,15 @@
+#include "mainwindow/livetablerow.h"
+
+#include <cmath>
+
+namespace zr5 {
+
+LiveTableRow RepaintedLiveTableRow(const SampleRowValues& sampleRow, float elapsedTime) {
+    LiveTableRow row;
+    for (int k = 0; k < kSampleRowSize; ++k)
+        row.values[k] = k == 2 ? sampleRow[k] : std::fabs(sampleRow[k]);
+    row.elapsed = SplitSeconds(elapsedTime);
+    return row;
+}
+
+} // namespace zr5

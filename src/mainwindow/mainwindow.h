@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QPointer>
+#include <QSize>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "mainwindow/commandstates.h"
+#include "model/measurementmodel.h"
+#include "recording/filecommands.h"
+
+class QAction;
+class QMenu;
+class QPushButton;
+
+namespace zr5 {
+
+class AppState;
+class AboutBox;
+class HelpWindow;
+class LiveTable;
+class SettingsDialog;
+struct UiServices;
+
+// The start window: the live table of the current row, the reception and analysis buttons, and
+// the menus from which recordings are opened and saved and the other windows are reached.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(AppState& state, UiServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up initialisation; an aborted reception runs it again (after it has reset its
+    // own flags), which also shows and enables Command3.
+    void Form_Load(bool afterAbortedReception = false);
+
+    // Sets the enabled and visible flags that the event changes; the others stay as they were.
+    void applyCommandEvent(CommandEvent event);
+
+    // Writes a finished row into the live table, with the power factor's "L" or "C".
+    void showRow(const LiveTableRow& row);
+    // Redraws all fifteen boxes from the shared row and ElapsedTime, whichever box is named.
+    void Picture1_Paint(int index);
+    LiveTable& liveTable() { return *liveTable_; }
+
+    // Opens a recording as the Open command does, without its dialog. False when it was refused.
+    bool openRecording(const QString& path);
+
+    // A window that Exit must close, in the order the windows were loaded; the last is closed
+    // first.
+    void registerWindow(QWidget* window);
+
+    QMenu* fileMenu() const { return fileMenu_; }
+
+    // Window placements in twips that the analysis window and the motor dialog are given.
+    static constexpr QPoint kAnalysisFromButton{500, 200};
+    static constexpr QSize kAnalysisSizeFromButton{11640, 7920};
+    static constexpr QPoint kAnalysisFromMenu{60, 285};
+    static constexpr QPoint kDialogPlace{3000, 2000};
+    static constexpr QPoint kHelpPlace{1000, 1000};
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void mnuFileOpen_Click();
+    void mnuCLOSE_Click();
+    void mnuSAVEFILE_Click(); // also run by the save question after a reception
+    void mnuSAVE_AS_Click();
+    void mnuEXIT_Click();
+    void mnuDAT_Click();
+    void mnuLJtime_Click();
+    void mnuMOTO_Click();
+    void mnuHE_Click();
+    void mnuABOUT_Click();
+
+signals:
+    void timedReceptionRequested();
+    void manualReceptionRequested();
+    void stopReceptionRequested();
+    // The analysis window is to take the main window's place: at topLeft (twips), with the size
+    // when it is valid, else keeping its own size.
+    void analysisRequested(QPoint topLeftTwips, QSize sizeTwips);
+    void motorParametersRequested(QPoint topLeftTwips);
+    // F12, Exit or closing the window: the program ends.
+    void programEndRequested();
+
+protected:
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildButtons(QWidget* area);
+    void connectControls();
+    void setFileCaption();
+    void requestAnalysis(QPoint topLeft, QSize size);
+    void closeLoadedWindows();
+    void endProgram();
+    void Form_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+
+    AppState& state_;
+    UiServices& services_;
+    FileCommands files_;
+    std::unique_ptr<LiveTable> liveTable_;
+
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* mnuTTT = nullptr;
+    QMenu* mnuSet = nullptr;
+    QAction* mnuFileOpen = nullptr;
+    QAction* mnuCLOSE = nullptr;
+    QAction* mnuSAVEFILE = nullptr;
+    QAction* mnuSAVE_AS = nullptr;
+    QAction* mnuEXIT = nullptr;
+    QAction* mnuDAT = nullptr;
+    QAction* mnuLJtime = nullptr;
+    QAction* mnuMOTO = nullptr;
+    QAction* mnuHE = nullptr;
+    QAction* mnuABOUT = nullptr;
+
+    QPointer<SettingsDialog> settingsDialog_;
+    QPointer<HelpWindow> helpWindow_;
+    QPointer<AboutBox> aboutBox_;
+    std::vector<QPointer<QWidget>> loadedWindows_;
+    bool ending_ = false;
+};
+
+} // namespace zr5

@@ -1,0 +1,93 @@
+#include "recording/filecommands.h"
+
+#include <QFileInfo>
+
+#include "model/appstate.h"
+#include "recording/filecopy.h"
+#include "recording/openrecording.h"
+#include "recording/recordingfile.h"
+#include "ui/services.h"
+
+namespace zr5 {
+
+namespace {
+const QString kOperationError = QStringLiteral("操作错误警告！！！");
+const QString kError = QStringLiteral("错误警告！！！");
+} // namespace
+
+const QString FileCommands::kFilter = QStringLiteral("电动机经济运行(*.MTR)");
+
+FileCommands::FileCommands(AppState& state, UiServices& services)
+    : state_(state), services_(services) {}
+
+FileCommandOutcome FileCommands::Open(QWidget* parent) {
+    const auto name = services_.files.openFileName(parent, QStringLiteral("打开"), kFilter,
+                                                   QStringLiteral("MTR"));
+    // Cancelling keeps the current recording: the caption still names it, so the analysis must
+    // keep working on it.
+    if (!name)
+        return FileCommandOutcome::Cancelled;
+    if (name->isEmpty())
+        return FileCommandOutcome::Cancelled;
+    return OpenFile(parent, *name);
+}
+
+FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) {
+    const Result<RecordingInfo> info = ReadRecordingInfo(name);
+    if (!info) {
+        services_.messages.message(parent, kOperationError, info.error());
+        return FileCommandOutcome::Refused;
+    }
+    state_.CurrentFileName = name;
+    if (const QString error = TakeOpenedRecording(state_, info->header); !error.isEmpty())
+        services_.messages.message(parent, kError, error);
+    return FileCommandOutcome::Completed;
+}
+
+void FileCommands::Close() {
+    state_.CurrentFileName = state_.dataDirectory.temporaryRecording();
+    state_.settings.ReceiveDuration = state_.settings.ConfiguredDuration;
+}
+
+FileCommandOutcome FileCommands::Save(QWidget* parent) {
+    // Nothing received and nothing opened: there is no recording to save.
+    if (!QFileInfo(state_.currentRecordingPath()).isFile()) {
+        services_.messages.message(parent, kOperationError,
+                                   QStringLiteral("请先按[接收数据]按钮，或先打开一个文件。"));
+        return FileCommandOutcome::Refused;
+    }
+    const auto name = services_.files.saveFileName(parent, QStringLiteral("保存"), kFilter,
+                                                   QStringLiteral("MTR"));
+    if (!name || name->isEmpty()) {
+        if (!name)
+            state_.CurrentFileName.clear(); // readers fall back to the temporary recording
+        return FileCommandOutcome::Cancelled;
+    }
+    return copyTo(parent, *name);
+}
+
+FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
+    if (state_.CurrentFileName.isEmpty()) {
+        services_.messages.message(parent, kOperationError, QStringLiteral("请[打开]一个文件。"));
+        return FileCommandOutcome::Refused;
+    }
+    const auto name = services_.files.saveFileName(parent, QStringLiteral("另存为"), kFilter,
+                                                   QStringLiteral(".MTR"));
+    if (!name || name->isEmpty())
+        return FileCommandOutcome::Cancelled;
+    return copyTo(parent, *name);
+}
+
+FileCommandOutcome FileCommands::copyTo(QWidget* parent, const QString& name) {
+    const QString source = state_.currentRecordingPath();
+    if (const QString error = FileCopy(source, name); !error.isEmpty()) {
+        // The recording stays where it is and stays current.
+        state_.CurrentFileName = source;
+        services_.messages.message(parent, kOperationError, error);
+        return FileCommandOutcome::Refused;
+    }
+    state_.CurrentFileName = name;
+    return FileCommandOutcome::Completed;
+}
+
+} // namespace zr5

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zr5 {
+
+class AppState;
+struct UiServices;
+
+// How a file command ended, for the window to set its caption and command states.
+enum class FileCommandOutcome {
+    Completed, // CurrentFileName names the new file
+    Cancelled, // the user cancelled the dialog
+    Refused,   // a message said why; nothing changed
+};
+
+// The File menu's commands on CurrentFileName: open a recording, close it, save the last
+// reception under a chosen name, save the current recording under another name. Dialogs and
+// messages go through the window seams.
+class FileCommands {
+public:
+    FileCommands(AppState& state, UiServices& services);
+
+    FileCommandOutcome Open(QWidget* parent);
+    // Open without the dialog (a recording named on the command line).
+    FileCommandOutcome OpenFile(QWidget* parent, const QString& name);
+    void Close();
+    FileCommandOutcome Save(QWidget* parent);
+    FileCommandOutcome SaveAs(QWidget* parent);
+
+    static const QString kFilter;
+
+private:
+    FileCommandOutcome copyTo(QWidget* parent, const QString& name);
+
+    AppState& state_;
+    UiServices& services_;
+};
+
+} // namespace zr5

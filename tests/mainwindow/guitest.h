@@ -1,0 +1,100 @@
+#pragma once
+
+// What the window tests share: one QApplication on the offscreen platform, a data directory of
+// their own, and small recordings written as a reception writes them.
+
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "model/appstate.h"
+#include "recording/recordingfile.h"
+#include "support/fakeservices.h"
+
+namespace zr5::test {
+
+// The QApplication lives from before the first test to after the last, and is gone before the
+// program's static objects are destroyed.
+class QtApplicationEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "zr5-window-test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+// Google Test owns the environment.
+inline ::testing::Environment* const kQtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+inline bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A recording of `rows` rows with the given motor values and transformer flags.
+inline void WriteRecording(const QString& path, int rows, std::array<float, 7> motor,
+                           std::array<float, 3> flags) {
+    RecordingHeader header;
+    header.StartTime = 36000;
+    header.Duration = 60;
+    header.Motor = motor;
+    header.CTFlags = flags;
+    RecordingWriter writer;
+    ASSERT_TRUE(writer.create(path, header).isEmpty());
+    for (int r = 0; r < rows; ++r) {
+        const float f = float(r);
+        ASSERT_TRUE(writer.appendRow({10 + f, 380, 2, 11, 381, 2.5f, 12, 379, 3}).isEmpty());
+    }
+    ExtremaValues max{}, min{};
+    max.fill(1);
+    ASSERT_TRUE(writer.finish(max, min).isEmpty());
+}
+
+// The nine settings lines as the program writes them.
+inline QByteArray SettingsBytes(int port, int curve, float duration, float ct, float pt, float span,
+                                int red, int blue, int yellow) {
+    Settings s;
+    s.CommPort = std::int16_t(port);
+    s.CurrentCurve = std::int16_t(curve);
+    s.ReceiveDuration = duration;
+    s.CTRatio = ct;
+    s.PTRatio = pt;
+    s.SegmentHalfSpan = span;
+    s.RedCTInUse = std::int16_t(red);
+    s.BlueCTInUse = std::int16_t(blue);
+    s.YellowCTInUse = std::int16_t(yellow);
+    return SettingsFileBytes(s);
+}
+
+// A fixture with its own data directory, state and seams.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() : state(DataDirectory(dir.path())) {}
+
+    QString dataFile(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+    QTemporaryDir dir;
+    AppState state;
+    FakeMessages messages;
+    FakeFileDialogs files;
+    FakeClock clock;
+    UiServices services{messages, files, clock};
+};
+
+} // namespace zr5::test
