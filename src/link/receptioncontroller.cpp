@@ -112,9 +112,10 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
                       float(settings.YellowCTInUse)};
     const qint64 startMs = clock_.monotonicMilliseconds();
 
-    // Always the temporary recording: never over a saved one, never an empty name.
-    const QString path = state_.dataDirectory.temporaryRecording();
-    QString error = state_.dataDirectory.ensureExists();
+    // The temporary recording unless told otherwise: never over a saved one, never an empty name.
+    const QString path =
+        targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
+    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
     if (error.isEmpty())
         error = writer_.create(path, header);
     if (!error.isEmpty()) {

@@ -53,6 +53,10 @@ public:
     // reception is already running); nothing is changed then. portLabel names the port in
     // messages ("COM1 (/dev/ttyS0)"); the device itself when empty.
     QString start(ReceptionMode mode, const QString& device, const QString& portLabel = {});
+    // The file the next receptions write; empty (the default) for the temporary recording. The
+    // command-line recorder writes its output file directly, so that a crash leaves the rows there.
+    void setTargetFile(const QString& path) { targetFile_ = path; }
+
     // Ends the reception with what it has: a manual one as its stop button does, a timed one
     // early (then the recording's duration is the time received).
     void stop();
@@ -88,6 +92,7 @@ private:
     const Clock& clock_;
     QSerialPort& port_;
     QString portLabel_;
+    QString targetFile_;
     FrameScanner scanner_;
     RecordingWriter writer_;
     QTimer endTimer_;
