@@ -4,6 +4,7 @@
 
 #include "link/framescanner.h"
 #include "model/instrumentnumber.h"
+#include "support/testnames.h"
 
 namespace zr5 {
 namespace {
@@ -61,6 +62,10 @@ struct ScanCase {
     std::vector<float> expectedFirsts; // value 0 of each frame found
 };
 
+void PrintTo(const ScanCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class FrameScan : public ::testing::TestWithParam<ScanCase> {};
 
 TEST_P(FrameScan, FindsTheSameFramesWhateverTheChunkSize) {
@@ -96,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{
             "IncompleteLastFrameWaits", join({frame(0), Bytes{0x12, 0x34, 0x56, 1, 2, 3}}), {1}},
         ScanCase{"NothingButNoise", Bytes(1000, 0xAB), {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::ByName());
 
 TEST(FrameScanner, DecodesAllNineNumbers) {
     FrameScanner scanner;

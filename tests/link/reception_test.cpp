@@ -3,6 +3,7 @@
 
 #include "receptionfixture.h"
 #include "support/fakeservices.h"
+#include "support/testnames.h"
 
 namespace zr5::test {
 namespace {
@@ -23,6 +24,10 @@ struct FramingCase {
     ReceptionMode mode;
     sim::FrameFormat format;
 };
+
+void PrintTo(const FramingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ReceptionFraming : public ReceptionTest, public ::testing::WithParamInterface<FramingCase> {};
 
@@ -86,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FramingCase{"TimedGarbageNoTrailer", ReceptionMode::Timed, {false, 5, false}},
                       FramingCase{"ManualSplitFrames", ReceptionMode::Manual, {true, 2, true}},
                       FramingCase{"TimedSplitNoTrailer", ReceptionMode::Timed, {false, 0, true}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ByName());
 
 TEST_F(ReceptionTest, DoubledMarkerByteCostsOnlyThatFrame) {
     const ChannelRowValues a{1, 220, 0.2f, 1, 220, 0.2f, 1, 220, 0.2f};
