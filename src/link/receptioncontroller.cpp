@@ -65,6 +65,8 @@ ReceptionController::ReceptionController(AppState& state, const Clock& clock, QS
 }
 
 ReceptionController::~ReceptionController() {
+    // Whoever listened may be gone already: complete the file quietly.
+    blockSignals(true);
     if (active_)
         finish(ReceptionEnd::Completed, {}, true);
 }
@@ -133,6 +135,9 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     rows_ = 0;
     lastRowElapsed_ = 0;
     rowPending_ = false;
+    // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
+    ctRatio_ = settings.CTRatio;
+    ptRatio_ = settings.PTRatio;
     mode_ = mode;
     portLabel_ = label;
     startMs_ = startMs;
@@ -185,8 +190,7 @@ void ReceptionController::onReadyRead() {
 }
 
 bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrivedMs) {
-    const Settings& settings = state_.settings;
-    ApplyTransformerRatios(numbers, settings.CTRatio, settings.PTRatio);
+    ApplyTransformerRatios(numbers, ctRatio_, ptRatio_);
     if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
         finish(ReceptionEnd::WriteFailed, error);
         return false;

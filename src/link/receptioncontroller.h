@@ -107,6 +107,8 @@ private:
     qint64 endMs_ = 0;
     qint64 rows_ = 0;
     float lastRowElapsed_ = 0;
+    float ctRatio_ = 1;
+    float ptRatio_ = 1;
 };
 
 } // namespace zr5

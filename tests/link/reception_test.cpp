@@ -161,7 +161,7 @@ TEST_F(ReceptionTest, StopEndsAManualReceptionThatStillWaitsForData) {
     EXPECT_EQ(back.info.header.Duration, 0.0f);
 }
 
-TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActive) {
+TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActiveAndItsRatiosHold) {
     startOrFail(ReceptionMode::Manual);
     const ChannelRowValues v{1, 220, 0.2f, 1, 220, 0.2f, 1, 220, 0.2f};
     send(rawFrame(v));
@@ -170,10 +170,15 @@ TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActive) {
     EXPECT_NE(refused, "");
     EXPECT_TRUE(controller->isActive());
     EXPECT_EQ(controller->mode(), ReceptionMode::Manual);
+    state->settings.CTRatio = 1; // the settings dialog, meanwhile
     send(rawFrame(v));
     ASSERT_TRUE(waitRows(2));
     controller->stop();
-    EXPECT_EQ(readRecording(temporaryRecording()).rows.size(), 2u); // the file was not recreated
+    const ReadBack back = readRecording(temporaryRecording());
+    ASSERT_EQ(back.rows.size(), 2u); // the file was not recreated
+    // The ratios of the start hold for the whole recording.
+    EXPECT_EQ(back.rows[1], back.rows[0]);
+    EXPECT_EQ(back.rows[1][0], 40.0f);
 }
 
 TEST_F(ReceptionTest, ACrossMidnightReceptionCountsOnTheMonotonicClock) {
