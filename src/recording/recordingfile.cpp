@@ -5,7 +5,13 @@
 #include <QtEndian>
 #include <bit>
 #include <cmath>
+#include <cerrno>
 #include <cstring>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace zr5 {
 
@@ -225,6 +231,22 @@ QString RecordingWriter::flush() {
     }
     if (!file_.flush())
         return failure(QStringLiteral("写入"));
+    return {};
+}
+
+QString RecordingWriter::sync() {
+    if (QString error = flush(); !error.isEmpty())
+        return error;
+    if (!file_.isOpen())
+        return {};
+#ifdef Q_OS_WIN
+    const bool synced = _commit(file_.handle()) == 0;
+#else
+    const bool synced = ::fsync(file_.handle()) == 0;
+#endif
+    if (!synced)
+        return QStringLiteral("写入数据文件 %1 出错：%2")
+            .arg(nativePath(path_), QString::fromLocal8Bit(std::strerror(errno)));
     return {};
 }
 

@@ -85,8 +85,10 @@ public:
     // Starts the target empty, whether it existed or not, and writes the header.
     QString create(const QString& path, const RecordingHeader& header);
     QString appendRow(const ChannelRowValues& row);
-    // Pushes buffered rows to the disk.
+    // Pushes buffered rows to the operating system.
     QString flush();
+    // Pushes buffered rows through to the storage device, so that a power cut keeps them.
+    QString sync();
     // Appends the maxima and minima; rewrites the duration record when given; closes the file.
     QString finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
                    const float* duration = nullptr);

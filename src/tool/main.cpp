@@ -16,6 +16,9 @@ const ToolCommand kCommands[] = {
     {"export", RunExport, "export FILE [--output OUT.csv]"},
     {"synth", RunSynth, "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS]"},
     {"motor", RunMotor, "motor CODE [--json]"},
+    {"receive", RunReceive,
+     "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
+     "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
 };
 
 void printUsage(std::FILE* stream) {

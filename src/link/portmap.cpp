@@ -1,0 +1,96 @@
+#include "link/portmap.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace zr5 {
+
+QString PortMap::defaultDevice(int commPort) {
+    if (commPort < 1)
+        return {};
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(commPort);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(commPort - 1);
+#endif
+}
+
+PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
+    PortMap map;
+    QFile file(preferencesFile(dir));
+    if (!file.exists())
+        return map;
+    const QString shownName = QDir::toNativeSeparators(file.fileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        if (problems)
+            problems->append(
+                QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
+        return map;
+    }
+    QTextStream in(&file);
+    int lineNumber = 0;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        ++lineNumber;
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const qsizetype eq = line.indexOf(u'=');
+        const QString key = line.left(eq).trimmed();
+        const QString device = line.mid(eq + 1).trimmed();
+        bool ok = false;
+        const int number =
+            key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? key.mid(3).toInt(&ok) : 0;
+        if (eq < 0 || !ok || number < 1 || device.isEmpty()) {
+            if (problems)
+                problems->append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
+                                     .arg(shownName)
+                                     .arg(lineNumber)
+                                     .arg(line));
+            continue;
+        }
+        map.devices_.insert(number, device);
+    }
+    return map;
+}
+
+QString PortMap::save(const DataDirectory& dir) const {
+    if (QString error = dir.ensureExists(); !error.isEmpty())
+        return error;
+    QSaveFile file(preferencesFile(dir));
+    const QString shownName = QDir::toNativeSeparators(file.fileName());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return QStringLiteral("无法写入串行口设置文件 %1：%2").arg(shownName, file.errorString());
+    QTextStream out(&file);
+    out << "# COM number = serial device\n";
+    for (auto it = devices_.cbegin(); it != devices_.cend(); ++it)
+        out << "COM" << it.key() << '=' << it.value() << '\n';
+    out.flush();
+    if (!file.commit())
+        return QStringLiteral("无法写入串行口设置文件 %1：%2").arg(shownName, file.errorString());
+    return {};
+}
+
+QString PortMap::device(int commPort) const {
+    if (commPort < 1)
+        return {};
+    return devices_.value(commPort, defaultDevice(commPort));
+}
+
+QString PortMap::describe(int commPort) const {
+    const QString name = QStringLiteral("COM%1").arg(commPort);
+    const QString dev = device(commPort);
+    if (dev.isEmpty() || dev == name)
+        return name;
+    return QStringLiteral("%1 (%2)").arg(name, QDir::toNativeSeparators(dev));
+}
+
+void PortMap::setDevice(int commPort, const QString& device) {
+    if (device.isEmpty())
+        devices_.remove(commPort);
+    else
+        devices_.insert(commPort, device);
+}
+
+} // namespace zr5

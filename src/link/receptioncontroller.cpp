@@ -1,0 +1,295 @@
+#include "link/receptioncontroller.h"
+
+#include <QDir>
+#include <QSerialPort>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/appstate.h"
+#include "model/instrumentnumber.h"
+#include "ui/services.h"
+
+namespace zr5 {
+
+namespace {
+
+// Why a port would not open, in the user's words, with the system's own text after it.
+QString openFailureReason(const QSerialPort& port) {
+    QString reason;
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        reason = QStringLiteral("设备不存在");
+        break;
+    case QSerialPort::PermissionError:
+        reason = QStringLiteral("没有访问权限，或已被其他程序占用");
+        break;
+    case QSerialPort::OpenError:
+        reason = QStringLiteral("串行口已被打开");
+        break;
+    case QSerialPort::UnsupportedOperationError:
+        reason = QStringLiteral("设备不支持所需的通信参数");
+        break;
+    default:
+        reason = QStringLiteral("无法打开");
+        break;
+    }
+    const QString detail = port.errorString();
+    return detail.isEmpty() ? reason : QStringLiteral("%1（%2）").arg(reason, detail);
+}
+
+constexpr qint64 kLongestTimerMs = 3600 * 1000; // the end timer is re-armed at least hourly
+
+} // namespace
+
+ReceptionController::ReceptionController(AppState& state, const Clock& clock, QSerialPort& port,
+                                         QObject* parent)
+    : QObject(parent), state_(state), clock_(clock), port_(port) {
+    qRegisterMetaType<zr5::LiveTableRow>();
+    qRegisterMetaType<zr5::ReceptionOutcome>();
+    endTimer_.setSingleShot(true);
+    endTimer_.setTimerType(Qt::PreciseTimer);
+    liveTimer_.setSingleShot(true);
+    syncTimer_.setInterval(kSyncIntervalMs);
+
+    connect(&port_, &QSerialPort::readyRead, this, &ReceptionController::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError || !active_)
+            return;
+        // Close the port only after the port's own notification has returned.
+        QMetaObject::invokeMethod(this, &ReceptionController::onPortError, Qt::QueuedConnection);
+    });
+    connect(&endTimer_, &QTimer::timeout, this, &ReceptionController::onEndTimer);
+    connect(&syncTimer_, &QTimer::timeout, this, &ReceptionController::onSync);
+    connect(&liveTimer_, &QTimer::timeout, this, &ReceptionController::onLiveTimer);
+}
+
+ReceptionController::~ReceptionController() {
+    // Whoever listened may be gone already: complete the file quietly.
+    blockSignals(true);
+    if (active_)
+        finish(ReceptionEnd::Completed, {}, true);
+}
+
+double ReceptionController::elapsedSeconds() const {
+    if (!active_)
+        return lastRowElapsed_;
+    return double(clock_.monotonicMilliseconds() - startMs_) / 1000.0;
+}
+
+QString ReceptionController::start(ReceptionMode mode, const QString& device,
+                                   const QString& portLabel) {
+    if (active_)
+        return QStringLiteral("数据接收正在进行，请先终止当前的接收！");
+    const QString label = portLabel.isEmpty() ? QDir::toNativeSeparators(device) : portLabel;
+    if (device.isEmpty())
+        return QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label);
+
+    port_.setPortName(device);
+    if (!port_.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法打开串行口 %1：%2！").arg(label, openFailureReason(port_));
+    // 9600 baud, 8 data bits, no parity, 1 stop bit, no handshaking: the instrument's line.
+    const bool configured =
+        port_.setBaudRate(QSerialPort::Baud9600) && port_.setDataBits(QSerialPort::Data8) &&
+        port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        const QString reason = openFailureReason(port_);
+        port_.close();
+        return QStringLiteral("无法设置串行口 %1：%2！").arg(label, reason);
+    }
+    // Whatever waited before the start belongs to no reception.
+    port_.clear(QSerialPort::Input);
+    port_.readAll();
+
+    MeasurementModel& model = state_.model;
+    Settings& settings = state_.settings;
+    RecordingHeader header;
+    header.StartTime = float(clock_.secondsSinceMidnight());
+    // The configured time: an analysis may have left another recording's duration in
+    // ReceiveDuration meanwhile.
+    header.Duration = settings.ConfiguredDuration;
+    header.Motor = model.Motor.values();
+    header.CTFlags = {float(settings.RedCTInUse), float(settings.BlueCTInUse),
+                      float(settings.YellowCTInUse)};
+    const qint64 startMs = clock_.monotonicMilliseconds();
+
+    // The temporary recording unless told otherwise: never over a saved one, never an empty name.
+    const QString path =
+        targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
+    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
+    if (error.isEmpty())
+        error = writer_.create(path, header);
+    if (!error.isEmpty()) {
+        port_.close();
+        return error;
+    }
+
+    settings.ReceiveDuration = settings.ConfiguredDuration;
+    state_.CurrentFileName = path;
+    model.StartTime = header.StartTime;
+    model.ElapsedTime = 0;
+    model.resetExtrema();
+    model.Energy.reset();
+    scanner_.clear();
+    rows_ = 0;
+    lastRowElapsed_ = 0;
+    rowPending_ = false;
+    // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
+    ctRatio_ = settings.CTRatio;
+    ptRatio_ = settings.PTRatio;
+    mode_ = mode;
+    portLabel_ = label;
+    startMs_ = startMs;
+    active_ = true;
+    finishing_ = false;
+    syncTimer_.start();
+    if (mode == ReceptionMode::Timed) {
+        const double duration = std::isfinite(header.Duration) ? header.Duration : 0.0;
+        const double endMs = double(startMs) + std::max(0.0, duration) * 1000.0;
+        endMs_ =
+            endMs >= 9.0e18 ? std::numeric_limits<qint64>::max() / 2 : qint64(std::ceil(endMs));
+        armEndTimer();
+    }
+    return {};
+}
+
+void ReceptionController::stop() {
+    if (active_)
+        finish(ReceptionEnd::Completed, {}, true);
+}
+
+void ReceptionController::armEndTimer() {
+    const qint64 remaining = endMs_ - clock_.monotonicMilliseconds();
+    endTimer_.start(int(std::clamp<qint64>(remaining, 0, kLongestTimerMs)));
+}
+
+void ReceptionController::onEndTimer() {
+    if (!active_ || mode_ != ReceptionMode::Timed)
+        return;
+    if (clock_.monotonicMilliseconds() >= endMs_)
+        finish(ReceptionEnd::Completed, {});
+    else
+        armEndTimer();
+}
+
+void ReceptionController::onReadyRead() {
+    if (!active_ || finishing_)
+        return;
+    const qint64 arrived = clock_.monotonicMilliseconds();
+    if (mode_ == ReceptionMode::Timed && arrived >= endMs_) {
+        finish(ReceptionEnd::Completed, {});
+        return;
+    }
+    const QByteArray data = port_.readAll();
+    scanner_.feed(data.constData(), std::size_t(data.size()));
+    ChannelRowValues numbers;
+    while (active_ && !finishing_ && scanner_.next(numbers))
+        if (!processFrame(numbers, arrived))
+            return;
+}
+
+bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrivedMs) {
+    ApplyTransformerRatios(numbers, ctRatio_, ptRatio_);
+    if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
+        finish(ReceptionEnd::WriteFailed, error);
+        return false;
+    }
+    ++rows_;
+
+    MeasurementModel& model = state_.model;
+    SampleRowValues row{};
+    std::copy(numbers.begin(), numbers.end(), row.begin());
+    // Elapsed time from the monotonic clock: a reception across midnight keeps counting up.
+    const float elapsed = float(double(arrivedMs - startMs_) / 1000.0);
+    model.ElapsedTime = elapsed;
+    const ProcessedRow done =
+        ProcessSampleRow(model, elapsed, 0.0f, elapsed, row, model.ChannelRow);
+    model.SampleRow = row;
+    if (done.errorNumber != 0) {
+        finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
+        return false;
+    }
+    lastRowElapsed_ = elapsed;
+    offerRow(done.display);
+    return true;
+}
+
+void ReceptionController::offerRow(const LiveTableRow& row) {
+    latest_ = row;
+    rowPending_ = true;
+    if (!liveTimer_.isActive())
+        onLiveTimer();
+}
+
+void ReceptionController::onLiveTimer() {
+    if (!rowPending_)
+        return;
+    rowPending_ = false;
+    liveTimer_.start(kLiveTableIntervalMs);
+    emit rowShown(latest_);
+}
+
+void ReceptionController::onSync() {
+    if (!active_)
+        return;
+    if (QString error = writer_.sync(); !error.isEmpty())
+        finish(ReceptionEnd::WriteFailed, error);
+}
+
+void ReceptionController::onPortError() {
+    if (!active_ || finishing_)
+        return;
+    const QString reason = port_.errorString();
+    // Bytes the port had already taken in still count.
+    if (port_.bytesAvailable() > 0)
+        onReadyRead();
+    if (!active_ || finishing_)
+        return;
+    finish(ReceptionEnd::PortFailed,
+           QStringLiteral("串行口 %1 在接收过程中出错：%2！\r\n已接收的 %3 行数据已保留。")
+               .arg(portLabel_.isEmpty() ? QDir::toNativeSeparators(port_.portName()) : portLabel_,
+                    reason)
+               .arg(rows_));
+}
+
+void ReceptionController::finish(ReceptionEnd end, const QString& message, bool stoppedEarly) {
+    if (!active_ || finishing_)
+        return;
+    finishing_ = true;
+    endTimer_.stop();
+    syncTimer_.stop();
+    liveTimer_.stop();
+    if (rowPending_) {
+        rowPending_ = false;
+        emit rowShown(latest_);
+    }
+    port_.close();
+
+    // A manual reception, and a timed one ended early, cover the time up to their last row.
+    const bool rewriteDuration =
+        mode_ == ReceptionMode::Manual || stoppedEarly || end != ReceptionEnd::Completed;
+    const float duration = lastRowElapsed_;
+    ReceptionOutcome outcome;
+    outcome.mode = mode_;
+    outcome.end = end;
+    outcome.message = message;
+    outcome.recording = writer_.path();
+    const MeasurementModel& model = state_.model;
+    const QString error =
+        writer_.finish(model.RowMaximum, model.RowMinimum, rewriteDuration ? &duration : nullptr);
+    outcome.rows = writer_.rowsWritten();
+    if (!error.isEmpty()) {
+        outcome.complete = false;
+        if (outcome.end == ReceptionEnd::Completed)
+            outcome.end = ReceptionEnd::WriteFailed;
+        outcome.message = outcome.message.isEmpty()
+                              ? error
+                              : QStringLiteral("%1\r\n%2").arg(outcome.message, error);
+    }
+    active_ = false;
+    finishing_ = false;
+    emit finished(outcome);
+}
+
+} // namespace zr5

@@ -1,0 +1,17 @@
+#include "link/steadyclock.h"
+
+#include <QTime>
+#include <chrono>
+
+namespace zr5 {
+
+double SteadyClock::secondsSinceMidnight() const {
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+qint64 SteadyClock::monotonicMilliseconds() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace zr5

@@ -1,0 +1,167 @@
+// zr5-sim: a simulated ZR-5 instrument on a pseudo-terminal. It prints the device to open as the
+// serial port, then streams the frames of a running motor until it is stopped.
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+
+#include "sim/pseudoterminal.h"
+#include "sim/simulatedinstrument.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+extern "C" void onStopSignal(int) {
+    stopRequested = 1;
+}
+
+constexpr double kLineBytesPerSecond = 960.0; // 9600 baud, ten bits a byte
+
+const char kUsage[] =
+    "用法: zr5-sim [选项]\n"
+    "  --rate F          每秒发送 F 帧（默认按 9600 波特的线路速率；0 = 尽快发送）\n"
+    "  --frames N        发送 N 帧后停止发送，保持线路（默认一直发送）\n"
+    "  --hangup-after N  发送 N 帧后断开线路并退出（模拟拔掉电缆）\n"
+    "  --garbage N       每帧之前加 N 个干扰字节\n"
+    "  --split           每帧分成几段写出\n"
+    "  --no-trailer      帧尾不加三个字节\n"
+    "  --ct R, --pt R    仪表前的电流、电压互感器倍率（默认 1）\n"
+    "  --load P          平均负载率，百分数（默认 75）\n"
+    "  --seed S          随机种子（默认 1）\n";
+
+void sleepUntil(timespec& deadline) {
+    while (!stopRequested &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+void advance(timespec& t, double seconds) {
+    const long long ns = t.tv_nsec + (long long)(seconds * 1e9);
+    t.tv_sec += time_t(ns / 1000000000LL);
+    t.tv_nsec = long(ns % 1000000000LL);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+
+    zr5::sim::FrameFormat format;
+    double rate = -1; // frames a second; below 0 the line rate
+    long long frames = -1;
+    long long hangupAfter = -1;
+    float ct = 1, pt = 1, load = 75;
+    unsigned seed = 1;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        auto value = [&] { return hasValue ? args[++i] : (ok = false, QString()); };
+        if (a == QLatin1String("--rate"))
+            rate = value().toDouble(&ok);
+        else if (a == QLatin1String("--frames"))
+            frames = value().toLongLong(&ok);
+        else if (a == QLatin1String("--hangup-after"))
+            hangupAfter = value().toLongLong(&ok);
+        else if (a == QLatin1String("--garbage"))
+            format.garbageBytes = value().toInt(&ok);
+        else if (a == QLatin1String("--split"))
+            format.splitFrames = true;
+        else if (a == QLatin1String("--no-trailer"))
+            format.trailer = false;
+        else if (a == QLatin1String("--ct"))
+            ct = value().toFloat(&ok);
+        else if (a == QLatin1String("--pt"))
+            pt = value().toFloat(&ok);
+        else if (a == QLatin1String("--load"))
+            load = value().toFloat(&ok);
+        else if (a == QLatin1String("--seed"))
+            seed = value().toUInt(&ok);
+        else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else
+            ok = false;
+        if (!ok || format.garbageBytes < 0 || ct <= 0 || pt <= 0) {
+            std::fprintf(stderr, "zr5-sim: 无法识别的选项或数值：%s\n%s", qPrintable(a), kUsage);
+            return 2;
+        }
+    }
+
+    struct sigaction action {};
+    action.sa_handler = onStopSignal; // no SA_RESTART: a blocked write returns at once
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    zr5::sim::PseudoTerminal line;
+    if (const QString error = line.open(); !error.isEmpty()) {
+        std::fprintf(stderr, "zr5-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(line.devicePath()));
+    std::fflush(stdout);
+
+    zr5::sim::SimulatedInstrument instrument(seed, format);
+    instrument.setTransformerRatios(ct, pt);
+    instrument.setLoadPercent(load);
+
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    long long sent = 0;
+    bool lineGone = false;
+    while (!stopRequested && (frames < 0 || sent < frames) &&
+           (hangupAfter < 0 || sent < hangupAfter)) {
+        const QByteArray bytes = instrument.frameBytes(std::uint64_t(sent));
+        std::vector<int> cuts = instrument.splitPoints(std::uint64_t(sent));
+        cuts.push_back(int(bytes.size()));
+        int from = 0;
+        for (int cut : cuts) {
+            if (!line.write(bytes.constData() + from, std::size_t(cut - from))) {
+                lineGone = !stopRequested;
+                break;
+            }
+            from = cut;
+            if (cut < bytes.size()) {
+                // Let the reader take the first piece alone.
+                timespec pause = next;
+                clock_gettime(CLOCK_MONOTONIC, &pause);
+                advance(pause, 0.002);
+                sleepUntil(pause);
+            }
+        }
+        if (lineGone || stopRequested)
+            break;
+        ++sent;
+        const double seconds =
+            rate < 0 ? double(bytes.size()) / kLineBytesPerSecond : (rate > 0 ? 1.0 / rate : 0.0);
+        if (seconds > 0) {
+            advance(next, seconds);
+            sleepUntil(next);
+        }
+    }
+    if (lineGone) {
+        std::fprintf(stderr, "zr5-sim: 线路写入失败，已发送 %lld 帧\n", sent);
+        return 1;
+    }
+    if (hangupAfter >= 0 && sent >= hangupAfter) {
+        line.hangUp();
+        std::fprintf(stderr, "zr5-sim: 已发送 %lld 帧，线路已断开\n", sent);
+        return 0;
+    }
+    // With --frames the line stays open and silent until the simulator is stopped.
+    while (!stopRequested) {
+        timespec idle{};
+        clock_gettime(CLOCK_MONOTONIC, &idle);
+        advance(idle, 0.1);
+        sleepUntil(idle);
+    }
+    std::fprintf(stderr, "zr5-sim: 已发送 %lld 帧\n", sent);
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include <QProcess>
+
+#include "receptionfixture.h"
+
+namespace zr5::test {
+namespace {
+
+// The simulated instrument program on its own pseudo-terminal.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& arguments) {
+        process.setProgram(QStringLiteral(ZR5_SIM_PROGRAM));
+        process.setArguments(arguments);
+        process.start();
+    }
+    ~SimulatorProcess() {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            process.waitForFinished(5000);
+        }
+    }
+    QString device() {
+        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    QProcess process;
+};
+
+// The rows must be frames first, first + 1, ... of the simulator's sequence: none lost, none
+// doubled, none damaged. Returns the first frame's number, or -1.
+long long checkConsecutive(const std::vector<ChannelRowValues>& rows,
+                           const sim::SimulatedInstrument& instrument, float ct, float pt) {
+    if (rows.empty())
+        return -1;
+    long long first = -1;
+    for (long long k = 0; k < 100000 && first < 0; ++k)
+        if (scaled(instrument.sentValues(std::uint64_t(k)), ct, pt) == rows[0])
+            first = k;
+    EXPECT_GE(first, 0) << "the first row is none of the frames sent";
+    if (first < 0)
+        return -1;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i], scaled(instrument.sentValues(std::uint64_t(first) + i), ct, pt))
+            << "row " << i;
+        if (::testing::Test::HasFailure())
+            break;
+    }
+    return first;
+}
+
+TEST_F(ReceptionTest, TimedReceptionFromTheSimulatorLosesNoFrame) {
+    SimulatorProcess simulator({"--rate", "300", "--garbage", "4", "--split", "--seed", "11"});
+    const QString device = simulator.device();
+    ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
+    setDuration(1.0f);
+    ASSERT_EQ(controller->start(ReceptionMode::Timed, device), "");
+    const ReceptionOutcome outcome = waitFinished(10000);
+    EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
+    EXPECT_GT(outcome.rows, 50); // split frames at 300 a second, for one second
+    const ReadBack back = readRecording(temporaryRecording());
+    EXPECT_EQ(back.info.header.Duration, 1.0f);
+    sim::FrameFormat format{true, 4, true};
+    checkConsecutive(back.rows, sim::SimulatedInstrument(11, format), 40, 2);
+}
+
+TEST_F(ReceptionTest, ManualReceptionFromASimulatorThatHangsUp) {
+    SimulatorProcess simulator({"--rate", "0", "--no-trailer", "--hangup-after", "3000"});
+    const QString device = simulator.device();
+    ASSERT_TRUE(device.startsWith("/dev/"));
+    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    const ReceptionOutcome outcome = waitFinished(20000);
+    EXPECT_EQ(outcome.end, ReceptionEnd::PortFailed);
+    EXPECT_TRUE(outcome.complete);
+    const ReadBack back = readRecording(temporaryRecording());
+    EXPECT_EQ(qint64(back.rows.size()), outcome.rows);
+    sim::FrameFormat format{false, 0, false};
+    const long long first = checkConsecutive(back.rows, sim::SimulatedInstrument(1, format), 40, 2);
+    EXPECT_LE(first + outcome.rows, 3000);
+}
+
+TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
+    // Behind a 40:1 CT the instrument sees a fortieth of the motor's current; the recording with
+    // CT ratio 40 shows the motor's own values again.
+    SimulatorProcess simulator({"--ct", "40", "--pt", "2", "--rate", "200"});
+    const QString device = simulator.device();
+    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    ASSERT_TRUE(waitRows(5));
+    controller->stop();
+    const ReadBack back = readRecording(temporaryRecording());
+    ASSERT_GE(back.rows.size(), 5u);
+    EXPECT_NEAR(back.rows[0][0], 46.5f, 6.0f);  // A
+    EXPECT_NEAR(back.rows[0][1], 220.0f, 3.0f); // V
+}
+
+} // namespace
+} // namespace zr5::test
