@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <cstdio>
 
+#include "link/demoinstrument.h"
+#include "link/receptionglue.h"
 #include "mainwindow/mainwindow.h"
 #include "model/appstate.h"
 #include "settings/datadirectory.h"
@@ -15,9 +17,10 @@
 
 namespace {
 
-const char* const kUsage = "用法：zr5 [--data-dir 目录] [数据文件.MTR]\n"
+const char* const kUsage = "用法：zr5 [--data-dir 目录] [--demo] [数据文件.MTR]\n"
                            "  --data-dir 目录  设置文件、临时数据文件和电机数据所在的目录\n"
-                           "                  （也可用环境变量 ZR5_DATA_DIR 指定）\n";
+                           "                  （也可用环境变量 ZR5_DATA_DIR 指定）\n"
+                           "  --demo          接上模拟仪表 zr5-sim，不用真的仪表也能试接收\n";
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "zr5: %s\n%s", message.toUtf8().constData(), kUsage);
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
     if (!error.isEmpty())
         return usageError(error);
     QString recording;
+    const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     for (const QString& a : std::as_const(args)) {
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
@@ -70,6 +74,15 @@ int main(int argc, char** argv) {
     zr5::MainWindow mainWindow(state, services);
     QObject::connect(&mainWindow, &zr5::MainWindow::programEndRequested, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
+    zr5::ReceptionGlue reception(mainWindow, state, services);
+    zr5::DemoInstrument demoInstrument;
+    if (demo) {
+        // The configured port stands for the simulated instrument for this run only.
+        if (const QString problem = demoInstrument.start(); !problem.isEmpty())
+            messages.message(nullptr, QStringLiteral("错误警告！！！"), problem);
+        else
+            reception.setDeviceOverride(demoInstrument.device());
+    }
     mainWindow.show();
     if (!recording.isEmpty())
         mainWindow.openRecording(QFileInfo(recording).absoluteFilePath());

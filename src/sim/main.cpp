@@ -7,6 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
@@ -30,7 +33,8 @@ const char kUsage[] =
     "  --no-trailer      帧尾不加三个字节\n"
     "  --ct R, --pt R    仪表前的电流、电压互感器倍率（默认 1）\n"
     "  --load P          平均负载率，百分数（默认 75）\n"
-    "  --seed S          随机种子（默认 1）\n";
+    "  --seed S          随机种子（默认 1）\n"
+    "  --exit-with-parent  启动它的程序结束时随之退出\n";
 
 void sleepUntil(timespec& deadline) {
     while (!stopRequested &&
@@ -72,7 +76,11 @@ int main(int argc, char** argv) {
             format.garbageBytes = value().toInt(&ok);
         else if (a == QLatin1String("--split"))
             format.splitFrames = true;
-        else if (a == QLatin1String("--no-trailer"))
+        else if (a == QLatin1String("--exit-with-parent")) {
+#ifdef __linux__
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+        } else if (a == QLatin1String("--no-trailer"))
             format.trailer = false;
         else if (a == QLatin1String("--ct"))
             ct = value().toFloat(&ok);

@@ -1,5 +1,6 @@
 #include <QProcess>
 
+#include "link/demoinstrument.h"
 #include "receptionfixture.h"
 
 namespace zr5::test {
@@ -91,6 +92,29 @@ TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
     ASSERT_GE(back.rows.size(), 5u);
     EXPECT_NEAR(back.rows[0][0], 46.5f, 6.0f);  // A
     EXPECT_NEAR(back.rows[0][1], 220.0f, 3.0f); // V
+}
+
+TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
+    {
+        DemoInstrument demo;
+        ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
+        ASSERT_TRUE(demo.isRunning());
+        ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
+        EXPECT_TRUE(waitRows(3));
+        controller->stop();
+    }
+    // Gone with its owner: the device is no more.
+    QSerialPort again;
+    again.setPortName(port.portName());
+    EXPECT_FALSE(again.open(QIODevice::ReadOnly));
+}
+
+TEST(DemoInstrument, MissingSimulatorIsReported) {
+    ensureApplication();
+    DemoInstrument demo;
+    const QString error = demo.start({}, QStringLiteral("/nonexistent/zr5-sim"));
+    EXPECT_TRUE(error.contains("zr5-sim")) << error.toStdString();
+    EXPECT_FALSE(demo.isRunning());
 }
 
 } // namespace

@@ -1,0 +1,133 @@
+#include "link/receptionglue.h"
+
+#include <QAction>
+#include <QDir>
+#include <QRadioButton>
+
+#include "mainwindow/mainwindow.h"
+#include "model/appstate.h"
+#include "settings/settingsdialog.h"
+#include "ui/services.h"
+
+namespace zr5 {
+
+namespace {
+const QString kErrorTitle = QStringLiteral("错误警告！！！");
+const QString kSaveTitle = QStringLiteral("数据接收！！！");
+const QString kSaveQuestion = QStringLiteral("数据接收完成，是否保存？");
+} // namespace
+
+ReceptionGlue::ReceptionGlue(MainWindow& window, AppState& state, UiServices& services)
+    : window_(window), state_(state), services_(services),
+      controller_(state, services.clock, port_) {
+    port_.setObjectName(QStringLiteral("MSComm1"));
+    connect(&window, &MainWindow::timedReceptionRequested, this,
+            [this] { startReception(ReceptionMode::Timed); });
+    connect(&window, &MainWindow::manualReceptionRequested, this,
+            [this] { startReception(ReceptionMode::Manual); });
+    connect(&window, &MainWindow::stopReceptionRequested, this, &ReceptionGlue::stopReception);
+    connect(&controller_, &ReceptionController::rowShown, &window, &MainWindow::showRow);
+    connect(&controller_, &ReceptionController::finished, this, &ReceptionGlue::onFinished);
+    // The settings dialog is made when it is first opened; its port options say which device
+    // each one stands for.
+    if (auto* options = window.findChild<QAction*>(QStringLiteral("mnuLJtime")))
+        connect(options, &QAction::triggered, this, &ReceptionGlue::describePortsInSettingsDialog);
+    const char* const names[] = {"mnuFileOpen", "mnuCLOSE", "mnuSAVEFILE", "mnuSAVE_AS", "mnuTTT"};
+    for (std::size_t i = 0; i < blocked_.size(); ++i)
+        blocked_[i] = window.findChild<QAction*>(QString::fromLatin1(names[i]));
+}
+
+QString ReceptionGlue::describePort(int commPort) const {
+    if (!deviceOverride_.isEmpty())
+        return QStringLiteral("COM%1 (%2，演示仪表)")
+            .arg(commPort)
+            .arg(QDir::toNativeSeparators(deviceOverride_));
+    return PortMap::load(state_.dataDirectory).describe(commPort);
+}
+
+void ReceptionGlue::describePortsInSettingsDialog() {
+    auto* dialog = window_.findChild<SettingsDialog*>();
+    if (!dialog)
+        return;
+    const QString file = QDir::toNativeSeparators(PortMap::preferencesFile(state_.dataDirectory));
+    for (int n = 1; n <= 3; ++n)
+        if (QRadioButton* option = dialog->portOption(n))
+            option->setToolTip(
+                QStringLiteral("%1\n（设备对应关系见 %2）").arg(describePort(n), file));
+}
+
+void ReceptionGlue::startReception(ReceptionMode mode) {
+    // One reception at a time, whatever button or key asks for another.
+    if (controller_.isActive())
+        return;
+    const int commPort = state_.settings.CommPort;
+    QString device = deviceOverride_;
+    QString label;
+    if (device.isEmpty()) {
+        QStringList problems;
+        const PortMap map = PortMap::load(state_.dataDirectory, &problems);
+        if (!problems.isEmpty()) {
+            services_.messages.message(&window_, kErrorTitle,
+                                       problems.join(QStringLiteral("\r\n")));
+            return;
+        }
+        device = map.device(commPort);
+        label = map.describe(commPort);
+    } else {
+        label = describePort(commPort);
+    }
+    if (device.isEmpty()) {
+        services_.messages.message(
+            &window_, kErrorTitle,
+            QStringLiteral("串行口号 %1 无效，请在“设置”中选择 COM1 至 COM3！").arg(commPort));
+        return;
+    }
+    // The command states change only once the port is open: a refused start leaves them as
+    // they were.
+    if (const QString error = controller_.start(mode, device, label); !error.isEmpty()) {
+        services_.messages.message(&window_, kErrorTitle, error);
+        return;
+    }
+    blockFileCommands(true);
+    window_.applyCommandEvent(mode == ReceptionMode::Timed ? CommandEvent::TimedReceptionStarts
+                                                           : CommandEvent::ManualReceptionStarts);
+}
+
+void ReceptionGlue::stopReception() {
+    window_.applyCommandEvent(CommandEvent::StopButton);
+    controller_.stop();
+}
+
+void ReceptionGlue::blockFileCommands(bool block) {
+    for (std::size_t i = 0; i < blocked_.size(); ++i) {
+        if (!blocked_[i])
+            continue;
+        if (block) {
+            enabledBefore_[i] = blocked_[i]->isEnabled();
+            blocked_[i]->setEnabled(false);
+        } else {
+            blocked_[i]->setEnabled(enabledBefore_[i]);
+        }
+    }
+}
+
+void ReceptionGlue::onFinished(const ReceptionOutcome& outcome) {
+    blockFileCommands(false);
+    const bool manual = outcome.mode == ReceptionMode::Manual;
+    // A manual reception that ended otherwise than by its stop button gets its buttons back too.
+    if (manual && outcome.end != ReceptionEnd::Completed)
+        window_.applyCommandEvent(CommandEvent::StopButton);
+    if (!outcome.message.isEmpty())
+        services_.messages.message(&window_, kErrorTitle, outcome.message);
+    if (outcome.end == ReceptionEnd::RowError || !outcome.complete) {
+        // As after an aborted reception: the start-up state, no save question.
+        window_.Form_Load(true);
+        return;
+    }
+    window_.applyCommandEvent(manual ? CommandEvent::ManualReceptionFinishes
+                                     : CommandEvent::TimedReceptionFinishes);
+    if (services_.messages.question(&window_, kSaveTitle, kSaveQuestion))
+        window_.mnuSAVEFILE_Click();
+}
+
+} // namespace zr5

@@ -1,0 +1,194 @@
+// The reception behind the main window's buttons: command states of every step, the live table,
+// the messages and the save question, over a real pseudo-terminal.
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "link/receptionglue.h"
+#include "link/steadyclock.h"
+#include "mainwindow/guitest.h"
+#include "mainwindow/livetable.h"
+#include "mainwindow/mainwindow.h"
+#include "settings/settingsdialog.h"
+#include "sim/pseudoterminal.h"
+#include "sim/simulatedinstrument.h"
+
+namespace zr5::test {
+namespace {
+
+template <class Condition> bool waitUntil(Condition condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+struct Controls {
+    bool c1, c2, c3, c3Visible, c4, c4Visible;
+    bool operator==(const Controls&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Controls& c) {
+    return os << "Command1 " << c.c1 << ", Command2 " << c.c2 << ", Command3 " << c.c3 << "/"
+              << c.c3Visible << ", Command4 " << c.c4 << "/" << c.c4Visible;
+}
+
+class ReceptionGlueTest : public WindowTest {
+protected:
+    ReceptionGlueTest() : window(state, realTime), glue(window, state, realTime) {
+        EXPECT_EQ(line.open(), "");
+        EXPECT_TRUE(WriteAll(dataFile("Ports.ini"), "COM2=" + line.devicePath().toUtf8() + "\n"));
+        state.settings.CommPort = 2;
+        state.settings.ConfiguredDuration = state.settings.ReceiveDuration = 60;
+        state.settings.CTRatio = 10;
+        window.show();
+        QCoreApplication::processEvents();
+    }
+
+    QPushButton* button(const char* name) {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QAction* action(const char* name) {
+        const QString n = QString::fromLatin1(name);
+        if (auto* menu = window.findChild<QMenu*>(n))
+            return menu->menuAction();
+        return window.findChild<QAction*>(n);
+    }
+    Controls controls() {
+        return {button("Command1")->isEnabled(), button("Command2")->isEnabled(),
+                button("Command3")->isEnabled(), !button("Command3")->isHidden(),
+                button("Command4")->isEnabled(), !button("Command4")->isHidden()};
+    }
+    void sendFrames(int count) {
+        for (int k = 0; k < count; ++k) {
+            const QByteArray b = instrument.frameBytes(std::uint64_t(sent++));
+            ASSERT_TRUE(line.write(b.constData(), std::size_t(b.size())));
+        }
+    }
+    bool waitRows(qint64 n) {
+        return waitUntil([&] { return glue.controller().rowsReceived() >= n; }, 5000);
+    }
+    bool waitEnded() {
+        return waitUntil([&] { return !glue.controller().isActive(); }, 5000);
+    }
+
+    SteadyClock steady;
+    UiServices realTime{messages, files, steady};
+    MainWindow window;
+    ReceptionGlue glue;
+    sim::PseudoTerminal line;
+    sim::SimulatedInstrument instrument{9};
+    int sent = 0;
+};
+
+TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
+    state.settings.ConfiguredDuration = 0.5f;
+    const Controls idle = controls();
+    button("Command1")->click();
+    ASSERT_TRUE(glue.controller().isActive())
+        << (messages.last() ? messages.last()->text.toStdString() : "");
+    EXPECT_EQ(controls(), (Controls{false, idle.c2, false, true, false, false}));
+    EXPECT_FALSE(action("mnuFileOpen")->isEnabled()); // no file command meanwhile
+    sendFrames(5);
+    ASSERT_TRUE(waitRows(5));
+    // The live table shows the latest row: channel 1 current times the CT ratio.
+    const float current = instrument.sentValues(4)[0] * 10;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return window.liveTable().box(0)->text() ==
+                   FormatLiveTableRow({{current}, false, {}}).boxes[0];
+        },
+        1000));
+    // ZR5_SCREENSHOTS=DIR keeps a picture of the window while it receives, to look at.
+    if (const QString shots = qEnvironmentVariable("ZR5_SCREENSHOTS"); !shots.isEmpty())
+        window.grab().save(QDir(shots).filePath("mainwindow-receiving.png"));
+    const QString saved = dataFile("saved.MTR");
+    messages.answers = {true};
+    files.answers = {saved};
+    ASSERT_TRUE(waitEnded());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].isQuestion);
+    EXPECT_EQ(messages.shown[0].title, "数据接收！！！");
+    EXPECT_EQ(messages.shown[0].text, "数据接收完成，是否保存？");
+    EXPECT_EQ(QFileInfo(saved).size(), 144 + 5 * 36);
+    EXPECT_EQ(state.CurrentFileName, saved);
+    // Save completes: Command4 enabled but hidden until a manual reception.
+    EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
+    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
+}
+
+TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryRecording) {
+    button("Command3")->click();
+    ASSERT_TRUE(glue.controller().isActive());
+    EXPECT_EQ(controls(), (Controls{false, false, false, false, true, true}));
+    sendFrames(3);
+    ASSERT_TRUE(waitRows(3));
+    messages.answers = {false};
+    button("Command4")->click();
+    EXPECT_FALSE(glue.controller().isActive());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].isQuestion);
+    EXPECT_EQ(state.CurrentFileName, state.dataDirectory.temporaryRecording());
+    EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 3 * 36);
+    EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
+    EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
+    EXPECT_FALSE(action("mnuSAVE_AS")->isEnabled());
+}
+
+TEST_F(ReceptionGlueTest, PortThatCannotOpenLeavesTheStatesAsTheyWere) {
+    ASSERT_TRUE(WriteAll(dataFile("Ports.ini"), "COM2=" + dataFile("gone").toUtf8() + "\n"));
+    const Controls before = controls();
+    button("Command3")->click();
+    EXPECT_FALSE(glue.controller().isActive());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
+    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(messages.shown[0].text.contains("gone"));
+    EXPECT_EQ(controls(), before);
+}
+
+TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
+    button("Command3")->click();
+    sendFrames(4);
+    ASSERT_TRUE(waitRows(4));
+    messages.answers = {false};
+    line.hangUp();
+    ASSERT_TRUE(waitEnded());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
+    EXPECT_FALSE(messages.shown[0].isQuestion);
+    EXPECT_TRUE(messages.shown[1].isQuestion);
+    EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 4 * 36); // a complete recording
+    EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
+}
+
+TEST_F(ReceptionGlueTest, RowErrorReturnsToTheStartUpStateWithoutAsking) {
+    state.settings.CTRatio = 1e37f; // the scaled current overflows
+    button("Command1")->click();
+    sendFrames(1);
+    ASSERT_TRUE(waitEnded());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, RowErrorMessage(6));
+    EXPECT_EQ(controls(), (Controls{true, false, true, true, false, false}));
+    EXPECT_FALSE(action("mnuSAVEFILE")->isEnabled());
+    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
+}
+
+TEST_F(ReceptionGlueTest, SettingsDialogSaysWhichDeviceEachPortIs) {
+    action("mnuLJtime")->trigger();
+    auto* dialog = window.findChild<SettingsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->portOption(2)->toolTip().contains(line.devicePath()));
+    EXPECT_TRUE(dialog->portOption(1)->toolTip().contains(PortMap::defaultDevice(1)));
+    EXPECT_EQ(dialog->portOption(1)->text(), "COM1");
+    dialog->close();
+}
+
+} // namespace
+} // namespace zr5::test
