@@ -11,6 +11,7 @@
 #include "link/receptionglue.h"
 #include "mainwindow/mainwindow.h"
 #include "model/appstate.h"
+#include "motor/samplecatalogue.h"
 #include "settings/datadirectory.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
@@ -70,6 +71,10 @@ int main(int argc, char** argv) {
     zr5::AppState state(dataDirectory);
     if (const QString problem = dataDirectory.ensureExists(); !problem.isEmpty())
         messages.message(nullptr, QStringLiteral("错误警告！！！"), problem);
+    // A fresh data directory gets the sample motor catalogue; a user's own is left alone.
+    else if (const QString catalogue = zr5::InstallSampleCatalogue(dataDirectory);
+             !catalogue.isEmpty())
+        messages.message(nullptr, QStringLiteral("错误警告！！！"), catalogue);
 
     zr5::MainWindow mainWindow(state, services);
     QObject::connect(&mainWindow, &zr5::MainWindow::programEndRequested, &app,

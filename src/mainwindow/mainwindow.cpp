@@ -8,15 +8,16 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "analysiswindow/analysiswindow.h"
 #include "help/aboutbox.h"
 #include "help/helpwindow.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/livetablerow.h"
 #include "model/appstate.h"
+#include "motor/motorparameterdialog.h"
 #include "settings/settingsdialog.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
@@ -184,22 +185,28 @@ void MainWindow::Command4_Click() {
     emit stopReceptionRequested();
 }
 void MainWindow::Command2_Click() {
-    requestAnalysis(kAnalysisFromButton, kAnalysisSizeFromButton);
+    openAnalysis(AnalysisOpening::Button);
 }
 void MainWindow::mnuDAT_Click() {
-    requestAnalysis(kAnalysisFromMenu, QSize());
+    openAnalysis(AnalysisOpening::Menu);
 }
 
-void MainWindow::requestAnalysis(QPoint topLeft, QSize size) {
-    // The analysis window takes the main window's place; without one the main window stays.
-    if (!isSignalConnected(QMetaMethod::fromSignal(&MainWindow::analysisRequested)))
-        return;
-    hide();
-    emit analysisRequested(topLeft, size);
+void MainWindow::openAnalysis(AnalysisOpening how) {
+    // The analysis window takes this window's place; a recording it cannot analyse is refused
+    // with a message and this window stays.
+    if (AnalysisWindow* w = AnalysisWindow::open(state_, services_, this, how))
+        registerWindow(w);
 }
 
 void MainWindow::mnuMOTO_Click() {
-    emit motorParametersRequested(kDialogPlace);
+    // One dialog; a second command brings the open one to the front.
+    if (!motorDialog_) {
+        motorDialog_ = new MotorParameterDialog(state_, services_, this);
+        registerWindow(motorDialog_);
+    }
+    motorDialog_->show();
+    motorDialog_->raise();
+    motorDialog_->activateWindow();
 }
 
 void MainWindow::setFileCaption() {

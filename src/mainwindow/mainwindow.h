@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "analysiswindow/analysiswindow.h"
 #include "mainwindow/commandstates.h"
 #include "model/measurementmodel.h"
 #include "recording/filecommands.h"
@@ -21,6 +22,7 @@ namespace zr5 {
 class AppState;
 class AboutBox;
 class HelpWindow;
+class MotorParameterDialog;
 class LiveTable;
 class SettingsDialog;
 struct UiServices;
@@ -55,11 +57,7 @@ public:
 
     QMenu* fileMenu() const { return fileMenu_; }
 
-    // Window placements in twips that the analysis window and the motor dialog are given.
-    static constexpr QPoint kAnalysisFromButton{500, 200};
-    static constexpr QSize kAnalysisSizeFromButton{11640, 7920};
-    static constexpr QPoint kAnalysisFromMenu{60, 285};
-    static constexpr QPoint kDialogPlace{3000, 2000};
+    // Where the help window opens, in twips.
     static constexpr QPoint kHelpPlace{1000, 1000};
 
 public slots:
@@ -82,10 +80,6 @@ signals:
     void timedReceptionRequested();
     void manualReceptionRequested();
     void stopReceptionRequested();
-    // The analysis window is to take the main window's place: at topLeft (twips), with the size
-    // when it is valid, else keeping its own size.
-    void analysisRequested(QPoint topLeftTwips, QSize sizeTwips);
-    void motorParametersRequested(QPoint topLeftTwips);
     // F12, Exit or closing the window: the program ends.
     void programEndRequested();
 
@@ -99,7 +93,7 @@ private:
     void buildButtons(QWidget* area);
     void connectControls();
     void setFileCaption();
-    void requestAnalysis(QPoint topLeft, QSize size);
+    void openAnalysis(AnalysisOpening how);
     void closeLoadedWindows();
     void endProgram();
     void Form_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
@@ -130,6 +124,7 @@ private:
     QPointer<SettingsDialog> settingsDialog_;
     QPointer<HelpWindow> helpWindow_;
     QPointer<AboutBox> aboutBox_;
+    QPointer<MotorParameterDialog> motorDialog_;
     std::vector<QPointer<QWidget>> loadedWindows_;
     bool ending_ = false;
 };

@@ -9,11 +9,15 @@
 #include <QTest>
 #include <map>
 
+#include "analysiswindow/analysiswindow.h"
 #include "help/aboutbox.h"
 #include "mainwindow/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "motor/motorparameterdialog.h"
+#include "recording/synthetic.h"
 #include "settings/settingsdialog.h"
+#include "support/testnames.h"
 #include "ui/geometry.h"
 
 namespace zr5::test {
@@ -231,34 +235,73 @@ TEST_F(MainWindowTest, ReceptionButtonsAskForTheirCommands) {
     EXPECT_EQ(stop.count(), 1);
 }
 
-TEST_F(MainWindowTest, AnalysisTakesTheMainWindowsPlace) {
-    std::vector<std::pair<QPoint, QSize>> requests;
-    QObject::connect(&window, &MainWindow::analysisRequested, &window,
-                     [&](QPoint at, QSize size) { requests.emplace_back(at, size); });
-    window.applyCommandEvent(CommandEvent::TimedReceptionFinishes);
-    QTest::mouseClick(button("Command2"), Qt::LeftButton);
-    EXPECT_FALSE(window.isVisible());
-    window.show();
-    item("mnuDAT")->trigger();
-    EXPECT_FALSE(window.isVisible());
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].first, QPoint(500, 200));
-    EXPECT_EQ(requests[0].second, QSize(11640, 7920));
-    EXPECT_EQ(requests[1].first, QPoint(60, 285));
-    EXPECT_FALSE(requests[1].second.isValid()); // keeps its own size
-}
+// Both ways of opening the analysis window, with the place each gives it.
+struct AnalysisOpeningCase {
+    const char* name;
+    bool fromButton;
+    QPoint place;
+};
 
-TEST_F(MainWindowTest, WithoutAnAnalysisWindowTheMainWindowStays) {
-    window.applyCommandEvent(CommandEvent::TimedReceptionFinishes);
-    QTest::mouseClick(button("Command2"), Qt::LeftButton);
+class AnalysisOpeningTest : public MainWindowTest,
+                            public ::testing::WithParamInterface<AnalysisOpeningCase> {
+protected:
+    void open() {
+        if (GetParam().fromButton)
+            QTest::mouseClick(button("Command2"), Qt::LeftButton);
+        else
+            item("mnuDAT")->trigger();
+    }
+    std::vector<AnalysisWindow*> analysisWindows() const {
+        std::vector<AnalysisWindow*> open;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* a = qobject_cast<AnalysisWindow*>(w); a && a->isVisible())
+                open.push_back(a);
+        return open;
+    }
+};
+
+TEST_P(AnalysisOpeningTest, TheAnalysisWindowTakesTheMainWindowsPlaceAndGivesItBack) {
+    const QString path = dataFile(QStringLiteral("a.MTR"));
+    ASSERT_TRUE(WriteSyntheticRecording(path, 50, 60, 1).isEmpty());
+    ASSERT_TRUE(window.openRecording(path));
+    open();
+    const auto windows = analysisWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(windows[0]->pos(), QPoint(TwipsToPixels(GetParam().place.x(), &window),
+                                        TwipsToPixels(GetParam().place.y(), &window)));
+    EXPECT_TRUE(messages.shown.empty());
+    windows[0]->close();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(window.isVisible());
 }
 
-TEST_F(MainWindowTest, MotorParametersCommandAsksForTheDialogAtItsPlace) {
-    QSignalSpy spy(&window, &MainWindow::motorParametersRequested);
+TEST_P(AnalysisOpeningTest, ARecordingWithoutRowsIsRefusedAndTheMainWindowStays) {
+    const QString path = dataFile(QStringLiteral("empty.MTR"));
+    WriteRecording(path, 0, {}, {1, 1, 1});
+    ASSERT_TRUE(window.openRecording(path));
+    open();
+    EXPECT_TRUE(analysisWindows().empty());
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, AnalysisOpeningTest,
+                         ::testing::Values(AnalysisOpeningCase{"button", true, {500, 200}},
+                                           AnalysisOpeningCase{"menu", false, {60, 285}}),
+                         ByName());
+
+TEST_F(MainWindowTest, MotorParametersOpenOneDialogAtItsPlace) {
     item("mnuMOTO")->trigger();
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy.at(0).at(0).toPoint(), QPoint(3000, 2000));
+    item("mnuMOTO")->trigger();
+    const auto dialogs = window.findChildren<MotorParameterDialog*>();
+    ASSERT_EQ(dialogs.size(), 1);
+    EXPECT_TRUE(dialogs[0]->isVisible());
+    EXPECT_EQ(dialogs[0]->pos(),
+              QPoint(TwipsToPixels(3000, &window), TwipsToPixels(2000, &window)));
+    item("mnuEXIT")->trigger();
+    EXPECT_FALSE(dialogs[0]->isVisible());
 }
 
 TEST_F(MainWindowTest, RightClickOnTheBackgroundPopsUpTheFileMenu) {
