@@ -1,9 +1,15 @@
 #!/bin/sh
-# Renders the windows off screen into PNG files.
+# Renders every window off screen into PNG files: the main window in each of its states, the
+# settings dialog, the help and about windows, the motor parameter dialog and the analysis window
+# after the analysis of a synthesised recording.
 #   tools/screenshots/make-screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -e
 build=${1:-build}
 out=${2:-screenshots}
-cmake --build "$build" -j2 --target zr5_screenshots
-mkdir -p "$out"
-QT_QPA_PLATFORM=offscreen "$build/tools/screenshots/zr5_screenshots" "$out"
+cmake --build "$build" -j2 --target zr5_screenshots zr5-motor-screenshots analysiswindow_screenshots
+mkdir -p "$out/main" "$out/motor" "$out/analysis"
+export QT_QPA_PLATFORM=offscreen
+"$build/tools/screenshots/zr5_screenshots" "$out/main"
+"$build/tests/motor/zr5-motor-screenshots" "$out/motor"
+"$build/tests/analysiswindow/analysiswindow_screenshots" "$out/analysis"
+echo "PNG files in $out/main, $out/motor and $out/analysis"
