@@ -16,7 +16,7 @@
 
 #include "link/framescanner.h"
 #include "link/receptioncontroller.h"
-#include "link/steadyclock.h"
+#include "model/clock.h"
 #include "model/appstate.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
@@ -57,7 +57,7 @@ qint64 receive(int frames, double gapSeconds, double& cpuSeconds, double& wallSe
     QTemporaryDir dir;
     AppState state{DataDirectory(dir.path())};
     state.settings.ConfiguredDuration = state.settings.ReceiveDuration = 1e6f;
-    SteadyClock clock;
+    SystemClock clock;
     QSerialPort port;
     ReceptionController reception(state, clock, port);
     sim::PseudoTerminal line;

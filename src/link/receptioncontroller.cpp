@@ -8,7 +8,7 @@
 
 #include "model/appstate.h"
 #include "model/instrumentnumber.h"
-#include "ui/services.h"
+#include "model/clock.h"
 
 namespace zr5 {
 

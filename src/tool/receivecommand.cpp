@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "link/receptioncontroller.h"
-#include "link/steadyclock.h"
+#include "model/clock.h"
 #include "model/appstate.h"
 #include "tool/commands.h"
 
@@ -111,7 +111,7 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
         state.model.Motor.revalidate();
     }
 
-    SteadyClock clock;
+    SystemClock clock;
     QSerialPort serial;
     ReceptionController reception(state, clock, serial);
     reception.setTargetFile(output);

@@ -1,7 +1,5 @@
 #include "ui/services.h"
 
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -45,18 +43,5 @@ std::optional<QString> QtFileDialogService::saveFileName(QWidget* parent, const 
     return runDialog(dialog);
 }
 
-double SystemClock::secondsSinceMidnight() const {
-    const QTime now = QTime::currentTime();
-    return now.msecsSinceStartOfDay() / 1000.0;
-}
-
-qint64 SystemClock::monotonicMilliseconds() const {
-    static QElapsedTimer timer = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return timer.elapsed();
-}
 
 } // namespace zr5

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <optional>
 
+#include "model/clock.h"
+
 class QWidget;
 
 namespace zr5 {
@@ -33,15 +35,6 @@ public:
                                                 const QString& defaultSuffix) = 0;
 };
 
-// The clock: wall-clock seconds since midnight (what a recording stores as its start time) and a
-// monotonic reading for elapsed times, which neither midnight nor a clock change disturbs.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual double secondsSinceMidnight() const = 0;
-    virtual qint64 monotonicMilliseconds() const = 0;
-};
-
 // The seams every window receives.
 struct UiServices {
     MessageService& messages;
@@ -64,12 +57,6 @@ public:
     std::optional<QString> saveFileName(QWidget* parent, const QString& title,
                                         const QString& filter,
                                         const QString& defaultSuffix) override;
-};
-
-class SystemClock final : public Clock {
-public:
-    double secondsSinceMidnight() const override;
-    qint64 monotonicMilliseconds() const override;
 };
 
 } // namespace zr5

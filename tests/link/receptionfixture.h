@@ -16,26 +16,15 @@
 #include <vector>
 
 #include "link/receptioncontroller.h"
-#include "link/steadyclock.h"
+#include "model/clock.h"
 #include "model/appstate.h"
 #include "model/instrumentnumber.h"
 #include "recording/recordingfile.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/waituntil.h"
 
 namespace zr5::test {
-
-// Lets the event loop run until the condition holds or the time-out passes (what QTRY_VERIFY
-// does, with a result instead of a QtTest failure).
-template <class Condition> bool waitUntil(Condition condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
 
 inline void ensureApplication() {
     static int argc = 1;
@@ -142,7 +131,7 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<AppState> state;
-    std::unique_ptr<Clock> clock = std::make_unique<SteadyClock>();
+    std::unique_ptr<Clock> clock = std::make_unique<SystemClock>();
     QSerialPort port;
     sim::PseudoTerminal line;
     std::unique_ptr<ReceptionController> controller;

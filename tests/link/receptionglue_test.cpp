@@ -9,26 +9,17 @@
 #include <QTest>
 
 #include "link/receptionglue.h"
-#include "link/steadyclock.h"
+#include "model/clock.h"
 #include "mainwindow/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "settings/settingsdialog.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/waituntil.h"
 
 namespace zr5::test {
 namespace {
-
-template <class Condition> bool waitUntil(Condition condition, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
 
 struct Controls {
     bool c1, c2, c3, c3Visible, c4, c4Visible;
@@ -78,7 +69,7 @@ protected:
         return waitUntil([&] { return !glue.controller().isActive(); }, 5000);
     }
 
-    SteadyClock steady;
+    SystemClock steady;
     UiServices realTime{messages, files, steady};
     MainWindow window;
     ReceptionGlue glue;
