@@ -203,6 +203,9 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
     // Elapsed time from the monotonic clock: a reception across midnight keeps counting up.
     const float elapsed = float(double(arrivedMs - startMs_) / 1000.0);
     model.ElapsedTime = elapsed;
+    // The row is in the file now, even if it fails below: the duration must cover it, or the
+    // row times of the recording would be squeezed.
+    lastRowElapsed_ = elapsed;
     const ProcessedRow done =
         ProcessSampleRow(model, elapsed, 0.0f, elapsed, row, model.ChannelRow);
     model.SampleRow = row;
@@ -210,7 +213,6 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
         return false;
     }
-    lastRowElapsed_ = elapsed;
     offerRow(done.display);
     return true;
 }

@@ -182,14 +182,9 @@ TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActiveAndItsRatiosHold) {
 }
 
 TEST_F(ReceptionTest, ACrossMidnightReceptionCountsOnTheMonotonicClock) {
-    auto fake = std::make_unique<FakeClock>();
-    FakeClock& time = *fake;
+    FakeClock& time = useFakeClock();
     time.wallSeconds = 86399.0; // one second before midnight
     time.monotonicMs = 5000;
-    controller.reset();
-    clock = std::move(fake);
-    controller = std::make_unique<ReceptionController>(*state, *clock, port);
-    finished = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::finished);
     setDuration(2);
     startOrFail(ReceptionMode::Timed);
     const ChannelRowValues v{1, 220, 0.2f, 1, 220, 0.2f, 1, 220, 0.2f};
@@ -303,16 +298,28 @@ TEST_F(ReceptionTest, RowErrorAbortsWithAValidRecording) {
     state->settings.PTRatio = 1e12f;
     const ChannelRowValues small{1e-12f, 2e-10f, 1e-25f, 0, 0, 0, 0, 0, 0};
     const ChannelRowValues huge{9e18f, 9e18f, 0, 0, 0, 0, 0, 0, 0}; // U * I overflows
-    startOrFail(ReceptionMode::Manual);
-    send(rawFrame(small) + rawFrame(huge) + rawFrame(small));
-    const ReceptionOutcome outcome = waitFinished(5000);
-    EXPECT_EQ(outcome.end, ReceptionEnd::RowError);
-    EXPECT_EQ(outcome.message, RowErrorMessage(6));
-    EXPECT_TRUE(outcome.complete);
-    const ReadBack back = readRecording(temporaryRecording());
-    EXPECT_EQ(back.info.RecordCount, 2); // the failing row was written before it failed
-    EXPECT_EQ(back.info.RowMaximum, state->model.RowMaximum);
-    EXPECT_LT(back.info.RowMaximum[0], 10.0f); // the extrema come from the good row only
+    FakeClock& time = useFakeClock();
+    for (ReceptionMode mode : {ReceptionMode::Manual, ReceptionMode::Timed}) {
+        SCOPED_TRACE(mode == ReceptionMode::Manual ? "manual" : "timed");
+        finished->clear();
+        startOrFail(mode);
+        time.advance(0.5);
+        sendAndWaitTaken(rawFrame(small));
+        ASSERT_TRUE(waitRows(1));
+        time.advance(1.0);
+        send(rawFrame(huge) + rawFrame(small));
+        const ReceptionOutcome outcome = waitFinished(5000);
+        EXPECT_EQ(outcome.end, ReceptionEnd::RowError);
+        EXPECT_EQ(outcome.message, RowErrorMessage(6));
+        EXPECT_TRUE(outcome.complete);
+        const ReadBack back = readRecording(temporaryRecording());
+        EXPECT_EQ(back.info.RecordCount, 2); // the failing row was written before it failed
+        EXPECT_EQ(back.info.RowMaximum, state->model.RowMaximum);
+        EXPECT_LT(back.info.RowMaximum[0], 10.0f); // the extrema come from the good row only
+        // The duration covers both rows in the file, the failing one too, so the row times are
+        // 0.75 s apart as they arrived on average, not squeezed into the first row's time.
+        EXPECT_EQ(back.info.header.Duration, 1.5f);
+    }
 }
 
 } // namespace
