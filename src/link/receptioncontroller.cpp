@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "model/appstate.h"
-#include "model/instrumentnumber.h"
 #include "model/clock.h"
+#include "model/instrumentnumber.h"
 
 namespace zr5 {
 
@@ -72,9 +72,8 @@ ReceptionController::~ReceptionController() {
 }
 
 double ReceptionController::elapsedSeconds() const {
-    if (!active_)
-        return lastRowElapsed_;
-    return double(clock_.monotonicMilliseconds() - startMs_) / 1000.0;
+    const qint64 until = active_ ? clock_.monotonicMilliseconds() : endedMs_;
+    return double(until - startMs_) / 1000.0;
 }
 
 QString ReceptionController::start(ReceptionMode mode, const QString& device,
@@ -140,7 +139,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     ptRatio_ = settings.PTRatio;
     mode_ = mode;
     portLabel_ = label;
-    startMs_ = startMs;
+    startMs_ = endedMs_ = startMs;
     active_ = true;
     finishing_ = false;
     syncTimer_.start();
@@ -259,6 +258,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     if (!active_ || finishing_)
         return;
     finishing_ = true;
+    endedMs_ = clock_.monotonicMilliseconds();
     endTimer_.stop();
     syncTimer_.stop();
     liveTimer_.stop();

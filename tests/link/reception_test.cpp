@@ -144,6 +144,9 @@ TEST_F(ReceptionTest, TimedReceptionEndsAtItsEndTimeWhenTheInstrumentIsSilent) {
     const ReceptionOutcome outcome = waitFinished(5000);
     EXPECT_GE(watch.elapsed(), 300);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
+    // What the recorder's last progress line reports: the time it ran, not a last row's time.
+    EXPECT_GE(controller->elapsedSeconds(), 0.3);
+    EXPECT_LE(controller->elapsedSeconds(), watch.elapsed() / 1000.0);
     const ReadBack back = readRecording(temporaryRecording());
     EXPECT_EQ(back.info.RecordCount, 0);
     EXPECT_EQ(back.info.header.Duration, 0.3f);
