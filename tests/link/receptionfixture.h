@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "link/receptioncontroller.h"
-#include "model/clock.h"
 #include "model/appstate.h"
+#include "model/clock.h"
 #include "model/instrumentnumber.h"
 #include "recording/recordingfile.h"
 #include "sim/pseudoterminal.h"

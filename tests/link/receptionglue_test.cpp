@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "link/receptionglue.h"
-#include "model/clock.h"
 #include "mainwindow/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "model/clock.h"
 #include "settings/settingsdialog.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
