@@ -278,8 +278,10 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     outcome.message = message;
     outcome.recording = writer_.path();
     const MeasurementModel& model = state_.model;
-    const QString error =
-        writer_.finish(model.RowMaximum, model.RowMinimum, rewriteDuration ? &duration : nullptr);
+    // On the disk at once: the rows already are, and a power cut now must not leave them
+    // without their extrema.
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum,
+                                         rewriteDuration ? &duration : nullptr, true);
     outcome.rows = writer_.rowsWritten();
     if (!error.isEmpty()) {
         outcome.complete = false;
