@@ -16,6 +16,7 @@
 #include "settings/settingsdialog.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/testnames.h"
 #include "support/waituntil.h"
 
 namespace zr5::test {
@@ -132,17 +133,53 @@ TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryR
     EXPECT_FALSE(action("mnuSAVE_AS")->isEnabled());
 }
 
-TEST_F(ReceptionGlueTest, PortThatCannotOpenLeavesTheStatesAsTheyWere) {
-    ASSERT_TRUE(WriteAll(dataFile("Ports.ini"), "COM2=" + dataFile("gone").toUtf8() + "\n"));
+// Every way a start can be refused: a message titled as the reception's errors, naming what is
+// wrong, and the command states as they were, whichever button asked.
+struct RefusedStart {
+    const char* name;
+    QByteArray portsIni; // "@" stands for the test's data directory
+    int commPort;
+    const char* button;
+    std::vector<const char*> textContains;
+};
+
+class RefusedStartTest : public ReceptionGlueTest,
+                         public ::testing::WithParamInterface<RefusedStart> {};
+
+TEST_P(RefusedStartTest, ShowsWhyAndLeavesTheStatesAsTheyWere) {
+    const RefusedStart& c = GetParam();
+    QByteArray ini = c.portsIni;
+    ini.replace('@', dir.path().toUtf8());
+    ASSERT_TRUE(WriteAll(dataFile("Ports.ini"), ini));
+    state.settings.CommPort = c.commPort;
+    // After an earlier reception, so that the start-up state would not pass for "as they were".
+    window.applyCommandEvent(CommandEvent::TimedReceptionFinishes);
     const Controls before = controls();
-    button("Command3")->click();
+    ASSERT_TRUE(before.c2);
+    const bool openBefore = action("mnuFileOpen")->isEnabled();
+    button(c.button)->click();
     EXPECT_FALSE(glue.controller().isActive());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
-    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
-    EXPECT_TRUE(messages.shown[0].text.contains("gone"));
+    EXPECT_FALSE(messages.shown[0].isQuestion);
+    for (const char* part : c.textContains)
+        EXPECT_TRUE(messages.shown[0].text.contains(QString::fromUtf8(part)))
+            << part << " in " << messages.shown[0].text.toStdString();
     EXPECT_EQ(controls(), before);
+    EXPECT_EQ(action("mnuFileOpen")->isEnabled(), openBefore);
+    EXPECT_FALSE(QFileInfo::exists(state.dataDirectory.temporaryRecording()));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusedStartTest,
+    ::testing::Values(
+        RefusedStart{
+            "MissingDeviceManual", "COM2=@/gone\n", 2, "Command3", {"COM2", "gone", "设备不存在"}},
+        RefusedStart{"MissingDeviceTimed", "COM2=@/gone\n", 2, "Command1", {"COM2", "gone"}},
+        RefusedStart{
+            "UnreadablePortsLine", "COM2 @/gone\n", 2, "Command1", {"Ports.ini", "第 1 行"}},
+        RefusedStart{"NoSuchPortNumber", "", 0, "Command3", {"0", "COM1"}}),
+    ByName());
 
 TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
     button("Command3")->click();
