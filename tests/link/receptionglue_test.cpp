@@ -181,8 +181,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedStart{"NoSuchPortNumber", "", 0, "Command3", {"0", "COM1"}}),
     ByName());
 
-TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
-    button("Command3")->click();
+// The cable is pulled mid-reception: the message, then the save question over a complete
+// recording, and the states of a reception that finished.
+struct HangUpCase {
+    const char* name;
+    const char* button;
+    Controls after;
+};
+
+class HangUpTest : public ReceptionGlueTest, public ::testing::WithParamInterface<HangUpCase> {};
+
+TEST_P(HangUpTest, ReportsThenAsksOverACompleteRecording) {
+    const HangUpCase& c = GetParam();
+    button(c.button)->click();
+    ASSERT_TRUE(glue.controller().isActive());
     sendFrames(4);
     ASSERT_TRUE(waitRows(4));
     messages.answers = {false};
@@ -191,10 +203,21 @@ TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
     EXPECT_FALSE(messages.shown[0].isQuestion);
+    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
     EXPECT_TRUE(messages.shown[1].isQuestion);
+    EXPECT_EQ(messages.shown[1].text, "数据接收完成，是否保存？");
     EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 4 * 36); // a complete recording
-    EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
+    EXPECT_EQ(controls(), c.after);
+    EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
+    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, HangUpTest,
+    ::testing::Values(HangUpCase{"Manual", "Command3", {true, true, true, true, false, false}},
+                      // A timed reception's finish enables the stop button, which stays hidden.
+                      HangUpCase{"Timed", "Command1", {true, true, true, true, true, false}}),
+    ByName());
 
 TEST_F(ReceptionGlueTest, RowErrorReturnsToTheStartUpStateWithoutAsking) {
     state.settings.CTRatio = 1e37f; // the scaled current overflows
