@@ -143,6 +143,10 @@ struct RefusedStart {
     std::vector<const char*> textContains;
 };
 
+void PrintTo(const RefusedStart& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RefusedStartTest : public ReceptionGlueTest,
                          public ::testing::WithParamInterface<RefusedStart> {};
 
@@ -188,6 +192,10 @@ struct HangUpCase {
     const char* button;
     Controls after;
 };
+
+void PrintTo(const HangUpCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HangUpTest : public ReceptionGlueTest, public ::testing::WithParamInterface<HangUpCase> {};
 
