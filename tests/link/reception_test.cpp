@@ -296,6 +296,29 @@ TEST_F(ReceptionTest, HangUpKeepsTheRowsAndCompletesTheRecording) {
     EXPECT_EQ(back.info.header.Duration, state->model.ElapsedTime);
 }
 
+TEST_F(ReceptionTest, AfterAHangUpTheCablePluggedBackReceivesAgain) {
+    sim::SimulatedInstrument instrument(5);
+    startOrFail(ReceptionMode::Manual);
+    send(instrument.frameBytes(0));
+    ASSERT_TRUE(waitRows(1));
+    line.hangUp();
+    EXPECT_EQ(waitFinished(5000).end, ReceptionEnd::PortFailed);
+
+    // The same port object, a new line: the earlier failure must not linger.
+    ASSERT_EQ(line.open(), "");
+    finished->clear();
+    startOrFail(ReceptionMode::Manual);
+    send(instrument.frameBytes(1) + instrument.frameBytes(2));
+    ASSERT_TRUE(waitRows(2));
+    line.hangUp();
+    const ReceptionOutcome outcome = waitFinished(5000);
+    EXPECT_EQ(outcome.end, ReceptionEnd::PortFailed);
+    EXPECT_EQ(outcome.rows, 2);
+    const ReadBack back = readRecording(temporaryRecording());
+    ASSERT_EQ(back.rows.size(), 2u);
+    EXPECT_EQ(back.rows[1], scaled(instrument.sentValues(2), 40, 2));
+}
+
 TEST_F(ReceptionTest, RowErrorAbortsWithAValidRecording) {
     state->settings.CTRatio = 1e12f;
     state->settings.PTRatio = 1e12f;
