@@ -16,8 +16,8 @@
 
 #include "link/framescanner.h"
 #include "link/receptioncontroller.h"
-#include "model/clock.h"
 #include "model/appstate.h"
+#include "model/clock.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
 

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "model/appstate.h"
-#include "model/instrumentnumber.h"
 #include "model/clock.h"
+#include "model/instrumentnumber.h"
 
 namespace zr5 {
 
@@ -72,9 +72,8 @@ ReceptionController::~ReceptionController() {
 }
 
 double ReceptionController::elapsedSeconds() const {
-    if (!active_)
-        return lastRowElapsed_;
-    return double(clock_.monotonicMilliseconds() - startMs_) / 1000.0;
+    const qint64 until = active_ ? clock_.monotonicMilliseconds() : endedMs_;
+    return double(until - startMs_) / 1000.0;
 }
 
 QString ReceptionController::start(ReceptionMode mode, const QString& device,
@@ -140,7 +139,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     ptRatio_ = settings.PTRatio;
     mode_ = mode;
     portLabel_ = label;
-    startMs_ = startMs;
+    startMs_ = endedMs_ = startMs;
     active_ = true;
     finishing_ = false;
     syncTimer_.start();
@@ -203,6 +202,9 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
     // Elapsed time from the monotonic clock: a reception across midnight keeps counting up.
     const float elapsed = float(double(arrivedMs - startMs_) / 1000.0);
     model.ElapsedTime = elapsed;
+    // The row is in the file now, even if it fails below: the duration must cover it, or the
+    // row times of the recording would be squeezed.
+    lastRowElapsed_ = elapsed;
     const ProcessedRow done =
         ProcessSampleRow(model, elapsed, 0.0f, elapsed, row, model.ChannelRow);
     model.SampleRow = row;
@@ -210,7 +212,6 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
         return false;
     }
-    lastRowElapsed_ = elapsed;
     offerRow(done.display);
     return true;
 }
@@ -257,6 +258,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     if (!active_ || finishing_)
         return;
     finishing_ = true;
+    endedMs_ = clock_.monotonicMilliseconds();
     endTimer_.stop();
     syncTimer_.stop();
     liveTimer_.stop();
@@ -276,8 +278,10 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     outcome.message = message;
     outcome.recording = writer_.path();
     const MeasurementModel& model = state_.model;
-    const QString error =
-        writer_.finish(model.RowMaximum, model.RowMinimum, rewriteDuration ? &duration : nullptr);
+    // On the disk at once: the rows already are, and a power cut now must not leave them
+    // without their extrema.
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum,
+                                         rewriteDuration ? &duration : nullptr, true);
     outcome.rows = writer_.rowsWritten();
     if (!error.isEmpty()) {
         outcome.complete = false;

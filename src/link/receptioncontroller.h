@@ -64,7 +64,8 @@ public:
     bool isActive() const { return active_; }
     ReceptionMode mode() const { return mode_; }
     qint64 rowsReceived() const { return rows_; }
-    // Seconds since the start, from the monotonic clock.
+    // Seconds since the start, from the monotonic clock; after the end, the time the reception
+    // ran.
     double elapsedSeconds() const;
     const FrameScanner& scanner() const { return scanner_; }
 
@@ -105,6 +106,7 @@ private:
     ReceptionMode mode_ = ReceptionMode::Timed;
     qint64 startMs_ = 0;
     qint64 endMs_ = 0;
+    qint64 endedMs_ = 0;
     qint64 rows_ = 0;
     float lastRowElapsed_ = 0;
     float ctRatio_ = 1;

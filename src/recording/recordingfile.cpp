@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <bit>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -251,7 +251,7 @@ QString RecordingWriter::sync() {
 }
 
 QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                                const float* duration) {
+                                const float* duration, bool toDisk) {
     AppendRecords(pending_, maximum.data(), 12);
     AppendRecords(pending_, minimum.data(), 12);
     QString error = flush();
@@ -261,6 +261,8 @@ QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValue
         if (!file_.seek(4) || file_.write(record) != 4 || !file_.flush())
             error = failure(QStringLiteral("写入"));
     }
+    if (error.isEmpty() && toDisk)
+        error = sync();
     file_.close();
     return error;
 }

@@ -90,8 +90,9 @@ public:
     // Pushes buffered rows through to the storage device, so that a power cut keeps them.
     QString sync();
     // Appends the maxima and minima; rewrites the duration record when given; closes the file.
+    // With toDisk the completed file is pushed through to the storage device before it closes.
     QString finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                   const float* duration = nullptr);
+                   const float* duration = nullptr, bool toDisk = false);
     qint64 rowsWritten() const { return rows_; }
     bool isOpen() const { return file_.isOpen(); }
     const QString& path() const { return path_; }

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -66,14 +67,21 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
         auto value = [&] { return hasValue ? args[++i] : (ok = false, QString()); };
-        if (a == QLatin1String("--rate"))
+        // Counts and rates are never negative; a frame's noise stays within a few seconds of line.
+        auto count = [&](long long most) {
+            const long long n = value().toLongLong(&ok);
+            ok = ok && n >= 0 && n <= most;
+            return n;
+        };
+        if (a == QLatin1String("--rate")) {
             rate = value().toDouble(&ok);
-        else if (a == QLatin1String("--frames"))
-            frames = value().toLongLong(&ok);
+            ok = ok && rate >= 0;
+        } else if (a == QLatin1String("--frames"))
+            frames = count(std::numeric_limits<long long>::max());
         else if (a == QLatin1String("--hangup-after"))
-            hangupAfter = value().toLongLong(&ok);
+            hangupAfter = count(std::numeric_limits<long long>::max());
         else if (a == QLatin1String("--garbage"))
-            format.garbageBytes = value().toInt(&ok);
+            format.garbageBytes = int(count(4096));
         else if (a == QLatin1String("--split"))
             format.splitFrames = true;
         else if (a == QLatin1String("--exit-with-parent")) {
@@ -95,7 +103,7 @@ int main(int argc, char** argv) {
             return 0;
         } else
             ok = false;
-        if (!ok || format.garbageBytes < 0 || ct <= 0 || pt <= 0) {
+        if (!ok || !(ct > 0) || !(pt > 0) || !(load >= 0)) {
             std::fprintf(stderr, "zr5-sim: 无法识别的选项或数值：%s\n%s", qPrintable(a), kUsage);
             return 2;
         }

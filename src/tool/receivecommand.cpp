@@ -10,8 +10,8 @@
 #include <cstdio>
 
 #include "link/receptioncontroller.h"
-#include "model/clock.h"
 #include "model/appstate.h"
+#include "model/clock.h"
 #include "tool/commands.h"
 
 #ifdef Q_OS_UNIX

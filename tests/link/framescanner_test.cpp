@@ -95,6 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         // 12 fails as 34 and is not tried again as 12: this marker is missed, the next is used.
         ScanCase{
             "DoubledFirstMarkerByteMissesThatFrame", join({Bytes{0x12}, frame(0), frame(1)}), {11}},
+        // 12 34 then 12: the 12 fails as 56 and is not tried again as 12, so the marker that
+        // starts with it is missed as well.
+        ScanCase{
+            "MarkerAfterAHalfMarkerIsMissed", join({Bytes{0x12, 0x34}, frame(0), frame(1)}), {11}},
         ScanCase{"MarkerBytesInsideTheNumbersAreData",
                  join({Bytes{0x12, 0x34, 0x56}, Bytes(27, 0x12), frame(1)}),
                  {18504, 11}},

@@ -144,6 +144,9 @@ TEST_F(ReceptionTest, TimedReceptionEndsAtItsEndTimeWhenTheInstrumentIsSilent) {
     const ReceptionOutcome outcome = waitFinished(5000);
     EXPECT_GE(watch.elapsed(), 300);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
+    // What the recorder's last progress line reports: the time it ran, not a last row's time.
+    EXPECT_GE(controller->elapsedSeconds(), 0.3);
+    EXPECT_LE(controller->elapsedSeconds(), watch.elapsed() / 1000.0);
     const ReadBack back = readRecording(temporaryRecording());
     EXPECT_EQ(back.info.RecordCount, 0);
     EXPECT_EQ(back.info.header.Duration, 0.3f);
@@ -182,14 +185,9 @@ TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActiveAndItsRatiosHold) {
 }
 
 TEST_F(ReceptionTest, ACrossMidnightReceptionCountsOnTheMonotonicClock) {
-    auto fake = std::make_unique<FakeClock>();
-    FakeClock& time = *fake;
+    FakeClock& time = useFakeClock();
     time.wallSeconds = 86399.0; // one second before midnight
     time.monotonicMs = 5000;
-    controller.reset();
-    clock = std::move(fake);
-    controller = std::make_unique<ReceptionController>(*state, *clock, port);
-    finished = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::finished);
     setDuration(2);
     startOrFail(ReceptionMode::Timed);
     const ChannelRowValues v{1, 220, 0.2f, 1, 220, 0.2f, 1, 220, 0.2f};
@@ -298,21 +296,56 @@ TEST_F(ReceptionTest, HangUpKeepsTheRowsAndCompletesTheRecording) {
     EXPECT_EQ(back.info.header.Duration, state->model.ElapsedTime);
 }
 
+TEST_F(ReceptionTest, AfterAHangUpTheCablePluggedBackReceivesAgain) {
+    sim::SimulatedInstrument instrument(5);
+    startOrFail(ReceptionMode::Manual);
+    send(instrument.frameBytes(0));
+    ASSERT_TRUE(waitRows(1));
+    line.hangUp();
+    EXPECT_EQ(waitFinished(5000).end, ReceptionEnd::PortFailed);
+
+    // The same port object, a new line: the earlier failure must not linger.
+    ASSERT_EQ(line.open(), "");
+    finished->clear();
+    startOrFail(ReceptionMode::Manual);
+    send(instrument.frameBytes(1) + instrument.frameBytes(2));
+    ASSERT_TRUE(waitRows(2));
+    line.hangUp();
+    const ReceptionOutcome outcome = waitFinished(5000);
+    EXPECT_EQ(outcome.end, ReceptionEnd::PortFailed);
+    EXPECT_EQ(outcome.rows, 2);
+    const ReadBack back = readRecording(temporaryRecording());
+    ASSERT_EQ(back.rows.size(), 2u);
+    EXPECT_EQ(back.rows[1], scaled(instrument.sentValues(2), 40, 2));
+}
+
 TEST_F(ReceptionTest, RowErrorAbortsWithAValidRecording) {
     state->settings.CTRatio = 1e12f;
     state->settings.PTRatio = 1e12f;
     const ChannelRowValues small{1e-12f, 2e-10f, 1e-25f, 0, 0, 0, 0, 0, 0};
     const ChannelRowValues huge{9e18f, 9e18f, 0, 0, 0, 0, 0, 0, 0}; // U * I overflows
-    startOrFail(ReceptionMode::Manual);
-    send(rawFrame(small) + rawFrame(huge) + rawFrame(small));
-    const ReceptionOutcome outcome = waitFinished(5000);
-    EXPECT_EQ(outcome.end, ReceptionEnd::RowError);
-    EXPECT_EQ(outcome.message, RowErrorMessage(6));
-    EXPECT_TRUE(outcome.complete);
-    const ReadBack back = readRecording(temporaryRecording());
-    EXPECT_EQ(back.info.RecordCount, 2); // the failing row was written before it failed
-    EXPECT_EQ(back.info.RowMaximum, state->model.RowMaximum);
-    EXPECT_LT(back.info.RowMaximum[0], 10.0f); // the extrema come from the good row only
+    FakeClock& time = useFakeClock();
+    for (ReceptionMode mode : {ReceptionMode::Manual, ReceptionMode::Timed}) {
+        SCOPED_TRACE(mode == ReceptionMode::Manual ? "manual" : "timed");
+        finished->clear();
+        startOrFail(mode);
+        time.advance(0.5);
+        sendAndWaitTaken(rawFrame(small));
+        ASSERT_TRUE(waitRows(1));
+        time.advance(1.0);
+        send(rawFrame(huge) + rawFrame(small));
+        const ReceptionOutcome outcome = waitFinished(5000);
+        EXPECT_EQ(outcome.end, ReceptionEnd::RowError);
+        EXPECT_EQ(outcome.message, RowErrorMessage(6));
+        EXPECT_TRUE(outcome.complete);
+        const ReadBack back = readRecording(temporaryRecording());
+        EXPECT_EQ(back.info.RecordCount, 2); // the failing row was written before it failed
+        EXPECT_EQ(back.info.RowMaximum, state->model.RowMaximum);
+        EXPECT_LT(back.info.RowMaximum[0], 10.0f); // the extrema come from the good row only
+        // The duration covers both rows in the file, the failing one too, so the row times are
+        // 0.75 s apart as they arrived on average, not squeezed into the first row's time.
+        EXPECT_EQ(back.info.header.Duration, 1.5f);
+    }
 }
 
 } // namespace

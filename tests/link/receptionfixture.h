@@ -16,12 +16,13 @@
 #include <vector>
 
 #include "link/receptioncontroller.h"
-#include "model/clock.h"
 #include "model/appstate.h"
+#include "model/clock.h"
 #include "model/instrumentnumber.h"
 #include "recording/recordingfile.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/fakeservices.h"
 #include "support/waituntil.h"
 
 namespace zr5::test {
@@ -77,6 +78,18 @@ protected:
         controller = std::make_unique<ReceptionController>(*state, *clock, port);
         finished = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::finished);
         shown = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::rowShown);
+    }
+
+    // Drives time by hand: the controller is made again on a fake clock.
+    FakeClock& useFakeClock() {
+        auto fake = std::make_unique<FakeClock>();
+        FakeClock& time = *fake;
+        controller.reset();
+        clock = std::move(fake);
+        controller = std::make_unique<ReceptionController>(*state, *clock, port);
+        finished = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::finished);
+        shown = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::rowShown);
+        return time;
     }
 
     void setDuration(float seconds) {

@@ -9,13 +9,14 @@
 #include <QTest>
 
 #include "link/receptionglue.h"
-#include "model/clock.h"
 #include "mainwindow/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "model/clock.h"
 #include "settings/settingsdialog.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/testnames.h"
 #include "support/waituntil.h"
 
 namespace zr5::test {
@@ -132,20 +133,76 @@ TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryR
     EXPECT_FALSE(action("mnuSAVE_AS")->isEnabled());
 }
 
-TEST_F(ReceptionGlueTest, PortThatCannotOpenLeavesTheStatesAsTheyWere) {
-    ASSERT_TRUE(WriteAll(dataFile("Ports.ini"), "COM2=" + dataFile("gone").toUtf8() + "\n"));
+// Every way a start can be refused: a message titled as the reception's errors, naming what is
+// wrong, and the command states as they were, whichever button asked.
+struct RefusedStart {
+    const char* name;
+    QByteArray portsIni; // "@" stands for the test's data directory
+    int commPort;
+    const char* button;
+    std::vector<const char*> textContains;
+};
+
+void PrintTo(const RefusedStart& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RefusedStartTest : public ReceptionGlueTest,
+                         public ::testing::WithParamInterface<RefusedStart> {};
+
+TEST_P(RefusedStartTest, ShowsWhyAndLeavesTheStatesAsTheyWere) {
+    const RefusedStart& c = GetParam();
+    QByteArray ini = c.portsIni;
+    ini.replace('@', dir.path().toUtf8());
+    ASSERT_TRUE(WriteAll(dataFile("Ports.ini"), ini));
+    state.settings.CommPort = c.commPort;
+    // After an earlier reception, so that the start-up state would not pass for "as they were".
+    window.applyCommandEvent(CommandEvent::TimedReceptionFinishes);
     const Controls before = controls();
-    button("Command3")->click();
+    ASSERT_TRUE(before.c2);
+    const bool openBefore = action("mnuFileOpen")->isEnabled();
+    button(c.button)->click();
     EXPECT_FALSE(glue.controller().isActive());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
-    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
-    EXPECT_TRUE(messages.shown[0].text.contains("gone"));
+    EXPECT_FALSE(messages.shown[0].isQuestion);
+    for (const char* part : c.textContains)
+        EXPECT_TRUE(messages.shown[0].text.contains(QString::fromUtf8(part)))
+            << part << " in " << messages.shown[0].text.toStdString();
     EXPECT_EQ(controls(), before);
+    EXPECT_EQ(action("mnuFileOpen")->isEnabled(), openBefore);
+    EXPECT_FALSE(QFileInfo::exists(state.dataDirectory.temporaryRecording()));
 }
 
-TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
-    button("Command3")->click();
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusedStartTest,
+    ::testing::Values(
+        RefusedStart{
+            "MissingDeviceManual", "COM2=@/gone\n", 2, "Command3", {"COM2", "gone", "设备不存在"}},
+        RefusedStart{"MissingDeviceTimed", "COM2=@/gone\n", 2, "Command1", {"COM2", "gone"}},
+        RefusedStart{
+            "UnreadablePortsLine", "COM2 @/gone\n", 2, "Command1", {"Ports.ini", "第 1 行"}},
+        RefusedStart{"NoSuchPortNumber", "", 0, "Command3", {"0", "COM1"}}),
+    ByName());
+
+// The cable is pulled mid-reception: the message, then the save question over a complete
+// recording, and the states of a reception that finished.
+struct HangUpCase {
+    const char* name;
+    const char* button;
+    Controls after;
+};
+
+void PrintTo(const HangUpCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class HangUpTest : public ReceptionGlueTest, public ::testing::WithParamInterface<HangUpCase> {};
+
+TEST_P(HangUpTest, ReportsThenAsksOverACompleteRecording) {
+    const HangUpCase& c = GetParam();
+    button(c.button)->click();
+    ASSERT_TRUE(glue.controller().isActive());
     sendFrames(4);
     ASSERT_TRUE(waitRows(4));
     messages.answers = {false};
@@ -154,10 +211,21 @@ TEST_F(ReceptionGlueTest, HangUpDuringAManualReceptionReportsThenAsks) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
     EXPECT_FALSE(messages.shown[0].isQuestion);
+    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
     EXPECT_TRUE(messages.shown[1].isQuestion);
+    EXPECT_EQ(messages.shown[1].text, "数据接收完成，是否保存？");
     EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 4 * 36); // a complete recording
-    EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
+    EXPECT_EQ(controls(), c.after);
+    EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
+    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, HangUpTest,
+    ::testing::Values(HangUpCase{"Manual", "Command3", {true, true, true, true, false, false}},
+                      // A timed reception's finish enables the stop button, which stays hidden.
+                      HangUpCase{"Timed", "Command1", {true, true, true, true, true, false}}),
+    ByName());
 
 TEST_F(ReceptionGlueTest, RowErrorReturnsToTheStartUpStateWithoutAsking) {
     state.settings.CTRatio = 1e37f; // the scaled current overflows

@@ -109,6 +109,31 @@ TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
     EXPECT_FALSE(again.open(QIODevice::ReadOnly));
 }
 
+TEST(Simulator, RefusesBadOptionsWithoutOpeningALine) {
+    ensureApplication();
+    const QStringList cases[] = {
+        {"--rate", "-2"},
+        {"--rate", "fast"},
+        {"--rate"},
+        {"--frames", "-1"},
+        {"--hangup-after", "-5"},
+        {"--garbage", "-1"},
+        {"--garbage", "1000000"},
+        {"--ct", "0"},
+        {"--load", "-3"},
+        {"--bogus"},
+    };
+    for (const QStringList& arguments : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        SimulatorProcess simulator(arguments);
+        ASSERT_TRUE(simulator.process.waitForFinished(5000));
+        EXPECT_EQ(simulator.process.exitCode(), 2);
+        EXPECT_EQ(simulator.process.readAllStandardOutput(), ""); // no device
+        EXPECT_TRUE(QString::fromLocal8Bit(simulator.process.readAllStandardError())
+                        .contains(QStringLiteral("无法识别")));
+    }
+}
+
 TEST(DemoInstrument, MissingSimulatorIsReported) {
     ensureApplication();
     DemoInstrument demo;

@@ -1,5 +1,6 @@
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 
 #include "receptionfixture.h"
@@ -71,6 +72,13 @@ TEST_F(ToolReceive, TimedRecordingWithRatiosAndMotorData) {
     ASSERT_GE(first, 0);
     for (std::size_t i = 0; i < back.rows.size(); ++i)
         ASSERT_EQ(back.rows[i], scaled(instrument.sentValues(first + i), 40, 2)) << i;
+    // The last progress line: every row, and the time the reception ran.
+    const QRegularExpressionMatch progress =
+        QRegularExpression(QStringLiteral("已接收 (\\d+) 行，([0-9.]+) 秒\n"))
+            .match(QString::fromUtf8(err));
+    ASSERT_TRUE(progress.hasMatch()) << err.toStdString();
+    EXPECT_EQ(progress.captured(1).toULongLong(), back.rows.size());
+    EXPECT_GE(progress.captured(2).toDouble(), 1.0);
 }
 
 TEST_F(ToolReceive, UntilStoppedEndsCleanlyOnEitherSignal) {
