@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "mainwindow/mainwindow.h"
@@ -35,6 +36,7 @@ ReceptionGlue::ReceptionGlue(MainWindow& window, AppState& state, UiServices& se
     const char* const names[] = {"mnuFileOpen", "mnuCLOSE", "mnuSAVEFILE", "mnuSAVE_AS", "mnuTTT"};
     for (std::size_t i = 0; i < blocked_.size(); ++i)
         blocked_[i] = window.findChild<QAction*>(QString::fromLatin1(names[i]));
+    analysisButton_ = window.findChild<QPushButton*>(QStringLiteral("Command2"));
 }
 
 QString ReceptionGlue::describePort(int commPort) const {
@@ -107,6 +109,16 @@ void ReceptionGlue::blockFileCommands(bool block) {
             blocked_[i]->setEnabled(false);
         } else {
             blocked_[i]->setEnabled(enabledBefore_[i]);
+        }
+    }
+    // A timed reception leaves the analysis button as it was, but the recording being written
+    // has no extrema yet and cannot be analysed until the reception ends.
+    if (analysisButton_) {
+        if (block) {
+            analysisEnabledBefore_ = analysisButton_->isEnabled();
+            analysisButton_->setEnabled(false);
+        } else {
+            analysisButton_->setEnabled(analysisEnabledBefore_);
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "link/receptioncontroller.h"
 
 class QAction;
+class QPushButton;
 
 namespace zr5 {
 
@@ -49,6 +50,8 @@ private:
     // The file and analysis commands are blocked while a reception writes the recording.
     std::array<QPointer<QAction>, 5> blocked_{};
     std::array<bool, 5> enabledBefore_{};
+    QPointer<QPushButton> analysisButton_;
+    bool analysisEnabledBefore_ = false;
 };
 
 } // namespace zr5
