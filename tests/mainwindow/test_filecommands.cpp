@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
@@ -274,6 +275,24 @@ INSTANTIATE_TEST_SUITE_P(Targets, SaveFails,
                          ::testing::Values(FailingTarget{"folder_missing", "no/such/dir/a.MTR"},
                                            FailingTarget{"target_is_a_folder", "folder.MTR"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(FileCommandsTest, SaveAsOfARecordingThatVanishedNamesItAndCreatesNothing) {
+    const QString file = dataFile("open.MTR");
+    WriteRecording(file, 2, {}, {1, 1, 1});
+    ASSERT_TRUE(window.openRecording(file));
+    ASSERT_TRUE(QFile::remove(file)); // deleted behind the program's back
+    const QString copy = dataFile("copy.MTR");
+    files.answers.push_back(copy);
+    item("mnuSAVE_AS")->trigger();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, kOperationError);
+    EXPECT_TRUE(messages.shown[0].text.contains(QDir::toNativeSeparators(file)))
+        << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("源文件不存在")));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(window.windowTitle(), caption(file));
+}
 
 TEST_F(FileCommandsTest, SaveAsCopiesTheOpenRecordingUnderANewName) {
     const QString file = dataFile("open.MTR");

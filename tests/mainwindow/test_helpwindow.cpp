@@ -47,7 +47,8 @@ TEST_F(HelpTest, TheDocumentCoversEveryTopic) {
     ASSERT_GT(text.size(), 2000);
     for (const char* topic :
          {"连接测试仪", "定时接收", "手动接收", "终止接收", "保存", "打开", "另存为", "电机参数",
-          "数据分析", "打印", "CT倍率", "Mtrc.dat", "TEMP.MTX", "MTALL.OBJ", "--data-dir", "F12"})
+          "数据分析", "打印", "CT倍率", "Mtrc.dat", "TEMP.MTX", "MTALL.OBJ", "Ports.ini",
+          "/dev/ttyS0", "--data-dir", "F12"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
 }
 

@@ -33,6 +33,7 @@ public:
     bool question(QWidget*, const QString&, const QString&) override { return false; }
 };
 
+// Open is always cancelled; Save and Save As take the name prepared for them, once.
 class NoFileDialogs final : public zr5::FileDialogService {
 public:
     std::optional<QString> openFileName(QWidget*, const QString&, const QString&,
@@ -41,8 +42,11 @@ public:
     }
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
                                         const QString&) override {
-        return std::nullopt;
+        std::optional<QString> name;
+        name.swap(saveName);
+        return name;
     }
+    std::optional<QString> saveName;
 };
 
 // Grabbing paints every box afresh, which redraws the table from the model as uncovering the
@@ -53,17 +57,18 @@ void save(QWidget* w, const QDir& out, const QString& name, bool settle = true) 
     const QString path = out.filePath(name + QStringLiteral(".png"));
     if (!w->grab().save(path))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else
-        std::printf("%s (%dx%d)\n", qPrintable(path), w->width(), w->height());
+    else // the caption is not part of the picture
+        std::printf("%s (%dx%d) \"%s\"\n", qPrintable(path), w->width(), w->height(),
+                    qPrintable(w->windowTitle()));
 }
 
-QString writeSampleRecording(const QDir& dir) {
+QString writeSampleRecording(const QDir& dir, const QString& name) {
     zr5::RecordingHeader header;
     header.StartTime = 36000;
     header.Duration = 60;
     header.Motor = {4, 15, 30.3f, 88, 10.5f, 0.6f, 380};
     header.CTFlags = {1, 1, 1};
-    const QString path = dir.filePath(QStringLiteral("样例.MTR"));
+    const QString path = dir.filePath(name);
     zr5::RecordingWriter writer;
     writer.create(path, header);
     zr5::ExtremaValues max{}, min{};
@@ -118,8 +123,18 @@ int main(int argc, char** argv) {
     w.applyCommandEvent(zr5::CommandEvent::StopButton);
     w.applyCommandEvent(zr5::CommandEvent::ManualReceptionFinishes);
 
-    w.openRecording(writeSampleRecording(QDir(data.path())));
+    // The reception saved under a name of the user's choosing.
+    writeSampleRecording(QDir(data.path()), QStringLiteral("TEMP.MTX"));
+    files.saveName = QDir(data.path()).filePath(QStringLiteral("保存.MTR"));
+    w.mnuSAVEFILE_Click();
+    save(&w, out, QStringLiteral("main-5a-recording-saved"));
+
+    w.openRecording(writeSampleRecording(QDir(data.path()), QStringLiteral("样例.MTR")));
     save(&w, out, QStringLiteral("main-5-recording-open"));
+
+    files.saveName = QDir(data.path()).filePath(QStringLiteral("另存.MTR"));
+    w.mnuSAVE_AS_Click();
+    save(&w, out, QStringLiteral("main-5b-after-save-as"));
 
     w.mnuCLOSE_Click();
     save(&w, out, QStringLiteral("main-6-after-close"), false);
