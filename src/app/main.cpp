@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 #include <cstdio>
 
@@ -37,11 +35,7 @@ int main(int argc, char** argv) {
 
     // The standard dialogs and buttons speak Chinese, as the rest of the program does.
     QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                            QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslations);
-    QApplication::setFont(zr5::ChineseFont(9));
+    zr5::UseChineseTexts(qtTranslations);
 
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -1,8 +1,12 @@
 #include "ui/geometry.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 #include <cmath>
 
@@ -41,6 +45,18 @@ QFont ChineseFont(double pointSize) {
         font.setFamily(family);
     font.setPointSizeF(pointSize);
     return font;
+}
+
+} // namespace zr5
+
+namespace zr5 {
+
+void UseChineseTexts(QTranslator& qtTranslations) {
+    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslations);
+    QApplication::setFont(ChineseFont(9));
 }
 
 } // namespace zr5

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QRect>
 
+class QTranslator;
 class QWidget;
 
 namespace zr5 {
@@ -14,5 +15,9 @@ QRect TwipsRect(double left, double top, double width, double height,
 
 // A font that renders Chinese (Noto Sans CJK SC where installed), at a point size.
 QFont ChineseFont(double pointSize = 9);
+
+// The application's font, and Qt's own Chinese texts for the standard dialogs and buttons when
+// they are installed (the translator must live as long as the application).
+void UseChineseTexts(QTranslator& qtTranslations);
 
 } // namespace zr5

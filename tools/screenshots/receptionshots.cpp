@@ -16,31 +16,12 @@
 #include "ui/geometry.h"
 #include "ui/services.h"
 
+#include "silentservices.h"
+
 namespace {
 
-// Prints every message and question; answers No, so that nothing is saved.
-class PrintedMessages final : public zr5::MessageService {
-public:
-    void message(QWidget*, const QString& title, const QString& text) override {
-        std::printf("message %s: %s\n", qPrintable(title), qPrintable(text));
-    }
-    bool question(QWidget*, const QString& title, const QString& text) override {
-        std::printf("question %s: %s\n", qPrintable(title), qPrintable(text));
-        return false;
-    }
-};
-
-class NoFileDialogs final : public zr5::FileDialogService {
-public:
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-};
+using zr5::shots::NoFileDialogs;
+using zr5::shots::SilentMessages;
 
 void runFor(int milliseconds) {
     const QDeadlineTimer deadline(milliseconds);
@@ -65,7 +46,7 @@ int main(int argc, char** argv) {
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     QTemporaryDir data;
     zr5::AppState state{zr5::DataDirectory(data.path())};
-    PrintedMessages messages;
+    SilentMessages messages;
     NoFileDialogs files;
     zr5::SystemClock clock;
     zr5::UiServices services{messages, files, clock};

@@ -3,8 +3,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -22,32 +20,12 @@
 #include "ui/geometry.h"
 #include "ui/services.h"
 
+#include "silentservices.h"
+
 namespace {
 
-// The windows' seams, answered without any dialog.
-class SilentMessages final : public zr5::MessageService {
-public:
-    void message(QWidget*, const QString& title, const QString& text) override {
-        std::printf("message %s: %s\n", qPrintable(title), qPrintable(text));
-    }
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-};
-
-// Open is always cancelled; Save and Save As take the name prepared for them, once.
-class NoFileDialogs final : public zr5::FileDialogService {
-public:
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&,
-                                        const QString&) override {
-        std::optional<QString> name;
-        name.swap(saveName);
-        return name;
-    }
-    std::optional<QString> saveName;
-};
+using zr5::shots::NoFileDialogs;
+using zr5::shots::SilentMessages;
 
 // Grabbing paints every box afresh, which redraws the table from the model as uncovering the
 // window does; unsettled, the grab shows what the last command left on the screen.
@@ -83,11 +61,7 @@ QString writeSampleRecording(const QDir& dir, const QString& name) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                            QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslations);
-    QApplication::setFont(zr5::ChineseFont(9));
+    zr5::UseChineseTexts(qtTranslations);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     QTemporaryDir data;
     zr5::AppState state{zr5::DataDirectory(data.path())};
