@@ -10,8 +10,8 @@ AnalysedRow AnalyseRow(MeasurementModel& m, float rowTime, float startTime, floa
     const RowPowers p = ComputeRowPowers(m.ChannelRow);
     StoreRowPowers(m.SampleRow, p);
     m.Energy.add(p.P, p.Q, rowTime - startTime);
-    m.SampleRow[10] = std::fabs(m.Energy.ActiveEnergy) * 1000.0f;
-    m.SampleRow[11] = std::fabs(m.Energy.ReactiveEnergy) * 1000.0f;
+    m.SampleRow[Slot::ActiveEnergy] = std::fabs(m.Energy.ActiveEnergy) * 1000.0f;
+    m.SampleRow[Slot::ReactiveEnergy] = std::fabs(m.Energy.ReactiveEnergy) * 1000.0f;
 
     AnalysedRow result;
     result.elapsed = SplitSeconds(elapsed);
@@ -82,8 +82,8 @@ bool CumulativeAnalysis::step(MotorStateDecision& decision, float& elapsed) {
     decision = row.decision;
 
     AnalysisResults& a = state_.analysis;
-    a.ActiveEnergySeries[std::size_t(r)] = m.SampleRow[10];
-    a.ReactiveEnergySeries[std::size_t(r)] = m.SampleRow[11];
+    a.ActiveEnergySeries[std::size_t(r)] = m.SampleRow[Slot::ActiveEnergy];
+    a.ReactiveEnergySeries[std::size_t(r)] = m.SampleRow[Slot::ReactiveEnergy];
     if (!(a.EfficiencyMaximum >= m.Efficiency))
         a.EfficiencyMaximum = m.Efficiency;
     if (a.EfficiencyMinimum > m.Efficiency)
@@ -104,8 +104,8 @@ void CumulativeAnalysis::finish() {
     if (!error_.isEmpty())
         return;
     AnalysisResults& a = state_.analysis;
-    a.TotalActiveEnergy = state_.model.SampleRow[10];
-    a.TotalReactiveEnergy = state_.model.SampleRow[11];
+    a.TotalActiveEnergy = state_.model.SampleRow[Slot::ActiveEnergy];
+    a.TotalReactiveEnergy = state_.model.SampleRow[Slot::ReactiveEnergy];
     a.complete = true;
 }
 
@@ -119,9 +119,9 @@ QString CumulativeAnalysis::runAll() {
 
 CurveExtremes CumulativeCurveExtremes(int kind, const MeasurementModel& m,
                                       const AnalysisResults& a) {
-    if (kind == 8)
+    if (kind == Curve::Efficiency)
         return {a.EfficiencyMaximum, a.EfficiencyMinimum};
-    if (kind == 9)
+    if (kind == Curve::LoadRate)
         return {a.LoadRateMaximum, a.LoadRateMinimum};
     const int index = CurveKind(kind).sampleIndex;
     return {m.RowMaximum[index], m.RowMinimum[index]};

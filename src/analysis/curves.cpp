@@ -5,10 +5,17 @@
 namespace zr5 {
 
 namespace {
+// In Curve order; efficiency and load rate come from the operating point, not from a slot.
 const CurveKindInfo kKinds[kCurveKinds] = {
-    {0, false, " A", 0, 0, false},   {3, false, " A", 0, 0, false}, {6, false, " A", 0, 0, false},
-    {1, false, " V", 0, 0, false},   {4, false, " V", 0, 0, false}, {7, false, " V", 0, 0, false},
-    {2, true, " kW", 0, 0, false},   {8, false, "", 0, 1, true},    {-1, false, " %", 0, 100, true},
+    {Slot::Current1, false, " A", 0, 0, false},
+    {Slot::Current2, false, " A", 0, 0, false},
+    {Slot::Current3, false, " A", 0, 0, false},
+    {Slot::Voltage1, false, " V", 0, 0, false},
+    {Slot::Voltage2, false, " V", 0, 0, false},
+    {Slot::Voltage3, false, " V", 0, 0, false},
+    {Slot::ActivePower, true, " kW", 0, 0, false},
+    {Slot::PowerFactor, false, "", 0, 1, true},
+    {-1, false, " %", 0, 100, true},
     {-1, false, " %", 0, 100, true},
 };
 } // namespace
@@ -18,9 +25,9 @@ const CurveKindInfo& CurveKind(int kind) {
 }
 
 float CurveValue(int kind, const SampleRowValues& row, float loadRate, float efficiency) {
-    if (kind == 8)
+    if (kind == Curve::Efficiency)
         return efficiency;
-    if (kind == 9)
+    if (kind == Curve::LoadRate)
         return loadRate;
     const CurveKindInfo& info = kKinds[kind];
     const float v = row[info.sampleIndex];
@@ -28,9 +35,9 @@ float CurveValue(int kind, const SampleRowValues& row, float loadRate, float eff
 }
 
 float CurveY(int kind, float value, float axisLow, float axisHigh) {
-    if (kind == 7)
+    if (kind == Curve::PowerFactor)
         return static_cast<float>(kPlotBottom - double(kPlotHeight) * std::fabs(value));
-    if (kind >= 8)
+    if (kind >= Curve::Efficiency)
         return static_cast<float>(kPlotBottom - double(kPlotHeight) * value / 120.0);
     return AxisY(value, axisLow, axisHigh);
 }
@@ -54,7 +61,7 @@ CurveAxisTables ChooseCurveAxes(const ExtremaValues& minimum, const ExtremaValue
         t.CurveAxisHigh[k] = axis.AxisHigh;
         t.CurveAxisStep[k] = axis.AxisStep;
     }
-    t.CurveAxisHigh[7] = 1.00001f;
+    t.CurveAxisHigh[Curve::PowerFactor] = 1.00001f;
     t.TimeGridStep = TimeGridStep(duration);
     return t;
 }

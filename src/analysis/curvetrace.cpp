@@ -80,7 +80,7 @@ CurveSetTrace::CurveSetTrace(float columnWidth) {
 
 void CurveSetTrace::add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint) {
     for (int k = 0; k < kCurveKinds; ++k)
-        traces_[std::size_t(k)].add(x, ys[std::size_t(k)], k < 8 || operatingPoint);
+        traces_[std::size_t(k)].add(x, ys[std::size_t(k)], k < Curve::Efficiency || operatingPoint);
 }
 
 void CurveSetTrace::finish() {

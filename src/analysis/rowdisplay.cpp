@@ -11,8 +11,8 @@ RowDisplay FormatRowDisplay(const SampleRowValues& row, const SplitTime& elapsed
                             const MotorStateDecision& decision) {
     LiveTableRow shown;
     for (int k = 0; k < kSampleRowSize; ++k)
-        shown.values[std::size_t(k)] = k == 2 ? row[2] : std::fabs(row[std::size_t(k)]);
-    shown.inductive = row[8] < 0.0f;
+        shown.values[std::size_t(k)] = ShownValue(k, row[std::size_t(k)]);
+    shown.inductive = row[Slot::PowerFactor] < 0.0f;
     shown.elapsed = elapsed;
     const LiveTableTexts live = FormatLiveTableRow(shown);
 

@@ -59,10 +59,10 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
         for (int j = 0; j < kChannelRowSize; ++j)
             m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
         StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
-        m.SampleRow[10] = a.ActiveEnergySeries[std::size_t(s)];
-        m.SampleRow[11] = a.ReactiveEnergySeries[std::size_t(s)];
+        m.SampleRow[Slot::ActiveEnergy] = a.ActiveEnergySeries[std::size_t(s)];
+        m.SampleRow[Slot::ReactiveEnergy] = a.ReactiveEnergySeries[std::size_t(s)];
         const MotorStateDecision decision =
-            ClassifyMotorState(m.SampleRow[2], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
+            ClassifyMotorState(m.SampleRow[Slot::ActivePower], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
                                ClassifyCaller::SingleRowDisplay);
         m.LoadRate = decision.LoadRate;
         m.Efficiency = decision.Efficiency;
@@ -87,7 +87,7 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
             m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
         StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
         const std::optional<OperatingPoint> op =
-            ComputeMotorOperatingPoint(m.SampleRow[2], m.Motor);
+            ComputeMotorOperatingPoint(m.SampleRow[Slot::ActivePower], m.Motor);
         if (op) {
             m.LoadRate = op->LoadRate;
             m.Efficiency = op->Efficiency;

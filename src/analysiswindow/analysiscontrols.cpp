@@ -119,7 +119,7 @@ void buildDataFrame(QWidget* client, AnalysisControls& c) {
         c.Label1[std::size_t(k)]->setObjectName(indexed("Label1", k));
         c.Picture1[std::size_t(k)] = valueBox(c.regularFrame, k, 800, top, 950);
         QLabel* unit = label(c.regularFrame, QString::fromUtf8(units[k]), 1780, top, 560);
-        if (k == 8) {
+        if (k == Slot::PowerFactor) {
             unit->setText(QStringLiteral("C"));
             unit->setObjectName(QStringLiteral("Label2_10"));
             c.Label2_10 = unit;

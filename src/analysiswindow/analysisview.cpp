@@ -110,9 +110,9 @@ qint64 CumulativeRowAtX(float x, qint64 n) {
 
 float CurveValueAtY(int kind, float y, const CurveAxisTables& axes) {
     const double share = (double(kPlotBottom) - y) / double(kPlotHeight);
-    if (kind == 7)
+    if (kind == Curve::PowerFactor)
         return float(share);
-    if (kind >= 8)
+    if (kind >= Curve::Efficiency)
         return float(share * 120.0);
     const double low = axes.CurveAxisLow[std::size_t(kind)];
     const double high = axes.CurveAxisHigh[std::size_t(kind)];

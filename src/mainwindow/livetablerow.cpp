@@ -7,7 +7,7 @@ namespace zr5 {
 LiveTableRow RepaintedLiveTableRow(const SampleRowValues& sampleRow, float elapsedTime) {
     LiveTableRow row;
     for (int k = 0; k < kSampleRowSize; ++k)
-        row.values[k] = k == 2 ? sampleRow[k] : std::fabs(sampleRow[k]);
+        row.values[k] = ShownValue(k, sampleRow[k]);
     row.elapsed = SplitSeconds(elapsedTime);
     return row;
 }

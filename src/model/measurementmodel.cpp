@@ -13,7 +13,7 @@ void MeasurementModel::resetExtrema() {
 
 void MeasurementModel::updateExtrema(const SampleRowValues& row) {
     for (int k = 0; k < kSampleRowSize; ++k) {
-        const float v = k == 2 ? row[k] : std::fabs(row[k]);
+        const float v = ShownValue(k, row[k]);
         if (v > RowMaximum[k])
             RowMaximum[k] = v;
         if (v < RowMinimum[k])
@@ -47,12 +47,12 @@ ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float
     energy.add(p.P, p.Q, e);
 
     SampleRowValues completed = row;
-    completed[2] = p.P;
-    completed[5] = p.Q;
-    completed[8] = std::fabs(p.PF);
-    completed[9] = p.S;
-    completed[10] = std::fabs(energy.ActiveEnergy);
-    completed[11] = std::fabs(energy.ReactiveEnergy);
+    completed[Slot::ActivePower] = p.P;
+    completed[Slot::ReactivePower] = p.Q;
+    completed[Slot::PowerFactor] = std::fabs(p.PF);
+    completed[Slot::ApparentPower] = p.S;
+    completed[Slot::ActiveEnergy] = std::fabs(energy.ActiveEnergy);
+    completed[Slot::ReactiveEnergy] = std::fabs(energy.ReactiveEnergy);
     for (float v : completed) {
         if (!std::isfinite(v)) {
             // The instrument's numbers reach 2^63; with large ratios their products overflow.
@@ -67,8 +67,7 @@ ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float
 
     result.display.values = row;
     for (int k = 0; k < kSampleRowSize; ++k)
-        if (k != 2)
-            result.display.values[k] = std::fabs(row[k]);
+        result.display.values[k] = ShownValue(k, row[k]);
     result.display.inductive = p.PF < 0.0f;
     m.Elapsed = SplitSeconds(elapsed);
     result.display.elapsed = m.Elapsed;

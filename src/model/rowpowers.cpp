@@ -32,10 +32,10 @@ RowPowers ComputeRowPowers(ChannelRowValues& ch) {
 }
 
 void StoreRowPowers(SampleRowValues& row, const RowPowers& p) {
-    row[2] = p.P;
-    row[5] = p.Q;
-    row[8] = p.PF;
-    row[9] = p.S;
+    row[Slot::ActivePower] = p.P;
+    row[Slot::ReactivePower] = p.Q;
+    row[Slot::PowerFactor] = p.PF;
+    row[Slot::ApparentPower] = p.S;
 }
 
 void EnergyAccumulator::add(float activePower, float reactivePower, float spanSeconds) {
