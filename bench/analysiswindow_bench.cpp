@@ -39,7 +39,7 @@ const QString& LongRecordingPath() {
 void PassAndDraw(benchmark::State& st, float columnWidth) {
     QTemporaryDir dataDir;
     AppState state{DataDirectory(dataDir.path())};
-    state.CurrentFileName = LongRecordingPath();
+    state.recordingOpened(LongRecordingPath());
     std::vector<QImage> images(kCurveKinds, QImage(567, 113, QImage::Format_RGB32));
     std::size_t lines = 0;
     for (auto _ : st) {
@@ -87,7 +87,7 @@ void BM_PassDrawColumnReduced(benchmark::State& st) {
 void BM_PassWithoutDrawing(benchmark::State& st) {
     QTemporaryDir dataDir;
     AppState state{DataDirectory(dataDir.path())};
-    state.CurrentFileName = LongRecordingPath();
+    state.recordingOpened(LongRecordingPath());
     for (auto _ : st)
         benchmark::DoNotOptimize(CumulativeAnalysis(state).runAll());
 }
@@ -100,7 +100,7 @@ struct WindowFixture {
     QWidget mainWindow;
     AnalysisWindow* window = nullptr;
     WindowFixture() {
-        state.CurrentFileName = LongRecordingPath();
+        state.recordingOpened(LongRecordingPath());
         state.settings.SegmentHalfSpan = 20;
         window = AnalysisWindow::open(state, services, &mainWindow, AnalysisOpening::Button);
     }

@@ -56,7 +56,7 @@ BENCHMARK(BM_SequentialRowRead)->Unit(benchmark::kMillisecond);
 
 void BM_CumulativePass(benchmark::State& s) {
     AppState state{DataDirectory(QStringLiteral("/tmp"))};
-    state.CurrentFileName = recording();
+    state.recordingOpened(recording());
     for (auto _ : s) {
         CumulativeAnalysis pass(state);
         if (!pass.runAll().isEmpty())

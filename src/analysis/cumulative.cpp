@@ -36,7 +36,7 @@ QString CumulativeAnalysis::begin() {
     nextRow_ = 1;
     finished_ = false;
     error_.clear();
-    Result<RecordingInfo> info = ReadRecordingInfo(state_.currentRecordingPath());
+    Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
     if (!info)
         return error_ = info.error();
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
@@ -49,8 +49,7 @@ QString CumulativeAnalysis::begin() {
 
     MeasurementModel& m = state_.model;
     AnalysisResults& a = state_.analysis;
-    state_.RecordCount = info_.RecordCount;
-    state_.settings.ReceiveDuration = info_.header.Duration;
+    state_.analysisBegun(info_.RecordCount, info_.header.Duration);
     m.Motor = info_.header.motorParameters();
     m.RowMaximum = info_.RowMaximum;
     m.RowMinimum = info_.RowMinimum;

@@ -31,7 +31,7 @@ float SegmentPlotX(qint64 position, int halfSpan) {
 
 SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow) {
     SegmentedAnalysisResult result;
-    Result<RecordingInfo> info = ReadRecordingInfo(state.currentRecordingPath());
+    Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
     if (!info)
         return result.error = info.error(), result;
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
@@ -44,7 +44,6 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
 
     MeasurementModel& m = state.model;
     const float duration = info->header.Duration;
-    state.settings.ReceiveDuration = duration;
     const qint64 s = std::clamp<qint64>(selectedRow, 1, count);
     result.selectedRow = s;
 

@@ -23,7 +23,6 @@ namespace zr5 {
 
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误警告！！！");
 
 QColor colourOf(std::uint32_t bgr) {
     return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
@@ -56,7 +55,7 @@ AnalysisWindow::~AnalysisWindow() = default;
 AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWidget* mainWindow,
                                      AnalysisOpening how) {
     // Refused before the window opens: the pass divides by the row count and by the duration.
-    Result<RecordingInfo> info = ReadRecordingInfo(state.currentRecordingPath());
+    Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
     const QString refusal = info ? AnalysisRefusal(*info) : info.error();
     if (!refusal.isEmpty()) {
         services.messages.message(mainWindow, kErrorTitle, refusal);
@@ -75,14 +74,15 @@ AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWid
 }
 
 void AnalysisWindow::Form_Load() {
-    setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName));
+    setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName()));
     c_.mnuPr->setEnabled(false);
-    if (state_.CurrentFileName.isEmpty())
-        state_.CurrentFileName = state_.dataDirectory.temporaryRecording();
-    Result<RecordingInfo> info = ReadRecordingInfo(state_.currentRecordingPath());
-    state_.RecordCount = info ? info->RecordCount : 0;
+    Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
+    if (info)
+        state_.analysisBegun(info->RecordCount, info->header.Duration);
+    else
+        state_.analysisBegun(0, state_.settings.ReceiveDuration);
 
-    bars_ = ScrollBarsForRecordCount(state_.RecordCount);
+    bars_ = ScrollBarsForRecordCount(state_.RecordCount());
     const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
     if (bars_.paged) {
         c_.HScroll2->setRange(1, bars_.pageMaximum);
@@ -192,11 +192,6 @@ void AnalysisWindow::drawTimeGrid() {
 }
 
 ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* surface) {
-    drawTimeGrid();
-    return drawValueGrid(minimum, maximum, surface);
-}
-
-ValueAxis AnalysisWindow::drawValueGrid(float minimum, float maximum, CurveSurface* surface) {
     const ValueAxis axis = ScreenValueAxis(minimum, maximum);
     const QColor fore = surface->palette().color(QPalette::WindowText);
     for (const GridLine& line : ScreenValueGrid(axis)) {
@@ -243,7 +238,7 @@ void AnalysisWindow::Command2_Click() {
     drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
-        drawValueGrid(lo, hi, c_.Picture2[std::size_t(k)]);
+        ZBX_DS(lo, hi, c_.Picture2[std::size_t(k)]);
     }
     const CurveAxisTables& axes = state_.analysis.axes;
     c_.Label4->setText(axes.CurveUnit[std::size_t(shownCurve_)]);
@@ -251,7 +246,7 @@ void AnalysisWindow::Command2_Click() {
     placeLabels();
 
     // Curves longer than the surface is wide are drawn column by column.
-    const qint64 count = state_.RecordCount;
+    const qint64 count = state_.RecordCount();
     CurveSurface* surface = c_.Picture2[0];
     const float column = surface->twipsPerPixel();
     const bool reduce = double(count) > double(kTimeAxisWidth) / column;
@@ -308,25 +303,25 @@ void AnalysisWindow::finishPass(const CumulativeAnalysis& pass) {
     c_.HScroll1->show();
     // The page bar is shown too, so that every row of a long recording can be reached.
     c_.HScroll2->setVisible(bars_.paged);
-    c_.Text1->setText(PlainNumber(double(state_.RecordCount)));
+    c_.Text1->setText(PlainNumber(double(state_.RecordCount())));
     QPalette pal = c_.Label1[13]->palette();
     pal.setColor(QPalette::WindowText, colourOf(Colour::Blue));
     c_.Label1[13]->setPalette(pal);
-    c_.Label1[13]->setText(QStringLiteral("共 ") + PlainNumber(double(state_.RecordCount)) +
+    c_.Label1[13]->setText(QStringLiteral("共 ") + PlainNumber(double(state_.RecordCount())) +
                            QStringLiteral(" 组"));
     if (closeDeferred_)
         close();
 }
 
 void AnalysisWindow::Command3_Click() {
-    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount);
+    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
     c_.Text1->setText(target.text);
     // Both bars follow the data number without running the analysis a second time.
     const RowBarPosition pos = RowBarPositionFor(target.row);
     const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
     if (bars_.paged) {
         c_.HScroll2->setValue(pos.page);
-        c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount));
+        c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount()));
     }
     c_.HScroll1->setValue(pos.row);
     FENG();
@@ -351,7 +346,7 @@ void AnalysisWindow::HScroll2_Change() {
     const int page = c_.HScroll2->value();
     {
         const QSignalBlocker block(c_.HScroll1);
-        c_.HScroll1->setMaximum(RowBarMaximumForPage(page, state_.RecordCount));
+        c_.HScroll1->setMaximum(RowBarMaximumForPage(page, state_.RecordCount()));
     }
     if (!c_.HScroll2->isVisible())
         return;
@@ -371,7 +366,7 @@ void AnalysisWindow::FENG() {
     // The pass owns the shared row while it runs.
     if (analysing_)
         return;
-    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount);
+    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
     const SegmentedAnalysisResult r = RunSegmentedAnalysis(state_, target.row);
     if (!r.error.isEmpty()) {
         services_.messages.message(this, kErrorTitle, r.error);
@@ -386,7 +381,7 @@ void AnalysisWindow::FENG() {
         CurveSurface* s = c_.Picture3[std::size_t(k)];
         s->clear(kLightGrey);
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
-        drawValueGrid(lo, hi, s);
+        ZBX_DS(lo, hi, s);
         s->drawLines(r.curves[std::size_t(k)], kGreen);
         const float x = r.MarkerX, y = r.MarkerY[std::size_t(k)];
         s->drawLines({{x - 100, y, x + 100, y}, {x, y - 100, x, y + 100}}, kWhite);
@@ -396,18 +391,18 @@ void AnalysisWindow::FENG() {
 void AnalysisWindow::selectCumulativeRow(QPointF twips) {
     if (analysing_ || !state_.analysis.complete)
         return;
-    c_.Text1->setText(PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount))));
+    c_.Text1->setText(PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount()))));
     Command3_Click();
 }
 
 QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
     const AnalysisResults& a = state_.analysis;
     const float duration = state_.settings.ReceiveDuration;
-    if (!a.complete || state_.RecordCount < 1 || p.x() > kTimeAxisWidth + 3000 / lastHalfSpan_)
+    if (!a.complete || state_.RecordCount() < 1 || p.x() > kTimeAxisWidth + 3000 / lastHalfSpan_)
         return {};
     qint64 row;
     if (cumulative) {
-        row = CumulativeRowAtX(float(p.x()), state_.RecordCount);
+        row = CumulativeRowAtX(float(p.x()), state_.RecordCount());
     } else {
         const double step = kTimeAxisWidth / (2.0 * lastHalfSpan_);
         row = lastWindow_.WindowFirstRow + qint64(std::nearbyint(p.x() / step)) - 1;
@@ -417,7 +412,7 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
     const float value = CurveValueAtY(shownCurve_, float(p.y()), a.axes);
     return QStringLiteral("第 %1 组  时间 %2 秒  %3%4")
         .arg(row)
-        .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount)),
+        .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())),
              PlainNumber(std::round(value * 1000.0) / 1000.0),
              a.axes.CurveUnit[std::size_t(shownCurve_)]);
 }

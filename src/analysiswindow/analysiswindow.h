@@ -6,7 +6,7 @@
 #include "analysis/rowdisplay.h"
 #include "analysis/segmented.h"
 #include "analysiswindow/analysiscontrols.h"
-#include "analysiswindow/analysisview.h"
+#include "analysis/analysisview.h"
 #include "model/appstate.h"
 #include "ui/services.h"
 
@@ -53,8 +53,8 @@ public:
 
     // The segmented analysis for the data number in Text1.
     void FENG();
-    // Draws the value grid of an axis on a surface and the time grid on every cumulative surface;
-    // returns the axis.
+    // Draws the value grid of an axis on a surface and returns the axis. The time grid, the same
+    // for every kind, is drawn once by drawTimeGrid.
     ValueAxis ZBX_DS(float minimum, float maximum, CurveSurface* surface);
 
 signals:
@@ -76,7 +76,6 @@ private:
     void setAnalysing(bool on);
     void showRowDisplay(const RowDisplay& d);
     void drawTimeGrid();
-    ValueAxis drawValueGrid(float minimum, float maximum, CurveSurface* surface);
     void finishPass(const class CumulativeAnalysis& pass);
     void selectCumulativeRow(QPointF twips);
     bool endProgramKey(const QKeyEvent* event);

@@ -6,8 +6,9 @@
 #include <cstdio>
 
 #include "link/demoinstrument.h"
-#include "link/receptionglue.h"
+#include "mainwindow/receptionglue.h"
 #include "mainwindow/mainwindow.h"
+#include "model/version.h"
 #include "model/appstate.h"
 #include "motor/samplecatalogue.h"
 #include "settings/datadirectory.h"
@@ -31,7 +32,7 @@ int usageError(const QString& message) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zr5"));
-    QApplication::setApplicationVersion(QStringLiteral("6.12"));
+    QApplication::setApplicationVersion(QString::fromLatin1(zr5::ProgramVersion()));
 
     // The standard dialogs and buttons speak Chinese, as the rest of the program does.
     QTranslator qtTranslations;
@@ -64,11 +65,11 @@ int main(int argc, char** argv) {
 
     zr5::AppState state(dataDirectory);
     if (const QString problem = dataDirectory.ensureExists(); !problem.isEmpty())
-        messages.message(nullptr, QStringLiteral("错误警告！！！"), problem);
+        messages.message(nullptr, zr5::kErrorTitle, problem);
     // A fresh data directory gets the sample motor catalogue; a user's own is left alone.
     else if (const QString catalogue = zr5::InstallSampleCatalogue(dataDirectory);
              !catalogue.isEmpty())
-        messages.message(nullptr, QStringLiteral("错误警告！！！"), catalogue);
+        messages.message(nullptr, zr5::kErrorTitle, catalogue);
 
     zr5::MainWindow mainWindow(state, services);
     QObject::connect(&mainWindow, &zr5::MainWindow::programEndRequested, &app,
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
     if (demo) {
         // The configured port stands for the simulated instrument for this run only.
         if (const QString problem = demoInstrument.start(); !problem.isEmpty())
-            messages.message(nullptr, QStringLiteral("错误警告！！！"), problem);
+            messages.message(nullptr, zr5::kErrorTitle, problem);
         else
             reception.setDeviceOverride(demoInstrument.device());
     }

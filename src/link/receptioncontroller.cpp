@@ -124,8 +124,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
         return error;
     }
 
-    settings.ReceiveDuration = settings.ConfiguredDuration;
-    state_.CurrentFileName = path;
+    state_.receptionStarted(path);
     model.StartTime = header.StartTime;
     model.ElapsedTime = 0;
     model.resetExtrema();

@@ -8,10 +8,11 @@ constexpr std::optional<bool> On = true;
 constexpr std::optional<bool> Off = false;
 constexpr std::optional<bool> Keep = std::nullopt;
 
-// One row of the table: the enabled change of each control in CommandControl order, and the
-// visibility changes of Command3 and Command4 (the only controls that are ever hidden).
+// One row of the table: the enabled change of each control in CommandControl order up to mnuSet
+// (no event changes mnuFileOpen), and the visibility changes of Command3 and Command4 (the only
+// controls that are ever hidden).
 struct Row {
-    std::array<std::optional<bool>, kCommandControlCount> enabled;
+    std::array<std::optional<bool>, kCommandControlCount - 1> enabled;
     std::optional<bool> command3Visible;
     std::optional<bool> command4Visible;
 };
@@ -51,18 +52,25 @@ Row rowFor(CommandEvent event) {
 CommandStateChanges CommandStateTable(CommandEvent event) {
     const Row row = rowFor(event);
     CommandStateChanges changes;
-    for (int c = 0; c < kCommandControlCount; ++c)
+    for (std::size_t c = 0; c < row.enabled.size(); ++c)
         changes[c].enabled = row.enabled[c];
     changes[int(CommandControl::Command3)].visible = row.command3Visible;
     changes[int(CommandControl::Command4)].visible = row.command4Visible;
     return changes;
 }
 
-QString CommandControlName(CommandControl control) {
-    static const char* const names[kCommandControlCount] = {"Command1",   "Command2", "Command3",
-                                                            "Command4",   "mnuCLOSE", "mnuSAVEFILE",
-                                                            "mnuSAVE_AS", "mnuTTT",   "mnuSet"};
-    return QString::fromLatin1(names[int(control)]);
+bool BlockedWhileReceiving(CommandControl control) {
+    switch (control) {
+    case CommandControl::Command2:
+    case CommandControl::mnuFileOpen:
+    case CommandControl::mnuCLOSE:
+    case CommandControl::mnuSAVEFILE:
+    case CommandControl::mnuSAVE_AS:
+    case CommandControl::mnuTTT:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace zr5

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <array>
 #include <optional>
 
@@ -17,8 +16,9 @@ enum class CommandControl {
     mnuSAVE_AS,
     mnuTTT,
     mnuSet,
+    mnuFileOpen,
 };
-constexpr int kCommandControlCount = 9;
+constexpr int kCommandControlCount = 10;
 
 // The events that change the command states.
 enum class CommandEvent {
@@ -47,7 +47,9 @@ using CommandStateChanges = std::array<ControlChange, kCommandControlCount>;
 // the others alone.
 CommandStateChanges CommandStateTable(CommandEvent event);
 
-// The control's object name ("Command1", "mnuSAVE_AS", ...).
-QString CommandControlName(CommandControl control);
+// What a running reception blocks on top of the table's states: the file commands and the
+// analysis, since the recording being written has no extrema until the reception ends. A blocked
+// control is disabled while the reception runs and shows the table's state again afterwards.
+bool BlockedWhileReceiving(CommandControl control);
 
 } // namespace zr5

@@ -15,7 +15,7 @@
 #include "help/aboutbox.h"
 #include "help/helpwindow.h"
 #include "mainwindow/livetable.h"
-#include "mainwindow/livetablerow.h"
+#include "model/livetablerow.h"
 #include "model/appstate.h"
 #include "motor/motorparameterdialog.h"
 #include "settings/settingsdialog.h"
@@ -72,6 +72,8 @@ MainWindow::MainWindow(AppState& state, UiServices& services, QWidget* parent)
     buildButtons(area);
     buildMenus();
     connectControls();
+    // Controls that no command state names start enabled.
+    stateEnabled_.fill(true);
     area->installEventFilter(this);
     // The window keeps the size of its table, as the instrument's software always had it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -135,12 +137,12 @@ void MainWindow::connectControls() {
 
 void MainWindow::Form_Load(bool afterAbortedReception) {
     state_.model.ElapsedTime = 0;
-    state_.CurrentFileName = state_.dataDirectory.temporaryRecording();
+    state_.recordingClosed();
     const QStringList problems = state_.ReadSettings();
     // A missing file is the first run: the initial settings serve until the dialog saves them.
     // A damaged one is reported, so that the user knows the values shown are not the saved ones.
     if (!problems.isEmpty() && QFileInfo::exists(state_.dataDirectory.settingsFile()))
-        services_.messages.message(this, QStringLiteral("错误警告！！！"),
+        services_.messages.message(this, kErrorTitle,
                                    problems.join(QStringLiteral("\r\n")));
     applyCommandEvent(afterAbortedReception ? CommandEvent::AbortedReception
                                             : CommandEvent::StartUp);
@@ -149,18 +151,38 @@ void MainWindow::Form_Load(bool afterAbortedReception) {
 void MainWindow::applyCommandEvent(CommandEvent event) {
     const CommandStateChanges changes = CommandStateTable(event);
     QPushButton* const buttons[] = {Command1, Command2, Command3, Command4};
-    QAction* const items[] = {mnuCLOSE, mnuSAVEFILE, mnuSAVE_AS, mnuTTT->menuAction(),
-                              mnuSet->menuAction()};
+    // Outside a reception the controls show the states as they are; keep what they show.
+    if (!receiving_)
+        for (int c = 0; c < kCommandControlCount; ++c)
+            stateEnabled_[std::size_t(c)] =
+                commandControl(CommandControl(c))->property("enabled").toBool();
     for (int c = 0; c < kCommandControlCount; ++c) {
-        const ControlChange& change = changes[c];
-        if (c < 4) {
-            if (change.enabled)
-                buttons[c]->setEnabled(*change.enabled);
-            if (change.visible)
-                buttons[c]->setVisible(*change.visible);
-        } else if (change.enabled) {
-            items[c - 4]->setEnabled(*change.enabled);
-        }
+        const ControlChange& change = changes[std::size_t(c)];
+        if (change.enabled)
+            stateEnabled_[std::size_t(c)] = *change.enabled;
+        if (c < 4 && change.visible)
+            buttons[c]->setVisible(*change.visible);
+    }
+    showCommandStates();
+}
+
+void MainWindow::setReceiving(bool receiving) {
+    receiving_ = receiving;
+    showCommandStates();
+}
+
+QObject* MainWindow::commandControl(CommandControl control) const {
+    QObject* const controls[kCommandControlCount] = {
+        Command1,    Command2,   Command3,            Command4,             mnuCLOSE,
+        mnuSAVEFILE, mnuSAVE_AS, mnuTTT->menuAction(), mnuSet->menuAction(), mnuFileOpen};
+    return controls[int(control)];
+}
+
+void MainWindow::showCommandStates() {
+    for (int c = 0; c < kCommandControlCount; ++c) {
+        const bool on = stateEnabled_[std::size_t(c)] &&
+                        !(receiving_ && BlockedWhileReceiving(CommandControl(c)));
+        commandControl(CommandControl(c))->setProperty("enabled", on);
     }
 }
 
@@ -210,7 +232,7 @@ void MainWindow::mnuMOTO_Click() {
 }
 
 void MainWindow::setFileCaption() {
-    setWindowTitle(kCaption + QLatin1Char('[') + QDir::toNativeSeparators(state_.CurrentFileName) +
+    setWindowTitle(kCaption + QLatin1Char('[') + QDir::toNativeSeparators(state_.CurrentFileName()) +
                    QLatin1Char(']'));
 }
 
@@ -314,6 +336,7 @@ void MainWindow::mnuLJtime_Click() {
         settingsDialog_ = new SettingsDialog(state_, services_, this);
         registerWindow(settingsDialog_);
     }
+    emit settingsDialogOpening(*settingsDialog_);
     settingsDialog_->showDialog();
 }
 

@@ -41,6 +41,10 @@ public:
 
     // Sets the enabled and visible flags that the event changes; the others stay as they were.
     void applyCommandEvent(CommandEvent event);
+    // A reception started or ended: while it runs, the commands it blocks are disabled whatever
+    // the command states say.
+    void setReceiving(bool receiving);
+    bool receiving() const { return receiving_; }
 
     // Writes a finished row into the live table, with the power factor's "L" or "C".
     void showRow(const LiveTableRow& row);
@@ -82,6 +86,8 @@ signals:
     void stopReceptionRequested();
     // F12, Exit or closing the window: the program ends.
     void programEndRequested();
+    // The settings dialog is about to be shown (it is made when first opened).
+    void settingsDialogOpening(SettingsDialog& dialog);
 
 protected:
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -97,6 +103,9 @@ private:
     void closeLoadedWindows();
     void endProgram();
     void Form_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void showCommandStates();
+    // The button or menu item of a command control (both carry an "enabled" property).
+    QObject* commandControl(CommandControl control) const;
 
     AppState& state_;
     UiServices& services_;
@@ -126,6 +135,9 @@ private:
     QPointer<AboutBox> aboutBox_;
     QPointer<MotorParameterDialog> motorDialog_;
     std::vector<QPointer<QWidget>> loadedWindows_;
+    // The enabled flags as the command states left them, before a reception's blocking.
+    std::array<bool, kCommandControlCount> stateEnabled_{};
+    bool receiving_ = false;
     bool ending_ = false;
 };
 

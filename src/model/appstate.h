@@ -34,12 +34,21 @@ public:
     DataDirectory dataDirectory;
     MeasurementModel model;
     Settings settings;
-    QString CurrentFileName; // the recording every window works on; empty means TEMP.MTX
-    qint64 RecordCount = 0;
     AnalysisResults analysis;
 
-    // CurrentFileName, or the temporary recording when it is empty.
-    QString currentRecordingPath() const;
+    // The recording every window works on: the full path of a saved or opened recording, or of
+    // the temporary recording, which is always named by its full path.
+    const QString& CurrentFileName() const { return currentFileName_; }
+    bool isTemporaryRecording() const;
+    // The rows of the recording as the last analysis found them.
+    qint64 RecordCount() const { return recordCount_; }
+
+    // What changes the current recording, and what each change brings with it.
+    void recordingOpened(const QString& path);
+    void recordingSaved(const QString& path); // by Save or Save As: the copy is now current
+    void recordingClosed();                   // back to the temporary recording
+    void receptionStarted(const QString& path);
+    void analysisBegun(qint64 recordCount, float duration);
 
     // Reloads all nine settings from the file, with ConfiguredDuration and CTInUseCode. Returns
     // the problems found (empty when the file was complete); the fields of bad lines take their
@@ -47,6 +56,10 @@ public:
     QStringList ReadSettings();
     // Writes the nine settings; returns an empty string or the reason it failed.
     QString WriteSettings() const;
+
+private:
+    QString currentFileName_;
+    qint64 recordCount_ = 0;
 };
 
 } // namespace zr5

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "model/numbertext.h"
 
 namespace zr5 {
 
@@ -19,17 +18,6 @@ void MeasurementModel::updateExtrema(const SampleRowValues& row) {
         if (v < RowMinimum[k])
             RowMinimum[k] = v;
     }
-}
-
-LiveTableTexts FormatLiveTableRow(const LiveTableRow& row) {
-    LiveTableTexts t;
-    for (int k = 0; k < kSampleRowSize; ++k)
-        t.boxes[k] = FormatValue(row.values[k]);
-    t.boxes[12] = PrintedNumber(double(row.elapsed.ElapsedHours));
-    t.boxes[13] = PrintedNumber(row.elapsed.ElapsedMinutes);
-    t.boxes[14] = PrintedNumber(row.elapsed.ElapsedSeconds);
-    t.powerFactorLabel = row.inductive ? QStringLiteral("L") : QStringLiteral("C");
-    return t;
 }
 
 ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float elapsed,

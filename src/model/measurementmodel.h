@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "model/livetablerow.h"
 #include "model/motorparameters.h"
 #include "model/rowpowers.h"
 #include "model/splitseconds.h"
@@ -35,21 +36,6 @@ struct MeasurementModel {
 
 constexpr float kExtremumStartMaximum = -100000.0f;
 constexpr float kExtremumStartMinimum = 100000.0f;
-
-// What the live table shows for a received row.
-struct LiveTableRow {
-    SampleRowValues values{}; // index 2 signed, every other index its magnitude
-    bool inductive = false;   // power factor label "L" (else "C")
-    SplitTime elapsed;
-};
-
-// The fifteen box texts of the live table (0..11 values, 12..14 hours, minutes, seconds) and the
-// power factor's unit label.
-struct LiveTableTexts {
-    QString boxes[15];
-    QString powerFactorLabel;
-};
-LiveTableTexts FormatLiveTableRow(const LiveTableRow& row);
 
 struct ProcessedRow {
     int errorNumber = 0; // 0 when the row completed; otherwise the reception must be aborted

@@ -18,7 +18,6 @@ namespace zr5 {
 
 namespace {
 
-const QString kErrorTitle = QStringLiteral("错误警告！！！");
 
 struct BoxLabel {
     const char* label;

@@ -10,11 +10,6 @@
 
 namespace zr5 {
 
-namespace {
-const QString kOperationError = QStringLiteral("操作错误警告！！！");
-const QString kError = QStringLiteral("错误警告！！！");
-} // namespace
-
 const QString FileCommands::kFilter = QStringLiteral("电动机经济运行(*.MTR)");
 
 FileCommands::FileCommands(AppState& state, UiServices& services)
@@ -35,40 +30,38 @@ FileCommandOutcome FileCommands::Open(QWidget* parent) {
 FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) {
     const Result<RecordingInfo> info = ReadRecordingInfo(name);
     if (!info) {
-        services_.messages.message(parent, kOperationError, info.error());
+        services_.messages.message(parent, kOperationErrorTitle, info.error());
         return FileCommandOutcome::Refused;
     }
-    state_.CurrentFileName = name;
+    state_.recordingOpened(name);
     if (const QString error = TakeOpenedRecording(state_, info->header); !error.isEmpty())
-        services_.messages.message(parent, kError, error);
+        services_.messages.message(parent, kErrorTitle, error);
     return FileCommandOutcome::Completed;
 }
 
 void FileCommands::Close() {
-    state_.CurrentFileName = state_.dataDirectory.temporaryRecording();
-    state_.settings.ReceiveDuration = state_.settings.ConfiguredDuration;
+    state_.recordingClosed();
 }
 
 FileCommandOutcome FileCommands::Save(QWidget* parent) {
     // Nothing received and nothing opened: there is no recording to save.
-    if (!QFileInfo(state_.currentRecordingPath()).isFile()) {
-        services_.messages.message(parent, kOperationError,
+    if (!QFileInfo(state_.CurrentFileName()).isFile()) {
+        services_.messages.message(parent, kOperationErrorTitle,
                                    QStringLiteral("请先按[接收数据]按钮，或先打开一个文件。"));
         return FileCommandOutcome::Refused;
     }
     const auto name = services_.files.saveFileName(parent, QStringLiteral("保存"), kFilter,
                                                    QStringLiteral("MTR"));
-    if (!name || name->isEmpty()) {
-        if (!name)
-            state_.CurrentFileName.clear(); // readers fall back to the temporary recording
+    // Cancelling leaves the reception in the temporary recording, and current.
+    if (!name || name->isEmpty())
         return FileCommandOutcome::Cancelled;
-    }
     return copyTo(parent, *name);
 }
 
 FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
-    if (state_.CurrentFileName.isEmpty()) {
-        services_.messages.message(parent, kOperationError, QStringLiteral("请[打开]一个文件。"));
+    // Only a saved or opened recording has a name to save under another one.
+    if (state_.isTemporaryRecording()) {
+        services_.messages.message(parent, kOperationErrorTitle, QStringLiteral("请[打开]一个文件。"));
         return FileCommandOutcome::Refused;
     }
     const auto name = services_.files.saveFileName(parent, QStringLiteral("另存为"), kFilter,
@@ -79,14 +72,13 @@ FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
 }
 
 FileCommandOutcome FileCommands::copyTo(QWidget* parent, const QString& name) {
-    const QString source = state_.currentRecordingPath();
+    const QString source = state_.CurrentFileName();
     if (const QString error = FileCopy(source, name); !error.isEmpty()) {
         // The recording stays where it is and stays current.
-        state_.CurrentFileName = source;
-        services_.messages.message(parent, kOperationError, error);
+        services_.messages.message(parent, kOperationErrorTitle, error);
         return FileCommandOutcome::Refused;
     }
-    state_.CurrentFileName = name;
+    state_.recordingSaved(name);
     return FileCommandOutcome::Completed;
 }
 

@@ -11,12 +11,12 @@ struct UiServices;
 
 // How a file command ended, for the window to set its caption and command states.
 enum class FileCommandOutcome {
-    Completed, // CurrentFileName names the new file
+    Completed, // CurrentFileName() names the new file
     Cancelled, // the user cancelled the dialog
     Refused,   // a message said why; nothing changed
 };
 
-// The File menu's commands on CurrentFileName: open a recording, close it, save the last
+// The File menu's commands on the current recording: open a recording, close it, save the last
 // reception under a chosen name, save the current recording under another name. Dialogs and
 // messages go through the window seams.
 class FileCommands {

@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <cmath>
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 #include "model/numbertext.h"
 
@@ -21,12 +23,26 @@ Settings Settings::initial() {
 
 namespace {
 
-const char* const kLineNames[kSettingsLines] = {
-    "串行口", "当前曲线", "累计时间", "CT倍率", "PT倍率", "分段曲线", "红色标", "蓝色标", "黄色标"};
-
-bool isIntegerLine(int index) {
-    return index <= 1 || index >= 6;
+template <auto Member> double getField(const Settings& s) {
+    return double(s.*Member);
 }
+template <auto Member> void setField(Settings& s, double v) {
+    using Field = std::remove_cvref_t<decltype(s.*Member)>;
+    s.*Member = static_cast<Field>(v);
+}
+template <auto Member> constexpr SettingsLine line(const char* name) {
+    using Field = std::remove_cvref_t<decltype(std::declval<Settings&>().*Member)>;
+    return {name, std::is_integral_v<Field>, getField<Member>, setField<Member>};
+}
+
+// The file's lines, in their order.
+constexpr SettingsLine kLines[kSettingsLines] = {
+    line<&Settings::CommPort>("串行口"),         line<&Settings::CurrentCurve>("当前曲线"),
+    line<&Settings::ReceiveDuration>("累计时间"), line<&Settings::CTRatio>("CT倍率"),
+    line<&Settings::PTRatio>("PT倍率"),           line<&Settings::SegmentHalfSpan>("分段曲线"),
+    line<&Settings::RedCTInUse>("红色标"),        line<&Settings::BlueCTInUse>("蓝色标"),
+    line<&Settings::YellowCTInUse>("黄色标"),
+};
 
 bool parseNumber(const QByteArray& raw, double& out) {
     const QByteArray text = raw.trimmed();
@@ -42,6 +58,16 @@ bool parseNumber(const QByteArray& raw, double& out) {
 
 } // namespace
 
+const SettingsLine& SettingsFileLine(int index) {
+    return kLines[index];
+}
+
+void TakeSettingsLines(Settings& to, const SettingsFileContents& file, int first, int end) {
+    for (int i = first; i < end; ++i)
+        if (file.lineRead[std::size_t(i)])
+            kLines[i].set(to, kLines[i].get(file.settings));
+}
+
 SettingsFileContents ReadSettingsFile(const QString& path) {
     SettingsFileContents result;
     result.settings = Settings::initial();
@@ -55,7 +81,7 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
     QList<QByteArray> lines = file.readAll().split('\n');
     Settings& s = result.settings;
     for (int i = 0; i < kSettingsLines; ++i) {
-        const QString name = QString::fromUtf8(kLineNames[i]);
+        const QString name = QString::fromUtf8(kLines[i].name);
         if (i >= lines.size() || (i == lines.size() - 1 && lines[i].trimmed().isEmpty())) {
             result.problems << QStringLiteral("设置文件 %1 缺少第 %2 行（%3），已使用初始值。")
                                    .arg(path)
@@ -65,7 +91,7 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
         }
         double v = 0;
         bool ok = parseNumber(lines[i], v);
-        if (ok && isIntegerLine(i)) {
+        if (ok && kLines[i].integer) {
             v = std::nearbyint(v);
             ok = v >= std::numeric_limits<std::int16_t>::min() &&
                  v <= std::numeric_limits<std::int16_t>::max();
@@ -81,37 +107,7 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
             continue;
         }
         result.lineRead[i] = true;
-        const auto asInt = static_cast<std::int16_t>(v);
-        const auto asFloat = static_cast<float>(v);
-        switch (i) {
-        case 0:
-            s.CommPort = asInt;
-            break;
-        case 1:
-            s.CurrentCurve = asInt;
-            break;
-        case 2:
-            s.ReceiveDuration = asFloat;
-            break;
-        case 3:
-            s.CTRatio = asFloat;
-            break;
-        case 4:
-            s.PTRatio = asFloat;
-            break;
-        case 5:
-            s.SegmentHalfSpan = asFloat;
-            break;
-        case 6:
-            s.RedCTInUse = asInt;
-            break;
-        case 7:
-            s.BlueCTInUse = asInt;
-            break;
-        case 8:
-            s.YellowCTInUse = asInt;
-            break;
-        }
+        kLines[i].set(s, v);
     }
     s.ConfiguredDuration = s.ReceiveDuration;
     s.recomputeCTInUseCode();
@@ -119,13 +115,9 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
 }
 
 QByteArray SettingsFileBytes(const Settings& s) {
-    const double values[kSettingsLines] = {
-        double(s.CommPort),   double(s.CurrentCurve), double(s.ReceiveDuration),
-        double(s.CTRatio),    double(s.PTRatio),      double(s.SegmentHalfSpan),
-        double(s.RedCTInUse), double(s.BlueCTInUse),  double(s.YellowCTInUse)};
     QByteArray bytes;
-    for (double v : values) {
-        bytes += PrintedNumber(v).toLatin1();
+    for (const SettingsLine& l : kLines) {
+        bytes += PrintedNumber(l.get(s)).toLatin1();
         bytes += "\r\n";
     }
     return bytes;

@@ -71,7 +71,7 @@ int RunExport(ToolContext& context, const QStringList& arguments) {
         return Fail(context, QStringLiteral("用法: zr5-tool export FILE [--output OUT.csv]"));
 
     AppState state(context.dataDirectory);
-    state.CurrentFileName = args.first();
+    state.recordingOpened(args.first());
     CumulativeAnalysis pass(state);
     if (QString refusal = pass.begin(); !refusal.isEmpty())
         return Fail(context, refusal);

@@ -174,7 +174,7 @@ int RunInfo(ToolContext& context, const QStringList& arguments) {
         return Fail(context, info.error());
 
     AppState state(context.dataDirectory);
-    state.CurrentFileName = args.first();
+    state.recordingOpened(args.first());
     QString refusal = AnalysisRefusal(*info);
     bool analysed = false;
     if (refusal.isEmpty()) {

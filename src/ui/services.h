@@ -10,6 +10,12 @@ class QWidget;
 
 namespace zr5 {
 
+// The fixed titles of the program's messages: errors of reception, settings and motor data; misuse
+// of the file commands; the save question after a reception.
+inline const QString kErrorTitle = QStringLiteral("错误警告！！！");
+inline const QString kOperationErrorTitle = QStringLiteral("操作错误警告！！！");
+inline const QString kReceptionTitle = QStringLiteral("数据接收！！！");
+
 // Message boxes reach the windows through this, so that tests answer them without a modal dialog.
 class MessageService {
 public:

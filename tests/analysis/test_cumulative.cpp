@@ -38,7 +38,7 @@ protected:
             ProcessSampleRow(m, 30001, 30000, 1, row, ch);
         }
         ASSERT_EQ(w.finish(m.RowMaximum, m.RowMinimum), QString());
-        state.CurrentFileName = path;
+        state.recordingOpened(path);
     }
     QTemporaryDir dir;
     AppState state{DataDirectory(dir.path())};
@@ -54,7 +54,7 @@ TEST_F(Cumulative, EnergyOfThreeRowsIsTheMeanPowerTimesTheSpan) {
     EXPECT_NEAR(state.analysis.ActiveEnergySeries[1], 4 * 600 / 3.6f, 0.01f);
     EXPECT_NEAR(state.analysis.ActiveEnergySeries[2], 4.5f * 1200 / 3.6f, 0.01f);
     EXPECT_FLOAT_EQ(state.analysis.ActiveEnergySeries[3], state.analysis.TotalActiveEnergy);
-    EXPECT_EQ(state.RecordCount, 3);
+    EXPECT_EQ(state.RecordCount(), 3);
     EXPECT_EQ(state.settings.ReceiveDuration, 1800.0f);
 }
 
@@ -96,7 +96,7 @@ TEST_F(Cumulative, AllRowsBelowNoLoadGiveZeroEfficiencyExtremes) {
 TEST_F(Cumulative, SlicesGiveTheSameResultAsOnePass) {
     ASSERT_EQ(WriteSyntheticRecording(dir.filePath(QStringLiteral("s.MTR")), 20000, 7200, 5),
               QString());
-    state.CurrentFileName = dir.filePath(QStringLiteral("s.MTR"));
+    state.recordingOpened(dir.filePath(QStringLiteral("s.MTR")));
     CumulativeAnalysis whole(state);
     ASSERT_EQ(whole.runAll(), QString());
     const AnalysisResults once = state.analysis;
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Recordings, Refused,
                          zr5::test::ByName());
 
 TEST_F(Cumulative, MissingRecordingIsRefusedWithItsName) {
-    state.CurrentFileName = dir.filePath(QStringLiteral("nothere.MTR"));
+    state.recordingOpened(dir.filePath(QStringLiteral("nothere.MTR")));
     CumulativeAnalysis pass(state);
     EXPECT_TRUE(pass.begin().contains(QStringLiteral("nothere.MTR")));
 }

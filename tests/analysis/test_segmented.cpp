@@ -51,7 +51,7 @@ protected:
     void analyse(qint64 rows, const test::RowSource& source = test::SwingingRow) {
         const QString path = dir.filePath(QStringLiteral("run.MTR"));
         ASSERT_EQ(test::WriteTestRecording(path, rows, 600, source), QString());
-        state.CurrentFileName = path;
+        state.recordingOpened(path);
         ASSERT_EQ(CumulativeAnalysis(state).runAll(), QString());
     }
     static float lastX(const std::vector<CurveLine>& lines) {
@@ -145,7 +145,7 @@ TEST_F(SegmentedAnalysisTest, ASelectionOutsideTheRecordingIsClamped) {
 TEST_F(SegmentedAnalysisTest, WithoutACumulativePassItSaysSoInsteadOfReadingPastTheSeries) {
     const QString path = dir.filePath(QStringLiteral("run.MTR"));
     ASSERT_EQ(test::WriteTestRecording(path, 10, 60), QString());
-    state.CurrentFileName = path;
+    state.recordingOpened(path);
     const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 5);
     EXPECT_FALSE(r.error.isEmpty());
 }

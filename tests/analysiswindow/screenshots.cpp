@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    state.CurrentFileName = path;
+    state.recordingOpened(path);
     test::AnalysisServices seams;
     UiServices& services = seams.services;
     QWidget mainWindow;
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(m.text));
         return 1;
     }
-    w->controls().Text1->setText(QString::number(state.RecordCount / 3));
+    w->controls().Text1->setText(QString::number(state.RecordCount() / 3));
     w->Command3_Click();
     for (int kind = 0; kind < kCurveKinds; ++kind) {
         if (kind == 0 || kind == 3 || kind == 6 || kind == 7 || kind == 8 || kind == 9) {

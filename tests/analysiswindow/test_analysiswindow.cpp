@@ -68,7 +68,7 @@ protected:
                    std::array<float, 7> motor = test::TestMotor()) {
         const QString path = dir.filePath(QStringLiteral("run.MTR"));
         EXPECT_EQ(test::WriteTestRecording(path, rows, duration, source, motor), QString());
-        state.CurrentFileName = path;
+        state.recordingOpened(path);
         return path;
     }
     AnalysisWindow* open(AnalysisOpening how = AnalysisOpening::Button) {
@@ -91,7 +91,7 @@ protected:
     // The results of the pass over the current recording with no window around it.
     AnalysisResults analysedAlone() {
         AppState alone{DataDirectory(dir.path())};
-        alone.CurrentFileName = state.CurrentFileName;
+        alone.recordingOpened(state.CurrentFileName());
         EXPECT_EQ(CumulativeAnalysis(alone).runAll(), QString());
         return alone.analysis;
     }
@@ -120,7 +120,7 @@ TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindo
         messages.shown.clear();
         record(k.rows, k.duration);
         if (!k.file)
-            state.CurrentFileName = dir.filePath(QStringLiteral("missing.MTR"));
+            state.recordingOpened(dir.filePath(QStringLiteral("missing.MTR")));
         EXPECT_EQ(open(), nullptr);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
@@ -137,7 +137,7 @@ TEST_F(AnalysisWindowTest, OpeningPlacesTheWindowHidesTheMainWindowAndAnalysesAt
     EXPECT_EQ(window->geometry(), TwipsRect(500, 200, 11640, 7920, window));
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("ZR-5 多功能电量测试仪_数据分析[") + path + "]");
-    EXPECT_EQ(state.RecordCount, 25);
+    EXPECT_EQ(state.RecordCount(), 25);
     EXPECT_EQ(c().Text1->text(), QStringLiteral("25"));
     EXPECT_EQ(c().Label1[13]->text(), QStringLiteral("共 25 组"));
     EXPECT_EQ(c().Label1[13]->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -484,7 +484,7 @@ TEST_F(AnalysisWindowTest, ARecordingThatVanishesBeforeARedrawIsReportedNotAnaly
 
 TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
     record(25);
-    state.CurrentFileName = dir.filePath(QStringLiteral("run.MTR"));
+    state.recordingOpened(dir.filePath(QStringLiteral("run.MTR")));
     ASSERT_NE(open(), nullptr);
     QSignalSpy print(window.data(), &AnalysisWindow::printRequested);
     c().mnuPr->trigger();

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include "mainwindow/guitest.h"
+#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "ui/geometry.h"

@@ -11,7 +11,7 @@
 
 #include "analysiswindow/analysiswindow.h"
 #include "help/aboutbox.h"
-#include "mainwindow/guitest.h"
+#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "motor/motorparameterdialog.h"
@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, StartsInTheNoDataState) {
         EXPECT_FALSE(item(off)->isEnabled()) << off;
     for (const char* on : {"mnuSet", "mnuFileOpen", "mnuEXIT", "mnuHELP", "mnuHE", "mnuABOUT"})
         EXPECT_TRUE(item(on)->isEnabled()) << on;
-    EXPECT_EQ(state.CurrentFileName, state.dataDirectory.temporaryRecording());
+    EXPECT_EQ(state.CurrentFileName(), state.dataDirectory.temporaryRecording());
 }
 
 TEST_F(MainWindowTest, MenusCarryTheirCaptionsAndAccessKeysInOrder) {

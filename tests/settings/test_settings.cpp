@@ -179,7 +179,7 @@ TEST(AppStateSettings, MissingFileIsCreatedAtTheNextWrite) {
     EXPECT_EQ(state.WriteSettings(), QString());
     EXPECT_TRUE(state.ReadSettings().isEmpty());
     EXPECT_EQ(state.settings.CommPort, 3);
-    EXPECT_EQ(state.currentRecordingPath(), dir.filePath(QStringLiteral("sub/zr-5/TEMP.MTX")));
+    EXPECT_EQ(state.CurrentFileName(), dir.filePath(QStringLiteral("sub/zr-5/TEMP.MTX")));
 }
 
 TEST(DataDirectoryOption, CommandLineBeatsEnvironmentBeatsDefault) {

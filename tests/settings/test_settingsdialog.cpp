@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "mainwindow/guitest.h"
+#include "support/guitest.h"
 #include "settings/settingsdialog.h"
 #include "ui/geometry.h"
 

@@ -63,7 +63,7 @@ TEST_F(Tool, SynthThenInfoJsonAgreesWithTheCore) {
 
     // The same pass in this process gives the same numbers, to the last bit.
     AppState state{DataDirectory(dir.filePath("data"))};
-    state.CurrentFileName = path("s.MTR");
+    state.recordingOpened(path("s.MTR"));
     CumulativeAnalysis pass(state);
     ASSERT_EQ(pass.runAll(), QString());
     const QJsonObject a = j["analysis"].toObject();
@@ -102,7 +102,7 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
 
     // the energy column reads back exactly what the pass stored
     AppState state{DataDirectory(dir.filePath("data"))};
-    state.CurrentFileName = path("e.MTR");
+    state.recordingOpened(path("e.MTR"));
     CumulativeAnalysis pass(state);
     ASSERT_EQ(pass.runAll(), QString());
     EXPECT_EQ(last[15].toFloat(), state.analysis.ActiveEnergySeries[200]);

@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "link/demoinstrument.h"
-#include "link/receptionglue.h"
+#include "mainwindow/receptionglue.h"
 #include "mainwindow/mainwindow.h"
 #include "model/appstate.h"
 #include "model/clock.h"

@@ -1,8 +1,6 @@
-#include "link/receptionglue.h"
+#include "mainwindow/receptionglue.h"
 
-#include <QAction>
 #include <QDir>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "mainwindow/mainwindow.h"
@@ -13,8 +11,6 @@
 namespace zr5 {
 
 namespace {
-const QString kErrorTitle = QStringLiteral("错误警告！！！");
-const QString kSaveTitle = QStringLiteral("数据接收！！！");
 const QString kSaveQuestion = QStringLiteral("数据接收完成，是否保存？");
 } // namespace
 
@@ -29,14 +25,8 @@ ReceptionGlue::ReceptionGlue(MainWindow& window, AppState& state, UiServices& se
     connect(&window, &MainWindow::stopReceptionRequested, this, &ReceptionGlue::stopReception);
     connect(&controller_, &ReceptionController::rowShown, &window, &MainWindow::showRow);
     connect(&controller_, &ReceptionController::finished, this, &ReceptionGlue::onFinished);
-    // The settings dialog is made when it is first opened; its port options say which device
-    // each one stands for.
-    if (auto* options = window.findChild<QAction*>(QStringLiteral("mnuLJtime")))
-        connect(options, &QAction::triggered, this, &ReceptionGlue::describePortsInSettingsDialog);
-    const char* const names[] = {"mnuFileOpen", "mnuCLOSE", "mnuSAVEFILE", "mnuSAVE_AS", "mnuTTT"};
-    for (std::size_t i = 0; i < blocked_.size(); ++i)
-        blocked_[i] = window.findChild<QAction*>(QString::fromLatin1(names[i]));
-    analysisButton_ = window.findChild<QPushButton*>(QStringLiteral("Command2"));
+    // The settings dialog's port options say which device each one stands for.
+    connect(&window, &MainWindow::settingsDialogOpening, this, &ReceptionGlue::describePorts);
 }
 
 QString ReceptionGlue::describePort(int commPort) const {
@@ -47,13 +37,10 @@ QString ReceptionGlue::describePort(int commPort) const {
     return PortMap::load(state_.dataDirectory).describe(commPort);
 }
 
-void ReceptionGlue::describePortsInSettingsDialog() {
-    auto* dialog = window_.findChild<SettingsDialog*>();
-    if (!dialog)
-        return;
+void ReceptionGlue::describePorts(SettingsDialog& dialog) {
     const QString file = QDir::toNativeSeparators(PortMap::preferencesFile(state_.dataDirectory));
     for (int n = 1; n <= 3; ++n)
-        if (QRadioButton* option = dialog->portOption(n))
+        if (QRadioButton* option = dialog.portOption(n))
             option->setToolTip(
                 QStringLiteral("%1\n（设备对应关系见 %2）").arg(describePort(n), file));
 }
@@ -90,7 +77,7 @@ void ReceptionGlue::startReception(ReceptionMode mode) {
         services_.messages.message(&window_, kErrorTitle, error);
         return;
     }
-    blockFileCommands(true);
+    window_.setReceiving(true);
     window_.applyCommandEvent(mode == ReceptionMode::Timed ? CommandEvent::TimedReceptionStarts
                                                            : CommandEvent::ManualReceptionStarts);
 }
@@ -100,31 +87,8 @@ void ReceptionGlue::stopReception() {
     controller_.stop();
 }
 
-void ReceptionGlue::blockFileCommands(bool block) {
-    for (std::size_t i = 0; i < blocked_.size(); ++i) {
-        if (!blocked_[i])
-            continue;
-        if (block) {
-            enabledBefore_[i] = blocked_[i]->isEnabled();
-            blocked_[i]->setEnabled(false);
-        } else {
-            blocked_[i]->setEnabled(enabledBefore_[i]);
-        }
-    }
-    // A timed reception leaves the analysis button as it was, but the recording being written
-    // has no extrema yet and cannot be analysed until the reception ends.
-    if (analysisButton_) {
-        if (block) {
-            analysisEnabledBefore_ = analysisButton_->isEnabled();
-            analysisButton_->setEnabled(false);
-        } else {
-            analysisButton_->setEnabled(analysisEnabledBefore_);
-        }
-    }
-}
-
 void ReceptionGlue::onFinished(const ReceptionOutcome& outcome) {
-    blockFileCommands(false);
+    window_.setReceiving(false);
     const bool manual = outcome.mode == ReceptionMode::Manual;
     // A manual reception that ended otherwise than by its stop button gets its buttons back too.
     if (manual && outcome.end != ReceptionEnd::Completed)
@@ -138,7 +102,7 @@ void ReceptionGlue::onFinished(const ReceptionOutcome& outcome) {
     }
     window_.applyCommandEvent(manual ? CommandEvent::ManualReceptionFinishes
                                      : CommandEvent::TimedReceptionFinishes);
-    if (services_.messages.question(&window_, kSaveTitle, kSaveQuestion))
+    if (services_.messages.question(&window_, kReceptionTitle, kSaveQuestion))
         window_.mnuSAVEFILE_Click();
 }
 

@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "mainwindow/guitest.h"
+#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 
@@ -68,7 +68,7 @@ TEST_F(FileCommandsTest, OpenTakesTheRecordingAndItsTransformerFlags) {
     EXPECT_EQ(files.calls[0].filter, kFilter);
     EXPECT_EQ(files.calls[0].defaultSuffix, QStringLiteral("MTR"));
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(state.CurrentFileName(), file);
     EXPECT_EQ(window.windowTitle(), caption(file));
     EXPECT_FALSE(enabled("Command1"));
     EXPECT_FALSE(enabled("Command3"));
@@ -89,7 +89,7 @@ TEST_F(FileCommandsTest, CancellingOpenChangesNothing) {
     item("mnuFileOpen")->trigger();
     files.answers.push_back(std::nullopt);
     item("mnuFileOpen")->trigger();
-    EXPECT_EQ(state.CurrentFileName, file); // still the recording the caption names
+    EXPECT_EQ(state.CurrentFileName(), file); // still the recording the caption names
     EXPECT_EQ(window.windowTitle(), caption(file));
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -118,7 +118,7 @@ TEST_P(OpenRefused, AFileThatIsNotARecordingIsReportedAndNothingChanges) {
     EXPECT_TRUE(messages.shown[0].text.contains(QDir::toNativeSeparators(file)));
     EXPECT_TRUE(messages.shown[0].text.contains(QString::fromUtf8(GetParam().messagePart)))
         << messages.shown[0].text.toStdString();
-    EXPECT_EQ(state.CurrentFileName, temp());
+    EXPECT_EQ(state.CurrentFileName(), temp());
     EXPECT_EQ(window.windowTitle(), QStringLiteral(" ZR-5 多功能电量测试仪 "));
     EXPECT_TRUE(enabled("Command1"));
     EXPECT_FALSE(enabled("Command2"));
@@ -141,7 +141,7 @@ TEST_F(FileCommandsTest, CloseReturnsToNoDataAndRestoresTheConfiguredDuration) {
 
     item("mnuCLOSE")->trigger();
 
-    EXPECT_EQ(state.CurrentFileName, temp());
+    EXPECT_EQ(state.CurrentFileName(), temp());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("电动机经济运行测试仪"));
     EXPECT_EQ(state.settings.ReceiveDuration, 600.0f);
     for (int k = 0; k < LiveTable::kBoxCount; ++k)
@@ -169,7 +169,7 @@ TEST_F(FileCommandsTest, SaveCopiesTheReceptionByteForByteAndMakesItCurrent) {
     EXPECT_EQ(files.calls[0].defaultSuffix, QStringLiteral("MTR"));
     EXPECT_EQ(ReadAll(target), ReadAll(temp()));
     EXPECT_EQ(QFileInfo(target).size(), 144 + 3 * 36);
-    EXPECT_EQ(state.CurrentFileName, target);
+    EXPECT_EQ(state.CurrentFileName(), target);
     EXPECT_EQ(window.windowTitle(), caption(target));
     EXPECT_TRUE(enabled("Command1"));
     EXPECT_TRUE(enabled("mnuSAVEFILE"));
@@ -177,13 +177,12 @@ TEST_F(FileCommandsTest, SaveCopiesTheReceptionByteForByteAndMakesItCurrent) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(FileCommandsTest, CancellingSaveEmptiesTheCurrentNameReadersFallBackToTheReception) {
+TEST_F(FileCommandsTest, CancellingSaveLeavesTheReceptionCurrent) {
     receptionFinished();
     const QString before = window.windowTitle();
     files.answers.push_back(std::nullopt);
     item("mnuSAVEFILE")->trigger();
-    EXPECT_TRUE(state.CurrentFileName.isEmpty());
-    EXPECT_EQ(state.currentRecordingPath(), temp());
+    EXPECT_EQ(state.CurrentFileName(), temp());
     EXPECT_EQ(window.windowTitle(), before);
     EXPECT_TRUE(enabled("mnuSAVEFILE"));
     EXPECT_TRUE(messages.shown.empty());
@@ -193,7 +192,7 @@ TEST_F(FileCommandsTest, CancellingSaveEmptiesTheCurrentNameReadersFallBackToThe
     files.answers.push_back(target);
     item("mnuSAVEFILE")->trigger();
     EXPECT_EQ(ReadAll(target), ReadAll(temp()));
-    EXPECT_EQ(state.CurrentFileName, target);
+    EXPECT_EQ(state.CurrentFileName(), target);
 }
 
 TEST_F(FileCommandsTest, SaveWithNothingReceivedShowsTheMessageAndAsksNoName) {
@@ -204,7 +203,7 @@ TEST_F(FileCommandsTest, SaveWithNothingReceivedShowsTheMessageAndAsksNoName) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, kOperationError);
     EXPECT_EQ(messages.shown[0].text, QStringLiteral("请先按[接收数据]按钮，或先打开一个文件。"));
-    EXPECT_EQ(state.CurrentFileName, temp());
+    EXPECT_EQ(state.CurrentFileName(), temp());
 }
 
 TEST_F(FileCommandsTest, SavingOntoTheCurrentFileKeepsTheRecording) {
@@ -218,7 +217,7 @@ TEST_F(FileCommandsTest, SavingOntoTheCurrentFileKeepsTheRecording) {
     item("mnuSAVEFILE")->trigger();
     EXPECT_EQ(ReadAll(target), recording);
     window.applyCommandEvent(CommandEvent::Close);
-    state.CurrentFileName = temp();
+    state.recordingOpened(temp());
     files.answers.push_back(temp());
     item("mnuSAVEFILE")->trigger();
     EXPECT_EQ(ReadAll(temp()), recording);
@@ -242,8 +241,8 @@ protected:
         EXPECT_EQ(messages.shown[0].title, kOperationError);
         EXPECT_TRUE(messages.shown[0].text.contains(QDir::toNativeSeparators(target())))
             << messages.shown[0].text.toStdString();
-        EXPECT_TRUE(QFileInfo(state.CurrentFileName).isFile())
-            << state.CurrentFileName.toStdString();
+        EXPECT_TRUE(QFileInfo(state.CurrentFileName()).isFile())
+            << state.CurrentFileName().toStdString();
     }
 };
 
@@ -254,7 +253,7 @@ TEST_P(SaveFails, TheMessageNamesTheFileAndTheRecordingStaysCurrent) {
     files.answers.push_back(target());
     item("mnuSAVEFILE")->trigger();
     expectReported();
-    EXPECT_EQ(state.CurrentFileName, temp());
+    EXPECT_EQ(state.CurrentFileName(), temp());
     EXPECT_EQ(ReadAll(temp()), recording);
     EXPECT_EQ(window.windowTitle(), captionBefore);
     EXPECT_FALSE(enabled("mnuSAVE_AS")); // still the data received state
@@ -267,7 +266,7 @@ TEST_P(SaveFails, SaveAsReportsTheSameWay) {
     files.answers.push_back(target());
     item("mnuSAVE_AS")->trigger();
     expectReported();
-    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(state.CurrentFileName(), file);
     EXPECT_EQ(window.windowTitle(), caption(file));
 }
 
@@ -290,7 +289,7 @@ TEST_F(FileCommandsTest, SaveAsOfARecordingThatVanishedNamesItAndCreatesNothing)
         << messages.shown[0].text.toStdString();
     EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("源文件不存在")));
     EXPECT_FALSE(QFileInfo::exists(copy));
-    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(state.CurrentFileName(), file);
     EXPECT_EQ(window.windowTitle(), caption(file));
 }
 
@@ -306,7 +305,7 @@ TEST_F(FileCommandsTest, SaveAsCopiesTheOpenRecordingUnderANewName) {
     EXPECT_EQ(files.calls[0].filter, kFilter);
     EXPECT_EQ(files.calls[0].defaultSuffix, QStringLiteral(".MTR"));
     EXPECT_EQ(ReadAll(copy), ReadAll(file));
-    EXPECT_EQ(state.CurrentFileName, copy);
+    EXPECT_EQ(state.CurrentFileName(), copy);
     EXPECT_EQ(window.windowTitle(), caption(copy));
 
     // Save As after Save As keeps offering Save As; Save, reception and settings stay blocked.
@@ -327,7 +326,7 @@ TEST_F(FileCommandsTest, CancellingSaveAsChangesNothing) {
     ASSERT_TRUE(window.openRecording(file));
     files.answers.push_back(std::nullopt);
     item("mnuSAVE_AS")->trigger();
-    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(state.CurrentFileName(), file);
     EXPECT_EQ(window.windowTitle(), caption(file));
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -335,7 +334,7 @@ TEST_F(FileCommandsTest, CancellingSaveAsChangesNothing) {
 TEST_F(FileCommandsTest, SaveAsWithoutACurrentFileAsksToOpenOne) {
     receptionFinished();
     files.answers.push_back(std::nullopt);
-    item("mnuSAVEFILE")->trigger(); // cancelled: the current name is now empty
+    item("mnuSAVEFILE")->trigger(); // cancelled: still the temporary recording
     window.applyCommandEvent(CommandEvent::OpenCompletes);
     item("mnuSAVE_AS")->trigger();
     EXPECT_EQ(files.calls.size(), 1u); // only the Save dialog was shown
@@ -352,7 +351,7 @@ TEST_F(FileCommandsTest, SavingOntoTheOpenRecordingItselfKeepsIt) {
     files.answers.push_back(file);
     item("mnuSAVE_AS")->trigger();
     EXPECT_EQ(ReadAll(file), recording);
-    EXPECT_EQ(state.CurrentFileName, file);
+    EXPECT_EQ(state.CurrentFileName(), file);
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -1,21 +1,17 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QSerialPort>
 #include <QString>
-#include <array>
 
 #include "link/portmap.h"
 #include "link/receptioncontroller.h"
-
-class QAction;
-class QPushButton;
 
 namespace zr5 {
 
 class AppState;
 class MainWindow;
+class SettingsDialog;
 struct UiServices;
 
 // Joins the main window's reception buttons to a reception: it starts and stops it, sets the
@@ -38,8 +34,7 @@ public:
 
 private:
     void onFinished(const ReceptionOutcome& outcome);
-    void blockFileCommands(bool block);
-    void describePortsInSettingsDialog();
+    void describePorts(SettingsDialog& dialog);
 
     MainWindow& window_;
     AppState& state_;
@@ -47,11 +42,6 @@ private:
     QSerialPort port_; // MSComm1
     ReceptionController controller_;
     QString deviceOverride_;
-    // The file and analysis commands are blocked while a reception writes the recording.
-    std::array<QPointer<QAction>, 5> blocked_{};
-    std::array<bool, 5> enabledBefore_{};
-    QPointer<QPushButton> analysisButton_;
-    bool analysisEnabledBefore_ = false;
 };
 
 } // namespace zr5

@@ -78,7 +78,7 @@ TEST_P(ReceptionFraming, RowsEqualTheFramesSentScaledByTheRatios) {
     // Channel 1 current of a 56.8 A motor at three quarters load, times the CT ratio.
     EXPECT_GT(back.info.RowMaximum[0], 40 * 40.0f);
     EXPECT_LT(back.info.RowMaximum[0], 40 * 60.0f);
-    EXPECT_EQ(state->CurrentFileName, temporaryRecording());
+    EXPECT_EQ(state->CurrentFileName(), temporaryRecording());
 }
 
 INSTANTIATE_TEST_SUITE_P(

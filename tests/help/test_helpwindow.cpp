@@ -7,7 +7,7 @@
 
 #include "help/aboutbox.h"
 #include "help/helpwindow.h"
-#include "mainwindow/guitest.h"
+#include "support/guitest.h"
 #include "mainwindow/mainwindow.h"
 #include "ui/geometry.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/axes.h"
-#include "analysiswindow/analysisview.h"
+#include "analysis/analysisview.h"
 
 using namespace zr5;
 

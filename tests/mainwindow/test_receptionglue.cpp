@@ -8,8 +8,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "link/receptionglue.h"
-#include "mainwindow/guitest.h"
+#include "mainwindow/receptionglue.h"
+#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "model/clock.h"
@@ -111,7 +111,7 @@ TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
     EXPECT_EQ(messages.shown[0].title, "数据接收！！！");
     EXPECT_EQ(messages.shown[0].text, "数据接收完成，是否保存？");
     EXPECT_EQ(QFileInfo(saved).size(), 144 + 5 * 36);
-    EXPECT_EQ(state.CurrentFileName, saved);
+    EXPECT_EQ(state.CurrentFileName(), saved);
     // Save completes: Command4 enabled but hidden until a manual reception.
     EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
     EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
@@ -128,8 +128,8 @@ TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryR
     EXPECT_FALSE(glue.controller().isActive());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].isQuestion);
-    EXPECT_EQ(state.CurrentFileName, state.dataDirectory.temporaryRecording());
-    EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 3 * 36);
+    EXPECT_EQ(state.CurrentFileName(), state.dataDirectory.temporaryRecording());
+    EXPECT_EQ(QFileInfo(state.CurrentFileName()).size(), 144 + 3 * 36);
     EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
     EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
     EXPECT_FALSE(action("mnuSAVE_AS")->isEnabled());
@@ -216,7 +216,7 @@ TEST_P(HangUpTest, ReportsThenAsksOverACompleteRecording) {
     EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
     EXPECT_TRUE(messages.shown[1].isQuestion);
     EXPECT_EQ(messages.shown[1].text, "数据接收完成，是否保存？");
-    EXPECT_EQ(QFileInfo(state.CurrentFileName).size(), 144 + 4 * 36); // a complete recording
+    EXPECT_EQ(QFileInfo(state.CurrentFileName()).size(), 144 + 4 * 36); // a complete recording
     EXPECT_EQ(controls(), c.after);
     EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
     EXPECT_TRUE(action("mnuFileOpen")->isEnabled());

@@ -1,4 +1,4 @@
-#include "analysiswindow/analysisview.h"
+#include "analysis/analysisview.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,26 @@
+#include "model/livetablerow.h"
+
+#include "model/numbertext.h"
+
+namespace zr5 {
+
+LiveTableTexts FormatLiveTableRow(const LiveTableRow& row) {
+    LiveTableTexts t;
+    for (int k = 0; k < kSampleRowSize; ++k)
+        t.boxes[k] = FormatValue(row.values[k]);
+    t.boxes[12] = PrintedNumber(double(row.elapsed.ElapsedHours));
+    t.boxes[13] = PrintedNumber(row.elapsed.ElapsedMinutes);
+    t.boxes[14] = PrintedNumber(row.elapsed.ElapsedSeconds);
+    t.powerFactorLabel = row.inductive ? QStringLiteral("L") : QStringLiteral("C");
+    return t;
+}
+
+LiveTableRow RepaintedLiveTableRow(const SampleRowValues& sampleRow, float elapsedTime) {
+    LiveTableRow row;
+    for (int k = 0; k < kSampleRowSize; ++k)
+        row.values[k] = ShownValue(k, sampleRow[k]);
+    row.elapsed = SplitSeconds(elapsedTime);
+    return row;
+}
+
+} // namespace zr5
