@@ -46,6 +46,8 @@ AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* m
     setFont(ChineseFont(9));
     resize(TwipsToPixels(kAnalysisWindowWidth, this), TwipsToPixels(kAnalysisWindowHeight, this));
     c_ = BuildAnalysisControls(this);
+    passTimer_.setInterval(0);
+    connect(&passTimer_, &QTimer::timeout, this, &AnalysisWindow::passSlice);
     connectControls();
     Form_Load();
 }
@@ -227,10 +229,12 @@ void AnalysisWindow::Command2_Click() {
         c_.Picture3[std::size_t(k)]->clear(kLightGrey);
     }
     setAnalysing(true);
-    CumulativeAnalysis pass(state_);
-    if (QString error = pass.begin(); !error.isEmpty()) {
+    pass_ = std::make_unique<CumulativeAnalysis>(state_);
+    if (QString error = pass_->begin(); !error.isEmpty()) {
+        pass_.reset();
         setAnalysing(false);
         services_.messages.message(this, kErrorTitle, error);
+        emit passFinished();
         return;
     }
     // Every kind's grid call redraws the same time grid; drawing it once gives the same picture.
@@ -250,46 +254,61 @@ void AnalysisWindow::Command2_Click() {
     CurveSurface* surface = c_.Picture2[0];
     const float column = surface->twipsPerPixel();
     const bool reduce = double(count) > double(kTimeAxisWidth) / column;
-    CurveSetTrace traces(reduce ? column : 0.0f);
+    traces_ = std::make_unique<CurveSetTrace>(reduce ? column : 0.0f);
     c_.progress->setRange(0, 1000);
     c_.progress->setValue(0);
-
-    MotorStateDecision lastDecision;
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    lastDecision_ = {};
     abortPass_ = false;
-    auto flush = [&] {
-        for (int k = 0; k < kCurveKinds; ++k)
-            c_.Picture2[std::size_t(k)]->drawLines(traces.kind(k).takeLines(), kRed);
-        showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision));
-        c_.Text1->setText(PlainNumber(double(pass.rowsDone())));
-        c_.progress->setValue(int(1000.0 * double(pass.rowsDone()) / double(count)));
-    };
-    while (!pass.done() && !abortPass_) {
-        pass.process(kRowsPerSlice, [&](const CumulativeRowView& row) {
-            traces.add(
+    // The first slice runs at once; the rest follow one per turn of the event loop.
+    passTimer_.start();
+    passSlice();
+}
+
+void AnalysisWindow::passSlice() {
+    if (abortPass_ || !pass_) {
+        passTimer_.stop();
+        return;
+    }
+    const qint64 count = state_.RecordCount();
+    const CurveAxisTables& axes = state_.analysis.axes;
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        pass_->process(kRowsPerSlice, [&](const CumulativeRowView& row) {
+            traces_->add(
                 CumulativePlotX(row.row, count),
                 CurvePlotYs(row.model.SampleRow, row.model.LoadRate, row.model.Efficiency, axes),
                 row.decision.operatingPointComputed());
-            lastDecision = row.decision;
+            lastDecision_ = row.decision;
         });
-        if (pass.done() || sinceEvents.elapsed() >= eventIntervalMs_) {
-            if (pass.done())
-                traces.finish();
-            flush();
-            QCoreApplication::processEvents();
-            sinceEvents.restart();
-        }
+    } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
+    if (pass_->done()) {
+        passTimer_.stop();
+        traces_->finish();
+        drawPassSoFar();
+        finishPass();
+    } else {
+        drawPassSoFar();
     }
-    if (abortPass_)
-        return;
-    finishPass(pass);
 }
 
-void AnalysisWindow::finishPass(const CumulativeAnalysis& pass) {
+void AnalysisWindow::drawPassSoFar() {
+    for (int k = 0; k < kCurveKinds; ++k)
+        c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), kRed);
+    const MeasurementModel& m = state_.model;
+    showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
+    c_.Text1->setText(PlainNumber(double(pass_->rowsDone())));
+    c_.progress->setValue(
+        int(1000.0 * double(pass_->rowsDone()) / double(std::max<qint64>(1, state_.RecordCount()))));
+}
+
+void AnalysisWindow::finishPass() {
+    const QString error = pass_->error();
+    pass_.reset();
+    traces_.reset();
     setAnalysing(false);
-    if (!pass.error().isEmpty())
-        services_.messages.message(this, kErrorTitle, pass.error());
+    if (!error.isEmpty())
+        services_.messages.message(this, kErrorTitle, error);
     const CurveAxisTables& axes = state_.analysis.axes;
     for (int k = 0; k < kCurveKinds; ++k) {
         const CurveExtremes e = CumulativeCurveExtremes(k, state_.model, state_.analysis);
@@ -309,6 +328,7 @@ void AnalysisWindow::finishPass(const CumulativeAnalysis& pass) {
     c_.Label1[13]->setPalette(pal);
     c_.Label1[13]->setText(QStringLiteral("共 ") + PlainNumber(double(state_.RecordCount())) +
                            QStringLiteral(" 组"));
+    emit passFinished();
     if (closeDeferred_)
         close();
 }
@@ -434,6 +454,7 @@ bool AnalysisWindow::endProgramKey(const QKeyEvent* event) {
     if (event->key() != Qt::Key_F12 || (event->modifiers() & held))
         return false;
     abortPass_ = true;
+    passTimer_.stop();
     emit programEndRequested();
     QCoreApplication::quit();
     return true;

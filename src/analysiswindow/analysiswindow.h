@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "analysis/axes.h"
 #include "analysis/rowdisplay.h"
@@ -12,6 +14,7 @@
 
 namespace zr5 {
 
+class CumulativeAnalysis;
 class CurveSurface;
 
 // Where the window opens: the data-analysis button places and sizes it, the menu command only
@@ -38,9 +41,15 @@ public:
     const AnalysisControls& controls() const { return c_; }
     int ShownCurve() const { return shownCurve_; }
     bool analysing() const { return analysing_; }
-    // The longest time the pass goes without processing the window's events (30 ms; 0 processes
+    // The longest time a slice of the pass keeps the window's events waiting (30 ms; 0 returns to
     // them after every slice of rows).
     void setEventInterval(qint64 milliseconds) { eventIntervalMs_ = milliseconds; }
+
+signals:
+    // The cumulative analysis has ended, completed or not.
+    void passFinished();
+
+public:
 
     // Handlers of the window's commands.
     void Command1_Click();
@@ -76,7 +85,9 @@ private:
     void setAnalysing(bool on);
     void showRowDisplay(const RowDisplay& d);
     void drawTimeGrid();
-    void finishPass(const class CumulativeAnalysis& pass);
+    void passSlice();
+    void drawPassSoFar();
+    void finishPass();
     void selectCumulativeRow(QPointF twips);
     bool endProgramKey(const QKeyEvent* event);
     QString hoverText(bool cumulative, QPointF twips) const;
@@ -90,6 +101,12 @@ private:
     bool closeDeferred_ = false;
     bool abortPass_ = false;
     qint64 eventIntervalMs_ = 30;
+    // The running pass: one slice of rows per turn of the event loop, so that no handler runs in
+    // the middle of another.
+    QTimer passTimer_;
+    std::unique_ptr<CumulativeAnalysis> pass_;
+    std::unique_ptr<CurveSetTrace> traces_;
+    MotorStateDecision lastDecision_;
     ScrollBarSetup bars_;
     SegmentWindow lastWindow_;
     int lastHalfSpan_ = 10;

@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(m.text));
         return 1;
     }
+    while (w->analysing()) // the pass runs a slice per turn of the event loop
+        QCoreApplication::processEvents();
     w->controls().Text1->setText(QString::number(state.RecordCount() / 3));
     w->Command3_Click();
     for (int kind = 0; kind < kCurveKinds; ++kind) {

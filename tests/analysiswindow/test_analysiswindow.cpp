@@ -25,6 +25,7 @@
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
+#include "support/waituntil.h"
 #include "ui/geometry.h"
 
 using namespace zr5;
@@ -73,7 +74,16 @@ protected:
     }
     AnalysisWindow* open(AnalysisOpening how = AnalysisOpening::Button) {
         window = AnalysisWindow::open(state, services, &mainWindow, how);
+        waitForPass();
         return window;
+    }
+    // The pass runs a slice per turn of the event loop; let it end (or the window go).
+    void waitForPass() {
+        EXPECT_TRUE(test::waitUntil([&] { return !window || !window->analysing(); }, 60000));
+    }
+    void redraw() {
+        c().Command2->click();
+        waitForPass();
     }
     const AnalysisControls& c() const { return window->controls(); }
     void query(const QString& text) {
@@ -107,6 +117,7 @@ const QRgb kBlack = qRgb(0, 0, 0);
 } // namespace
 
 TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindowOpens) {
+    messages.expecting = true;
     struct Case {
         const char* what;
         qint64 rows;
@@ -223,7 +234,7 @@ TEST_F(AnalysisWindowTest, CurveSelectionCyclesThroughTheTenKinds) {
     c().Command4->click();
     EXPECT_EQ(window->ShownCurve(), 0);
     EXPECT_EQ(c().cumulativeFrame->title(), QStringLiteral("一路电流累计曲线"));
-    c().Command2->click();
+    redraw();
     EXPECT_EQ(c().Label4->text(), QStringLiteral(" A"));
     const std::vector<ValueLabel> labels = ValueLabels(state.analysis.axes.axis(0));
     for (std::size_t i = 0; i < 8; ++i) {
@@ -404,15 +415,16 @@ TEST_F(AnalysisWindowTest, WithMotorDataTheRunningMotorIsShownInBlack) {
 }
 
 TEST_F(AnalysisWindowTest, ThePopupMenuIsRefusedWhileThePassRunsAndOfferedAfterwards) {
-    record(200);
+    record(5000); // more rows than one slice
     ASSERT_NE(open(), nullptr);
+    window->setEventInterval(0);
     bool wasAnalysing = false, popupDuringPass = true;
     QTimer::singleShot(0, window, [&] {
         wasAnalysing = window->analysing();
         QTest::mousePress(window, Qt::RightButton, {}, QPoint(5, 5));
         popupDuringPass = c().mnuF3->isVisible();
     });
-    c().Command2->click();
+    redraw();
     EXPECT_TRUE(wasAnalysing);
     EXPECT_FALSE(popupDuringPass);
     QTest::mousePress(window, Qt::RightButton, {}, QPoint(5, 5));
@@ -440,14 +452,15 @@ TEST_F(AnalysisWindowTest, EveryWayOfClosingShowsTheMainWindowAgain) {
 }
 
 TEST_F(AnalysisWindowTest, AClosingAskedForDuringThePassWaitsForItsEnd) {
-    record(200);
+    record(5000); // more rows than one slice
     ASSERT_NE(open(), nullptr);
+    window->setEventInterval(0);
     bool stillOpen = false;
     QTimer::singleShot(0, window, [&] {
         window->close();
         stillOpen = window->isVisible();
     });
-    c().Command2->click();
+    redraw();
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(state.analysis.complete);
     EXPECT_TRUE(mainWindow.isVisible());
@@ -469,10 +482,11 @@ TEST_F(AnalysisWindowTest, F12AloneEndsTheProgram) {
 }
 
 TEST_F(AnalysisWindowTest, ARecordingThatVanishesBeforeARedrawIsReportedNotAnalysed) {
+    messages.expecting = true;
     const QString path = record(25);
     ASSERT_NE(open(), nullptr);
     ASSERT_TRUE(QFile::remove(path));
-    c().Command2->click();
+    redraw();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
     EXPECT_TRUE(c().Command1->isEnabled());
@@ -526,7 +540,7 @@ TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFa
         // Enter in the data-number box is a query, and queries wait for the pass.
         QTest::keyClick(c().Text1, Qt::Key_Return);
     });
-    c().Command2->click();
+    redraw();
     EXPECT_TRUE(disabled);
     EXPECT_TRUE(progressShown);
     EXPECT_GE(reached, 1);

@@ -277,6 +277,7 @@ TEST_P(AnalysisOpeningTest, TheAnalysisWindowTakesTheMainWindowsPlaceAndGivesItB
 }
 
 TEST_P(AnalysisOpeningTest, ARecordingWithoutRowsIsRefusedAndTheMainWindowStays) {
+    messages.expecting = true;
     const QString path = dataFile(QStringLiteral("empty.MTR"));
     WriteRecording(path, 0, {}, {1, 1, 1});
     ASSERT_TRUE(window.openRecording(path));
@@ -293,6 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, AnalysisOpeningTest,
                          ByName());
 
 TEST_F(MainWindowTest, MotorParametersOpenOneDialogAtItsPlace) {
+    messages.expecting = true;
     item("mnuMOTO")->trigger();
     item("mnuMOTO")->trigger();
     const auto dialogs = window.findChildren<MotorParameterDialog*>();
@@ -420,6 +422,7 @@ TEST_F(MainWindowTest, SettingsDialogOpensOnceAtItsPlace) {
 }
 
 TEST_F(MainWindowTest, ADamagedSettingsFileIsReportedAtStartAMissingOneIsNot) {
+    messages.expecting = true;
     EXPECT_TRUE(messages.shown.empty()); // no file: the first run
     ASSERT_TRUE(WriteAll(state.dataDirectory.settingsFile(), " 2 \r\n 0 \r\n abc \r\n"));
     window.Form_Load();

@@ -80,6 +80,7 @@ protected:
 };
 
 TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
+    messages.expecting = true;
     state.settings.ConfiguredDuration = 0.5f;
     window.applyCommandEvent(CommandEvent::SaveCompletes); // a recording saved: analysis enabled
     ASSERT_TRUE(button("Command2")->isEnabled());
@@ -118,6 +119,7 @@ TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
 }
 
 TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryRecording) {
+    messages.expecting = true;
     button("Command3")->click();
     ASSERT_TRUE(glue.controller().isActive());
     EXPECT_EQ(controls(), (Controls{false, false, false, false, true, true}));
@@ -153,6 +155,7 @@ class RefusedStartTest : public ReceptionGlueTest,
                          public ::testing::WithParamInterface<RefusedStart> {};
 
 TEST_P(RefusedStartTest, ShowsWhyAndLeavesTheStatesAsTheyWere) {
+    messages.expecting = true;
     const RefusedStart& c = GetParam();
     QByteArray ini = c.portsIni;
     ini.replace('@', dir.path().toUtf8());
@@ -202,6 +205,7 @@ void PrintTo(const HangUpCase& c, std::ostream* os) {
 class HangUpTest : public ReceptionGlueTest, public ::testing::WithParamInterface<HangUpCase> {};
 
 TEST_P(HangUpTest, ReportsThenAsksOverACompleteRecording) {
+    messages.expecting = true;
     const HangUpCase& c = GetParam();
     button(c.button)->click();
     ASSERT_TRUE(glue.controller().isActive());
@@ -230,6 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
     ByName());
 
 TEST_F(ReceptionGlueTest, RowErrorReturnsToTheStartUpStateWithoutAsking) {
+    messages.expecting = true;
     state.settings.CTRatio = 1e37f; // the scaled current overflows
     button("Command1")->click();
     sendFrames(1);

@@ -151,6 +151,7 @@ TEST_F(Dialog, ConfirmingTypedDataWithCodeZero) {
 }
 
 TEST_F(Dialog, ACodeOutOfRangeGivesTheMessageAndStartsAfresh) {
+    messages.expecting = true;
     for (const char* code : {"6936", "-1", "abc"}) {
         state.model.Motor = MotorParameters::fromValues({4, 7.5f, 15.4f, 87, 5.9f, 0.33f, 380});
         open();
@@ -216,6 +217,7 @@ TEST_F(Dialog, ClosingKeepsTheValuesWithTheFlagAsLeft) {
 }
 
 TEST_F(Dialog, AMissingCatalogueGivesAMessageAndAnEmptyList) {
+    messages.expecting = true;
     QFile::remove(dir.file(kCategoryFile));
     open();
     ASSERT_EQ(messages.shown.size(), 1u);

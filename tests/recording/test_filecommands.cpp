@@ -106,6 +106,7 @@ void PrintTo(const BadFile& c, std::ostream* os) {
 class OpenRefused : public FileCommandsTest, public ::testing::WithParamInterface<BadFile> {};
 
 TEST_P(OpenRefused, AFileThatIsNotARecordingIsReportedAndNothingChanges) {
+    messages.expecting = true;
     const QString file = dataFile("bad.MTR");
     if (GetParam().bytes >= 0) {
         ASSERT_TRUE(WriteAll(file, QByteArray(GetParam().bytes, '\0')));
@@ -196,6 +197,7 @@ TEST_F(FileCommandsTest, CancellingSaveLeavesTheReceptionCurrent) {
 }
 
 TEST_F(FileCommandsTest, SaveWithNothingReceivedShowsTheMessageAndAsksNoName) {
+    messages.expecting = true;
     window.applyCommandEvent(CommandEvent::TimedReceptionFinishes);
     ASSERT_FALSE(QFileInfo::exists(temp()));
     item("mnuSAVEFILE")->trigger();
@@ -247,6 +249,7 @@ protected:
 };
 
 TEST_P(SaveFails, TheMessageNamesTheFileAndTheRecordingStaysCurrent) {
+    messages.expecting = true;
     receptionFinished();
     const QByteArray recording = ReadAll(temp());
     const QString captionBefore = window.windowTitle();
@@ -260,6 +263,7 @@ TEST_P(SaveFails, TheMessageNamesTheFileAndTheRecordingStaysCurrent) {
 }
 
 TEST_P(SaveFails, SaveAsReportsTheSameWay) {
+    messages.expecting = true;
     const QString file = dataFile("open.MTR");
     WriteRecording(file, 2, {}, {1, 1, 1});
     ASSERT_TRUE(window.openRecording(file));
@@ -276,6 +280,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, SaveFails,
                          [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(FileCommandsTest, SaveAsOfARecordingThatVanishedNamesItAndCreatesNothing) {
+    messages.expecting = true;
     const QString file = dataFile("open.MTR");
     WriteRecording(file, 2, {}, {1, 1, 1});
     ASSERT_TRUE(window.openRecording(file));
@@ -332,6 +337,7 @@ TEST_F(FileCommandsTest, CancellingSaveAsChangesNothing) {
 }
 
 TEST_F(FileCommandsTest, SaveAsWithoutACurrentFileAsksToOpenOne) {
+    messages.expecting = true;
     receptionFinished();
     files.answers.push_back(std::nullopt);
     item("mnuSAVEFILE")->trigger(); // cancelled: still the temporary recording

@@ -168,6 +168,7 @@ TEST_F(SettingsDialogTest, EmptyTimeBoxesCountAsZero) {
 }
 
 TEST_F(SettingsDialogTest, NoTransformerIsRefusedAndTheDialogStays) {
+    messages.expecting = true;
     const QByteArray saved = SettingsBytes(1, 0, 10, 1, 1, 10, 1, 0, 0);
     writeFile(saved);
     dialog.showDialog();
@@ -198,6 +199,7 @@ void PrintTo(const BadBox& c, std::ostream* os) {
 class RefusedBoxes : public SettingsDialogTest, public ::testing::WithParamInterface<BadBox> {};
 
 TEST_P(RefusedBoxes, AreNamedAndChangeNothing) {
+    messages.expecting = true;
     const BadBox& b = GetParam();
     const QByteArray saved = SettingsBytes(1, 0, 10, 40, 1, 10, 1, 1, 1);
     writeFile(saved);
@@ -229,6 +231,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, RefusedBoxes,
                          [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(SettingsDialogTest, AFileThatCannotBeWrittenIsReportedAndTheDialogStays) {
+    messages.expecting = true;
     ASSERT_TRUE(WriteAll(dataFile("plain"), "x"));
     AppState blocked(DataDirectory(dataFile("plain/zr-5")));
     SettingsDialog d(blocked, services);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,16 +20,23 @@ struct ShownMessage {
     bool isQuestion = false;
 };
 
+// A test that expects a message says so (expecting = true); any other message fails the test
+// through onUnexpected, which the test programs set (tests/support/failonmessage.cpp).
 class FakeMessages final : public MessageService {
 public:
     std::vector<ShownMessage> shown;
     std::deque<bool> answers; // for questions, in order; No when empty
+    bool expecting = false;
+    static std::function<void(const ShownMessage&)>& onUnexpected() {
+        static std::function<void(const ShownMessage&)> report;
+        return report;
+    }
 
     void message(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({title, text, false});
+        record({title, text, false});
     }
     bool question(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({title, text, true});
+        record({title, text, true});
         if (answers.empty())
             return false;
         const bool a = answers.front();
@@ -36,6 +44,13 @@ public:
         return a;
     }
     const ShownMessage* last() const { return shown.empty() ? nullptr : &shown.back(); }
+
+private:
+    void record(const ShownMessage& m) {
+        shown.push_back(m);
+        if (!expecting && onUnexpected())
+            onUnexpected()(m);
+    }
 };
 
 struct FileDialogCall {
