@@ -29,6 +29,12 @@ float SegmentPlotX(qint64 position, int halfSpan) {
     return static_cast<float>(double(position) * double(kTimeAxisWidth) / (2.0 * halfSpan));
 }
 
+qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan) {
+    const double step = kTimeAxisWidth / (2.0 * halfSpan);
+    const qint64 row = window.WindowFirstRow + qint64(std::nearbyint(x / step)) - 1;
+    return row < window.WindowFirstRow || row > window.WindowLastRow ? 0 : row;
+}
+
 SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow) {
     SegmentedAnalysisResult result;
     Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());

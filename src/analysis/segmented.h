@@ -24,6 +24,8 @@ int EffectiveHalfSpan(float segmentHalfSpan);
 
 // x of the i-th row (from 1) of a segmented window: the rows stand 6000 / (2n) apart.
 float SegmentPlotX(qint64 position, int halfSpan);
+// The row of a segmented window nearest to x, or 0 when x lies beside the window's rows.
+qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan);
 
 // What the segmented analysis shows: the selected row's boxes and the ten green curves with the
 // marker point.

@@ -424,9 +424,8 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
     if (cumulative) {
         row = CumulativeRowAtX(float(p.x()), state_.RecordCount());
     } else {
-        const double step = kTimeAxisWidth / (2.0 * lastHalfSpan_);
-        row = lastWindow_.WindowFirstRow + qint64(std::nearbyint(p.x() / step)) - 1;
-        if (row < lastWindow_.WindowFirstRow || row > lastWindow_.WindowLastRow)
+        row = SegmentRowAtX(float(p.x()), lastWindow_, lastHalfSpan_);
+        if (row == 0)
             return {};
     }
     const float value = CurveValueAtY(shownCurve_, float(p.y()), a.axes);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "analysis/cumulative.h"
 #include "analysis/segmented.h"
@@ -32,6 +33,19 @@ TEST(SegmentPlotX, RowsStandSixThousandOverTwoNApart) {
     EXPECT_FLOAT_EQ(SegmentPlotX(3, 5), 1800);
     EXPECT_FLOAT_EQ(SegmentPlotX(21, 10), 6300);
     EXPECT_FLOAT_EQ(SegmentPlotX(41, 20), 6150);
+}
+
+// The pointer's row is the inverse of SegmentPlotX: every point of a window maps back to its row,
+// and x beside the window's points maps to none.
+TEST(SegmentRowAtX, InvertsThePlotPositionWithinTheWindow) {
+    for (const auto& [first, last, n] : {std::tuple<qint64, qint64, int>{1, 6, 5}, {90, 110, 10},
+                                         {480, 500, 20}}) {
+        const SegmentWindow w{first, last};
+        for (qint64 r = first; r <= last; ++r)
+            EXPECT_EQ(SegmentRowAtX(SegmentPlotX(r - first + 1, n), w, n), r) << r;
+        EXPECT_EQ(SegmentRowAtX(0, w, n), 0);
+        EXPECT_EQ(SegmentRowAtX(SegmentPlotX(last - first + 2, n), w, n), 0);
+    }
 }
 
 TEST(EffectiveHalfSpan, ASpanThatWouldDivideByZeroBecomesOneRow) {
