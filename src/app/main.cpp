@@ -12,6 +12,7 @@
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "settings/datadirectory.h"
+#include "ui/appicon.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zr5"));
     QApplication::setApplicationVersion(QString::fromLatin1(zr5::ProgramVersion()));
+    QApplication::setWindowIcon(zr5::ApplicationIcon());
+    QApplication::setDesktopFileName(QStringLiteral("zr5")); // the menu entry of the same icon
 
     // The standard dialogs and buttons speak Chinese, as the rest of the program does.
     QTranslator qtTranslations;
