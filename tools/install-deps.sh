@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the program need on Debian 12, only if something is missing.
+# Further package names given as arguments are installed the same way (tools/package.sh gives the
+# tools that check the package).
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libqt6serialport6-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth poppler-utils)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth poppler-utils
+          librsvg2-bin "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

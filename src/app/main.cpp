@@ -6,12 +6,13 @@
 #include <cstdio>
 
 #include "link/demoinstrument.h"
-#include "mainwindow/receptionglue.h"
 #include "mainwindow/mainwindow.h"
-#include "model/version.h"
+#include "mainwindow/receptionglue.h"
 #include "model/appstate.h"
+#include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "settings/datadirectory.h"
+#include "ui/appicon.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
 
@@ -20,7 +21,8 @@ namespace {
 const char* const kUsage = "用法：zr5 [--data-dir 目录] [--demo] [数据文件.MTR]\n"
                            "  --data-dir 目录  设置文件、临时数据文件和电机数据所在的目录\n"
                            "                  （也可用环境变量 ZR5_DATA_DIR 指定）\n"
-                           "  --demo          接上模拟仪表 zr5-sim，不用真的仪表也能试接收\n";
+                           "  --demo          接上模拟仪表 zr5-sim，不用真的仪表也能试接收\n"
+                           "  --version       显示版本号\n";
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "zr5: %s\n%s", message.toUtf8().constData(), kUsage);
@@ -30,9 +32,13 @@ int usageError(const QString& message) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (zr5::PrintVersionIfAsked(argc, argv, "zr5"))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zr5"));
     QApplication::setApplicationVersion(QString::fromLatin1(zr5::ProgramVersion()));
+    QApplication::setWindowIcon(zr5::ApplicationIcon());
+    QApplication::setDesktopFileName(QStringLiteral("zr5")); // the menu entry of the same icon
 
     // The standard dialogs and buttons speak Chinese, as the rest of the program does.
     QTranslator qtTranslations;

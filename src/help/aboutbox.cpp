@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "model/version.h"
+#include "model/programversion.h"
 #include "ui/geometry.h"
 
 namespace zr5 {
@@ -31,7 +31,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 
     makeLabel(this, "Label1", " ZR－5　多功能电量测试仪", TwipsRect(240, 240, 4920, 480, this), 14);
     makeLabel(this, "Label2", "辅助软件", TwipsRect(240, 780, 4920, 360, this), 11);
-    makeLabel(this, "Label3", (QByteArray("V") + ProgramVersion()).constData(), TwipsRect(240, 1200, 4920, 360, this), 11);
+    makeLabel(this, "Label3", (QByteArray("V") + ProgramVersion()).constData(),
+              TwipsRect(240, 1200, 4920, 360, this), 11);
     makeLabel(this, "Label4", "本软件随 ZR-5 多功能电量测试仪提供，",
               TwipsRect(240, 1740, 4920, 300, this), 9);
     makeLabel(this, "Label5", "使用中的问题请与测试仪的供货单位联系。",

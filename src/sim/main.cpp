@@ -12,6 +12,7 @@
 #include <sys/prctl.h>
 #endif
 
+#include "model/programversion.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
 
@@ -35,7 +36,8 @@ const char kUsage[] =
     "  --ct R, --pt R    仪表前的电流、电压互感器倍率（默认 1）\n"
     "  --load P          平均负载率，百分数（默认 75）\n"
     "  --seed S          随机种子（默认 1）\n"
-    "  --exit-with-parent  启动它的程序结束时随之退出\n";
+    "  --exit-with-parent  启动它的程序结束时随之退出\n"
+    "  --version         显示版本号\n";
 
 void sleepUntil(timespec& deadline) {
     while (!stopRequested &&
@@ -52,6 +54,8 @@ void advance(timespec& t, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (zr5::PrintVersionIfAsked(argc, argv, "zr5-sim"))
+        return 0;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstring>
 
+#include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "tool/commands.h"
 
@@ -25,11 +26,14 @@ void printUsage(std::FILE* stream) {
     Print(stream, QStringLiteral("用法: zr5-tool [--data-dir DIR] COMMAND ...\n"));
     for (const ToolCommand& c : kCommands)
         Print(stream, QStringLiteral("  zr5-tool %1\n").arg(QString::fromUtf8(c.usage)));
+    Print(stream, QStringLiteral("  zr5-tool --version\n"));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (zr5::PrintVersionIfAsked(argc, argv, "zr5-tool"))
+        return 0;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     ToolContext context;
