@@ -6,38 +6,27 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
-#include "analysis/cumulative.h"
+#include "benchfixture.h"
 #include "printing/curvepage.h"
 #include "printing/datareport.h"
 #include "printing/painterprinter.h"
-#include "recording/synthetic.h"
 
 using namespace zr5;
+using namespace zr5::bench;
 
 namespace {
 
-constexpr qint64 kRows = 1000000;
+constexpr qint64 kRows = kLongRows;
 constexpr qint64 kReportRows = 100000;
 
-QTemporaryDir& folder() {
-    static QTemporaryDir dir;
-    return dir;
-}
-
 const RecordingInfo& recording() {
-    static const RecordingInfo info = [] {
-        const QString p = folder().filePath(QStringLiteral("bench.MTR"));
-        if (!WriteSyntheticRecording(p, kRows, 36000, 1).isEmpty())
-            std::abort();
-        return *ReadRecordingInfo(p);
-    }();
+    static const RecordingInfo info = *ReadRecordingInfo(LongRecordingPath());
     return info;
 }
 
 template <class Job, class Input> double writePdf(benchmark::State& s, const Input& input) {
-    const QString pdf = folder().filePath(QStringLiteral("bench.pdf"));
+    const QString pdf = Folder().filePath(QStringLiteral("bench.pdf"));
     PdfOutput out(pdf);
     if (!out.open().isEmpty())
         s.SkipWithError("no PDF");
@@ -48,15 +37,7 @@ template <class Job, class Input> double writePdf(benchmark::State& s, const Inp
 }
 
 void BM_CumulativePass(benchmark::State& s) {
-    AppState state{DataDirectory(folder().path())};
-    state.CurrentFileName = recording().path;
-    for (auto _ : s) {
-        CumulativeAnalysis pass(state);
-        if (!pass.runAll().isEmpty())
-            s.SkipWithError("pass failed");
-        benchmark::DoNotOptimize(state.analysis.TotalActiveEnergy);
-    }
-    s.SetItemsProcessed(s.iterations() * kRows);
+    CumulativePass(s);
 }
 BENCHMARK(BM_CumulativePass)->Unit(benchmark::kMillisecond);
 
@@ -85,11 +66,5 @@ BENCHMARK(BM_DataReportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWithApplication<QGuiApplication>(argc, argv);
 }

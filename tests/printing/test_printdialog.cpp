@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -17,26 +17,12 @@
 #include "analysiswindow/testrecording.h"
 #include "printing/printdialog.h"
 #include "support/fakeservices.h"
+#include "support/qtapplication.h"
 #include "support/waituntil.h"
 
 using namespace zr5;
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "printdialog_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class PrintDialogTest : public ::testing::Test {
 protected:
