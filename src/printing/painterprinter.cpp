@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QGlyphRun>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <cmath>
 #include <cstdio>
 
 namespace zr5 {
@@ -14,6 +16,13 @@ constexpr double kTwipsPerInch = 1440;
 // Curves are never reduced finer than 1/300 inch: a pixel of a 1200 dpi PDF adds only size.
 constexpr double kFinestColumnTwips = kTwipsPerInch / 300;
 constexpr int kPdfResolution = 600;
+
+bool isPrintableAscii(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    return true;
+}
 
 QColor toColour(std::uint32_t c) {
     return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff));
@@ -49,34 +58,110 @@ PainterPrinterDevice::PainterPrinterDevice(QPainter& painter, QPagedPaintDevice&
 }
 
 PainterPrinterDevice::Face& PainterPrinterDevice::face(float points) {
+    if (points == lastPoints_)
+        return *lastFace_;
     auto& f = faces_[points];
     if (!f) {
         QFont font = ReportFont();
         font.setPointSizeF(points);
         QFontMetricsF metrics(font, &device_);
-        const double ascent = metrics.ascent() / scale_;
-        f.reset(new Face{font, metrics, ascent});
+        const double column = metrics.horizontalAdvance(QLatin1Char('0'));
+        bool fixedPitch = true;
+        for (char c = ' '; c <= '~' && fixedPitch; ++c)
+            fixedPitch = metrics.horizontalAdvance(QLatin1Char(c)) == column;
+        f.reset(new Face{
+            font, metrics, metrics.ascent() / scale_, column / scale_, fixedPitch, {}, {}});
+        if (fixedPitch) {
+            f->raw = QRawFont::fromFont(font);
+            f->raw.setPixelSize(points * device_.logicalDpiY() / 72.0);
+            QString ascii;
+            for (char c = ' '; c <= '~'; ++c)
+                ascii += QLatin1Char(c);
+            const QList<quint32> glyphs = f->raw.glyphIndexesForString(ascii);
+            f->fixedPitch = f->raw.isValid() && glyphs.size() == qsizetype(f->glyphs.size());
+            if (f->fixedPitch)
+                std::copy(glyphs.begin(), glyphs.end(), f->glyphs.begin());
+        }
     }
+    lastPoints_ = points;
+    lastFace_ = f.get();
     return *f;
 }
 
 double PainterPrinterDevice::columnWidth(float points) {
-    return face(points).metrics.horizontalAdvance(QLatin1Char('0')) / scale_;
+    return face(points).column;
 }
 
 double PainterPrinterDevice::textWidth(const QString& text, float points) {
-    return face(points).metrics.horizontalAdvance(text) / scale_;
+    const Face& f = face(points);
+    if (f.fixedPitch && isPrintableAscii(text))
+        return double(text.size()) * f.column;
+    return f.metrics.horizontalAdvance(text) / scale_;
 }
 
 void PainterPrinterDevice::drawText(double x, double top, const QString& text, float points) {
-    Face& f = face(points);
-    if (shownFace_ != points) {
+    const Face& f = face(points);
+    if (!f.fixedPitch || !isPrintableAscii(text)) {
+        flush();
+        drawRun({x, top, 0, points, text});
+        return;
+    }
+    // A text on the line of the held-back one, a whole number of columns after its end, continues
+    // it: on the fixed-pitch face the spaces put it exactly where it would stand on its own.
+    if (!run_.text.isEmpty() && run_.top == top && run_.points == points && x >= run_.end) {
+        const double gap = (x - run_.end) / f.column;
+        const double spaces = std::round(gap);
+        if (std::fabs(gap - spaces) < 1e-6) {
+            run_.text += QString(qsizetype(spaces), QLatin1Char(' '));
+            run_.text += text;
+            run_.end = x + double(text.size()) * f.column;
+            return;
+        }
+    }
+    flush();
+    run_ = {x, top, x + double(text.size()) * f.column, points, text};
+}
+
+void PainterPrinterDevice::flush() {
+    if (run_.text.isEmpty())
+        return;
+    drawRun(run_);
+    run_.text.clear();
+}
+
+void PainterPrinterDevice::drawRun(const Run& run) {
+    const Face& f = face(run.points);
+    if (shownFace_ != run.points) {
         painter_.setFont(f.font);
-        shownFace_ = points;
+        shownFace_ = run.points;
     }
     if (!(shownPen_ == PrinterPen{1, PenStyle::Solid, Colour::Black}))
         usePen({1, PenStyle::Solid, Colour::Black});
-    painter_.drawText(QPointF(x * scale_, (top + f.ascent) * scale_), text);
+    const QPointF origin(run.x * scale_, (run.top + f.ascent) * scale_);
+    if (!f.fixedPitch || !isPrintableAscii(run.text)) {
+        painter_.drawText(origin, run.text);
+        return;
+    }
+    // One glyph run per line, the blanks left out: each character at its column.
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(run.text.size());
+    positions.reserve(run.text.size());
+    const double column = f.column * scale_;
+    for (qsizetype i = 0; i < run.text.size(); ++i) {
+        const char16_t c = run.text[i].unicode();
+        if (c == u' ')
+            continue;
+        glyphs.append(f.glyphs[std::size_t(c - u' ')]);
+        positions.append(QPointF(double(i) * column, 0));
+    }
+    if (glyphs.isEmpty())
+        return;
+    QGlyphRun line;
+    line.setRawFont(f.raw);
+    line.setGlyphIndexes(glyphs);
+    line.setPositions(positions);
+    painter_.drawGlyphRun(origin, line);
 }
 
 void PainterPrinterDevice::usePen(const PrinterPen& pen) {
@@ -93,6 +178,7 @@ void PainterPrinterDevice::usePen(const PrinterPen& pen) {
 
 void PainterPrinterDevice::drawLine(double x1, double y1, double x2, double y2,
                                     const PrinterPen& pen) {
+    flush();
     if (!(shownPen_ == pen))
         usePen(pen);
     painter_.drawLine(QPointF(x1 * scale_, y1 * scale_), QPointF(x2 * scale_, y2 * scale_));
@@ -100,6 +186,7 @@ void PainterPrinterDevice::drawLine(double x1, double y1, double x2, double y2,
 
 void PainterPrinterDevice::drawBox(double x1, double y1, double x2, double y2,
                                    const PrinterPen& pen) {
+    flush();
     if (!(shownPen_ == pen))
         usePen(pen);
     painter_.setBrush(Qt::NoBrush);
@@ -111,6 +198,7 @@ double PainterPrinterDevice::pixelTwips() const {
 }
 
 bool PainterPrinterDevice::newPage() {
+    flush();
     if (device_.newPage())
         return true;
     error_ = QStringLiteral("打印机无法开始新的一页");
@@ -161,6 +249,7 @@ QString PdfOutput::commit() {
         cancel();
         return jobError_;
     }
+    device_->flush();
     const bool ended = painter_.end();
     // The last flush is checked here: QSaveFile::commit() may report success after a failed one.
     const bool flushed = file_.flush();

@@ -4,7 +4,9 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QSaveFile>
+#include <array>
 #include <map>
 #include <memory>
 
@@ -33,20 +35,40 @@ public:
     double pixelTwips() const override;
     bool newPage() override;
     QString error() const override { return error_; }
+    // Draws the text still held back; before the painter ends.
+    void flush();
 
 private:
     struct Face {
         QFont font;
         QFontMetricsF metrics;
         double ascent; // twips
+        double column; // twips: the advance of "0"
+        // Every printable ASCII character advances one column: such texts are measured by
+        // counting, and the texts of one line are drawn as one run with spaces between them.
+        bool fixedPitch;
+        // For fixed-pitch runs: the face at the device's size and the glyph of each printable
+        // ASCII character, so that a line is placed without shaping it again.
+        QRawFont raw;
+        std::array<quint32, 95> glyphs;
+    };
+    // Text held back, to be continued by the next text on its line.
+    struct Run {
+        double x = 0, top = 0, end = 0;
+        float points = 0;
+        QString text;
     };
     Face& face(float points);
     void usePen(const PrinterPen& pen);
+    void drawRun(const Run& run);
 
     QPainter& painter_;
     QPagedPaintDevice& device_;
     double scale_; // device pixels per twip
     std::map<float, std::unique_ptr<Face>> faces_;
+    Face* lastFace_ = nullptr;
+    float lastPoints_ = -1;
+    Run run_;
     float shownFace_ = -1;
     PrinterPen shownPen_{-1};
     QString error_;

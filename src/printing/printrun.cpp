@@ -41,6 +41,7 @@ Printer& PaperOutput::nextJob() {
 QString PaperOutput::commit() {
     if (!painter_.isActive())
         return failure(QStringLiteral("没有开始打印。"));
+    device_->flush();
     const bool ended = painter_.end();
     if (!ended || printer_.printerState() == QPrinter::Error)
         return failure(QStringLiteral("打印出错，打印作业没有完成。"));
