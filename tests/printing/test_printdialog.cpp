@@ -7,8 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -193,6 +197,38 @@ TEST_F(PrintDialogTest, CancelOrAFailedPdfLeavesNoFileAndTheDialogOpen) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("run.MTR")});
+}
+
+// The preview lays out the pages OK prints: both reports, as many pages, the same breaks.
+TEST_F(PrintDialogTest, ThePreviewShowsThePagesOkPrints) {
+    record(130);
+    open();
+    dialog->Check1->setChecked(true);
+    dialog->Check2->click();
+    int previewPages = -1;
+    QTimer::singleShot(0, dialog, [&] {
+        auto* preview = dialog->findChild<QPrintPreviewDialog*>();
+        auto* pages = preview ? preview->findChild<QPrintPreviewWidget*>() : nullptr;
+        if (pages)
+            previewPages = pages->pageCount();
+        if (preview)
+            preview->reject();
+    });
+    dialog->Command3->click();
+    EXPECT_TRUE(messages.shown.empty());
+
+    const QString pdf = dir.filePath(QStringLiteral("run.pdf"));
+    dialog->Check2->click(); // printToPdf ticks it again
+    printToPdf(pdf, true, true);
+    ASSERT_TRUE(test::waitUntil([&] { return dialog.isNull(); }, 20000));
+    QFile out(pdf);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const qsizetype printedPages =
+        QString::fromLatin1(out.readAll())
+            .count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]")));
+    // The curve page and the data report's three pages (125 rows on the first two).
+    EXPECT_EQ(printedPages, 4);
+    EXPECT_EQ(previewPages, printedPages);
 }
 
 } // namespace
