@@ -13,6 +13,7 @@
 #include "analysis/segmented.h"
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
+#include "benchfixture.h"
 #include "recording/synthetic.h"
 
 using namespace zr5;
@@ -142,10 +143,5 @@ BENCHMARK(BM_WindowCumulativeAnalysis)->Unit(benchmark::kMillisecond)->Iteration
 BENCHMARK(BM_WindowFENG)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zr5::bench::RunWithApplication<QApplication>(argc, argv);
 }

@@ -4,26 +4,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
-#include "analysis/cumulative.h"
-#include "recording/synthetic.h"
+#include "benchfixture.h"
 
 using namespace zr5;
+using namespace zr5::bench;
 
 namespace {
 
-constexpr qint64 kRows = 1000000;
+constexpr qint64 kRows = kLongRows;
 
 const QString& recording() {
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("bench.MTR"));
-        if (!WriteSyntheticRecording(p, kRows, 36000, 1).isEmpty())
-            std::abort();
-        return p;
-    }();
-    return path;
+    return LongRecordingPath();
 }
 
 void BM_RawRead(benchmark::State& s) {
@@ -55,15 +47,7 @@ void BM_SequentialRowRead(benchmark::State& s) {
 BENCHMARK(BM_SequentialRowRead)->Unit(benchmark::kMillisecond);
 
 void BM_CumulativePass(benchmark::State& s) {
-    AppState state{DataDirectory(QStringLiteral("/tmp"))};
-    state.recordingOpened(recording());
-    for (auto _ : s) {
-        CumulativeAnalysis pass(state);
-        if (!pass.runAll().isEmpty())
-            s.SkipWithError("pass failed");
-        benchmark::DoNotOptimize(state.analysis.TotalActiveEnergy);
-    }
-    s.SetItemsProcessed(s.iterations() * kRows);
+    CumulativePass(s);
 }
 BENCHMARK(BM_CumulativePass)->Unit(benchmark::kMillisecond);
 

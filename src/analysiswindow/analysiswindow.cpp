@@ -17,6 +17,7 @@
 #include "analysis/cumulative.h"
 #include "analysiswindow/curvesurface.h"
 #include "model/numbertext.h"
+#include "printing/printdialog.h"
 #include "ui/geometry.h"
 
 namespace zr5 {
@@ -126,6 +127,8 @@ void AnalysisWindow::connectControls() {
     connect(c_.mnu10, &QAction::triggered, this, [this] { setSegmentSpan(10); });
     connect(c_.mnu20, &QAction::triggered, this, [this] { setSegmentSpan(20); });
     connect(c_.mnuPr, &QAction::triggered, this, &AnalysisWindow::printRequested);
+    connect(c_.mnuPr, &QAction::triggered, this,
+            [this] { PrintDialog::open(state_, services_, this); });
     connect(c_.mnuCl, &QAction::triggered, this, &AnalysisWindow::Command1_Click);
     for (int k = 0; k < kCurveKinds; ++k) {
         CurveSurface* cumulative = c_.Picture2[std::size_t(k)];

@@ -29,6 +29,7 @@ int RunExport(ToolContext& context, const QStringList& args);
 int RunSynth(ToolContext& context, const QStringList& args);
 int RunMotor(ToolContext& context, const QStringList& args);
 int RunReceive(ToolContext& context, const QStringList& args);
+int RunReport(ToolContext& context, const QStringList& args);
 
 // Prints one line to standard error and returns the failing exit code.
 int Fail(ToolContext& context, const QString& message);

@@ -1,8 +1,9 @@
 // zr5-tool: the recordings and the arithmetic of the program on the command line, for engineers
 // with many recordings, for scripts, and to check results against other implementations.
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstring>
+#include <memory>
 
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
@@ -20,7 +21,22 @@ const ToolCommand kCommands[] = {
     {"receive", RunReceive,
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
      "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
+    {"report", RunReport,
+     "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
+     "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},
 };
+
+// The reports need fonts, so `report` runs a GUI application on the display-less platform.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "report") != 0)
+            continue;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
 
 void printUsage(std::FILE* stream) {
     Print(stream, QStringLiteral("用法: zr5-tool [--data-dir DIR] COMMAND ...\n"));
@@ -34,8 +50,8 @@ void printUsage(std::FILE* stream) {
 int main(int argc, char** argv) {
     if (zr5::PrintVersionIfAsked(argc, argv, "zr5-tool"))
         return 0;
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
     ToolContext context;
     QString error;
     context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);

@@ -36,12 +36,18 @@ std::optional<QString> QtFileDialogService::openFileName(QWidget* parent, const 
 std::optional<QString> QtFileDialogService::saveFileName(QWidget* parent, const QString& title,
                                                          const QString& filter,
                                                          const QString& defaultSuffix) {
-    QFileDialog dialog(parent, title, QString(), filter);
+    return saveFileNameFrom(parent, title, filter, defaultSuffix, QString());
+}
+
+std::optional<QString> QtFileDialogService::saveFileNameFrom(QWidget* parent, const QString& title,
+                                                             const QString& filter,
+                                                             const QString& defaultSuffix,
+                                                             const QString& suggested) {
+    QFileDialog dialog(parent, title, suggested, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
     return runDialog(dialog);
 }
-
 
 } // namespace zr5

@@ -39,6 +39,14 @@ public:
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
                                                 const QString& defaultSuffix) = 0;
+    // Save, starting from a suggested file name.
+    virtual std::optional<QString> saveFileNameFrom(QWidget* parent, const QString& title,
+                                                    const QString& filter,
+                                                    const QString& defaultSuffix,
+                                                    const QString& suggested) {
+        Q_UNUSED(suggested);
+        return saveFileName(parent, title, filter, defaultSuffix);
+    }
 };
 
 // The seams every window receives.
@@ -63,6 +71,9 @@ public:
     std::optional<QString> saveFileName(QWidget* parent, const QString& title,
                                         const QString& filter,
                                         const QString& defaultSuffix) override;
+    std::optional<QString> saveFileNameFrom(QWidget* parent, const QString& title,
+                                            const QString& filter, const QString& defaultSuffix,
+                                            const QString& suggested) override;
 };
 
 } // namespace zr5

@@ -25,27 +25,13 @@
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
+#include "support/qtapplication.h"
 #include "support/waituntil.h"
 #include "ui/geometry.h"
 
 using namespace zr5;
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "analysiswindow_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-::testing::Environment* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class AnalysisWindowTest : public ::testing::Test {
 protected:

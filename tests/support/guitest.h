@@ -3,7 +3,6 @@
 // What the window tests share: one QApplication on the offscreen platform, a data directory of
 // their own, and small recordings written as a reception writes them.
 
-#include <QApplication>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -14,26 +13,9 @@
 #include "model/appstate.h"
 #include "recording/recordingfile.h"
 #include "support/fakeservices.h"
+#include "support/qtapplication.h"
 
 namespace zr5::test {
-
-// The QApplication lives from before the first test to after the last, and is gone before the
-// program's static objects are destroyed.
-class QtApplicationEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "zr5-window-test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-// Google Test owns the environment.
-inline ::testing::Environment* const kQtApplication =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 inline QByteArray ReadAll(const QString& path) {
     QFile f(path);

@@ -1,0 +1,362 @@
+#include "printing/curvepage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/curves.h"
+#include "analysis/operatingpoint.h"
+#include "model/numbertext.h"
+#include "model/programversion.h"
+#include "model/rowpowers.h"
+#include "model/splitseconds.h"
+
+namespace zr5 {
+
+namespace {
+
+constexpr double kFrameLeft = 1000, kFrameRight = 10000;
+constexpr double kPlotLeft = 1050, kPlotWidth = 8900;
+constexpr int kGreyTraces = 2; // efficiency and load rate of rows without an operating point
+
+struct BandInfo {
+    const char* title;
+    const char* unit;
+    const char* valueUnit;
+};
+
+const BandInfo kBands[kCurveBands] = {
+    {"　　　　　电流曲线  单位：", "A", " A"},   {"　　　　　电压曲线  单位：", "V", " V"},
+    {"　　　　　功率曲线  单位：", "kW", " kW"}, {"　　　　　功率因数曲线", "", " "},
+    {"　　　　　效率曲线  单位：%", "", "%"},    {"　　　　　负载率曲线  单位：%", "", "%"},
+};
+
+// The curve kind under which each band's axis is kept.
+const int kBandKind[kCurveBands] = {Curve::Current1,    Curve::Voltage1,   Curve::ActivePower,
+                                    Curve::PowerFactor, Curve::Efficiency, Curve::LoadRate};
+
+float largest(float a, float b, float c) {
+    return std::max({a, b, c});
+}
+float smallest(float a, float b, float c) {
+    return std::min({a, b, c});
+}
+
+} // namespace
+
+void CurvePageInput::takeAnalysis(const AnalysisResults& a) {
+    EfficiencyMaximum = a.EfficiencyMaximum;
+    EfficiencyMinimum = a.EfficiencyMinimum;
+    LoadRateMaximum = a.LoadRateMaximum;
+    LoadRateMinimum = a.LoadRateMinimum;
+    TotalActiveEnergy = a.TotalActiveEnergy;
+    TotalReactiveEnergy = a.TotalReactiveEnergy;
+}
+
+int CTInUseCode(const std::array<int, 3>& u) {
+    return 4 * u[0] + 2 * u[1] + u[2];
+}
+
+QString WiringMethodName(int code) {
+    switch (code) {
+    case 1:
+        return QStringLiteral("单瓦特计法测量(黄)");
+    case 2:
+        return QStringLiteral("单瓦特计法测量(蓝)");
+    case 3:
+        return QStringLiteral("二瓦特计法测量(蓝+黄)");
+    case 4:
+        return QStringLiteral("单瓦特计法测量(红)");
+    case 5:
+        return QStringLiteral("二瓦特计法测量(红+黄)");
+    case 6:
+        return QStringLiteral("二瓦特计法测量(红+蓝)");
+    default:
+        return QStringLiteral("三瓦特计法测量");
+    }
+}
+
+void CopyExtremaOfUnusedChannels(int code, ExtremaValues& maximum, ExtremaValues& minimum) {
+    // (source channel, target channels) with channels 0..2 = red, blue, yellow.
+    struct Copy {
+        int from;
+        int to[2];
+    };
+    Copy copy{};
+    switch (code) {
+    case 1:
+        copy = {2, {0, 1}};
+        break;
+    case 2:
+        copy = {1, {0, 2}};
+        break;
+    case 3:
+        copy = {1, {0, -1}};
+        break;
+    case 4:
+        copy = {0, {1, 2}};
+        break;
+    case 5:
+        copy = {0, {1, -1}};
+        break;
+    case 6:
+        copy = {0, {2, -1}};
+        break;
+    default:
+        return;
+    }
+    for (int target : copy.to) {
+        if (target < 0)
+            continue;
+        for (ExtremaValues* table : {&maximum, &minimum}) {
+            (*table)[Channel::current(target)] = (*table)[Channel::current(copy.from)];
+            (*table)[Channel::voltage(target)] = (*table)[Channel::voltage(copy.from)];
+        }
+    }
+}
+
+PrintedBandAxis PrintBandAxis(float minimum, float maximum) {
+    PrintedBandAxis band;
+    band.axis = PrintValueAxis(minimum, maximum);
+    band.valueGrid = PrintValueGrid(band.axis);
+    return band;
+}
+
+QString CurvePageRefusal(const CurvePageInput& input) {
+    return AnalysisRefusal(input.recording);
+}
+
+CurvePageJob::CurvePageJob(Printer& printer, CurvePageInput input)
+    : p_(printer), in_(std::move(input)) {}
+
+QString CurvePageJob::error() const {
+    return JobError(error_, p_);
+}
+
+void CurvePageJob::start() {
+    started_ = true;
+    if (QString refusal = CurvePageRefusal(in_); !refusal.isEmpty()) {
+        error_ = refusal;
+        return;
+    }
+    maximum_ = in_.recording.RowMaximum;
+    minimum_ = in_.recording.RowMinimum;
+    const int code = CTInUseCode(in_.ctInUse);
+    CopyExtremaOfUnusedChannels(code, maximum_, minimum_);
+    const int inUse = in_.ctInUse[0] + in_.ctInUse[1] + in_.ctInUse[2];
+    // A header that names no transformer at all reads as three in use: nothing divides by 0.
+    divisor_ = inUse > 0 ? float(inUse) : 3.0f;
+    timeStep_ = TimeGridStep(in_.recording.header.Duration);
+
+    const double pixel = std::max(p_.device().pixelTwips(), 0.0);
+    for (int t = 0; t < kCurveBands + kGreyTraces; ++t)
+        traces_.emplace_back(float(pixel));
+
+    auto reader = RecordingRowReader::open(in_.recording);
+    if (!reader) {
+        error_ = reader.error();
+        return;
+    }
+    reader_ = std::move(*reader);
+
+    p_.setPenWidth(1);
+    drawGrids();
+    drawLabels();
+    drawTitlesAndFrames();
+    p_.setPenWidth(1);
+    p_.setPenStyle(PenStyle::Solid);
+}
+
+void CurvePageJob::drawGrids() {
+    const auto& mx = maximum_;
+    const auto& mn = minimum_;
+    const std::pair<float, float> input[kCurveBands] = {
+        {smallest(mn[Slot::Current1], mn[Slot::Current2], mn[Slot::Current3]),
+         largest(mx[Slot::Current1], mx[Slot::Current2], mx[Slot::Current3])},
+        {smallest(mn[Slot::Voltage1], mn[Slot::Voltage2], mn[Slot::Voltage3]),
+         largest(mx[Slot::Voltage1], mx[Slot::Voltage2], mx[Slot::Voltage3])},
+        {mn[Slot::ActivePower], mx[Slot::ActivePower]},
+        {0.0f, 1.0f},
+        {0.0f, 100.0f},
+        {0.0f, 100.0f},
+    };
+    const float T = in_.recording.header.Duration;
+    const std::vector<GridLine> times = TimeGrid(T, timeStep_);
+    for (int b = 0; b < kCurveBands; ++b) {
+        const double offset = BandOffset(b);
+        p_.setPenStyle(PenStyle::Dotted);
+        for (const GridLine& t : times) {
+            const double x = kPlotWidth / T * t.value + kPlotLeft;
+            p_.line(x, offset + kPlotTop, x, offset + kPlotBottom);
+        }
+        const PrintedBandAxis band = PrintBandAxis(input[b].first, input[b].second);
+        for (const GridLine& v : band.valueGrid) {
+            const double y = offset + AxisY(v.value, band.axis.AxisLow, band.axis.AxisHigh);
+            p_.setPenStyle(v.solid ? PenStyle::Solid : PenStyle::Dotted);
+            p_.line(kFrameLeft, y, kFrameRight, y);
+        }
+        p_.setPenStyle(PenStyle::Solid);
+        axes_[std::size_t(b)] = band.axis;
+    }
+    axes_[3].AxisHigh = 1.00001f;
+}
+
+void CurvePageJob::drawLabels() {
+    p_.setFontSize(8);
+    for (int b = 0; b < kCurveBands; ++b) {
+        const ValueAxis& a = axes_[std::size_t(b)];
+        for (float v : AxisLabelValues(a)) {
+            p_.setPosition(600, BandOffset(b) - 100 + AxisY(v, a.AxisLow, a.AxisHigh));
+            p_.printLine(PlainNumber(v));
+        }
+    }
+    const float T = in_.recording.header.Duration;
+    for (const GridLine& t : TimeGrid(T, timeStep_)) {
+        p_.setPosition(950 + double(t.value) * kPlotWidth / T, 12550);
+        p_.printLine(PlainNumber(t.value));
+    }
+}
+
+void CurvePageJob::drawTitlesAndFrames() {
+    const auto& mx = maximum_;
+    const auto& mn = minimum_;
+    const float extremes[kCurveBands][2] = {
+        {largest(mx[Slot::Current1], mx[Slot::Current2], mx[Slot::Current3]),
+         smallest(mn[Slot::Current1], mn[Slot::Current2], mn[Slot::Current3])},
+        {largest(mx[Slot::Voltage1], mx[Slot::Voltage2], mx[Slot::Voltage3]),
+         smallest(mn[Slot::Voltage1], mn[Slot::Voltage2], mn[Slot::Voltage3])},
+        {mx[Slot::ActivePower], mn[Slot::ActivePower]},
+        {mx[Slot::PowerFactor], mn[Slot::PowerFactor]},
+        {in_.EfficiencyMaximum, in_.EfficiencyMinimum},
+        {in_.LoadRateMaximum, in_.LoadRateMinimum},
+    };
+    p_.setPosition(0, 0);
+    p_.setFontSize(10);
+    p_.setPenWidth(3);
+    p_.emptyLines(3);
+    for (int b = 0; b < kCurveBands; ++b) {
+        const BandInfo& band = kBands[b];
+        const QString valueUnit = QString::fromUtf8(band.valueUnit);
+        p_.print(QString::fromUtf8(band.title));
+        p_.print(QString::fromUtf8(band.unit));
+        p_.tab(55);
+        p_.print(QStringLiteral("最大值 ") + FormatValue(extremes[b][0]) + valueUnit);
+        p_.tab(78);
+        p_.printLine(QStringLiteral("最小值 ") + FormatValue(extremes[b][1]) + valueUnit);
+        const double top = BandOffset(b) + 150;
+        p_.box(kFrameLeft, top, kFrameRight, top + 1500);
+        if (b < kCurveBands - 1)
+            p_.emptyLines(1);
+    }
+}
+
+void CurvePageJob::drawTraces(bool all) {
+    if (all)
+        for (CurveTrace& t : traces_)
+            t.finish();
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        p_.setPenColour(t < kCurveBands ? Colour::Black : Colour::LightGrey);
+        for (const CurveLine& l : traces_[t].takeLines())
+            p_.line(l.x1, l.y1, l.x2, l.y2);
+    }
+    p_.setPenColour(Colour::Black);
+}
+
+bool CurvePageJob::step() {
+    if (finished_)
+        return false;
+    if (!started_)
+        start();
+    const qint64 N = in_.recording.RecordCount;
+    ChannelRowValues values;
+    for (qint64 n = 0; n < stepRows_ && row_ < N && error().isEmpty(); ++n) {
+        if (!reader_->next(values)) {
+            error_ =
+                reader_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : reader_->error();
+            break;
+        }
+        ++row_;
+        const RowPowers powers = ComputeRowPowers(values);
+        SampleRowValues s{};
+        for (int j = 0; j < kChannelRowSize; ++j)
+            s[j] = values[j];
+        StoreRowPowers(s, powers);
+        const auto op = ComputeMotorOperatingPoint(s[Slot::ActivePower], in_.motor);
+        if (op) {
+            efficiency_ = op->Efficiency;
+            loadRate_ = op->LoadRate;
+        }
+        const float x = float(double(row_) * kPlotWidth / double(N) + kPlotLeft);
+        const float meanCurrent = (std::fabs(s[Slot::Current1]) + std::fabs(s[Slot::Current2]) +
+                                   std::fabs(s[Slot::Current3])) /
+                                  divisor_;
+        const float meanVoltage = (std::fabs(s[Slot::Voltage1]) + std::fabs(s[Slot::Voltage2]) +
+                                   std::fabs(s[Slot::Voltage3])) /
+                                  divisor_;
+        const float value[kCurveBands] = {meanCurrent,          meanVoltage, s[Slot::ActivePower],
+                                          s[Slot::PowerFactor], efficiency_, loadRate_};
+        for (int b = 0; b < kCurveBands; ++b) {
+            const ValueAxis& a = axes_[std::size_t(b)];
+            const float y =
+                float(BandOffset(b)) + CurveY(kBandKind[b], value[b], a.AxisLow, a.AxisHigh);
+            const bool grey = b >= 4 && !op;
+            traces_[std::size_t(b)].add(x, y, !grey);
+            if (b >= 4)
+                traces_[std::size_t(kCurveBands + b - 4)].add(x, y, grey);
+        }
+    }
+    if (row_ >= N || !error().isEmpty()) {
+        finished_ = true;
+        reader_.reset();
+        if (error().isEmpty()) {
+            drawTraces(true);
+            footer();
+        }
+        return false;
+    }
+    drawTraces(false);
+    return true;
+}
+
+void CurvePageJob::footer() {
+    const ReportHeading& h = in_.heading;
+    const SplitTime t = SplitSeconds(in_.recording.header.Duration);
+    p_.setFontSize(10);
+    p_.setPosition(0, 12300);
+    p_.printLine(QStringLiteral(" "));
+    p_.tab(104);
+    p_.printLine(QString::fromUtf8(TimeUnitWord(timeStep_)));
+    p_.printLine(QStringLiteral(" "));
+    p_.tab(14);
+    p_.printLine(QStringLiteral("累计时间：") + PrintedNumber(double(t.ElapsedHours)) +
+                 QStringLiteral("时") + PrintedNumber(t.ElapsedMinutes) + QStringLiteral("分") +
+                 PrintedNumber(t.ElapsedSeconds) + QStringLiteral("秒"));
+    p_.tab(14);
+    p_.print(QStringLiteral("有功电量：") + PrintedNumber(in_.TotalActiveEnergy) +
+             QStringLiteral("W·h"));
+    p_.setFontSize(14);
+    p_.tab(55);
+    p_.print(QStringLiteral("ZR－5 "));
+    p_.setFontSize(9);
+    p_.printLine(QStringLiteral(" Ver ") + QString::fromLatin1(ProgramVersion()));
+    p_.setFontSize(10);
+    p_.tab(14);
+    p_.printLine(QStringLiteral("无功电量：") + PrintedNumber(in_.TotalReactiveEnergy) +
+                 QStringLiteral("Var·h"));
+    p_.printLine(QStringLiteral(" "));
+    p_.setFontSize(12);
+    const auto labelled = [this](const QString& label, const QString& text) {
+        p_.tab(10);
+        p_.print(label);
+        p_.tab(25);
+        p_.printLine(text);
+    };
+    labelled(QStringLiteral("数据文件名称："), h.fileName);
+    labelled(QStringLiteral("接线方式："), WiringMethodName(CTInUseCode(in_.ctInUse)));
+    labelled(QStringLiteral("被测设备编号："), h.DeviceNumber);
+    p_.tab(10);
+    p_.print(QStringLiteral("测 试 日 期 ："));
+    PrintHeadingDate(p_, h, 25, 43);
+    labelled(QStringLiteral("使 用 单 位 ："), h.organisation);
+}
+
+} // namespace zr5

@@ -1,0 +1,273 @@
+#include "printing/painterprinter.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <cmath>
+#include <cstdio>
+
+namespace zr5 {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440;
+// Curves are never reduced finer than 1/300 inch: a pixel of a 1200 dpi PDF adds only size.
+constexpr double kFinestColumnTwips = kTwipsPerInch / 300;
+constexpr int kPdfResolution = 600;
+
+bool isPrintableAscii(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    return true;
+}
+
+QColor toColour(std::uint32_t c) {
+    return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff));
+}
+
+} // namespace
+
+QFont ReportFont() {
+    static const QFont font = [] {
+        const QString preferred = QStringLiteral("Noto Sans Mono CJK SC");
+        const QStringList families = QFontDatabase::families();
+        if (families.contains(preferred))
+            return QFont(preferred);
+        QString fallback;
+        for (const QString& family : QFontDatabase::families(QFontDatabase::SimplifiedChinese)) {
+            if (fallback.isEmpty() || QFontDatabase::isFixedPitch(family)) {
+                fallback = family;
+                if (QFontDatabase::isFixedPitch(family))
+                    break;
+            }
+        }
+        std::fprintf(stderr, "zr5: the printer face %s is not installed; printing with %s\n",
+                     qPrintable(preferred),
+                     fallback.isEmpty() ? "the default face" : qPrintable(fallback));
+        return fallback.isEmpty() ? QFont() : QFont(fallback);
+    }();
+    return font;
+}
+
+PainterPrinterDevice::PainterPrinterDevice(QPainter& painter, QPagedPaintDevice& device)
+    : painter_(painter), device_(device), scale_(device.logicalDpiX() / kTwipsPerInch) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+}
+
+PainterPrinterDevice::Face& PainterPrinterDevice::face(float points) {
+    if (points == lastPoints_)
+        return *lastFace_;
+    auto& f = faces_[points];
+    if (!f) {
+        QFont font = ReportFont();
+        font.setPointSizeF(points);
+        QFontMetricsF metrics(font, &device_);
+        const double column = metrics.horizontalAdvance(QLatin1Char('0'));
+        bool fixedPitch = true;
+        for (char c = ' '; c <= '~' && fixedPitch; ++c)
+            fixedPitch = metrics.horizontalAdvance(QLatin1Char(c)) == column;
+        f.reset(new Face{
+            font, metrics, metrics.ascent() / scale_, column / scale_, fixedPitch, {}, {}});
+        if (fixedPitch) {
+            f->raw = QRawFont::fromFont(font);
+            f->raw.setPixelSize(points * device_.logicalDpiY() / 72.0);
+            QString ascii;
+            for (char c = ' '; c <= '~'; ++c)
+                ascii += QLatin1Char(c);
+            const QList<quint32> glyphs = f->raw.glyphIndexesForString(ascii);
+            f->fixedPitch = f->raw.isValid() && glyphs.size() == qsizetype(f->glyphs.size());
+            if (f->fixedPitch)
+                std::copy(glyphs.begin(), glyphs.end(), f->glyphs.begin());
+        }
+    }
+    lastPoints_ = points;
+    lastFace_ = f.get();
+    return *f;
+}
+
+double PainterPrinterDevice::columnWidth(float points) {
+    return face(points).column;
+}
+
+double PainterPrinterDevice::textWidth(const QString& text, float points) {
+    const Face& f = face(points);
+    if (f.fixedPitch && isPrintableAscii(text))
+        return double(text.size()) * f.column;
+    return f.metrics.horizontalAdvance(text) / scale_;
+}
+
+void PainterPrinterDevice::drawText(double x, double top, const QString& text, float points) {
+    const Face& f = face(points);
+    if (!f.fixedPitch || !isPrintableAscii(text)) {
+        flush();
+        drawRun({x, top, 0, points, text});
+        return;
+    }
+    // A text on the line of the held-back one, a whole number of columns after its end, continues
+    // it: on the fixed-pitch face the spaces put it exactly where it would stand on its own.
+    if (!run_.text.isEmpty() && run_.top == top && run_.points == points && x >= run_.end) {
+        const double gap = (x - run_.end) / f.column;
+        const double spaces = std::round(gap);
+        if (std::fabs(gap - spaces) < 1e-6) {
+            run_.text += QString(qsizetype(spaces), QLatin1Char(' '));
+            run_.text += text;
+            run_.end = x + double(text.size()) * f.column;
+            return;
+        }
+    }
+    flush();
+    run_ = {x, top, x + double(text.size()) * f.column, points, text};
+}
+
+void PainterPrinterDevice::flush() {
+    if (run_.text.isEmpty())
+        return;
+    drawRun(run_);
+    run_.text.clear();
+}
+
+void PainterPrinterDevice::drawRun(const Run& run) {
+    const Face& f = face(run.points);
+    if (shownFace_ != run.points) {
+        painter_.setFont(f.font);
+        shownFace_ = run.points;
+    }
+    if (!(shownPen_ == PrinterPen{1, PenStyle::Solid, Colour::Black}))
+        usePen({1, PenStyle::Solid, Colour::Black});
+    const QPointF origin(run.x * scale_, (run.top + f.ascent) * scale_);
+    if (!f.fixedPitch || !isPrintableAscii(run.text)) {
+        painter_.drawText(origin, run.text);
+        return;
+    }
+    // One glyph run per line, the blanks left out: each character at its column.
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(run.text.size());
+    positions.reserve(run.text.size());
+    const double column = f.column * scale_;
+    for (qsizetype i = 0; i < run.text.size(); ++i) {
+        const char16_t c = run.text[i].unicode();
+        if (c == u' ')
+            continue;
+        glyphs.append(f.glyphs[std::size_t(c - u' ')]);
+        positions.append(QPointF(double(i) * column, 0));
+    }
+    if (glyphs.isEmpty())
+        return;
+    QGlyphRun line;
+    line.setRawFont(f.raw);
+    line.setGlyphIndexes(glyphs);
+    line.setPositions(positions);
+    painter_.drawGlyphRun(origin, line);
+}
+
+void PainterPrinterDevice::usePen(const PrinterPen& pen) {
+    // A pen pixel is 1/300 inch: the hairline of the grids and curves and the heavier frames look
+    // as they do on a 300 dpi printer, whatever the device's resolution.
+    QPen qpen(toColour(pen.colour));
+    qpen.setWidthF(std::max(1.0, pen.width * device_.logicalDpiX() / 300.0));
+    if (pen.style == PenStyle::Dotted)
+        qpen.setDashPattern({1.5, 3});
+    qpen.setCapStyle(Qt::FlatCap);
+    painter_.setPen(qpen);
+    shownPen_ = pen;
+}
+
+void PainterPrinterDevice::drawLine(double x1, double y1, double x2, double y2,
+                                    const PrinterPen& pen) {
+    flush();
+    if (!(shownPen_ == pen))
+        usePen(pen);
+    painter_.drawLine(QPointF(x1 * scale_, y1 * scale_), QPointF(x2 * scale_, y2 * scale_));
+}
+
+void PainterPrinterDevice::drawBox(double x1, double y1, double x2, double y2,
+                                   const PrinterPen& pen) {
+    flush();
+    if (!(shownPen_ == pen))
+        usePen(pen);
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawRect(QRectF(QPointF(x1 * scale_, y1 * scale_), QPointF(x2 * scale_, y2 * scale_)));
+}
+
+double PainterPrinterDevice::pixelTwips() const {
+    return std::max(1.0 / scale_, kFinestColumnTwips);
+}
+
+bool PainterPrinterDevice::newPage() {
+    flush();
+    if (device_.newPage())
+        return true;
+    error_ = QStringLiteral("打印机无法开始新的一页");
+    return false;
+}
+
+PdfOutput::PdfOutput(const QString& path, const QString& title)
+    : path_(path), title_(title), file_(path) {}
+
+PdfOutput::~PdfOutput() {
+    cancel();
+}
+
+QString PdfOutput::failure() const {
+    return QStringLiteral("无法写入文件 %1：%2")
+        .arg(QDir::toNativeSeparators(path_), file_.errorString());
+}
+
+QString PdfOutput::open() {
+    if (!file_.open(QIODevice::WriteOnly))
+        return failure();
+    writer_ = std::make_unique<QPdfWriter>(&file_);
+    writer_->setResolution(kPdfResolution);
+    writer_->setPageSize(QPageSize(QPageSize::A4));
+    writer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    writer_->setTitle(title_);
+    writer_->setCreator(QStringLiteral("ZR-5"));
+    if (!painter_.begin(writer_.get())) {
+        file_.cancelWriting();
+        return failure();
+    }
+    device_ = std::make_unique<PainterPrinterDevice>(painter_, *writer_);
+    printer_ = std::make_unique<Printer>(*device_);
+    return {};
+}
+
+Printer& PdfOutput::nextJob() {
+    if (!device_->newPage())
+        jobError_ = device_->error();
+    printer_ = std::make_unique<Printer>(*device_);
+    return *printer_;
+}
+
+QString PdfOutput::commit() {
+    if (!painter_.isActive())
+        return failure();
+    if (!jobError_.isEmpty()) {
+        cancel();
+        return jobError_;
+    }
+    device_->flush();
+    const bool ended = painter_.end();
+    // The last flush is checked here: QSaveFile::commit() may report success after a failed one.
+    const bool flushed = file_.flush();
+    if (!ended || !flushed || file_.error() != QFileDevice::NoError) {
+        const QString reason = failure();
+        file_.cancelWriting();
+        return reason;
+    }
+    if (!file_.commit())
+        return failure();
+    return {};
+}
+
+void PdfOutput::cancel() {
+    if (painter_.isActive())
+        painter_.end();
+    if (file_.isOpen())
+        file_.cancelWriting();
+}
+
+} // namespace zr5

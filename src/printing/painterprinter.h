@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRawFont>
+#include <QSaveFile>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "printing/printer.h"
+
+class QPagedPaintDevice;
+
+namespace zr5 {
+
+// The printer's face: "Noto Sans Mono CJK SC", a fixed-pitch face whose Chinese characters are two
+// columns wide, so that the data report's header words stand over their columns. Without it, any
+// installed Chinese face (fixed pitch preferred), with a line on the terminal.
+QFont ReportFont();
+
+// The back end on a QPainter over a paged device (a QPrinter for paper and preview, a QPdfWriter
+// for PDF). Twips become device pixels by the device's resolution.
+class PainterPrinterDevice final : public PrinterDevice {
+public:
+    PainterPrinterDevice(QPainter& painter, QPagedPaintDevice& device);
+
+    double columnWidth(float points) override;
+    double textWidth(const QString& text, float points) override;
+    void drawText(double x, double top, const QString& text, float points) override;
+    void drawLine(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
+    void drawBox(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
+    double pixelTwips() const override;
+    bool newPage() override;
+    QString error() const override { return error_; }
+    // Draws the text still held back; before the painter ends.
+    void flush();
+
+private:
+    struct Face {
+        QFont font;
+        QFontMetricsF metrics;
+        double ascent; // twips
+        double column; // twips: the advance of "0"
+        // Every printable ASCII character advances one column: such texts are measured by
+        // counting, and the texts of one line are drawn as one run with spaces between them.
+        bool fixedPitch;
+        // For fixed-pitch runs: the face at the device's size and the glyph of each printable
+        // ASCII character, so that a line is placed without shaping it again.
+        QRawFont raw;
+        std::array<quint32, 95> glyphs;
+    };
+    // Text held back, to be continued by the next text on its line.
+    struct Run {
+        double x = 0, top = 0, end = 0;
+        float points = 0;
+        QString text;
+    };
+    Face& face(float points);
+    void usePen(const PrinterPen& pen);
+    void drawRun(const Run& run);
+
+    QPainter& painter_;
+    QPagedPaintDevice& device_;
+    double scale_; // device pixels per twip
+    std::map<float, std::unique_ptr<Face>> faces_;
+    Face* lastFace_ = nullptr;
+    float lastPoints_ = -1;
+    Run run_;
+    float shownFace_ = -1;
+    PrinterPen shownPen_{-1};
+    QString error_;
+};
+
+// Where the jobs of one print run go: a PDF file or a printer.
+class ReportOutput {
+public:
+    virtual ~ReportOutput() = default;
+    // Empty, or why the output cannot be started.
+    virtual QString open() = 0;
+    virtual Printer& printer() = 0;
+    // Starts a further job on a page of its own; its page numbers start from 1 again.
+    virtual Printer& nextJob() = 0;
+    // Completes the output; empty, or why it failed.
+    virtual QString commit() = 0;
+    // Abandons the output: nothing is left behind.
+    virtual void cancel() = 0;
+};
+
+// A PDF of one or more print jobs, written to a temporary file and put in place only when every
+// write and the final flush succeeded; cancelled or failed, nothing is left behind.
+class PdfOutput final : public ReportOutput {
+public:
+    explicit PdfOutput(const QString& path, const QString& title = QString());
+    ~PdfOutput() override;
+    QString open() override;
+    Printer& printer() override { return *printer_; }
+    Printer& nextJob() override;
+    QString commit() override;
+    void cancel() override;
+
+private:
+    QString failure() const;
+
+    QString path_;
+    QString title_;
+    QSaveFile file_;
+    std::unique_ptr<QPdfWriter> writer_;
+    QPainter painter_;
+    std::unique_ptr<PainterPrinterDevice> device_;
+    std::unique_ptr<Printer> printer_;
+    QString jobError_;
+};
+
+} // namespace zr5

@@ -1,0 +1,162 @@
+#include "printing/printrun.h"
+
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QProgressDialog>
+
+namespace zr5 {
+
+namespace {
+// How long one slice may keep the user interface waiting.
+constexpr qint64 kSliceMs = 40;
+} // namespace
+
+PaperOutput::PaperOutput()
+    : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution)), printer_(*owned_) {}
+
+PaperOutput::PaperOutput(QPrinter& printer) : printer_(printer) {}
+
+PaperOutput::~PaperOutput() {
+    cancel();
+}
+
+QString PaperOutput::failure(const QString& reason) const {
+    return QStringLiteral("打印机 %1 %2").arg(printer_.printerName(), reason);
+}
+
+QString PaperOutput::open() {
+    if (!painter_.begin(&printer_))
+        return failure(QStringLiteral("拒绝了打印作业。"));
+    device_ = std::make_unique<PainterPrinterDevice>(painter_, printer_);
+    model_ = std::make_unique<Printer>(*device_);
+    return {};
+}
+
+Printer& PaperOutput::nextJob() {
+    device_->newPage();
+    model_ = std::make_unique<Printer>(*device_);
+    return *model_;
+}
+
+QString PaperOutput::commit() {
+    if (!painter_.isActive())
+        return failure(QStringLiteral("没有开始打印。"));
+    device_->flush();
+    const bool ended = painter_.end();
+    if (!ended || printer_.printerState() == QPrinter::Error)
+        return failure(QStringLiteral("打印出错，打印作业没有完成。"));
+    return {};
+}
+
+void PaperOutput::cancel() {
+    if (!painter_.isActive())
+        return;
+    printer_.abort();
+    painter_.end();
+}
+
+PrintRun::PrintRun(QWidget* parent, std::vector<PrintTask> tasks)
+    : QObject(parent), parent_(parent), tasks_(std::move(tasks)) {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, &PrintRun::tick);
+}
+
+PrintRun::~PrintRun() {
+    if (progress_)
+        delete progress_;
+}
+
+void PrintRun::start() {
+    progress_ = new QProgressDialog(QStringLiteral("正在打印……"), QStringLiteral("取  消"), 0, 100,
+                                    parent_);
+    progress_->setWindowTitle(QStringLiteral("打印"));
+    // Not modal: a modal one would process events inside setValue, in the middle of a slice.
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumDuration(500);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    connect(progress_, &QProgressDialog::canceled, this, &PrintRun::cancel);
+    progress_->setValue(0);
+    timer_.start();
+}
+
+void PrintRun::cancel() {
+    if (!timer_.isActive())
+        return;
+    current_.reset();
+    if (task_ < tasks_.size())
+        tasks_[task_].output->cancel();
+    end({}, true);
+}
+
+bool PrintRun::startJob() {
+    PrintTask& task = tasks_[task_];
+    if (!opened_) {
+        if (QString e = task.output->open(); !e.isEmpty()) {
+            end(e, false);
+            return false;
+        }
+        opened_ = true;
+    }
+    Printer& printer = job_ == 0 ? task.output->printer() : task.output->nextJob();
+    current_ = task.jobs[job_](printer);
+    return true;
+}
+
+void PrintRun::tick() {
+    QElapsedTimer slice;
+    slice.start();
+    while (slice.elapsed() < kSliceMs) {
+        if (task_ >= tasks_.size()) {
+            end({}, false);
+            return;
+        }
+        if (!current_ && !startJob())
+            return;
+        const bool more = current_->step();
+        if (progress_ && current_->total() > 0)
+            progress_->setValue(int(100 * current_->done() / current_->total()));
+        if (more)
+            continue;
+        const QString error = current_->error();
+        current_.reset();
+        PrintTask& task = tasks_[task_];
+        if (!error.isEmpty()) {
+            task.output->cancel();
+            end(error, false);
+            return;
+        }
+        if (++job_ < task.jobs.size())
+            continue;
+        const QString committed = task.output->commit();
+        if (!committed.isEmpty()) {
+            end(committed, false);
+            return;
+        }
+        ++task_;
+        job_ = 0;
+        opened_ = false;
+    }
+}
+
+void PrintRun::end(const QString& error, bool cancelled) {
+    timer_.stop();
+    if (progress_)
+        progress_->deleteLater();
+    emit finished(error, cancelled);
+}
+
+QString PrintRun::printNow(ReportOutput& output, const std::vector<JobFactory>& jobs) {
+    if (QString e = output.open(); !e.isEmpty())
+        return e;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+        std::unique_ptr<PrintJob> job = jobs[j](j == 0 ? output.printer() : output.nextJob());
+        if (QString e = RunToEnd(*job); !e.isEmpty()) {
+            output.cancel();
+            return e;
+        }
+    }
+    return output.commit();
+}
+
+} // namespace zr5

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "printing/painterprinter.h"
+#include "printing/printjob.h"
+
+class QPrinter;
+class QProgressDialog;
+class QWidget;
+
+namespace zr5 {
+
+using JobFactory = std::function<std::unique_ptr<PrintJob>(Printer&)>;
+
+// One output and the jobs printed into it, in order.
+struct PrintTask {
+    std::unique_ptr<ReportOutput> output;
+    std::vector<JobFactory> jobs;
+};
+
+// The back end on a printer: paper, one print job per output.
+class PaperOutput final : public ReportOutput {
+public:
+    // The default printer.
+    PaperOutput();
+    explicit PaperOutput(QPrinter& printer);
+    ~PaperOutput() override;
+    QString open() override;
+    Printer& printer() override { return *model_; }
+    Printer& nextJob() override;
+    QString commit() override;
+    void cancel() override;
+
+private:
+    QString failure(const QString& reason) const;
+    std::unique_ptr<QPrinter> owned_;
+    QPrinter& printer_;
+    QPainter painter_;
+    std::unique_ptr<PainterPrinterDevice> device_;
+    std::unique_ptr<Printer> model_;
+};
+
+// Runs print tasks one after the other, a slice at a time from a zero-interval timer, so that the
+// windows stay alive; a progress dialog with a cancel button shows once a run takes longer than
+// half a second. Cancel ends the job cleanly: its output is abandoned.
+class PrintRun final : public QObject {
+    Q_OBJECT
+public:
+    PrintRun(QWidget* parent, std::vector<PrintTask> tasks);
+    ~PrintRun() override;
+    void start();
+    void cancel();
+
+    // Prints everything at once, without a timer (print preview).
+    static QString printNow(ReportOutput& output, const std::vector<JobFactory>& jobs);
+
+signals:
+    // error is empty on success; cancelled when the user stopped the run.
+    void finished(const QString& error, bool cancelled);
+
+private:
+    void tick();
+    bool startJob();
+    void end(const QString& error, bool cancelled);
+
+    QWidget* parent_;
+    std::vector<PrintTask> tasks_;
+    std::size_t task_ = 0, job_ = 0;
+    std::unique_ptr<PrintJob> current_;
+    bool opened_ = false;
+    QTimer timer_;
+    QPointer<QProgressDialog> progress_;
+};
+
+} // namespace zr5
