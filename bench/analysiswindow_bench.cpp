@@ -44,7 +44,7 @@ void PassAndDraw(benchmark::State& st, float columnWidth) {
     std::vector<QImage> images(kCurveKinds, QImage(567, 113, QImage::Format_RGB32));
     std::size_t lines = 0;
     for (auto _ : st) {
-        CumulativeAnalysis pass(state);
+        CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
         if (!pass.begin().isEmpty())
             st.SkipWithError("recording refused");
         CurveSetTrace traces(columnWidth);
@@ -90,7 +90,8 @@ void BM_PassWithoutDrawing(benchmark::State& st) {
     AppState state{DataDirectory(dataDir.path())};
     state.recordingOpened(LongRecordingPath());
     for (auto _ : st)
-        benchmark::DoNotOptimize(CumulativeAnalysis(state).runAll());
+        benchmark::DoNotOptimize(
+            CumulativeAnalysis(state.CurrentFileName(), state.model, state.analysis).runAll());
 }
 
 struct WindowFixture {

@@ -36,7 +36,7 @@ inline void CumulativePass(benchmark::State& s) {
     AppState state{DataDirectory(Folder().path())};
     state.recordingOpened(LongRecordingPath());
     for (auto _ : s) {
-        CumulativeAnalysis pass(state);
+        CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
         if (!pass.runAll().isEmpty())
             s.SkipWithError("pass failed");
         benchmark::DoNotOptimize(state.analysis.TotalActiveEnergy);

@@ -1,6 +1,7 @@
 #include "analysis/cumulative.h"
 
 #include <cmath>
+#include <utility>
 
 namespace zr5 {
 
@@ -30,13 +31,15 @@ float RowElapsedTime(qint64 row, float duration, qint64 rowCount) {
     return static_cast<float>(double(row) * double(duration) / double(rowCount));
 }
 
-CumulativeAnalysis::CumulativeAnalysis(AppState& state) : state_(state) {}
+CumulativeAnalysis::CumulativeAnalysis(QString recording, MeasurementModel& model,
+                                       AnalysisResults& results)
+    : path_(std::move(recording)), model_(model), results_(results) {}
 
 QString CumulativeAnalysis::begin() {
     nextRow_ = 1;
     finished_ = false;
     error_.clear();
-    Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
+    Result<RecordingInfo> info = ReadRecordingInfo(path_);
     if (!info)
         return error_ = info.error();
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
@@ -47,9 +50,8 @@ QString CumulativeAnalysis::begin() {
         return error_ = reader.error();
     reader_ = std::move(*reader);
 
-    MeasurementModel& m = state_.model;
-    AnalysisResults& a = state_.analysis;
-    state_.analysisBegun(info_.RecordCount, info_.header.Duration);
+    MeasurementModel& m = model_;
+    AnalysisResults& a = results_;
     m.Motor = info_.header.motorParameters();
     m.RowMaximum = info_.RowMaximum;
     m.RowMinimum = info_.RowMinimum;
@@ -65,7 +67,7 @@ QString CumulativeAnalysis::begin() {
 }
 
 bool CumulativeAnalysis::step(MotorStateDecision& decision, float& elapsed) {
-    MeasurementModel& m = state_.model;
+    MeasurementModel& m = model_;
     ChannelRowValues values;
     if (!reader_->next(values)) {
         error_ = reader_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : reader_->error();
@@ -80,7 +82,7 @@ bool CumulativeAnalysis::step(MotorStateDecision& decision, float& elapsed) {
     const AnalysedRow row = AnalyseRow(m, start + elapsed, start, elapsed);
     decision = row.decision;
 
-    AnalysisResults& a = state_.analysis;
+    AnalysisResults& a = results_;
     a.ActiveEnergySeries[std::size_t(r)] = m.SampleRow[Slot::ActiveEnergy];
     a.ReactiveEnergySeries[std::size_t(r)] = m.SampleRow[Slot::ReactiveEnergy];
     if (!(a.EfficiencyMaximum >= m.Efficiency))
@@ -102,10 +104,9 @@ void CumulativeAnalysis::finish() {
     reader_.reset();
     if (!error_.isEmpty())
         return;
-    AnalysisResults& a = state_.analysis;
-    a.TotalActiveEnergy = state_.model.SampleRow[Slot::ActiveEnergy];
-    a.TotalReactiveEnergy = state_.model.SampleRow[Slot::ReactiveEnergy];
-    a.complete = true;
+    results_.TotalActiveEnergy = model_.SampleRow[Slot::ActiveEnergy];
+    results_.TotalReactiveEnergy = model_.SampleRow[Slot::ReactiveEnergy];
+    results_.complete = true;
 }
 
 QString CumulativeAnalysis::runAll() {

@@ -38,7 +38,10 @@ struct CumulativeRowView {
 // responsive between them.
 class CumulativeAnalysis {
 public:
-    explicit CumulativeAnalysis(AppState& state);
+    // Reads the recording; changes the model (motor data, extrema, energies, the current row and
+    // the operating point) and the results. The caller records the row count and duration the
+    // pass found (recording()) in the shared state.
+    CumulativeAnalysis(QString recording, MeasurementModel& model, AnalysisResults& results);
 
     // Opens the current recording, refuses one that cannot be analysed (empty string on success),
     // takes over its motor data, duration and extrema, chooses the axes and resets the
@@ -63,7 +66,9 @@ private:
     bool step(MotorStateDecision& decision, float& elapsed);
     void finish();
 
-    AppState& state_;
+    QString path_;
+    MeasurementModel& model_;
+    AnalysisResults& results_;
     RecordingInfo info_;
     std::unique_ptr<RecordingRowReader> reader_;
     qint64 nextRow_ = 1;
@@ -79,7 +84,7 @@ template <class F> qint64 CumulativeAnalysis::process(qint64 maxRows, F&& perRow
         const qint64 row = nextRow_;
         if (!step(decision, elapsed))
             break;
-        perRow(CumulativeRowView{row, elapsed, state_.model, decision});
+        perRow(CumulativeRowView{row, elapsed, model_, decision});
         ++count;
     }
     if (done())

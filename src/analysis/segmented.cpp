@@ -35,20 +35,20 @@ qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan) {
     return row < window.WindowFirstRow || row > window.WindowLastRow ? 0 : row;
 }
 
-SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow) {
+SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const AnalysisResults& a,
+                                             float segmentHalfSpan, MeasurementModel& m,
+                                             qint64 selectedRow) {
     SegmentedAnalysisResult result;
-    Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
+    Result<RecordingInfo> info = ReadRecordingInfo(recording);
     if (!info)
         return result.error = info.error(), result;
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
         return result.error = refusal, result;
     const qint64 count = info->RecordCount;
-    AnalysisResults& a = state.analysis;
     if (std::ssize(a.ActiveEnergySeries) != count + 1 ||
         std::ssize(a.ReactiveEnergySeries) != count + 1)
         return result.error = QStringLiteral("请先重绘曲线，再查询数据。"), result;
 
-    MeasurementModel& m = state.model;
     const float duration = info->header.Duration;
     const qint64 s = std::clamp<qint64>(selectedRow, 1, count);
     result.selectedRow = s;
@@ -66,9 +66,9 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
         StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
         m.SampleRow[Slot::ActiveEnergy] = a.ActiveEnergySeries[std::size_t(s)];
         m.SampleRow[Slot::ReactiveEnergy] = a.ReactiveEnergySeries[std::size_t(s)];
-        const MotorStateDecision decision =
-            ClassifyMotorState(m.SampleRow[Slot::ActivePower], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
-                               ClassifyCaller::SingleRowDisplay);
+        const MotorStateDecision decision = ClassifyMotorState(
+            m.SampleRow[Slot::ActivePower], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
+            ClassifyCaller::SingleRowDisplay);
         m.LoadRate = decision.LoadRate;
         m.Efficiency = decision.Efficiency;
         m.OutputPower = decision.OutputPower;
@@ -78,7 +78,7 @@ SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow
     }
 
     // The curves of the rows around it, scaled on the cumulative analysis's axes.
-    const int n = EffectiveHalfSpan(state.settings.SegmentHalfSpan);
+    const int n = EffectiveHalfSpan(segmentHalfSpan);
     result.window = SegmentWindowRows(s, n, count);
     auto reader = RecordingRowReader::open(*info, result.window.WindowFirstRow);
     if (!reader)

@@ -39,10 +39,12 @@ struct SegmentedAnalysisResult {
     std::array<float, kCurveKinds> MarkerY{};
 };
 
-// The segmented analysis of the current recording around `selectedRow` (clamped to 1..RecordCount)
-// with the axes and energies of the last cumulative analysis. Leaves the model as the pass does:
-// SampleRow, ChannelRow and the operating point hold the window's last row, the elapsed time that
-// of the selected row.
-SegmentedAnalysisResult RunSegmentedAnalysis(AppState& state, qint64 selectedRow);
+// The segmented analysis of a recording around `selectedRow` (clamped to 1..RecordCount) with the
+// axes and energies of the last cumulative analysis and `segmentHalfSpan` rows on either side.
+// Changes the model as the pass does: SampleRow, ChannelRow and the operating point hold the
+// window's last row, the elapsed time that of the selected row.
+SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording,
+                                             const AnalysisResults& results, float segmentHalfSpan,
+                                             MeasurementModel& model, qint64 selectedRow);
 
 } // namespace zr5

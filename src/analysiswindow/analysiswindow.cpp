@@ -24,7 +24,6 @@ namespace zr5 {
 
 namespace {
 
-
 QColor colourOf(std::uint32_t bgr) {
     return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
 }
@@ -232,7 +231,8 @@ void AnalysisWindow::Command2_Click() {
         c_.Picture3[std::size_t(k)]->clear(kLightGrey);
     }
     setAnalysing(true);
-    pass_ = std::make_unique<CumulativeAnalysis>(state_);
+    pass_ = std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
+                                                 state_.analysis);
     if (QString error = pass_->begin(); !error.isEmpty()) {
         pass_.reset();
         setAnalysing(false);
@@ -240,6 +240,7 @@ void AnalysisWindow::Command2_Click() {
         emit passFinished();
         return;
     }
+    state_.analysisBegun(pass_->recording().RecordCount, pass_->recording().header.Duration);
     // Every kind's grid call redraws the same time grid; drawing it once gives the same picture.
     MeasurementModel& m = state_.model;
     drawTimeGrid();
@@ -301,8 +302,8 @@ void AnalysisWindow::drawPassSoFar() {
     const MeasurementModel& m = state_.model;
     showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
     c_.Text1->setText(PlainNumber(double(pass_->rowsDone())));
-    c_.progress->setValue(
-        int(1000.0 * double(pass_->rowsDone()) / double(std::max<qint64>(1, state_.RecordCount()))));
+    c_.progress->setValue(int(1000.0 * double(pass_->rowsDone()) /
+                              double(std::max<qint64>(1, state_.RecordCount()))));
 }
 
 void AnalysisWindow::finishPass() {
@@ -390,7 +391,9 @@ void AnalysisWindow::FENG() {
     if (analysing_)
         return;
     const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state_, target.row);
+    const SegmentedAnalysisResult r =
+        RunSegmentedAnalysis(state_.CurrentFileName(), state_.analysis,
+                             state_.settings.SegmentHalfSpan, state_.model, target.row);
     if (!r.error.isEmpty()) {
         services_.messages.message(this, kErrorTitle, r.error);
         return;
@@ -414,7 +417,8 @@ void AnalysisWindow::FENG() {
 void AnalysisWindow::selectCumulativeRow(QPointF twips) {
     if (analysing_ || !state_.analysis.complete)
         return;
-    c_.Text1->setText(PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount()))));
+    c_.Text1->setText(
+        PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount()))));
     Command3_Click();
 }
 

@@ -4,11 +4,11 @@
 #include <QWidget>
 #include <memory>
 
+#include "analysis/analysisview.h"
 #include "analysis/axes.h"
 #include "analysis/rowdisplay.h"
 #include "analysis/segmented.h"
 #include "analysiswindow/analysiscontrols.h"
-#include "analysis/analysisview.h"
 #include "model/appstate.h"
 #include "ui/services.h"
 
@@ -50,7 +50,6 @@ signals:
     void passFinished();
 
 public:
-
     // Handlers of the window's commands.
     void Command1_Click();
     void Command2_Click(); // the cumulative analysis

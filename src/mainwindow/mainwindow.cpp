@@ -15,8 +15,8 @@
 #include "help/aboutbox.h"
 #include "help/helpwindow.h"
 #include "mainwindow/livetable.h"
-#include "model/livetablerow.h"
 #include "model/appstate.h"
+#include "model/livetablerow.h"
 #include "motor/motorparameterdialog.h"
 #include "settings/settingsdialog.h"
 #include "ui/geometry.h"
@@ -142,8 +142,7 @@ void MainWindow::Form_Load(bool afterAbortedReception) {
     // A missing file is the first run: the initial settings serve until the dialog saves them.
     // A damaged one is reported, so that the user knows the values shown are not the saved ones.
     if (!problems.isEmpty() && QFileInfo::exists(state_.dataDirectory.settingsFile()))
-        services_.messages.message(this, kErrorTitle,
-                                   problems.join(QStringLiteral("\r\n")));
+        services_.messages.message(this, kErrorTitle, problems.join(QStringLiteral("\r\n")));
     applyCommandEvent(afterAbortedReception ? CommandEvent::AbortedReception
                                             : CommandEvent::StartUp);
 }
@@ -172,9 +171,16 @@ void MainWindow::setReceiving(bool receiving) {
 }
 
 QObject* MainWindow::commandControl(CommandControl control) const {
-    QObject* const controls[kCommandControlCount] = {
-        Command1,    Command2,   Command3,            Command4,             mnuCLOSE,
-        mnuSAVEFILE, mnuSAVE_AS, mnuTTT->menuAction(), mnuSet->menuAction(), mnuFileOpen};
+    QObject* const controls[kCommandControlCount] = {Command1,
+                                                     Command2,
+                                                     Command3,
+                                                     Command4,
+                                                     mnuCLOSE,
+                                                     mnuSAVEFILE,
+                                                     mnuSAVE_AS,
+                                                     mnuTTT->menuAction(),
+                                                     mnuSet->menuAction(),
+                                                     mnuFileOpen};
     return controls[int(control)];
 }
 
@@ -232,8 +238,8 @@ void MainWindow::mnuMOTO_Click() {
 }
 
 void MainWindow::setFileCaption() {
-    setWindowTitle(kCaption + QLatin1Char('[') + QDir::toNativeSeparators(state_.CurrentFileName()) +
-                   QLatin1Char(']'));
+    setWindowTitle(kCaption + QLatin1Char('[') +
+                   QDir::toNativeSeparators(state_.CurrentFileName()) + QLatin1Char(']'));
 }
 
 void MainWindow::mnuFileOpen_Click() {

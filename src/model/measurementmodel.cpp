@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-
 namespace zr5 {
 
 void MeasurementModel::resetExtrema() {

@@ -37,9 +37,15 @@ enum : int {
 
 // The slots of a ChannelRow: current, voltage and active power of each channel.
 namespace Channel {
-constexpr int current(int channel) { return 3 * channel; }
-constexpr int voltage(int channel) { return 3 * channel + 1; }
-constexpr int activePower(int channel) { return 3 * channel + 2; }
+constexpr int current(int channel) {
+    return 3 * channel;
+}
+constexpr int voltage(int channel) {
+    return 3 * channel + 1;
+}
+constexpr int activePower(int channel) {
+    return 3 * channel + 2;
+}
 } // namespace Channel
 
 // The value a slot shows and keeps as extremum: the total active power keeps its sign, every

@@ -18,7 +18,6 @@ namespace zr5 {
 
 namespace {
 
-
 struct BoxLabel {
     const char* label;
     const char* unit;

@@ -61,7 +61,8 @@ FileCommandOutcome FileCommands::Save(QWidget* parent) {
 FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
     // Only a saved or opened recording has a name to save under another one.
     if (state_.isTemporaryRecording()) {
-        services_.messages.message(parent, kOperationErrorTitle, QStringLiteral("请[打开]一个文件。"));
+        services_.messages.message(parent, kOperationErrorTitle,
+                                   QStringLiteral("请[打开]一个文件。"));
         return FileCommandOutcome::Refused;
     }
     const auto name = services_.files.saveFileName(parent, QStringLiteral("另存为"), kFilter,

@@ -37,7 +37,7 @@ template <auto Member> constexpr SettingsLine line(const char* name) {
 
 // The file's lines, in their order.
 constexpr SettingsLine kLines[kSettingsLines] = {
-    line<&Settings::CommPort>("串行口"),         line<&Settings::CurrentCurve>("当前曲线"),
+    line<&Settings::CommPort>("串行口"),          line<&Settings::CurrentCurve>("当前曲线"),
     line<&Settings::ReceiveDuration>("累计时间"), line<&Settings::CTRatio>("CT倍率"),
     line<&Settings::PTRatio>("PT倍率"),           line<&Settings::SegmentHalfSpan>("分段曲线"),
     line<&Settings::RedCTInUse>("红色标"),        line<&Settings::BlueCTInUse>("蓝色标"),

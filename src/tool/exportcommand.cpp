@@ -72,7 +72,7 @@ int RunExport(ToolContext& context, const QStringList& arguments) {
 
     AppState state(context.dataDirectory);
     state.recordingOpened(args.first());
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     if (QString refusal = pass.begin(); !refusal.isEmpty())
         return Fail(context, refusal);
 

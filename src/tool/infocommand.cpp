@@ -178,7 +178,7 @@ int RunInfo(ToolContext& context, const QStringList& arguments) {
     QString refusal = AnalysisRefusal(*info);
     bool analysed = false;
     if (refusal.isEmpty()) {
-        CumulativeAnalysis pass(state);
+        CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
         if (QString error = pass.runAll(); !error.isEmpty())
             return Fail(context, error);
         analysed = true;

@@ -85,7 +85,7 @@ int RunReport(ToolContext& context, const QStringList& arguments) {
         // analysis's, as in the analysis window.
         AppState state(context.dataDirectory);
         state.recordingOpened(file);
-        CumulativeAnalysis pass(state);
+        CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
         if (QString e = pass.runAll(); !e.isEmpty())
             return Fail(context, e);
         curves.takeAnalysis(state.analysis);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "analysis/axes.h"
 #include "analysis/analysisview.h"
+#include "analysis/axes.h"
 
 using namespace zr5;
 

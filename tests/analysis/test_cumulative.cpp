@@ -47,21 +47,21 @@ protected:
 TEST_F(Cumulative, EnergyOfThreeRowsIsTheMeanPowerTimesTheSpan) {
     // three rows of 4, 5 and 6 kW in a recording of 1800 s
     record({4, 5, 6}, 1800);
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.runAll(), QString());
     // rows at 600, 1200, 1800 s: after the third, (15 / 3) x 1800 / 3600 = 2.5 kWh
     EXPECT_NEAR(state.analysis.TotalActiveEnergy, 2500.0f, 0.01f);
     EXPECT_NEAR(state.analysis.ActiveEnergySeries[1], 4 * 600 / 3.6f, 0.01f);
     EXPECT_NEAR(state.analysis.ActiveEnergySeries[2], 4.5f * 1200 / 3.6f, 0.01f);
     EXPECT_FLOAT_EQ(state.analysis.ActiveEnergySeries[3], state.analysis.TotalActiveEnergy);
-    EXPECT_EQ(state.RecordCount(), 3);
-    EXPECT_EQ(state.settings.ReceiveDuration, 1800.0f);
+    EXPECT_EQ(pass.recording().RecordCount, 3);
+    EXPECT_EQ(pass.recording().header.Duration, 1800.0f);
 }
 
 TEST_F(Cumulative, TakesMotorDataFromTheRecordingAndTracksEfficiencyExtremes) {
     state.model.Motor = {}; // whatever the dialog held is replaced by the header's data
     record({8.5f, 0.2f, -1, 13}, 40);
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.runAll(), QString());
     EXPECT_TRUE(state.model.Motor.MotorParametersValid);
     EXPECT_FLOAT_EQ(state.model.Motor.RatedLosses, 2.5f);
@@ -74,7 +74,7 @@ TEST_F(Cumulative, TakesMotorDataFromTheRecordingAndTracksEfficiencyExtremes) {
 
 TEST_F(Cumulative, IncompleteMotorDataGiveZeroExtremesAndTheNoDataStateEveryRow) {
     record({5, 6, 7}, 30, {4, 10, 20, 80, 0, 0.5f, 380});
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.begin(), QString());
     std::vector<MotorState> states;
     pass.process(100, [&](const CumulativeRowView& v) { states.push_back(v.decision.state); });
@@ -87,7 +87,7 @@ TEST_F(Cumulative, IncompleteMotorDataGiveZeroExtremesAndTheNoDataStateEveryRow)
 
 TEST_F(Cumulative, AllRowsBelowNoLoadGiveZeroEfficiencyExtremes) {
     record({0.1f, 0.2f, 0.3f}, 30);
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.runAll(), QString());
     EXPECT_EQ(state.analysis.EfficiencyMaximum, 0.0f);
     EXPECT_EQ(state.analysis.EfficiencyMinimum, 0.0f);
@@ -97,11 +97,11 @@ TEST_F(Cumulative, SlicesGiveTheSameResultAsOnePass) {
     ASSERT_EQ(WriteSyntheticRecording(dir.filePath(QStringLiteral("s.MTR")), 20000, 7200, 5),
               QString());
     state.recordingOpened(dir.filePath(QStringLiteral("s.MTR")));
-    CumulativeAnalysis whole(state);
+    CumulativeAnalysis whole(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(whole.runAll(), QString());
     const AnalysisResults once = state.analysis;
 
-    CumulativeAnalysis sliced(state);
+    CumulativeAnalysis sliced(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(sliced.begin(), QString());
     qint64 rows = 0;
     while (!sliced.done())
@@ -129,7 +129,7 @@ struct RefusedCase {
 class Refused : public Cumulative, public ::testing::WithParamInterface<RefusedCase> {};
 TEST_P(Refused, RecordingsThatCannotBeAnalysedAreRefusedBeforeAnyDivision) {
     record(std::vector<float>(std::size_t(GetParam().rows), 5.0f), GetParam().duration);
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     EXPECT_FALSE(pass.begin().isEmpty()) << GetParam().name;
     EXPECT_TRUE(pass.done());
     EXPECT_FALSE(state.analysis.complete);
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Recordings, Refused,
 
 TEST_F(Cumulative, MissingRecordingIsRefusedWithItsName) {
     state.recordingOpened(dir.filePath(QStringLiteral("nothere.MTR")));
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     EXPECT_TRUE(pass.begin().contains(QStringLiteral("nothere.MTR")));
 }
 

@@ -38,8 +38,8 @@ TEST(SegmentPlotX, RowsStandSixThousandOverTwoNApart) {
 // The pointer's row is the inverse of SegmentPlotX: every point of a window maps back to its row,
 // and x beside the window's points maps to none.
 TEST(SegmentRowAtX, InvertsThePlotPositionWithinTheWindow) {
-    for (const auto& [first, last, n] : {std::tuple<qint64, qint64, int>{1, 6, 5}, {90, 110, 10},
-                                         {480, 500, 20}}) {
+    for (const auto& [first, last, n] :
+         {std::tuple<qint64, qint64, int>{1, 6, 5}, {90, 110, 10}, {480, 500, 20}}) {
         const SegmentWindow w{first, last};
         for (qint64 r = first; r <= last; ++r)
             EXPECT_EQ(SegmentRowAtX(SegmentPlotX(r - first + 1, n), w, n), r) << r;
@@ -66,7 +66,8 @@ protected:
         const QString path = dir.filePath(QStringLiteral("run.MTR"));
         ASSERT_EQ(test::WriteTestRecording(path, rows, 600, source), QString());
         state.recordingOpened(path);
-        ASSERT_EQ(CumulativeAnalysis(state).runAll(), QString());
+        ASSERT_EQ(CumulativeAnalysis(state.CurrentFileName(), state.model, state.analysis).runAll(),
+                  QString());
     }
     static float lastX(const std::vector<CurveLine>& lines) {
         return lines.empty() ? 0 : lines.back().x2;
@@ -76,7 +77,8 @@ protected:
 TEST_F(SegmentedAnalysisTest, NearTheStartTheMarkerIsTheThirdPoint) {
     analyse(100);
     state.settings.SegmentHalfSpan = 5;
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 3);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 3);
     ASSERT_EQ(r.error, QString());
     EXPECT_EQ(r.window.WindowFirstRow, 1);
     EXPECT_EQ(r.window.WindowLastRow, 8);
@@ -91,7 +93,8 @@ TEST_F(SegmentedAnalysisTest, NearTheStartTheMarkerIsTheThirdPoint) {
 TEST_F(SegmentedAnalysisTest, AtTheLastRowTheMarkerIsTheLastPointOfEveryCurve) {
     analyse(100);
     state.settings.SegmentHalfSpan = 20;
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 100);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 100);
     EXPECT_EQ(r.window.WindowFirstRow, 80);
     EXPECT_EQ(r.window.WindowLastRow, 100);
     EXPECT_FLOAT_EQ(r.MarkerX, 21 * 150);
@@ -105,7 +108,8 @@ TEST_F(SegmentedAnalysisTest, AtTheLastRowTheMarkerIsTheLastPointOfEveryCurve) {
 TEST_F(SegmentedAnalysisTest, AShortRecordingEndsTheCurvesEarly) {
     analyse(5);
     state.settings.SegmentHalfSpan = 10;
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 3);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 3);
     EXPECT_EQ(r.window.WindowFirstRow, 1);
     EXPECT_EQ(r.window.WindowLastRow, 5);
     EXPECT_FLOAT_EQ(lastX(r.curves[0]), 1500);
@@ -113,7 +117,8 @@ TEST_F(SegmentedAnalysisTest, AShortRecordingEndsTheCurvesEarly) {
 
 TEST_F(SegmentedAnalysisTest, TheEnergyBoxesShowWhatTheCumulativePassStoredForTheRow) {
     analyse(100);
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 40);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 40);
     EXPECT_EQ(r.display.boxes[10], FormatValue(state.analysis.ActiveEnergySeries[40]));
     EXPECT_EQ(r.display.boxes[11], FormatValue(state.analysis.ReactiveEnergySeries[40]));
     EXPECT_GT(state.analysis.ActiveEnergySeries[40], 0.0f);
@@ -132,7 +137,8 @@ TEST_F(SegmentedAnalysisTest, AGeneratingRowEmptiesTheMotorBoxesWhileItsNeighbou
         return v;
     });
     state.settings.SegmentHalfSpan = 5;
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 15);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 15);
     EXPECT_EQ(r.display.motorCaption, QStringLiteral("电动机处于发电状态"));
     EXPECT_EQ(r.display.motorBoxes, MotorBoxes::Clear);
     EXPECT_TRUE(r.display.boxes[16].isEmpty());
@@ -145,21 +151,29 @@ TEST_F(SegmentedAnalysisTest, AGeneratingRowEmptiesTheMotorBoxesWhileItsNeighbou
 TEST_F(SegmentedAnalysisTest, TheModelHoldsTheWindowsLastRowAfterwards) {
     analyse(100);
     state.settings.SegmentHalfSpan = 5;
-    RunSegmentedAnalysis(state, 50);
+    RunSegmentedAnalysis(state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan,
+                         state.model, 50);
     EXPECT_FLOAT_EQ(state.model.ChannelRow[0], test::SwingingRow(55)[0]);
     EXPECT_FLOAT_EQ(state.model.ElapsedTime, 300);
 }
 
 TEST_F(SegmentedAnalysisTest, ASelectionOutsideTheRecordingIsClamped) {
     analyse(20);
-    EXPECT_EQ(RunSegmentedAnalysis(state, 0).selectedRow, 1);
-    EXPECT_EQ(RunSegmentedAnalysis(state, 25).selectedRow, 20);
+    EXPECT_EQ(RunSegmentedAnalysis(state.CurrentFileName(), state.analysis,
+                                   state.settings.SegmentHalfSpan, state.model, 0)
+                  .selectedRow,
+              1);
+    EXPECT_EQ(RunSegmentedAnalysis(state.CurrentFileName(), state.analysis,
+                                   state.settings.SegmentHalfSpan, state.model, 25)
+                  .selectedRow,
+              20);
 }
 
 TEST_F(SegmentedAnalysisTest, WithoutACumulativePassItSaysSoInsteadOfReadingPastTheSeries) {
     const QString path = dir.filePath(QStringLiteral("run.MTR"));
     ASSERT_EQ(test::WriteTestRecording(path, 10, 60), QString());
     state.recordingOpened(path);
-    const SegmentedAnalysisResult r = RunSegmentedAnalysis(state, 5);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        state.CurrentFileName(), state.analysis, state.settings.SegmentHalfSpan, state.model, 5);
     EXPECT_FALSE(r.error.isEmpty());
 }

@@ -88,7 +88,8 @@ protected:
     AnalysisResults analysedAlone() {
         AppState alone{DataDirectory(dir.path())};
         alone.recordingOpened(state.CurrentFileName());
-        EXPECT_EQ(CumulativeAnalysis(alone).runAll(), QString());
+        EXPECT_EQ(CumulativeAnalysis(alone.CurrentFileName(), alone.model, alone.analysis).runAll(),
+                  QString());
         return alone.analysis;
     }
     bool destroyed() {

@@ -7,8 +7,8 @@
 
 #include "help/aboutbox.h"
 #include "help/helpwindow.h"
-#include "support/guitest.h"
 #include "mainwindow/mainwindow.h"
+#include "support/guitest.h"
 #include "ui/geometry.h"
 
 namespace zr5::test {

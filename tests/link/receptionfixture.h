@@ -128,7 +128,7 @@ protected:
     bool waitRows(qint64 rows, int timeoutMs = 5000) {
         waitUntil([&] { return controller->rowsReceived() >= rows || !controller->isActive(); },
                   timeoutMs);
-        return controller->rowsReceived() == rows;
+        return controller->rowsReceived() >= rows; // a burst may bring several rows at once
     }
 
     ReceptionOutcome waitFinished(int timeoutMs = 10000) {

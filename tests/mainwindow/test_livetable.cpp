@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QTest>
 
-#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "support/guitest.h"
 #include "ui/geometry.h"
 
 namespace zr5::test {

@@ -11,12 +11,12 @@
 
 #include "analysiswindow/analysiswindow.h"
 #include "help/aboutbox.h"
-#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "motor/motorparameterdialog.h"
 #include "recording/synthetic.h"
 #include "settings/settingsdialog.h"
+#include "support/guitest.h"
 #include "support/testnames.h"
 #include "ui/geometry.h"
 

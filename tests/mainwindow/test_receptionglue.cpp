@@ -8,14 +8,14 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "mainwindow/receptionglue.h"
-#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/receptionglue.h"
 #include "model/clock.h"
 #include "settings/settingsdialog.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
+#include "support/guitest.h"
 #include "support/testnames.h"
 #include "support/waituntil.h"
 

@@ -8,9 +8,9 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "support/guitest.h"
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
+#include "support/guitest.h"
 
 namespace zr5::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "support/guitest.h"
 #include "settings/settingsdialog.h"
+#include "support/guitest.h"
 #include "ui/geometry.h"
 
 namespace zr5::test {

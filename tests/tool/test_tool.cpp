@@ -64,7 +64,7 @@ TEST_F(Tool, SynthThenInfoJsonAgreesWithTheCore) {
     // The same pass in this process gives the same numbers, to the last bit.
     AppState state{DataDirectory(dir.filePath("data"))};
     state.recordingOpened(path("s.MTR"));
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.runAll(), QString());
     const QJsonObject a = j["analysis"].toObject();
     EXPECT_EQ(float(a["total_active_energy"].toDouble()), state.analysis.TotalActiveEnergy);
@@ -103,7 +103,7 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
     // the energy column reads back exactly what the pass stored
     AppState state{DataDirectory(dir.filePath("data"))};
     state.recordingOpened(path("e.MTR"));
-    CumulativeAnalysis pass(state);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
     ASSERT_EQ(pass.runAll(), QString());
     EXPECT_EQ(last[15].toFloat(), state.analysis.ActiveEnergySeries[200]);
 

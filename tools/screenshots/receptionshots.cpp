@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "link/demoinstrument.h"
-#include "mainwindow/receptionglue.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/receptionglue.h"
 #include "model/appstate.h"
 #include "model/clock.h"
 #include "ui/geometry.h"
