@@ -5,7 +5,9 @@
 
 #include <QFile>
 
+#include "assessment/assessment.h"
 #include "benchfixture.h"
+#include "motor/samplecatalogue.h"
 
 using namespace zr5;
 using namespace zr5::bench;
@@ -50,6 +52,21 @@ void BM_CumulativePass(benchmark::State& s) {
     CumulativePass(s);
 }
 BENCHMARK(BM_CumulativePass)->Unit(benchmark::kMillisecond);
+
+// The economic-operation assessment: the same pass with the figures collected row by row, and
+// the catalogue searched for the right size (the sample catalogue in the bench's data folder).
+void BM_Assessment(benchmark::State& s) {
+    const DataDirectory data(Folder().path());
+    InstallSampleCatalogue(data);
+    for (auto _ : s) {
+        const AssessmentRun run = AssessRecording(recording(), data, AssessmentSettings{});
+        if (!run.error.isEmpty())
+            s.SkipWithError("assessment failed");
+        benchmark::DoNotOptimize(run.assessment.inputEnergy);
+    }
+    s.SetItemsProcessed(s.iterations() * kRows);
+}
+BENCHMARK(BM_Assessment)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

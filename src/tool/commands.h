@@ -30,6 +30,12 @@ int RunSynth(ToolContext& context, const QStringList& args);
 int RunMotor(ToolContext& context, const QStringList& args);
 int RunReceive(ToolContext& context, const QStringList& args);
 int RunReport(ToolContext& context, const QStringList& args);
+int RunAssess(ToolContext& context, const QStringList& args);
+
+// JSON texts: numbers as the shortest decimals that read back as the same single-precision value
+// (null when not finite), strings quoted and escaped.
+QString jsonNumber(float v);
+QString jsonString(const QString& s);
 
 // Prints one line to standard error and returns the failing exit code.
 int Fail(ToolContext& context, const QString& message);

@@ -10,23 +10,6 @@ namespace zr5::tool {
 
 namespace {
 
-QString jsonNumber(float v) {
-    return std::isfinite(v) ? ShortestNumber(v) : QStringLiteral("null");
-}
-
-QString jsonString(const QString& s) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : s) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\') + c;
-        else if (c.unicode() < 0x20)
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
-}
-
 QString jsonArray(const ExtremaValues& values) {
     QStringList parts;
     for (float v : values)

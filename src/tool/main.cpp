@@ -21,6 +21,7 @@ const ToolCommand kCommands[] = {
     {"receive", RunReceive,
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
      "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
+    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json]"},
     {"report", RunReport,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
      "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},

@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <map>
 
 #include "analysis/cumulative.h"
 #include "recording/synthetic.h"
@@ -167,3 +170,67 @@ TEST_F(Tool, EmptyRecordingShowsItsHeaderAndSaysWhyThereIsNoAnalysis) {
 }
 
 } // namespace
+
+// The assessment's figures against straight sums over the exported rows: every row stands for
+// duration / rows hours; the input counts positive active power, the output and the mean load
+// rate the normal rows, the reactive energy every row's magnitude.
+TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
+    ASSERT_EQ(run({"synth", path("a.MTR"), "--rows", "3000", "--duration", "3600", "--seed", "3"})
+                  .exitCode,
+              0);
+    const ToolRun exported = run({"export", path("a.MTR")});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const ToolRun assessed = run({"assess", "--json", "--kq", "0.05", path("a.MTR")});
+    ASSERT_EQ(assessed.exitCode, 0) << assessed.err.toStdString();
+    const QJsonObject j = QJsonDocument::fromJson(assessed.out).object();
+    ASSERT_FALSE(j.isEmpty()) << assessed.out.toStdString();
+
+    const double dt = 3600.0 / 3000.0 / 3600.0; // hours per row
+    double input = 0, output = 0, reactive = 0, normalInput = 0, normalReactive = 0, loadSum = 0,
+           normalRows = 0;
+    std::map<QString, double> stateHours;
+    const QList<QByteArray> lines = exported.out.split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> f = lines[i].split(',');
+        if (f.size() < 21)
+            continue;
+        const double p = f[11].toDouble(), q = f[12].toDouble();
+        const QString state = QString::fromLatin1(f[17]);
+        input += std::max(p, 0.0) * dt;
+        reactive += std::fabs(q) * dt;
+        stateHours[state] += dt;
+        if (state == QLatin1String("normal")) {
+            output += f[19].toDouble() * dt;
+            normalInput += p * dt;
+            normalReactive += std::fabs(q) * dt;
+            loadSum += f[18].toDouble();
+            normalRows += 1;
+        }
+    }
+    ASSERT_GT(normalRows, 0);
+    const struct {
+        const char* key;
+        double expected;
+    } figures[] = {
+        {"input_energy_kwh", input},
+        {"output_energy_kwh", output},
+        {"loss_energy_kwh", normalInput - output},
+        {"reactive_energy_kvarh", reactive},
+        {"weighted_efficiency_pct", 100 * output / normalInput},
+        {"comprehensive_efficiency_pct", 100 * output / (normalInput + 0.05 * normalReactive)},
+        {"mean_load_rate_pct", loadSum / normalRows}};
+    for (const auto& f : figures)
+        EXPECT_NEAR(j[QLatin1String(f.key)].toDouble(), f.expected, 1e-4 * std::fabs(f.expected))
+            << f.key;
+    const QJsonObject states = j["state_hours"].toObject();
+    for (const char* key : {"normal", "below_no_load", "generating"})
+        EXPECT_NEAR(states[QLatin1String(key)].toDouble(), stateHours[QLatin1String(key)], 1e-6)
+            << key;
+    // The zones share the rows with motor data that are not generating.
+    double zones = 0;
+    for (const QJsonValue v : j["zone_hours"].toObject())
+        zones += v.toDouble();
+    EXPECT_NEAR(zones, stateHours["normal"] + stateHours["below_no_load"], 1e-6);
+    EXPECT_TRUE(j["inapplicable"].isNull());
+    EXPECT_EQ(j["replacement"].toArray().size(), 1);
+}

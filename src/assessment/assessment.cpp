@@ -1,0 +1,149 @@
+#include "assessment/assessment.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "motor/efficiencyclass.h"
+#include "motor/motorcatalogue.h"
+
+namespace zr5 {
+
+namespace {
+// The classes cover motors up to this rated voltage.
+constexpr double kClassVoltageLimit = 1000;
+} // namespace
+
+AssessmentCollector::AssessmentCollector(const MotorParameters& motor,
+                                         const AssessmentSettings& settings, double rowHours)
+    : motor_(motor), settings_(settings), economics_(MotorEconomicsFor(motor, settings.KQ)),
+      rowHours_(rowHours) {
+    a_.economics = economics_.economics;
+    a_.inapplicable = economics_.inapplicable;
+}
+
+void AssessmentCollector::add(const CumulativeRowView& row) {
+    const SampleRowValues& s = row.model.SampleRow;
+    const double p = s[Slot::ActivePower];
+    const double q = std::fabs(double(s[Slot::ReactivePower]));
+    if (p > 0)
+        a_.inputEnergy += p * rowHours_;
+    a_.reactiveEnergy += q * rowHours_;
+    const MotorState state = row.decision.state;
+    a_.stateHours[std::size_t(state)] += rowHours_;
+    if (state == MotorState::Normal) {
+        const double out = row.model.OutputPower;
+        normalInput_ += p * rowHours_;
+        normalReactive_ += q * rowHours_;
+        a_.outputEnergy += out * rowHours_;
+        loadRateSum_ += row.model.LoadRate;
+        normalRows_ += 1;
+        outputSum_ += out;
+        outputSquares_ += out * out;
+        a_.largestOutput = std::max(a_.largestOutput, out);
+    }
+    // Rows below the no-load power run at no load; generating rows and rows without motor data
+    // belong to no zone.
+    if (a_.economics && (state == MotorState::Normal || state == MotorState::BelowNoLoad)) {
+        const double beta = state == MotorState::Normal ? row.model.LoadRate / 100.0 : 0.0;
+        a_.zoneHours[std::size_t(ZoneOf(beta, *a_.economics))] += rowHours_;
+        const int band = std::clamp(int(std::floor(beta * 10.0)), 0, 12);
+        a_.loadBandHours[std::size_t(band)] += rowHours_;
+    }
+}
+
+double AssessmentCollector::inputKwhOf(double ratedPower, double ratedLosses,
+                                       double noLoadPower) const {
+    const double K = ratedLosses - noLoadPower;
+    return (outputSum_ + normalRows_ * noLoadPower +
+            K / (ratedPower * ratedPower) * outputSquares_) *
+           rowHours_;
+}
+
+Saving AssessmentCollector::savingOf(double otherInputKwh, double recordingHours) const {
+    Saving s;
+    s.kwh = normalInput_ - otherInputKwh;
+    s.annualKwh = recordingHours > 0 ? s.kwh * settings_.hoursPerYear / recordingHours : 0;
+    s.annualMoney = s.annualKwh * settings_.price;
+    return s;
+}
+
+RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
+    RecordingAssessment a = a_;
+    a.lossEnergy = normalInput_ - a.outputEnergy;
+    a.weightedEfficiency = normalInput_ > 0 ? 100.0 * a.outputEnergy / normalInput_ : 0;
+    const double comprehensiveInput = normalInput_ + settings_.KQ * normalReactive_;
+    a.comprehensiveEfficiency =
+        comprehensiveInput > 0 ? 100.0 * a.outputEnergy / comprehensiveInput : 0;
+    a.meanLoadRate = normalRows_ > 0 ? loadRateSum_ / normalRows_ : 0;
+    if (a.economics && motor_.RatedVoltage <= kClassVoltageLimit) {
+        const MotorEconomics& e = *a.economics;
+        const double limit =
+            EfficiencyClassLimit(EfficiencyClass::IE3, motor_.Poles, motor_.RatedPower);
+        if (limit > 0) {
+            // Same power, the class's minimum efficiency; the no-load share of the losses stays.
+            const double losses = e.PN * (100.0 / limit - 1.0);
+            const double noLoad = losses * e.P0 / (e.P0 + e.K);
+            a.replacements.push_back({QStringLiteral("IE3"), limit,
+                                      savingOf(inputKwhOf(e.PN, losses, noLoad), recordingHours)});
+        }
+    }
+    return a;
+}
+
+AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
+                              const AssessmentSettings& settings) {
+    AssessmentRun run;
+    MeasurementModel model;
+    AnalysisResults results;
+    CumulativeAnalysis pass(path, model, results);
+    if (QString error = pass.begin(); !error.isEmpty())
+        return run.error = error, run;
+    run.recording = pass.recording();
+    const double hours = double(run.recording.header.Duration) / 3600.0;
+    AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount));
+    while (!pass.done())
+        pass.process(1 << 16, [&](const CumulativeRowView& row) { collector.add(row); });
+    if (!pass.error().isEmpty())
+        return run.error = pass.error(), run;
+    run.assessment = collector.finish(hours);
+
+    // The right size: the smallest catalogue motor of the same poles and voltage whose rated
+    // power covers the largest output.
+    RecordingAssessment& a = run.assessment;
+    if (!a.economics) {
+        return run;
+    }
+    const MotorParameters& m = model.Motor;
+    std::optional<std::pair<int, CatalogueRecord>> best;
+    for (int code = 1; code <= kCatalogueCodes; ++code) {
+        const Result<CatalogueRecord> r = ReadCatalogueRecord(dataDirectory, code);
+        if (!r) {
+            if (code == 1) {
+                a.rightSizeNote = r.error();
+                return run;
+            }
+            continue;
+        }
+        if (r->Poles != m.Poles || r->RatedVoltage != m.RatedVoltage ||
+            !(r->RatedPower >= a.largestOutput) || !(r->RatedEfficiency > 0))
+            continue;
+        if (!best || r->RatedPower < best->second.RatedPower)
+            best = std::make_pair(code, *r);
+    }
+    if (!best) {
+        a.rightSizeNote = QStringLiteral("电机数据库中没有同极数、同电压且功率足够的电动机");
+        return run;
+    }
+    const CatalogueRecord& c = best->second;
+    const double losses = double(c.RatedPower) * (100.0 / double(c.RatedEfficiency) - 1.0);
+    RightSize size;
+    size.code = best->first;
+    size.model = DesignationOfCode(dataDirectory, best->first).value_or(QString());
+    size.ratedPower = c.RatedPower;
+    size.saving =
+        collector.savingOf(collector.inputKwhOf(c.RatedPower, losses, c.NoLoadPower), hours);
+    a.rightSize = size;
+    return run;
+}
+
+} // namespace zr5
