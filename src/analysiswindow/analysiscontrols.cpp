@@ -77,6 +77,8 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
     c.mnuF3->addSeparator();
     c.mnuPr = c.mnuF3->addAction(QStringLiteral(" 打 印"));
     c.mnuPr->setObjectName(QStringLiteral("mnuPr"));
+    c.mnuAssess = c.mnuF3->addAction(QStringLiteral("经济运行评估"));
+    c.mnuAssess->setObjectName(QStringLiteral("mnuAssess"));
     c.mnuF3->addSeparator();
     c.mnuCl = c.mnuF3->addAction(QStringLiteral(" 关 闭"));
     c.mnuCl->setObjectName(QStringLiteral("mnuCl"));

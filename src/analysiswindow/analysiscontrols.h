@@ -27,6 +27,7 @@ struct AnalysisControls {
     QAction* mnu10 = nullptr;
     QAction* mnu20 = nullptr;
     QAction* mnuPr = nullptr;
+    QAction* mnuAssess = nullptr; // the economic-operation assessment
     QAction* mnuCl = nullptr;
 
     QGroupBox* dataFrame = nullptr;       // "分时数据"

@@ -16,6 +16,7 @@
 
 #include "analysis/cumulative.h"
 #include "analysiswindow/curvesurface.h"
+#include "assessment/assessmentwindow.h"
 #include "model/numbertext.h"
 #include "printing/printdialog.h"
 #include "ui/geometry.h"
@@ -78,6 +79,7 @@ AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWid
 void AnalysisWindow::Form_Load() {
     setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName()));
     c_.mnuPr->setEnabled(false);
+    c_.mnuAssess->setEnabled(false);
     Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
     if (info)
         state_.analysisBegun(info->RecordCount, info->header.Duration);
@@ -126,6 +128,12 @@ void AnalysisWindow::connectControls() {
     connect(c_.mnu10, &QAction::triggered, this, [this] { setSegmentSpan(10); });
     connect(c_.mnu20, &QAction::triggered, this, [this] { setSegmentSpan(20); });
     connect(c_.mnuPr, &QAction::triggered, this, &AnalysisWindow::printRequested);
+    connect(c_.mnuAssess, &QAction::triggered, this, [this] {
+        auto* w = new AssessmentWindow(state_, services_, this); // deleted when it closes
+        w->show();
+        if (!w->Command1_Click())
+            w->close();
+    });
     connect(c_.mnuPr, &QAction::triggered, this,
             [this] { PrintDialog::open(state_, services_, this); });
     connect(c_.mnuCl, &QAction::triggered, this, &AnalysisWindow::Command1_Click);
@@ -322,6 +330,7 @@ void AnalysisWindow::finishPass() {
                                                ExtremesLine::kMinimumColumn);
     }
     c_.mnuPr->setEnabled(true);
+    c_.mnuAssess->setEnabled(true);
     c_.HScroll1->setEnabled(true);
     c_.HScroll1->show();
     // The page bar is shown too, so that every row of a long recording can be reached.

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+
+#include "model/numbertext.h"
 #include "motor/efficiencyclass.h"
 #include "motor/motorcatalogue.h"
 
@@ -144,6 +149,78 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
         collector.savingOf(collector.inputKwhOf(c.RatedPower, losses, c.NoLoadPower), hours);
     a.rightSize = size;
     return run;
+}
+
+QString AssessmentVerdict(const RecordingAssessment& a, double hours, double ratedPower) {
+    if (!a.economics)
+        return QStringLiteral("无法评估经济运行：%1").arg(a.inapplicable);
+    int most = 0;
+    for (int z = 1; z < kOperatingZones; ++z)
+        if (a.zoneHours[std::size_t(z)] > a.zoneHours[std::size_t(most)])
+            most = z;
+    const double share = hours > 0 ? 100.0 * a.zoneHours[std::size_t(most)] / hours : 0;
+    QString text = QStringLiteral("电动机主要运行在%1（负载率 %2%，占 %3% 时间）")
+                       .arg(ZoneName(OperatingZone(most)))
+                       .arg(std::lround(a.meanLoadRate))
+                       .arg(std::lround(share));
+    // The larger of the two savings is the advice; none when neither saves.
+    const Saving* best = nullptr;
+    QString advice;
+    if (a.rightSize && a.rightSize->ratedPower < ratedPower && a.rightSize->saving.kwh > 0) {
+        best = &a.rightSize->saving;
+        advice = QStringLiteral("建议更换为 %1 kW 电动机")
+                     .arg(PlainNumber(float(a.rightSize->ratedPower)));
+    }
+    for (const Replacement& r : a.replacements)
+        if (r.saving.kwh > 0 && (!best || r.saving.kwh > best->kwh)) {
+            best = &r.saving;
+            advice = QStringLiteral("建议更换为 %1 级电动机").arg(r.cls);
+        }
+    if (!best)
+        return text + QStringLiteral("，无需更换。");
+    return text +
+           QStringLiteral("，%1，年节电约 %2 kWh。")
+               .arg(advice,
+                    QLocale(QLocale::English).toString(qint64(std::llround(best->annualKwh))));
+}
+
+AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* problem) {
+    AssessmentSettings s;
+    QFile file(dir.file(QStringLiteral("Assess.dat")));
+    if (!file.exists())
+        return s;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (problem)
+            *problem = QStringLiteral("无法读取 %1：%2").arg(file.fileName(), file.errorString());
+        return s;
+    }
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    double* fields[3] = {&s.KQ, &s.hoursPerYear, &s.price};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const double v = i < lines.size() ? lines[i].trimmed().toDouble(&ok) : 0;
+        if (ok && std::isfinite(v) && v >= 0)
+            *fields[i] = v;
+        else if (problem)
+            *problem = QStringLiteral("%1 第 %2 行不是有效的数字，已使用初始值。")
+                           .arg(file.fileName())
+                           .arg(i + 1);
+    }
+    return s;
+}
+
+QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
+    if (QString error = dir.ensureExists(); !error.isEmpty())
+        return error;
+    QSaveFile file(dir.file(QStringLiteral("Assess.dat")));
+    const QByteArray bytes =
+        (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
+         QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
+            .toLatin1();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit())
+        return QStringLiteral("无法写入 %1：%2").arg(file.fileName(), file.errorString());
+    return {};
 }
 
 } // namespace zr5

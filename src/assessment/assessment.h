@@ -99,4 +99,13 @@ struct AssessmentRun {
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
                               const AssessmentSettings& settings);
 
+// The one-line verdict: where the motor mostly runs, and what a better or smaller motor would save.
+QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, double ratedPower);
+
+// The settings file "Assess.dat" in the data directory: KQ, hours per year and price, one per
+// line. A missing or damaged file gives the defaults and the problem; writing returns the reason
+// it failed, or an empty string.
+AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* problem = nullptr);
+QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
+
 } // namespace zr5

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QWidget>
+
+#include "assessment/assessment.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace zr5 {
+
+class AppState;
+struct UiServices;
+
+// The picture of an assessment: the hours per load-rate band of 10 %, coloured by zone, under the
+// motor's efficiency and comprehensive efficiency from 0 to 120 % load with βJ, βJJ and the
+// measured mean load rate marked.
+class AssessmentChart final : public QWidget {
+public:
+    explicit AssessmentChart(QWidget* parent = nullptr);
+    void show(const RecordingAssessment& assessment);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    RecordingAssessment a_;
+};
+
+// "经济运行评估": the figures of the current recording's assessment, the chart and the verdict,
+// with the three settings of the method.
+class AssessmentWindow final : public QWidget {
+    Q_OBJECT
+public:
+    AssessmentWindow(AppState& state, UiServices& services, QWidget* parent);
+
+    // Assesses the current recording with the settings in the boxes; false with a message when
+    // the recording or a box is refused.
+    bool Command1_Click();
+    const QTableWidget* table() const { return table_; }
+    QString verdict() const;
+
+private:
+    void showAssessment(const AssessmentRun& run);
+
+    AppState& state_;
+    UiServices& services_;
+    QTableWidget* table_ = nullptr;
+    AssessmentChart* chart_ = nullptr;
+    QLabel* verdict_ = nullptr;
+    QLineEdit* kq_ = nullptr;
+    QLineEdit* hours_ = nullptr;
+    QLineEdit* price_ = nullptr;
+};
+
+} // namespace zr5

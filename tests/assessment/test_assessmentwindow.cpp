@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "analysiswindow/analysisservices.h"
+#include "assessment/assessmentwindow.h"
+#include "model/appstate.h"
+#include "model/numbertext.h"
+#include "motor/samplecatalogue.h"
+#include "recording/synthetic.h"
+#include "support/qtapplication.h"
+
+using namespace zr5;
+
+namespace {
+
+// A synthesised recording of an 11 kW load; `motor` replaces the rated data in its header.
+QString Recording(const QTemporaryDir& dir, const char* name, const std::array<float, 7>& motor) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    EXPECT_EQ(WriteSyntheticRecording(path, 3000, 3600, 3), QString());
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(8); // the motor's seven values follow the start time and the duration
+    f.write(reinterpret_cast<const char*>(motor.data()), qint64(sizeof(motor)));
+    return path;
+}
+
+QString Cell(const QTableWidget* t, const QString& name) {
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0)->text().trimmed() == name)
+            return t->item(r, 1)->text();
+    return {};
+}
+
+} // namespace
+
+// The same 11 kW load behind its own motor and behind a 30 kW one: the window shows the
+// assessment's figures, and the verdict tells an economic motor from an oversized one.
+TEST(AssessmentWindow, ShowsTheFiguresAndTellsAnOversizedMotor) {
+    QTemporaryDir dir;
+    const DataDirectory data(dir.filePath(QStringLiteral("data")));
+    ASSERT_EQ(data.ensureExists(), QString());
+    ASSERT_EQ(InstallSampleCatalogue(data), QString());
+    struct Case {
+        const char* file;
+        std::array<float, 7> motor;
+        const char* verdictHas;
+    };
+    const Case cases[] = {
+        {"own.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}, "IE3"},
+        {"big.MTR", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}, "非经济运行区"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        AppState state(data);
+        state.recordingOpened(Recording(dir, c.file, c.motor));
+        test::AnalysisServices seams;
+        AssessmentWindow w(state, seams.services, nullptr);
+        ASSERT_TRUE(w.Command1_Click());
+        EXPECT_TRUE(seams.messages.shown.empty());
+        const AssessmentRun run =
+            AssessRecording(state.CurrentFileName(), data, AssessmentSettings{});
+        ASSERT_EQ(run.error, QString());
+        EXPECT_EQ(Cell(w.table(), QStringLiteral("输入电量")),
+                  FormatValue(float(run.assessment.inputEnergy)).trimmed() +
+                      QStringLiteral(" kWh"));
+        EXPECT_TRUE(w.verdict().contains(QString::fromUtf8(c.verdictHas)))
+            << w.verdict().toStdString();
+        // The settings the assessment used are kept for the next one.
+        EXPECT_TRUE(QFile::exists(data.file(QStringLiteral("Assess.dat"))));
+    }
+    // The oversized motor: a smaller catalogue motor covers the load and saves.
+    AppState state(data);
+    state.recordingOpened(dir.filePath(QStringLiteral("big.MTR")));
+    const AssessmentRun big = AssessRecording(state.CurrentFileName(), data, AssessmentSettings{});
+    ASSERT_TRUE(big.assessment.rightSize);
+    EXPECT_LT(big.assessment.rightSize->ratedPower, 30);
+    EXPECT_GT(big.assessment.rightSize->saving.kwh, 0);
+}
+
+TEST(AssessmentWindow, ABoxThatIsNotANumberIsNamedAndNothingIsAssessed) {
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.path())};
+    state.recordingOpened(Recording(dir, "a.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}));
+    test::AnalysisServices seams;
+    seams.messages.expecting = true;
+    AssessmentWindow w(state, seams.services, nullptr);
+    w.findChildren<QLineEdit*>()[0]->setText(QStringLiteral("0,05"));
+    EXPECT_FALSE(w.Command1_Click());
+    ASSERT_EQ(seams.messages.shown.size(), 1u);
+    EXPECT_EQ(seams.messages.shown[0].title, kErrorTitle);
+    EXPECT_TRUE(seams.messages.shown[0].text.startsWith(QStringLiteral("无功经济当量")));
+    EXPECT_EQ(w.table()->rowCount(), 0);
+}

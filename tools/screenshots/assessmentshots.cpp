@@ -1,0 +1,58 @@
+// Pictures of the assessment window for a motor that suits its load and for an oversized one:
+// zr5_assessment_screenshots OUT_DIR
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <cstdio>
+
+#include "analysiswindow/analysisservices.h"
+#include "assessment/assessmentwindow.h"
+#include "model/appstate.h"
+#include "motor/samplecatalogue.h"
+#include "recording/synthetic.h"
+#include "ui/geometry.h"
+
+using namespace zr5;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zr5_assessment_screenshots OUT_DIR\n");
+        return 2;
+    }
+    QTranslator translations;
+    UseChineseTexts(translations);
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+    QTemporaryDir dir;
+    const DataDirectory data(dir.path());
+    InstallSampleCatalogue(data);
+    const struct {
+        const char* name;
+        std::array<float, 7> motor;
+    } cases[] = {{"assessment-11kW", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}},
+                 {"assessment-30kW-oversized", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}}};
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".MTR"));
+        if (!WriteSyntheticRecording(path, 20000, 8 * 3600, 11).isEmpty())
+            return 1;
+        QFile f(path);
+        f.open(QIODevice::ReadWrite);
+        f.seek(8); // the motor's seven values follow the start time and the duration
+        f.write(reinterpret_cast<const char*>(c.motor.data()), qint64(sizeof(c.motor)));
+        f.close();
+        AppState state(data);
+        state.recordingOpened(path);
+        test::AnalysisServices seams;
+        AssessmentWindow w(state, seams.services, nullptr);
+        w.show();
+        if (!w.Command1_Click())
+            return 1;
+        QApplication::processEvents();
+        w.grab().save(out.filePath(QString::fromLatin1(c.name) + QStringLiteral(".png")));
+    }
+    return 0;
+}
