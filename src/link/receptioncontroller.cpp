@@ -117,8 +117,12 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     const QString path =
         targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
     QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
+    // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
+    model.resetExtrema();
     if (error.isEmpty())
-        error = writer_.create(path, header);
+        error = writer_.create(path, header, OutputFile::Mode::InPlace);
+    if (error.isEmpty())
+        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
     if (!error.isEmpty()) {
         port_.close();
         return error;
@@ -128,11 +132,11 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     state_.CurrentFileName = path;
     model.StartTime = header.StartTime;
     model.ElapsedTime = 0;
-    model.resetExtrema();
     model.Energy.reset();
     scanner_.clear();
     rows_ = 0;
     lastRowElapsed_ = 0;
+    configuredDuration_ = header.Duration;
     rowPending_ = false;
     // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
     ctRatio_ = settings.CTRatio;
@@ -213,6 +217,10 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         return false;
     }
     offerRow(done.display);
+    if (rows_ % kSyncRows == 0) {
+        onSync();
+        return active_ && !finishing_;
+    }
     return true;
 }
 
@@ -234,7 +242,9 @@ void ReceptionController::onLiveTimer() {
 void ReceptionController::onSync() {
     if (!active_)
         return;
-    if (QString error = writer_.sync(); !error.isEmpty())
+    const MeasurementModel& model = state_.model;
+    if (QString error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
+        !error.isEmpty())
         finish(ReceptionEnd::WriteFailed, error);
 }
 
@@ -268,29 +278,32 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     }
     port_.close();
 
-    // A manual reception, and a timed one ended early, cover the time up to their last row.
-    const bool rewriteDuration =
+    // A manual reception, and a timed one ended early, cover the time up to their last row; a
+    // completed timed one the time it was set to run.
+    const bool coversLastRow =
         mode_ == ReceptionMode::Manual || stoppedEarly || end != ReceptionEnd::Completed;
-    const float duration = lastRowElapsed_;
+    const float duration = coversLastRow ? lastRowElapsed_ : configuredDuration_;
     ReceptionOutcome outcome;
     outcome.mode = mode_;
     outcome.end = end;
     outcome.message = message;
     outcome.recording = writer_.path();
     const MeasurementModel& model = state_.model;
-    // On the disk at once: the rows already are, and a power cut now must not leave them
-    // without their extrema.
-    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum,
-                                         rewriteDuration ? &duration : nullptr, true);
+    // The rows, the extrema and the duration on the disk at once, so a power cut now loses
+    // nothing; after a failed write the file keeps the rows of the last good checkpoint.
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
     outcome.rows = writer_.rowsWritten();
-    if (!error.isEmpty()) {
-        outcome.complete = false;
-        if (outcome.end == ReceptionEnd::Completed)
-            outcome.end = ReceptionEnd::WriteFailed;
+    outcome.complete = writer_.fileValid();
+    if (!error.isEmpty() && outcome.end == ReceptionEnd::Completed)
+        outcome.end = ReceptionEnd::WriteFailed;
+    if (!error.isEmpty())
         outcome.message = outcome.message.isEmpty()
                               ? error
                               : QStringLiteral("%1\r\n%2").arg(outcome.message, error);
-    }
+    if (outcome.end == ReceptionEnd::WriteFailed)
+        outcome.message +=
+            outcome.complete ? QStringLiteral("\r\n数据文件中保留了 %1 行数据。").arg(outcome.rows)
+                             : QStringLiteral("\r\n数据文件已不完整。");
     active_ = false;
     finishing_ = false;
     emit finished(outcome);

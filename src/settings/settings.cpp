@@ -1,11 +1,11 @@
 #include "settings/settings.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 
 #include "model/numbertext.h"
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -81,7 +81,8 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
             continue;
         }
         result.lineRead[i] = true;
-        const auto asInt = static_cast<std::int16_t>(v);
+        // Only the integer lines were checked against the 16-bit range above.
+        const auto asInt = isIntegerLine(i) ? static_cast<std::int16_t>(v) : std::int16_t(0);
         const auto asFloat = static_cast<float>(v);
         switch (i) {
         case 0:
@@ -132,12 +133,8 @@ QByteArray SettingsFileBytes(const Settings& s) {
 }
 
 QString WriteSettingsFile(const QString& path, const Settings& settings) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
-    const QByteArray bytes = SettingsFileBytes(settings);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
+    if (const QString why = WriteWholeFile(path, SettingsFileBytes(settings)); !why.isEmpty())
+        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, why);
     return {};
 }
 
