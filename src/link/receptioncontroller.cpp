@@ -38,6 +38,21 @@ QString openFailureReason(const QSerialPort& port) {
     return detail.isEmpty() ? reason : QStringLiteral("%1（%2）").arg(reason, detail);
 }
 
+// Why a running reception lost its port, in the user's words: the system's own text for a
+// pulled cable reads "Inappropriate ioctl for device".
+QString runningFailureReason(const QSerialPort& port) {
+    switch (port.error()) {
+    case QSerialPort::ResourceError:
+        return QStringLiteral("设备已断开（电缆可能已拔出）");
+    case QSerialPort::ReadError: // what a hang-up gives on a pseudo-terminal and most adapters
+        return QStringLiteral("读取出错，设备可能已断开（电缆可能已拔出）");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("没有访问权限");
+    default:
+        return QStringLiteral("通信出错");
+    }
+}
+
 constexpr qint64 kLongestTimerMs = 3600 * 1000; // the end timer is re-armed at least hourly
 
 } // namespace
@@ -251,7 +266,7 @@ void ReceptionController::onSync() {
 void ReceptionController::onPortError() {
     if (!active_ || finishing_)
         return;
-    const QString reason = port_.errorString();
+    const QString reason = runningFailureReason(port_);
     // Bytes the port had already taken in still count.
     if (port_.bytesAvailable() > 0)
         onReadyRead();

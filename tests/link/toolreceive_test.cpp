@@ -109,6 +109,8 @@ TEST_F(ToolReceive, HangUpKeepsTheRowsAndFails) {
     startTool({"receive", "--port", device, "--seconds", "30", output});
     EXPECT_EQ(waitTool(), 1);
     EXPECT_TRUE(err.contains(device.toLocal8Bit())) << err.toStdString();
+    // In the user's words, not the system's "Inappropriate ioctl for device".
+    EXPECT_TRUE(QString::fromUtf8(err).contains(QStringLiteral("已断开"))) << err.toStdString();
     const ReadBack back = readRecording(output); // a complete, valid recording
     EXPECT_GT(back.rows.size(), 0u);
     EXPECT_LE(back.rows.size(), 60u);
