@@ -2,7 +2,8 @@
 # Installs what the build, the tests and the program need on Debian 12, only if something is missing.
 set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev libqt6serialport6-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth poppler-utils)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-noto-cjk xvfb xauth poppler-utils
+          clang libclang-rt-14-dev) # clang and its libFuzzer for tools/fuzz.sh
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
