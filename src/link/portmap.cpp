@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
+
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -58,17 +59,13 @@ PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
 QString PortMap::save(const DataDirectory& dir) const {
     if (QString error = dir.ensureExists(); !error.isEmpty())
         return error;
-    QSaveFile file(preferencesFile(dir));
-    const QString shownName = QDir::toNativeSeparators(file.fileName());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return QStringLiteral("无法写入串行口设置文件 %1：%2").arg(shownName, file.errorString());
-    QTextStream out(&file);
-    out << "# COM number = serial device\n";
+    QString text = QStringLiteral("# COM number = serial device\n");
     for (auto it = devices_.cbegin(); it != devices_.cend(); ++it)
-        out << "COM" << it.key() << '=' << it.value() << '\n';
-    out.flush();
-    if (!file.commit())
-        return QStringLiteral("无法写入串行口设置文件 %1：%2").arg(shownName, file.errorString());
+        text += QStringLiteral("COM%1=%2\n").arg(it.key()).arg(it.value());
+    const QString path = preferencesFile(dir);
+    if (const QString why = WriteWholeFile(path, text.toUtf8()); !why.isEmpty())
+        return QStringLiteral("无法写入串行口设置文件 %1：%2")
+            .arg(QDir::toNativeSeparators(path), why);
     return {};
 }
 

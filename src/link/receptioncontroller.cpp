@@ -38,6 +38,21 @@ QString openFailureReason(const QSerialPort& port) {
     return detail.isEmpty() ? reason : QStringLiteral("%1（%2）").arg(reason, detail);
 }
 
+// Why a running reception lost its port, in the user's words: the system's own text for a
+// pulled cable reads "Inappropriate ioctl for device".
+QString runningFailureReason(const QSerialPort& port) {
+    switch (port.error()) {
+    case QSerialPort::ResourceError:
+        return QStringLiteral("设备已断开（电缆可能已拔出）");
+    case QSerialPort::ReadError: // what a hang-up gives on a pseudo-terminal and most adapters
+        return QStringLiteral("读取出错，设备可能已断开（电缆可能已拔出）");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("没有访问权限");
+    default:
+        return QStringLiteral("通信出错");
+    }
+}
+
 constexpr qint64 kLongestTimerMs = 3600 * 1000; // the end timer is re-armed at least hourly
 
 } // namespace
@@ -117,8 +132,12 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     const QString path =
         targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
     QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
+    // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
+    model.resetExtrema();
     if (error.isEmpty())
-        error = writer_.create(path, header);
+        error = writer_.create(path, header, OutputFile::Mode::InPlace);
+    if (error.isEmpty())
+        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
     if (!error.isEmpty()) {
         port_.close();
         return error;
@@ -127,11 +146,11 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     state_.receptionStarted(path);
     model.StartTime = header.StartTime;
     model.ElapsedTime = 0;
-    model.resetExtrema();
     model.Energy.reset();
     scanner_.clear();
     rows_ = 0;
     lastRowElapsed_ = 0;
+    configuredDuration_ = header.Duration;
     rowPending_ = false;
     // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
     ctRatio_ = settings.CTRatio;
@@ -212,6 +231,10 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         return false;
     }
     offerRow(done.display);
+    if (rows_ % kSyncRows == 0) {
+        onSync();
+        return active_ && !finishing_;
+    }
     return true;
 }
 
@@ -233,14 +256,16 @@ void ReceptionController::onLiveTimer() {
 void ReceptionController::onSync() {
     if (!active_)
         return;
-    if (QString error = writer_.sync(); !error.isEmpty())
+    const MeasurementModel& model = state_.model;
+    if (QString error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
+        !error.isEmpty())
         finish(ReceptionEnd::WriteFailed, error);
 }
 
 void ReceptionController::onPortError() {
     if (!active_ || finishing_)
         return;
-    const QString reason = port_.errorString();
+    const QString reason = runningFailureReason(port_);
     // Bytes the port had already taken in still count.
     if (port_.bytesAvailable() > 0)
         onReadyRead();
@@ -267,29 +292,32 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     }
     port_.close();
 
-    // A manual reception, and a timed one ended early, cover the time up to their last row.
-    const bool rewriteDuration =
+    // A manual reception, and a timed one ended early, cover the time up to their last row; a
+    // completed timed one the time it was set to run.
+    const bool coversLastRow =
         mode_ == ReceptionMode::Manual || stoppedEarly || end != ReceptionEnd::Completed;
-    const float duration = lastRowElapsed_;
+    const float duration = coversLastRow ? lastRowElapsed_ : configuredDuration_;
     ReceptionOutcome outcome;
     outcome.mode = mode_;
     outcome.end = end;
     outcome.message = message;
     outcome.recording = writer_.path();
     const MeasurementModel& model = state_.model;
-    // On the disk at once: the rows already are, and a power cut now must not leave them
-    // without their extrema.
-    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum,
-                                         rewriteDuration ? &duration : nullptr, true);
+    // The rows, the extrema and the duration on the disk at once, so a power cut now loses
+    // nothing; after a failed write the file keeps the rows of the last good checkpoint.
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
     outcome.rows = writer_.rowsWritten();
-    if (!error.isEmpty()) {
-        outcome.complete = false;
-        if (outcome.end == ReceptionEnd::Completed)
-            outcome.end = ReceptionEnd::WriteFailed;
+    outcome.complete = writer_.fileValid();
+    if (!error.isEmpty() && outcome.end == ReceptionEnd::Completed)
+        outcome.end = ReceptionEnd::WriteFailed;
+    if (!error.isEmpty())
         outcome.message = outcome.message.isEmpty()
                               ? error
                               : QStringLiteral("%1\r\n%2").arg(outcome.message, error);
-    }
+    if (outcome.end == ReceptionEnd::WriteFailed)
+        outcome.message +=
+            outcome.complete ? QStringLiteral("\r\n数据文件中保留了 %1 行数据。").arg(outcome.rows)
+                             : QStringLiteral("\r\n数据文件已不完整。");
     active_ = false;
     finishing_ = false;
     emit finished(outcome);

@@ -36,11 +36,12 @@ struct ReceptionOutcome {
 // One reception from the instrument, timed or manual, driven by the port's readyRead: bytes are
 // time-stamped on arrival with the monotonic clock, scanned for frames, and every frame is scaled,
 // written to the recording and completed into the shared row at once. The latest row is offered
-// to the live table at most 25 times a second. The rows reach the disk at least once a second.
+// to the live table at most 25 times a second. Every half second the rows so far, their extrema
+// and the duration so far reach the disk as a valid recording.
 //
 // The recording is always the data directory's temporary recording, which becomes current, so
-// that a saved recording is never overwritten. However a reception ends, the file gets its
-// extrema and is a valid recording.
+// that a saved recording is never overwritten. However a reception ends, even by a crash, the
+// file is a valid recording.
 class ReceptionController : public QObject {
     Q_OBJECT
 public:
@@ -70,7 +71,10 @@ public:
     const FrameScanner& scanner() const { return scanner_; }
 
     static constexpr int kLiveTableIntervalMs = 40; // at most 25 repaints a second
-    static constexpr int kSyncIntervalMs = 500;     // rows on disk at least once a second
+    // Rows, extrema and duration on disk: a crash loses at most the last half second.
+    static constexpr int kSyncIntervalMs = 500;
+    // ... and after so many rows, so that a fast line or a full disk costs no more than these.
+    static constexpr qint64 kSyncRows = 1024;
 
 signals:
     // The latest completed row for the live table.
@@ -109,6 +113,7 @@ private:
     qint64 endedMs_ = 0;
     qint64 rows_ = 0;
     float lastRowElapsed_ = 0;
+    float configuredDuration_ = 0;
     float ctRatio_ = 1;
     float ptRatio_ = 1;
 };

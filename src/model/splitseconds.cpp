@@ -6,8 +6,10 @@ namespace zr5 {
 
 SplitTime SplitSeconds(float t) {
     SplitTime s;
-    if (!std::isfinite(t))
+    if (!(std::fabs(double(t)) <= kLongestSplitSeconds)) {
+        s.InRange = false;
         return s;
+    }
     const float u = t / 3600.0f;
     s.ElapsedHours = static_cast<std::int64_t>(std::floor(u));
     const float v = (u - static_cast<float>(s.ElapsedHours)) * 60.0f;

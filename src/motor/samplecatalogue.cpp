@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
+
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -23,12 +24,12 @@ QString InstallSampleCatalogue(const DataDirectory& dir) {
     if (QString problem = dir.ensureExists(); !problem.isEmpty())
         return problem;
     for (const SampleCatalogueFile& f : SampleCatalogueFiles()) {
-        QSaveFile out(dir.file(QString::fromLatin1(f.name)));
-        if (!out.open(QIODevice::WriteOnly) ||
-            out.write(reinterpret_cast<const char*>(f.data), qint64(f.size)) != qint64(f.size) ||
-            !out.commit())
+        const QString path = dir.file(QString::fromLatin1(f.name));
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(f.data), qsizetype(f.size));
+        if (const QString why = WriteWholeFile(path, bytes); !why.isEmpty())
             return QStringLiteral("无法写入电机技术数据文件 %1：%2")
-                .arg(QDir::toNativeSeparators(out.fileName()), out.errorString());
+                .arg(QDir::toNativeSeparators(path), why);
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include "recording/filecopy.h"
 #include "recording/openrecording.h"
 #include "recording/recordingfile.h"
+#include "recording/repair.h"
 #include "ui/services.h"
 
 namespace zr5 {
@@ -30,6 +31,9 @@ FileCommandOutcome FileCommands::Open(QWidget* parent) {
 FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) {
     const Result<RecordingInfo> info = ReadRecordingInfo(name);
     if (!info) {
+        // A recording cut by a crash or a full disk: its rows can go into a new file.
+        if (const Result<qint64> rows = RecoverableRows(name); rows && *rows > 0)
+            return offerRepair(parent, name, *rows);
         services_.messages.message(parent, kOperationErrorTitle, info.error());
         return FileCommandOutcome::Refused;
     }
@@ -37,6 +41,25 @@ FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) 
     if (const QString error = TakeOpenedRecording(state_, info->header); !error.isEmpty())
         services_.messages.message(parent, kErrorTitle, error);
     return FileCommandOutcome::Completed;
+}
+
+FileCommandOutcome FileCommands::offerRepair(QWidget* parent, const QString& name, qint64 rows) {
+    const QString title = QStringLiteral("数据恢复！！！");
+    if (!services_.messages.question(
+            parent, title, QStringLiteral("文件不完整：是否恢复已记录的 %1 行数据？").arg(rows)))
+        return FileCommandOutcome::Cancelled;
+    // Never in place: the cut file stays as it is until the user deletes it.
+    const auto target = services_.files.saveFileName(parent, QStringLiteral("恢复为"), kFilter,
+                                                     QStringLiteral("MTR"));
+    if (!target || target->isEmpty())
+        return FileCommandOutcome::Cancelled;
+    const Result<RepairReport> report = RepairRecording(name, *target);
+    if (!report) {
+        services_.messages.message(parent, kOperationErrorTitle, report.error());
+        return FileCommandOutcome::Refused;
+    }
+    services_.messages.message(parent, title, RepairSummary(*report, *target));
+    return OpenFile(parent, *target);
 }
 
 void FileCommands::Close() {

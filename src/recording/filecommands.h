@@ -34,6 +34,8 @@ public:
 
 private:
     FileCommandOutcome copyTo(QWidget* parent, const QString& name);
+    // Offers to recover the rows of a cut recording into a new file, and opens that.
+    FileCommandOutcome offerRepair(QWidget* parent, const QString& name, qint64 rows);
 
     AppState& state_;
     UiServices& services_;

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
+
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -11,32 +13,6 @@ namespace {
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-QString reason(const QFileDevice& file) {
-    QString why;
-    switch (file.error()) {
-    case QFileDevice::ReadError:
-        why = QStringLiteral("读取出错");
-        break;
-    case QFileDevice::WriteError:
-        why = QStringLiteral("写入出错（磁盘可能已满）");
-        break;
-    case QFileDevice::ResourceError:
-        why = QStringLiteral("磁盘空间或系统资源不足");
-        break;
-    case QFileDevice::PermissionsError:
-        why = QStringLiteral("没有访问权限");
-        break;
-    case QFileDevice::OpenError:
-        why = QStringLiteral("无法打开");
-        break;
-    default:
-        why = QStringLiteral("文件操作失败");
-        break;
-    }
-    const QString detail = file.errorString();
-    return detail.isEmpty() ? why : why + QStringLiteral("：") + detail;
 }
 
 QString failure(const QString& source, const QString& target, const QString& why) {
@@ -61,39 +37,32 @@ QString FileCopy(const QString& source, const QString& target) {
         return failure(source, target, QStringLiteral("源文件不是普通文件"));
     if (IsSameFile(source, target))
         return {};
-    // Only a plain file is ever replaced: never a folder, a device or a pipe.
-    const QFileInfo targetInfo(target);
-    if (targetInfo.isDir())
-        return failure(source, target, QStringLiteral("目标是一个文件夹"));
-    if (targetInfo.exists() && !targetInfo.isFile())
-        return failure(source, target, QStringLiteral("目标不是普通文件"));
-
     QFile in(source);
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        return failure(source, target, reason(in));
-    QSaveFile out(target);
-    // A folder where no temporary file can be made may still allow the target itself.
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return failure(source, target, reason(out));
-    QByteArray block;
+        return failure(source, target, FileErrorReason(in, errno));
+    OutputFile out(target);
+    if (!out.open())
+        return failure(source, target, out.error());
     qint64 copied = 0;
+    int readError = 0;
     while (!in.atEnd()) {
-        block = in.read(kBlockBytes);
+        errno = 0;
+        const QByteArray block = in.read(kBlockBytes);
+        readError = errno;
         if (block.isEmpty() && in.error() != QFileDevice::NoError)
             break;
-        if (out.write(block) != block.size()) {
-            out.cancelWriting();
-            return failure(source, target, reason(out));
-        }
+        if (!out.write(block))
+            return failure(source, target, out.error());
         copied += block.size();
     }
-    if (in.error() != QFileDevice::NoError || copied != in.size()) {
-        out.cancelWriting();
-        return failure(source, target, reason(in));
-    }
+    if (in.error() != QFileDevice::NoError || copied != in.size())
+        return failure(source, target,
+                       in.error() != QFileDevice::NoError
+                           ? FileErrorReason(in, readError)
+                           : QStringLiteral("源文件在复制期间被改动"));
     if (!out.commit())
-        return failure(source, target, reason(out));
+        return failure(source, target, out.error());
     return {};
 }
 

@@ -4,14 +4,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace zr5 {
 
@@ -46,14 +40,27 @@ void AppendRecords(QByteArray& out, const float* values, std::size_t count) {
     }
 }
 
+RecordingHeader DecodeRecordingHeader(const char* bytes) {
+    RecordingHeader h;
+    h.StartTime = recordAt(bytes);
+    h.Duration = recordAt(bytes + 4);
+    readRecords(bytes + 8, h.Motor.data(), 7);
+    readRecords(bytes + 36, h.CTFlags.data(), 3);
+    return h;
+}
+
 MotorParameters RecordingHeader::motorParameters() const {
     MotorParameters m = MotorParameters::fromValues(Motor);
     m.revalidate();
     return m;
 }
 
+// Flags outside the 16-bit range are refused when the file is read; this stays defined anyway.
+static bool flagInRange(float f) {
+    return std::fabs(f) < 32767.5f;
+}
 static int roundFlag(float f) {
-    return std::isfinite(f) ? int(std::nearbyint(f)) : 0;
+    return flagInRange(f) ? int(std::nearbyint(f)) : 0;
 }
 int RecordingHeader::red() const {
     return roundFlag(CTFlags[0]);
@@ -94,6 +101,15 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
             QStringLiteral("数据文件 %1 的长度 %2 字节不符合 144 + 36×行数，文件不完整或已损坏。")
                 .arg(nativePath(path))
                 .arg(size));
+    // The analysis keeps two numbers a row in memory: a file beyond that (a sparse one can claim
+    // billions of rows) is refused before anything is set aside for its rows.
+    if (rows > kLargestRecordCount)
+        return R::failure(
+            QStringLiteral("数据文件 %1 有 %2 字节（%3 行），超出本程序能处理的 %4 行，无法打开。")
+                .arg(nativePath(path))
+                .arg(size)
+                .arg(rows)
+                .arg(kLargestRecordCount));
     RecordingInfo info;
     info.path = path;
     info.fileSize = size;
@@ -104,12 +120,14 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
         file.read(extrema, kExtremaBytes) != kExtremaBytes)
         return R::failure(
             QStringLiteral("读取数据文件 %1 出错：%2").arg(nativePath(path), file.errorString()));
-    info.header.StartTime = recordAt(header);
-    info.header.Duration = recordAt(header + 4);
-    readRecords(header + 8, info.header.Motor.data(), 7);
-    readRecords(header + 36, info.header.CTFlags.data(), 3);
+    info.header = DecodeRecordingHeader(header);
     readRecords(extrema, info.RowMaximum.data(), 12);
     readRecords(extrema + 48, info.RowMinimum.data(), 12);
+    for (float flag : info.header.CTFlags)
+        if (!flagInRange(flag))
+            return R::failure(
+                QStringLiteral("数据文件 %1 中的互感器标志 %2 不是 1 或 0，文件已损坏。")
+                    .arg(nativePath(path), QString::number(double(flag))));
     return info;
 }
 
@@ -184,87 +202,109 @@ bool RecordingRowReader::next(ChannelRowValues& row) {
     return true;
 }
 
-RecordingWriter::~RecordingWriter() {
-    if (file_.isOpen()) {
-        flush();
-        file_.close();
-    }
+RecordingWriter::~RecordingWriter() = default; // an unfinished Replace leaves the target alone
+
+QString RecordingWriter::failure(const QString& what) const {
+    return QStringLiteral("%1数据文件 %2 出错：%3").arg(what, nativePath(path_), out_->error());
 }
 
-QString RecordingWriter::failure(const QString& what) {
-    const QString message =
-        QStringLiteral("%1数据文件 %2 出错：%3").arg(what, nativePath(path_), file_.errorString());
-    return message;
-}
-
-QString RecordingWriter::create(const QString& path, const RecordingHeader& h) {
+QString RecordingWriter::create(const QString& path, const RecordingHeader& h,
+                                OutputFile::Mode mode) {
     path_ = path;
-    rows_ = 0;
+    rows_ = rowsOnDisk_ = 0;
     pending_.clear();
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    extremaOnDisk_.clear();
+    durationOnDisk_ = h.Duration;
+    valid_ = true;
+    out_ = std::make_unique<OutputFile>(path, mode);
+    if (!out_->open())
         return failure(QStringLiteral("创建"));
     float records[12] = {h.StartTime, h.Duration};
     std::memcpy(records + 2, h.Motor.data(), 7 * sizeof(float));
     std::memcpy(records + 9, h.CTFlags.data(), 3 * sizeof(float));
-    AppendRecords(pending_, records, 12);
-    return flush();
-}
-
-QString RecordingWriter::appendRow(const ChannelRowValues& row) {
-    AppendRecords(pending_, row.data(), 9);
-    ++rows_;
-    if (pending_.size() >= 1 << 16)
-        return flush();
-    return {};
-}
-
-QString RecordingWriter::flush() {
-    if (!file_.isOpen())
-        return {};
-    if (!pending_.isEmpty()) {
-        if (file_.write(pending_) != pending_.size()) {
-            pending_.clear();
-            return failure(QStringLiteral("写入"));
-        }
-        pending_.clear();
-    }
-    if (!file_.flush())
+    QByteArray bytes;
+    AppendRecords(bytes, records, 12);
+    if (!out_->write(bytes))
         return failure(QStringLiteral("写入"));
     return {};
 }
 
-QString RecordingWriter::sync() {
-    if (QString error = flush(); !error.isEmpty())
-        return error;
-    if (!file_.isOpen())
-        return {};
-#ifdef Q_OS_WIN
-    const bool synced = _commit(file_.handle()) == 0;
-#else
-    const bool synced = ::fsync(file_.handle()) == 0;
-#endif
-    if (!synced)
-        return QStringLiteral("写入数据文件 %1 出错：%2")
-            .arg(nativePath(path_), QString::fromLocal8Bit(std::strerror(errno)));
+QString RecordingWriter::appendRow(const ChannelRowValues& row) {
+    if (!isOpen())
+        return failure(QStringLiteral("写入"));
+    AppendRecords(pending_, row.data(), 9);
+    ++rows_;
+    // In place, rows wait for the next checkpoint: written earlier, they would cover the extrema
+    // and leave a file no reader accepts.
+    if (out_->mode() == OutputFile::Mode::Replace && pending_.size() >= 1 << 16)
+        return writeRows();
     return {};
 }
 
-QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                                const float* duration, bool toDisk) {
-    AppendRecords(pending_, maximum.data(), 12);
-    AppendRecords(pending_, minimum.data(), 12);
-    QString error = flush();
-    if (error.isEmpty() && duration) {
-        QByteArray record;
-        AppendRecords(record, duration, 1);
-        if (!file_.seek(4) || file_.write(record) != 4 || !file_.flush())
-            error = failure(QStringLiteral("写入"));
+QString RecordingWriter::writeRows() {
+    const bool written = out_->write(pending_);
+    pending_.clear();
+    return written ? QString() : failure(QStringLiteral("写入"));
+}
+
+QString RecordingWriter::checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                                    float duration) {
+    if (!isOpen())
+        return {};
+    QByteArray extrema;
+    AppendRecords(extrema, maximum.data(), 12);
+    AppendRecords(extrema, minimum.data(), 12);
+    QByteArray durationRecord;
+    AppendRecords(durationRecord, &duration, 1);
+    const qint64 end = kHeaderBytes + rowsOnDisk_ * kRowBytes;
+    if (out_->writeAt(end, pending_ + extrema) && out_->writeAt(4, durationRecord) &&
+        out_->sync()) {
+        pending_.clear();
+        rowsOnDisk_ = rows_;
+        extremaOnDisk_ = extrema;
+        durationOnDisk_ = duration;
+        return {};
     }
-    if (error.isEmpty() && toDisk)
-        error = sync();
-    file_.close();
+    const QString error = failure(QStringLiteral("写入"));
+    // Back to the last good state; the space the failed write took is free again, so the
+    // extrema that stood there fit once more.
+    pending_.clear();
+    rows_ = rowsOnDisk_;
+    QByteArray lastDuration;
+    AppendRecords(lastDuration, &durationOnDisk_, 1);
+    valid_ = !extremaOnDisk_.isEmpty() && out_->truncate(end) &&
+             out_->writeAt(end, extremaOnDisk_) && out_->writeAt(4, lastDuration) && out_->sync();
+    out_->cancel();
     return error;
+}
+
+QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                                const float* duration) {
+    if (!isOpen())
+        return {};
+    if (out_->mode() == OutputFile::Mode::InPlace) {
+        if (QString error = checkpoint(maximum, minimum, duration ? *duration : durationOnDisk_);
+            !error.isEmpty())
+            return error;
+    } else {
+        AppendRecords(pending_, maximum.data(), 12);
+        AppendRecords(pending_, minimum.data(), 12);
+        if (QString error = writeRows(); !error.isEmpty()) {
+            out_->cancel();
+            return error;
+        }
+        QByteArray record;
+        if (duration)
+            AppendRecords(record, duration, 1);
+        if (duration && !out_->writeAt(4, record)) {
+            const QString error = failure(QStringLiteral("写入"));
+            out_->cancel();
+            return error;
+        }
+    }
+    if (!out_->commit())
+        return failure(QStringLiteral("写入"));
+    return {};
 }
 
 } // namespace zr5

@@ -9,6 +9,7 @@
 #include "model/motorparameters.h"
 #include "model/result.h"
 #include "model/types.h"
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -18,6 +19,8 @@ constexpr qint64 kHeaderBytes = 48;
 constexpr qint64 kRowBytes = 36;
 constexpr qint64 kExtremaBytes = 96;
 constexpr qint64 kEmptyRecordingBytes = kHeaderBytes + kExtremaBytes;
+// The most rows a recording may have: 26 days at the instrument's rate, 2.4 GB on disk.
+constexpr qint64 kLargestRecordCount = qint64(1) << 26;
 
 // Records 1 to 12.
 struct RecordingHeader {
@@ -32,6 +35,9 @@ struct RecordingHeader {
     int blue() const;
     int yellow() const;
 };
+
+// The header of its first 48 bytes.
+RecordingHeader DecodeRecordingHeader(const char* bytes);
 
 struct RecordingInfo {
     QString path;
@@ -78,31 +84,46 @@ private:
     QString error_;
 };
 
-// Writes a recording as a reception does: header first, rows as they come, extrema at the end.
+// Writes a recording: the header first, the rows as they come, the extrema at the end.
+//
+// Replace (the default): the recording takes the target's place only once it is complete, so a
+// failure leaves an existing target as it was. InPlace: the reception's recording, a valid
+// recording on disk after every checkpoint(): the rows so far, then the extrema so far, and the
+// duration so far in the header. A crash costs at most the rows since the last checkpoint.
 class RecordingWriter {
 public:
     ~RecordingWriter();
     // Starts the target empty, whether it existed or not, and writes the header.
-    QString create(const QString& path, const RecordingHeader& header);
+    QString create(const QString& path, const RecordingHeader& header,
+                   OutputFile::Mode mode = OutputFile::Mode::Replace);
     QString appendRow(const ChannelRowValues& row);
-    // Pushes buffered rows to the operating system.
-    QString flush();
-    // Pushes buffered rows through to the storage device, so that a power cut keeps them.
-    QString sync();
-    // Appends the maxima and minima; rewrites the duration record when given; closes the file.
-    // With toDisk the completed file is pushed through to the storage device before it closes.
+    // InPlace: puts the rows appended since the last checkpoint on the disk, followed by the
+    // extrema given, and the duration given in the header. When that fails (a full disk), the
+    // file is cut back to the rows of the last checkpoint and their extrema, which keeps it a
+    // valid recording; then the file is closed and the message says why.
+    QString checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum, float duration);
+    // Appends the maxima and minima, rewrites the duration record when given, and completes the
+    // file on the disk.
     QString finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                   const float* duration = nullptr, bool toDisk = false);
+                   const float* duration = nullptr);
+    // Rows the file holds: after a failed checkpoint, those of the last good one.
     qint64 rowsWritten() const { return rows_; }
-    bool isOpen() const { return file_.isOpen(); }
+    // False when a failure left the file without its extrema (the disk refused even those).
+    bool fileValid() const { return valid_; }
+    bool isOpen() const { return out_ && out_->isOpen(); }
     const QString& path() const { return path_; }
 
 private:
-    QString failure(const QString& what);
-    QFile file_;
+    QString failure(const QString& what) const;
+    QString writeRows();
+    std::unique_ptr<OutputFile> out_;
     QString path_;
     QByteArray pending_;
     qint64 rows_ = 0;
+    qint64 rowsOnDisk_ = 0;
+    QByteArray extremaOnDisk_;
+    float durationOnDisk_ = 0;
+    bool valid_ = true;
 };
 
 // Encodes floats as little-endian records.

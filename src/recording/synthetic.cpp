@@ -5,6 +5,7 @@
 
 #include "model/measurementmodel.h"
 #include "recording/recordingfile.h"
+#include "recording/repair.h"
 
 namespace zr5 {
 
@@ -119,10 +120,7 @@ QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float du
         ChannelRowValues channels = motor.row(k);
         if (QString e = writer.appendRow(channels); !e.isEmpty())
             return e;
-        SampleRowValues row{};
-        std::copy(channels.begin(), channels.end(), row.begin());
-        const float elapsed = float(double(k) * duration / double(rows));
-        ProcessSampleRow(model, startTime + elapsed, startTime, elapsed, row, channels);
+        ReplayRow(model, channels, startTime, float(double(k) * duration / double(rows)));
     }
     return writer.finish(model.RowMaximum, model.RowMinimum);
 }

@@ -1,13 +1,13 @@
 #include "settings/settings.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 #include <type_traits>
 #include <utility>
 
 #include "model/numbertext.h"
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -124,12 +124,8 @@ QByteArray SettingsFileBytes(const Settings& s) {
 }
 
 QString WriteSettingsFile(const QString& path, const Settings& settings) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
-    const QByteArray bytes = SettingsFileBytes(settings);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, file.errorString());
+    if (const QString why = WriteWholeFile(path, SettingsFileBytes(settings)); !why.isEmpty())
+        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, why);
     return {};
 }
 

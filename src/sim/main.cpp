@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -21,6 +22,17 @@ namespace {
 volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void onStopSignal(int) {
     stopRequested = 1;
+}
+
+// With --exit-with-parent: the process that started the simulator. Should its end-of-parent
+// signal be lost (it comes when the starting thread ends, not the process), a changed parent
+// tells the same.
+pid_t parentProcess = 0;
+
+bool shouldStop() {
+    if (parentProcess != 0 && ::getppid() != parentProcess)
+        stopRequested = 1;
+    return stopRequested != 0;
 }
 
 constexpr double kLineBytesPerSecond = 960.0; // 9600 baud, ten bits a byte
@@ -92,6 +104,7 @@ int main(int argc, char** argv) {
 #ifdef __linux__
             prctl(PR_SET_PDEATHSIG, SIGTERM);
 #endif
+            parentProcess = ::getppid();
         } else if (a == QLatin1String("--no-trailer"))
             format.trailer = false;
         else if (a == QLatin1String("--ct"))
@@ -136,14 +149,15 @@ int main(int argc, char** argv) {
     clock_gettime(CLOCK_MONOTONIC, &next);
     long long sent = 0;
     bool lineGone = false;
-    while (!stopRequested && (frames < 0 || sent < frames) &&
+    while (!shouldStop() && (frames < 0 || sent < frames) &&
            (hangupAfter < 0 || sent < hangupAfter)) {
         const QByteArray bytes = instrument.frameBytes(std::uint64_t(sent));
         std::vector<int> cuts = instrument.splitPoints(std::uint64_t(sent));
         cuts.push_back(int(bytes.size()));
         int from = 0;
         for (int cut : cuts) {
-            if (!line.write(bytes.constData() + from, std::size_t(cut - from))) {
+            if (!line.write(bytes.constData() + from, std::size_t(cut - from), nullptr,
+                            shouldStop)) {
                 lineGone = !stopRequested;
                 break;
             }
@@ -176,7 +190,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     // With --frames the line stays open and silent until the simulator is stopped.
-    while (!stopRequested) {
+    while (!shouldStop()) {
         timespec idle{};
         clock_gettime(CLOCK_MONOTONIC, &idle);
         advance(idle, 0.1);

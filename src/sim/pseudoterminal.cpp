@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -38,6 +39,8 @@ QString PseudoTerminal::open() {
         hangUp();
         return error;
     }
+    // Writes never block: a full line is waited for in write(), which can be told to stop.
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     // Before the reader sets its own line settings, bytes must already pass untouched.
     ::cfmakeraw(&raw);
     ::cfsetispeed(&raw, B9600);
@@ -50,14 +53,30 @@ QString PseudoTerminal::open() {
     return {};
 }
 
-bool PseudoTerminal::write(const char* data, std::size_t size, std::size_t* written) {
+bool PseudoTerminal::write(const char* data, std::size_t size, std::size_t* written,
+                           bool (*stop)()) {
     std::size_t done = 0;
     bool ok = master_ >= 0;
     while (ok && done < size) {
+        if (stop && stop()) {
+            ok = false;
+            break;
+        }
         const ssize_t n = ::write(master_, data + done, size - done);
-        if (n > 0)
+        if (n > 0) {
             done += std::size_t(n);
-        else
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            ok = false;
+            break;
+        }
+        // The line is full: wait for room, looking at the stop request ten times a second.
+        pollfd room{master_, POLLOUT, 0};
+        const int ready = ::poll(&room, 1, 100);
+        if (ready < 0 && errno == EINTR && !stop)
+            ok = false; // without a stop request, a signal ends the wait
+        else if (ready > 0 && (room.revents & (POLLERR | POLLNVAL)))
             ok = false;
     }
     if (written)

@@ -21,9 +21,11 @@ public:
     const QString& devicePath() const { return path_; }
     bool isOpen() const { return master_ >= 0; }
 
-    // Writes every byte, waiting while the line is full. False when the line is gone or a signal
-    // interrupted the wait (then *written says how far it got).
-    bool write(const char* data, std::size_t size, std::size_t* written = nullptr);
+    // Writes every byte, waiting while the line is full. False when the line is gone, or when
+    // stop() says so while it waits (asked at least ten times a second), or without stop when a
+    // signal interrupted the wait; then *written says how far it got.
+    bool write(const char* data, std::size_t size, std::size_t* written = nullptr,
+               bool (*stop)() = nullptr);
     // Bytes written but not yet read by the other end.
     std::size_t unreadBytes() const;
     // The cable is pulled: both ends close, and the reader's next read fails.

@@ -31,6 +31,7 @@ int RunMotor(ToolContext& context, const QStringList& args);
 int RunReceive(ToolContext& context, const QStringList& args);
 int RunReport(ToolContext& context, const QStringList& args);
 int RunAssess(ToolContext& context, const QStringList& args);
+int RunRepair(ToolContext& context, const QStringList& args);
 
 // JSON texts: numbers as the shortest decimals that read back as the same single-precision value
 // (null when not finite), strings quoted and escaped.
@@ -41,6 +42,15 @@ QString jsonString(const QString& s);
 int Fail(ToolContext& context, const QString& message);
 // Writes UTF-8 text.
 void Print(std::FILE* stream, const QString& text);
+// Why an output file must not be written: it exists and --overwrite was not given.
+QString ExistingOutputRefusal(const QString& path, bool overwrite);
+// A message on one line: line breaks become blanks.
+QString OneLine(QString text);
+// Prints a command's result on standard output and returns the exit code: a result that cannot
+// be written (a full disk, a closed pipe) fails the command.
+int PrintResult(ToolContext& context, const QString& text);
+// Why standard output could not be written, from the error number the failed write left.
+QString StandardOutputFailure();
 
 // Takes "--name VALUE" out of args; false with a message when the value is missing.
 bool TakeOption(QStringList& args, const QString& name, QString& value, QString& error);

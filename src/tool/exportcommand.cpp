@@ -1,9 +1,9 @@
-#include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <string>
 
 #include "analysis/cumulative.h"
+#include "recording/outputfile.h"
 #include "tool/commands.h"
 
 namespace zr5::tool {
@@ -30,33 +30,29 @@ class Output {
 public:
     explicit Output(const QString& path) : path_(path), file_(path) {}
     QString open() {
-        if (path_.isEmpty())
+        if (path_.isEmpty() || file_.open())
             return {};
-        if (!file_.open(QIODevice::WriteOnly))
-            return QStringLiteral("无法创建输出文件 %1：%2").arg(path_, file_.errorString());
-        return {};
+        return QStringLiteral("无法创建输出文件 %1：%2").arg(path_, file_.error());
     }
     bool write(const std::string& text) {
         if (path_.isEmpty())
             return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-        return file_.write(text.data(), qint64(text.size())) == qint64(text.size());
+        return file_.write(text.data(), qint64(text.size()));
     }
     QString commit() {
         if (path_.isEmpty())
-            return std::fflush(stdout) == 0 ? QString() : QStringLiteral("写入标准输出出错");
-        if (!file_.commit())
-            return QStringLiteral("写入输出文件 %1 出错：%2").arg(path_, file_.errorString());
-        return {};
+            return std::fflush(stdout) == 0 ? QString() : failure();
+        return file_.commit() ? QString() : failure();
     }
     QString failure() const {
         return path_.isEmpty()
-                   ? QStringLiteral("写入标准输出出错")
-                   : QStringLiteral("写入输出文件 %1 出错：%2").arg(path_, file_.errorString());
+                   ? StandardOutputFailure()
+                   : QStringLiteral("写入输出文件 %1 出错：%2").arg(path_, file_.error());
     }
 
 private:
     QString path_;
-    QSaveFile file_;
+    OutputFile file_;
 };
 
 } // namespace

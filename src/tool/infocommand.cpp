@@ -20,6 +20,8 @@ QString jsonArray(const ExtremaValues& values) {
 // hh:mm:ss.hh of seconds since midnight.
 QString clockTime(float seconds) {
     const SplitTime t = SplitSeconds(seconds);
+    if (!t.InRange || seconds < 0.0f || seconds >= 86400.0f)
+        return QStringLiteral("不是有效的时刻");
     return QStringLiteral("%1:%2:%3.%4")
         .arg(t.ElapsedHours, 2, 10, QLatin1Char('0'))
         .arg(t.ElapsedMinutes, 2, 10, QLatin1Char('0'))
@@ -29,6 +31,8 @@ QString clockTime(float seconds) {
 
 QString durationText(float seconds) {
     const SplitTime t = SplitSeconds(seconds);
+    if (!t.InRange || seconds < 0.0f)
+        return QStringLiteral("%1 秒（不是有效的累计时间）").arg(PlainNumber(seconds));
     return QStringLiteral("%1 秒（%2 时 %3 分 %4 秒）")
         .arg(PlainNumber(seconds))
         .arg(t.ElapsedHours)
@@ -167,9 +171,9 @@ int RunInfo(ToolContext& context, const QStringList& arguments) {
         analysed = true;
     }
     const MotorParameters motor = info->header.motorParameters();
-    Print(context.out, json ? infoJson(*info, motor, analysed ? &state : nullptr, refusal)
-                            : infoText(*info, motor, analysed ? &state : nullptr, refusal));
-    return 0;
+    return PrintResult(context, json
+                                    ? infoJson(*info, motor, analysed ? &state : nullptr, refusal)
+                                    : infoText(*info, motor, analysed ? &state : nullptr, refusal));
 }
 
 } // namespace zr5::tool

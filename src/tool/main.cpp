@@ -16,11 +16,13 @@ namespace {
 const ToolCommand kCommands[] = {
     {"info", RunInfo, "info [--json] FILE"},
     {"export", RunExport, "export FILE [--output OUT.csv]"},
-    {"synth", RunSynth, "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS]"},
+    {"synth", RunSynth,
+     "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS] [--overwrite]"},
     {"motor", RunMotor, "motor CODE [--json]"},
     {"receive", RunReceive,
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
      "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
+    {"repair", RunRepair, "repair IN.MTR OUT.MTR [--overwrite]"},
     {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json]"},
     {"report", RunReport,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
@@ -46,6 +48,25 @@ void printUsage(std::FILE* stream) {
     Print(stream, QStringLiteral("  zr5-tool --version\n"));
 }
 
+// An argument whose bytes are no UTF-8 text (a file name from another system) cannot reach the
+// file system unchanged through Qt's names: it is refused rather than turned into another name.
+QString undecodableArgument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        if (QString::fromLocal8Bit(raw).toLocal8Bit() == raw)
+            continue;
+        QString shown;
+        for (char c : raw)
+            shown += (uchar(c) >= 0x20 && uchar(c) < 0x7f)
+                         ? QString(QLatin1Char(c))
+                         : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+        return QStringLiteral("参数 “%1” 不是 UTF-8 文本，无法作为文件名原样使用；请改用 UTF-8 "
+                              "文件名")
+            .arg(shown);
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -54,14 +75,12 @@ int main(int argc, char** argv) {
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     ToolContext context;
+    if (const QString refusal = undecodableArgument(argc, argv); !refusal.isEmpty())
+        return Fail(context, refusal);
     QString error;
     context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
     if (!error.isEmpty())
         return Fail(context, error);
-    // A fresh data directory gets the sample motor catalogue; a user's own is left alone.
-    if (const QString problem = zr5::InstallSampleCatalogue(context.dataDirectory);
-        !problem.isEmpty())
-        Print(context.err, QStringLiteral("zr5-tool: ") + problem + QLatin1Char('\n'));
     if (args.isEmpty())
         return Fail(context, QStringLiteral("缺少命令；zr5-tool --help 列出所有命令"));
     if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {

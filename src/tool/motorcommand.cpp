@@ -2,6 +2,7 @@
 
 #include "model/numbertext.h"
 #include "motor/motorcatalogue.h"
+#include "motor/samplecatalogue.h"
 #include "tool/commands.h"
 
 namespace zr5::tool {
@@ -19,22 +20,24 @@ int RunMotor(ToolContext& context, const QStringList& arguments) {
         return Fail(context, QStringLiteral("编码错误：“%1” 不是 1 - %2 之间的整数")
                                  .arg(args[0])
                                  .arg(kCatalogueCodes));
+    // A fresh data directory gets the sample catalogue; a user's own is left alone. Only this
+    // command installs it: the others read nothing of it and change nothing on the disk.
+    const QString problem = InstallSampleCatalogue(context.dataDirectory);
     const auto record = ReadCatalogueRecord(context.dataDirectory, code);
     if (!record)
-        return Fail(context, record.error());
+        return Fail(context, problem.isEmpty() ? record.error() : problem);
 
     const CatalogueRecord& r = *record;
     if (json) {
-        Print(context.out,
-              QStringLiteral("{\"code\": %1, \"poles\": %2, \"rated_power\": %3, "
-                             "\"rated_current\": %4, \"rated_efficiency\": %5, "
-                             "\"no_load_current\": %6, \"no_load_power\": %7, "
-                             "\"rated_voltage\": %8}\n")
-                  .arg(QString::number(code), ShortestNumber(r.Poles), ShortestNumber(r.RatedPower),
-                       ShortestNumber(r.RatedCurrent), ShortestNumber(r.RatedEfficiency),
-                       ShortestNumber(r.NoLoadCurrent), ShortestNumber(r.NoLoadPower),
-                       ShortestNumber(r.RatedVoltage)));
-        return 0;
+        return PrintResult(
+            context, QStringLiteral("{\"code\": %1, \"poles\": %2, \"rated_power\": %3, "
+                                    "\"rated_current\": %4, \"rated_efficiency\": %5, "
+                                    "\"no_load_current\": %6, \"no_load_power\": %7, "
+                                    "\"rated_voltage\": %8}\n")
+                         .arg(QString::number(code), ShortestNumber(r.Poles),
+                              ShortestNumber(r.RatedPower), ShortestNumber(r.RatedCurrent),
+                              ShortestNumber(r.RatedEfficiency), ShortestNumber(r.NoLoadCurrent),
+                              ShortestNumber(r.NoLoadPower), ShortestNumber(r.RatedVoltage)));
     }
     const auto model = DesignationOfCode(context.dataDirectory, code);
     QString text = QStringLiteral("编码      %1%2\n")
@@ -52,8 +55,7 @@ int RunMotor(ToolContext& context, const QStringList& arguments) {
         text += QStringLiteral("%1  %2%3\n")
                     .arg(QString::fromUtf8(row.label), FormatValue(row.value).trimmed(),
                          QString::fromUtf8(row.unit));
-    Print(context.out, text);
-    return 0;
+    return PrintResult(context, text);
 }
 
 } // namespace zr5::tool

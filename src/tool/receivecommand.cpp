@@ -1,9 +1,8 @@
 // zr5-tool receive: a reception without windows, for long unattended logging on a field laptop.
 // It records exactly as the program's timed (--seconds) or manual (--until-stopped) reception
-// does, into the output file directly, and ends cleanly on SIGINT or SIGTERM.
+// does, into the output file directly, and ends cleanly on SIGINT, SIGTERM or SIGHUP.
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 #include <csignal>
@@ -22,6 +21,11 @@ namespace zr5::tool {
 
 namespace {
 
+#ifdef SIGHUP
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+const int kStopSignals[] = {SIGINT, SIGTERM};
+#endif
 volatile std::sig_atomic_t stopSignal = 0;
 extern "C" void onStopSignal(int signal) {
     stopSignal = signal;
@@ -38,12 +42,6 @@ bool isTerminal(std::FILE* stream) {
     Q_UNUSED(stream);
     return false;
 #endif
-}
-
-QString oneLine(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
 }
 
 bool parseRatio(const QString& text, const char* name, float& value, QString& error) {
@@ -76,14 +74,13 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
         seconds.isEmpty() == !untilStopped)
         return Fail(context, QString::fromUtf8(kReceiveUsage));
     const QString output = args.first();
-    if (QFileInfo::exists(output) && !overwrite)
-        return Fail(context,
-                    QStringLiteral("文件 %1 已存在；要覆盖它请加 --overwrite").arg(output));
+    if (QString e = ExistingOutputRefusal(output, overwrite); !e.isEmpty())
+        return Fail(context, e);
 
     AppState state(context.dataDirectory);
     // A missing or incomplete settings file leaves the initial values; say so, then go on.
     for (const QString& problem : state.ReadSettings())
-        Print(context.err, QStringLiteral("zr5-tool: 注意：%1\n").arg(oneLine(problem)));
+        Print(context.err, QStringLiteral("zr5-tool: 注意：%1\n").arg(OneLine(problem)));
     Settings& settings = state.settings;
     if (!parseRatio(ct, "--ct", settings.CTRatio, error) ||
         !parseRatio(pt, "--pt", settings.PTRatio, error))
@@ -117,11 +114,12 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
     reception.setTargetFile(output);
     const ReceptionMode mode = untilStopped ? ReceptionMode::Manual : ReceptionMode::Timed;
     if (QString e = reception.start(mode, port); !e.isEmpty())
-        return Fail(context, oneLine(e));
+        return Fail(context, OneLine(e));
 
     stopSignal = 0;
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
+    // A closed terminal (SIGHUP) ends the logging as cleanly as Ctrl-C and SIGTERM do.
+    for (int s : kStopSignals)
+        std::signal(s, onStopSignal);
 
     const bool live = isTerminal(context.err);
     auto progress = [&](bool last) {
@@ -153,22 +151,20 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
         loop.exec();
     signalPoll.stop();
     progressTimer.stop();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int s : kStopSignals)
+        std::signal(s, SIG_DFL);
 
     progress(true);
     if (live)
         Print(context.err, QStringLiteral("\n"));
     if (outcome.end != ReceptionEnd::Completed) {
-        Print(context.err, QStringLiteral("zr5-tool: %1\n").arg(oneLine(outcome.message)));
-        if (outcome.complete)
-            Print(context.err, QStringLiteral("zr5-tool: 已接收的 %1 行已保存在 %2\n")
-                                   .arg(outcome.rows)
-                                   .arg(output));
-        return 1;
+        // One line: the port and disk messages already say how many rows were kept.
+        QString message = outcome.message;
+        if (outcome.end == ReceptionEnd::RowError && outcome.complete)
+            message += QStringLiteral(" 已接收的 %1 行已保存在 %2").arg(outcome.rows).arg(output);
+        return Fail(context, message);
     }
-    Print(context.out, QStringLiteral("%1 行已保存在 %2\n").arg(outcome.rows).arg(output));
-    return 0;
+    return PrintResult(context, QStringLiteral("%1 行已保存在 %2\n").arg(outcome.rows).arg(output));
 }
 
 } // namespace zr5::tool

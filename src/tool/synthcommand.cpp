@@ -12,8 +12,9 @@ int RunSynth(ToolContext& context, const QStringList& arguments) {
         !TakeOption(args, QStringLiteral("--seed"), seedText, error) ||
         !TakeOption(args, QStringLiteral("--start"), startText, error))
         return Fail(context, error);
-    const QString usage = QStringLiteral(
-        "用法: zr5-tool synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS]");
+    const bool overwrite = TakeFlag(args, QStringLiteral("--overwrite"));
+    const QString usage = QStringLiteral("用法: zr5-tool synth OUT.MTR --rows N --duration SECONDS "
+                                         "--seed S [--start SECONDS] [--overwrite]");
     if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) || rowsText.isEmpty() ||
         durationText.isEmpty())
         return Fail(context, usage);
@@ -38,6 +39,8 @@ int RunSynth(ToolContext& context, const QStringList& arguments) {
             return Fail(context,
                         QStringLiteral("--start 须为 0 至 86400 之间的秒数：“%1”").arg(startText));
     }
+    if (QString e = ExistingOutputRefusal(args.first(), overwrite); !e.isEmpty())
+        return Fail(context, e);
     if (QString e = WriteSyntheticRecording(args.first(), rows, duration, seed, start);
         !e.isEmpty())
         return Fail(context, e);

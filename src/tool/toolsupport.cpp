@@ -1,8 +1,11 @@
 #include "tool/commands.h"
 
+#include <QFileInfo>
+#include <cerrno>
 #include <cmath>
 
 #include "model/numbertext.h"
+#include "recording/outputfile.h"
 
 namespace zr5::tool {
 
@@ -24,10 +27,37 @@ QString jsonString(const QString& s) {
 }
 
 int Fail(ToolContext& context, const QString& message) {
-    QString line = message;
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    Print(context.err, QStringLiteral("zr5-tool: ") + line + QLatin1Char('\n'));
+    Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(message) + QLatin1Char('\n'));
     return 1;
+}
+
+QString ExistingOutputRefusal(const QString& path, bool overwrite) {
+    if (overwrite || !QFileInfo::exists(path))
+        return {};
+    return QStringLiteral("文件 %1 已存在；要覆盖它请加 --overwrite").arg(path);
+}
+
+QString OneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+QString StandardOutputFailure() {
+    const int error = errno;
+    return QStringLiteral("写入标准输出出错：%1")
+        .arg(error != 0 ? SystemErrorReason(error) : QStringLiteral("输出已关闭"));
+}
+
+int PrintResult(ToolContext& context, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), context.out) !=
+            std::size_t(bytes.size()) ||
+        std::fflush(context.out) != 0)
+        return Fail(context, StandardOutputFailure());
+    return 0;
 }
 
 void Print(std::FILE* stream, const QString& text) {

@@ -109,6 +109,16 @@ TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
     EXPECT_FALSE(again.open(QIODevice::ReadOnly));
 }
 
+TEST(Simulator, StopsOnSigtermWhileNobodyReadsItsLine) {
+    ensureApplication();
+    // As fast as possible with no reader: the line fills within milliseconds and the writes wait.
+    SimulatorProcess simulator({"--rate", "0"});
+    ASSERT_FALSE(simulator.device().isEmpty());
+    simulator.process.waitForFinished(300);
+    simulator.process.terminate();
+    EXPECT_TRUE(simulator.process.waitForFinished(1000)) << "still blocked after SIGTERM";
+}
+
 TEST(Simulator, RefusesBadOptionsWithoutOpeningALine) {
     ensureApplication();
     const QStringList cases[] = {

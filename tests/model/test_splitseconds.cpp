@@ -37,9 +37,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{36000, 10, 0, 0, 0}, SplitCase{100000, 27, 46, 40, 0},
                       SplitCase{1.0e6f, 277, 46, 40, 0}));
 
-TEST(SplitSeconds, NonNumbersGiveZeros) {
-    EXPECT_EQ(SplitSeconds(std::numeric_limits<float>::quiet_NaN()), SplitTime{});
-    EXPECT_EQ(SplitSeconds(std::numeric_limits<float>::infinity()), SplitTime{});
+TEST(SplitSeconds, NonNumbersAndTimesNoClockShowsAreNotSplit) {
+    // Beyond 3.3e22 s the hours no longer fit 64 bits: such a header is damage, not a time.
+    SplitTime none;
+    none.InRange = false;
+    for (float t : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                    -std::numeric_limits<float>::infinity(), 3.4e38f, -1.0e23f, 3.7e15f})
+        EXPECT_EQ(SplitSeconds(t), none) << t;
+    EXPECT_TRUE(SplitSeconds(3.5e15f).InRange);
 }
 
 } // namespace

@@ -127,10 +127,40 @@ TEST_P(OpenRefused, AFileThatIsNotARecordingIsReportedAndNothingChanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, OpenRefused,
-                         ::testing::Values(BadFile{"shorter_than_a_header", 100, "不足 144 字节"},
-                                           BadFile{"length_not_a_row_multiple", 144 + 35, "144"},
+                         ::testing::Values(BadFile{"shorter_than_a_header", 40, "不足 144 字节"},
+                                           // a whole header but not one whole row to recover
+                                           BadFile{"length_not_a_row_multiple", 48 + 35, "83"},
                                            BadFile{"missing", -1, "不存在"}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// A recording cut by a crash: Open offers to recover its whole rows into a new file and opens
+// that; the cut file stays as it was.
+TEST_F(FileCommandsTest, OpenOffersToRecoverACutRecordingIntoANewFile) {
+    messages.expecting = true;
+    const QString cut = dataFile("cut.MTR");
+    WriteRecording(cut, 5, {2, 7.5f, 15.4f, 87, 6, 0.3f, 380}, {0, 1, 0});
+    QByteArray bytes = ReadAll(cut);
+    bytes.chop(96 + 10); // no extrema, and the last row torn
+    ASSERT_TRUE(WriteAll(cut, bytes));
+    const QString target = dataFile("recovered.MTR");
+    files.answers = {cut, target};
+    messages.answers = {true};
+
+    item("mnuFileOpen")->trigger();
+
+    ASSERT_GE(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[0].isQuestion);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("文件不完整：是否恢复已记录的 4 行数据？"));
+    EXPECT_TRUE(messages.shown[1].text.contains(QStringLiteral("已恢复 4 行数据")))
+        << messages.shown[1].text.toStdString();
+    ASSERT_EQ(files.calls.size(), 2u);
+    EXPECT_TRUE(files.calls[1].save);
+    EXPECT_EQ(state.CurrentFileName(), target);
+    const Result<RecordingInfo> info = ReadRecordingInfo(target);
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info->RecordCount, 4);
+    EXPECT_EQ(ReadAll(cut), bytes);
+}
 
 TEST_F(FileCommandsTest, CloseReturnsToNoDataAndRestoresTheConfiguredDuration) {
     const QString file = dataFile("a.MTR");

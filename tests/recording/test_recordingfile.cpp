@@ -2,11 +2,13 @@
 
 #include "support/testnames.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "model/measurementmodel.h"
 #include "recording/recordingfile.h"
+#include "recording/repair.h"
 #include "recording/synthetic.h"
 
 using namespace zr5;
@@ -129,21 +131,24 @@ class BadLengths : public RecordingFiles, public ::testing::WithParamInterface<B
 TEST_P(BadLengths, AreRefusedWithAMessageNamingTheFile) {
     const BadLength& c = GetParam();
     const QString p = path(c.name);
-    if (c.length >= 0)
-        writeBytes(p, QByteArray(int(c.length), '\0'));
+    if (c.length >= 0) {
+        QFile f(p); // sparse: a length of gigabytes takes no room
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(c.length));
+    }
     const Result<RecordingInfo> info = ReadRecordingInfo(p);
     ASSERT_FALSE(info);
     EXPECT_TRUE(info.error().contains(QString::fromUtf8(c.name))) << info.error().toStdString();
     EXPECT_TRUE(info.error().contains(QString::fromUtf8(c.mentions))) << info.error().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BadLengths,
-                         ::testing::Values(BadLength{"missing.MTR", -1, "不存在"},
-                                           BadLength{"empty.MTR", 0, "144"},
-                                           BadLength{"short.MTR", 143, "144"},
-                                           BadLength{"onebyte.MTR", 145, "145"},
-                                           BadLength{"noextrema.MTR", 48 + 36 * 5, "228"}),
-                         zr5::test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadLengths,
+    ::testing::Values(BadLength{"missing.MTR", -1, "不存在"}, BadLength{"empty.MTR", 0, "144"},
+                      BadLength{"short.MTR", 143, "144"}, BadLength{"onebyte.MTR", 145, "145"},
+                      BadLength{"noextrema.MTR", 48 + 36 * 5, "228"},
+                      // More rows than the analysis can hold in memory.
+                      BadLength{"sparse.MTR", 144 + 36 * (kLargestRecordCount + 1), "2415919284"}),
+    zr5::test::ByName());
 
 TEST(RecordCount, FollowsTheLengthRule) {
     EXPECT_EQ(RecordCountForLength(144), 0);
@@ -220,5 +225,64 @@ TEST_F(RecordingFiles, SyntheticRecordingsAreDeterministicAndCarryReceptionExtre
     EXPECT_TRUE(negativeCurrent);
     EXPECT_TRUE(negativePower);
 }
+
+} // namespace
+
+namespace {
+
+// A recording cut before its extrema were written, as a crash, a full disk or an older version
+// left it. Its last modification is one minute after its start, the time its rows cover.
+struct Cut {
+    const char* name;
+    qint64 length;   // bytes of the 50-row original kept
+    qint64 rowsKept; // whole rows
+};
+
+class CutRecordings : public RecordingFiles, public ::testing::WithParamInterface<Cut> {};
+
+TEST_P(CutRecordings, AreRepairedIntoANewFileAsAReceptionWouldHaveCompletedThem) {
+    const Cut& c = GetParam();
+    const QString original = path("original.MTR");
+    ASSERT_EQ(WriteSyntheticRecording(original, 50, 60, 9, 28800), QString());
+    QFile whole(original);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    const QString cut = path("cut.MTR");
+    writeBytes(cut, bytes.left(c.length));
+    QFile cutFile(cut);
+    ASSERT_TRUE(cutFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(cutFile.setFileTime(QDateTime(QDate::currentDate(), QTime(8, 1)),
+                                    QFileDevice::FileModificationTime));
+    cutFile.close();
+
+    ASSERT_FALSE(ReadRecordingInfo(cut)) << "the cut file itself stays refused";
+    const Result<qint64> rows = RecoverableRows(cut);
+    ASSERT_TRUE(rows) << rows.error().toStdString();
+    EXPECT_EQ(*rows, c.rowsKept);
+    EXPECT_FALSE(RepairRecording(cut, cut)) << "never in place";
+
+    const QString repaired = path("repaired.MTR");
+    const Result<RepairReport> report = RepairRecording(cut, repaired);
+    ASSERT_TRUE(report) << report.error().toStdString();
+    EXPECT_EQ(report->durationFromFileTime, c.rowsKept > 0);
+    EXPECT_EQ(report->duration, 60.0f); // with no row, the header's own, which is 60 too
+    const Result<RecordingInfo> info = ReadRecordingInfo(repaired);
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info->RecordCount, c.rowsKept);
+    QFile out(repaired);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray written = out.readAll();
+    EXPECT_EQ(written.left(kHeaderBytes + c.rowsKept * kRowBytes),
+              bytes.left(kHeaderBytes + c.rowsKept * kRowBytes));
+    if (c.rowsKept == 50) { // every row kept: the extrema are those the reception stored
+        EXPECT_EQ(written.toHex().toStdString(), bytes.toHex().toStdString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CutRecordings,
+                         ::testing::Values(Cut{"extrema never written", 48 + 36 * 50, 50},
+                                           Cut{"torn last row", 48 + 36 * 50 - 11, 49},
+                                           Cut{"header only", 48, 0}),
+                         zr5::test::ByName());
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "support/testnames.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -150,6 +151,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"missing value", {"synth", "DIR/x.MTR", "--rows"}},
         BadCall{"unknown command", {"frobnicate"}}),
     zr5::test::ByName());
+
+TEST_F(Tool, NamesThatAreNotUtf8AreRefusedNotChanged) {
+    // A Latin-1 name ("\xe9.MTR"): decoded as UTF-8 it would become another name.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("exec \"$0\" synth \"$(printf '\\351.MTR')\" "
+                            "--rows 3 --duration 3 --seed 1"),
+             QStringLiteral(ZR5_TOOL_PATH)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("\\xe9.MTR")) && err.contains(QLatin1String("UTF-8")))
+        << err.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList()) << "no file under any name";
+}
 
 TEST_F(Tool, ExportToAFolderThatCannotBeWrittenLeavesNoFile) {
     ASSERT_EQ(WriteSyntheticRecording(path("e.MTR"), 20, 60, 3), QString());
