@@ -22,11 +22,17 @@ float CumulativePlotX(qint64 row, qint64 rowCount);
 std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
                                            float efficiency, const CurveAxisTables& axes);
 
-// A polyline reduced to what a surface can show. With a column width (twips per pixel column) the
-// segments that start and end in the same column become one vertical line from that column's
-// lowest to its highest point; segments that cross a column boundary are kept as they are. The
-// picture stays the same while the number of lines follows the columns, not the points. A column
-// width of 0 keeps every segment.
+// A y held inside the plot area (kPlotTop..kPlotBottom): a value beyond its axis stands at the
+// plot's edge.
+float ClampToPlot(float y);
+
+// A polyline reduced to what a surface can show. Points beyond the plot area are drawn at its edge,
+// and where a curve runs out of the plot a small arrowhead at the edge, in the curve's own lines,
+// points the way it went (again every 600 twips while it stays out). With a column width (twips per
+// pixel column) the segments that start and end in the same column become one vertical line from
+// that column's lowest to its highest point; segments that cross a column boundary are kept as they
+// are. The picture stays the same while the number of lines follows the columns, not the points. A
+// column width of 0 keeps every segment.
 class CurveTrace {
 public:
     explicit CurveTrace(float columnWidth = 0) : columnWidth_(columnWidth) {}
@@ -43,6 +49,7 @@ public:
 private:
     qint64 column(float x) const;
     void flushColumn();
+    void markOverRange(float x, float edge);
 
     float columnWidth_;
     bool hasPrevious_ = false;
@@ -50,6 +57,8 @@ private:
     bool columnOpen_ = false;
     qint64 openColumn_ = 0;
     float columnLow_ = 0, columnHigh_ = 0;
+    float previousEdge_ = 0; // the edge the previous point was held at, 0 inside the plot
+    float lastMarkX_ = 0;
     std::vector<CurveLine> lines_;
 };
 

@@ -4,11 +4,11 @@
 #include <QWidget>
 #include <memory>
 
+#include "analysis/analysisview.h"
 #include "analysis/axes.h"
 #include "analysis/rowdisplay.h"
 #include "analysis/segmented.h"
 #include "analysiswindow/analysiscontrols.h"
-#include "analysis/analysisview.h"
 #include "model/appstate.h"
 #include "ui/services.h"
 
@@ -50,7 +50,6 @@ signals:
     void passFinished();
 
 public:
-
     // Handlers of the window's commands.
     void Command1_Click();
     void Command2_Click(); // the cumulative analysis
@@ -89,6 +88,8 @@ private:
     void drawPassSoFar();
     void finishPass();
     void selectCumulativeRow(QPointF twips);
+    // Puts a data number into Text1 and moves both bars to it, without a query.
+    void showDataNumber(qint64 dataNumber);
     bool endProgramKey(const QKeyEvent* event);
     QString hoverText(bool cumulative, QPointF twips) const;
 
