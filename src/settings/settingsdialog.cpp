@@ -32,7 +32,6 @@ constexpr int kPortValues[3] = {1, 2, 3};
 constexpr int kCurveValues[6] = {0, 3, 6, 7, 8, 9};
 constexpr float kSpanValues[3] = {5, 10, 20};
 
-
 QGroupBox* makeGroup(QWidget* parent, int number, const char* caption, const char* tip, int top,
                      int height) {
     auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
@@ -183,6 +182,9 @@ void SettingsDialog::showDialog() {
     show();
     raise();
     activateWindow();
+    // Every opening starts where the tab order starts, so that Enter confirms; the last opening
+    // may have left the focus on 取 消 or on a refused box.
+    Command1->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsDialog::loadControls() {
