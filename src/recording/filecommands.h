@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -34,9 +35,14 @@ public:
 
 private:
     FileCommandOutcome copyTo(QWidget* parent, const QString& name);
+    // Where the next dialog opens: the current recording's folder, else the last folder used,
+    // else the data directory.
+    void prepareDialog();
+    void rememberFolder(const std::optional<QString>& chosen);
 
     AppState& state_;
     UiServices& services_;
+    QString lastFolder_;
 };
 
 } // namespace zr5

@@ -122,6 +122,8 @@ void UseChineseTexts(QTranslator& qtTranslations) {
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTranslations);
     QApplication::setFont(ChineseFont(9));
+    // Dates, month names and sizes in Qt's own widgets follow the program's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 } // namespace zr5
