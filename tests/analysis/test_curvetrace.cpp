@@ -135,8 +135,9 @@ TEST(CurveTrace, ValuesBeyondTheAxisStandAtThePlotsEdgeWithAMarkWhereTheyLeaveIt
         EXPECT_GE(marks[1], 2);
         EXPECT_LE(marks[0] + marks[1], 24);
         // Clipped and marked, the reduced curve still covers the same pixels as the full one.
-        if (width > 0)
+        if (width > 0) {
             EXPECT_EQ(CoveredPixels(lines, 15), CoveredPixels(trace(0), 15));
+        }
     }
 }
 

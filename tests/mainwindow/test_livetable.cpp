@@ -114,8 +114,9 @@ TEST_F(LiveTableTest, EveryBoxShowsItsWholeTextSmallerOnlyWhenItDoesNotFit) {
             SCOPED_TRACE(box->text().toStdString());
             const int width = box->contentsRect().width();
             EXPECT_LE(QFontMetrics(box->textFont()).horizontalAdvance(box->text()), width);
-            if (QFontMetrics(box->font()).horizontalAdvance(box->text()) <= width)
+            if (QFontMetrics(box->font()).horizontalAdvance(box->text()) <= width) {
                 EXPECT_EQ(box->textFont(), box->font());
+            }
         }
     }
     // What the user sees: the last digit of a large value inside the box.

@@ -25,9 +25,10 @@ TEST_P(Classes, HighestClassReached) {
     EXPECT_EQ(ClassifyEfficiency(c.poles, c.kw, c.eta, c.volts), c.expected)
         << c.poles << " poles " << c.kw << " kW " << c.eta << " % " << c.volts << " V";
     // Outside the range, and only there, a reason for the tool tip.
-    if (c.poles != 0)
+    if (c.poles != 0) {
         EXPECT_EQ(EfficiencyClassScopeReason(c.poles, c.kw, c.volts).isEmpty(),
                   c.expected != EfficiencyClass::NotApplicable);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
