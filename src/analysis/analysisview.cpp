@@ -88,11 +88,17 @@ std::vector<TimeLabel> TimeLabels(float duration, float step, int maxLabels) {
     std::vector<TimeLabel> labels;
     if (!(duration > 0.0f))
         return labels;
-    for (const GridLine& line : TimeGrid(duration, step)) {
+    const std::vector<GridLine> grid = TimeGrid(duration, step);
+    for (const GridLine& line : grid) {
         if (int(labels.size()) >= maxLabels)
             break;
         labels.push_back({PlainNumber(line.value), TimeLabelLeft(line.value, duration)});
     }
+    // More lines than labels: the lines before the last stay unlabelled, never the last one, which
+    // ends the recording.
+    if (std::ssize(grid) > maxLabels && !labels.empty())
+        labels.back() = {PlainNumber(grid.back().value),
+                         TimeLabelLeft(grid.back().value, duration)};
     return labels;
 }
 
@@ -106,16 +112,5 @@ qint64 CumulativeRowAtX(float x, qint64 n) {
         return 1;
     const double r = std::nearbyint(double(x) * double(n) / double(kTimeAxisWidth));
     return std::clamp<qint64>(qint64(r), 1, n);
-}
-
-float CurveValueAtY(int kind, float y, const CurveAxisTables& axes) {
-    const double share = (double(kPlotBottom) - y) / double(kPlotHeight);
-    if (kind == Curve::PowerFactor)
-        return float(share);
-    if (kind >= Curve::Efficiency)
-        return float(share * 120.0);
-    const double low = axes.CurveAxisLow[std::size_t(kind)];
-    const double high = axes.CurveAxisHigh[std::size_t(kind)];
-    return float(low + share * (high - low));
 }
 } // namespace zr5

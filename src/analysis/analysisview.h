@@ -58,8 +58,8 @@ struct TimeLabel {
     QString caption;
     float left;
 };
-// The time labels of the time grid. When the grid has more lines than there are labels the
-// further lines stay unlabelled.
+// The time labels of the time grid. When the grid has more lines than there are labels, the last
+// label goes to the last line and the lines before it stay unlabelled.
 std::vector<TimeLabel> TimeLabels(float duration, float timeGridStep, int maxLabels = 13);
 
 // The max/min line printed on a cumulative surface after the pass: "    最大值", the maximum and
@@ -73,8 +73,5 @@ ExtremesLine CumulativeExtremesLine(float maximum, float minimum, const QString&
 
 // The row of a cumulative surface nearest to an x in twips.
 qint64 CumulativeRowAtX(float x, qint64 recordCount);
-
-// The value of a kind under a y on its surface: the inverse of the kind's y mapping.
-float CurveValueAtY(int kind, float y, const CurveAxisTables& axes);
 
 } // namespace zr5

@@ -21,11 +21,36 @@ std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loa
     return ys;
 }
 
+namespace {
+// The arrowhead of an over-range mark, and how far apart marks stand along a stretch out of range.
+constexpr float kMarkHalfWidth = 60;
+constexpr float kMarkHeight = 110;
+constexpr float kMarkSpacing = 600;
+} // namespace
+
+float ClampToPlot(float y) {
+    return std::clamp(y, kPlotTop, kPlotBottom);
+}
+
+void CurveTrace::markOverRange(float x, float edge) {
+    if (previousEdge_ == edge && x < lastMarkX_ + kMarkSpacing)
+        return;
+    lastMarkX_ = x;
+    const float foot = edge == kPlotTop ? edge + kMarkHeight : edge - kMarkHeight;
+    lines_.push_back({x - kMarkHalfWidth, foot, x, edge});
+    lines_.push_back({x, edge, x + kMarkHalfWidth, foot});
+}
+
 qint64 CurveTrace::column(float x) const {
     return static_cast<qint64>(std::floor(double(x) / double(columnWidth_)));
 }
 
-void CurveTrace::add(float x, float y, bool draw) {
+void CurveTrace::add(float x, float rawY, bool draw) {
+    const float y = clip_ == Clip::ToPlot ? ClampToPlot(rawY) : rawY;
+    const float edge = y == rawY ? 0.0f : y;
+    if (edge != 0.0f && draw)
+        markOverRange(x, edge);
+    previousEdge_ = draw ? edge : 0.0f;
     if (hasPrevious_ && draw) {
         if (columnWidth_ > 0 && column(previousX_) == column(x)) {
             const qint64 c = column(x);

@@ -22,14 +22,24 @@ float CumulativePlotX(qint64 row, qint64 rowCount);
 std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
                                            float efficiency, const CurveAxisTables& axes);
 
-// A polyline reduced to what a surface can show. With a column width (twips per pixel column) the
-// segments that start and end in the same column become one vertical line from that column's
-// lowest to its highest point; segments that cross a column boundary are kept as they are. The
-// picture stays the same while the number of lines follows the columns, not the points. A column
-// width of 0 keeps every segment.
+// A y held inside the plot area (kPlotTop..kPlotBottom): a value beyond its axis stands at the
+// plot's edge.
+float ClampToPlot(float y);
+
+// A polyline reduced to what a surface can show. Points beyond the plot area are drawn at its edge,
+// and where a curve runs out of the plot a small arrowhead at the edge, in the curve's own lines,
+// points the way it went (again every 600 twips while it stays out). With a column width (twips per
+// pixel column) the segments that start and end in the same column become one vertical line from
+// that column's lowest to its highest point; segments that cross a column boundary are kept as they
+// are. The picture stays the same while the number of lines follows the columns, not the points. A
+// column width of 0 keeps every segment.
 class CurveTrace {
 public:
-    explicit CurveTrace(float columnWidth = 0) : columnWidth_(columnWidth) {}
+    // The screen's surfaces hold their curves in the plot; the printed page draws values beyond
+    // an axis outside its band, unclipped (Clip::None).
+    enum class Clip { ToPlot, None };
+    explicit CurveTrace(float columnWidth = 0, Clip clip = Clip::ToPlot)
+        : columnWidth_(columnWidth), clip_(clip) {}
 
     // The next point; the segment from the previous point is drawn when `draw` is true (and there
     // is a previous point). A point without its segment still becomes the next segment's start.
@@ -43,13 +53,17 @@ public:
 private:
     qint64 column(float x) const;
     void flushColumn();
+    void markOverRange(float x, float edge);
 
     float columnWidth_;
+    Clip clip_;
     bool hasPrevious_ = false;
     float previousX_ = 0, previousY_ = 0;
     bool columnOpen_ = false;
     qint64 openColumn_ = 0;
     float columnLow_ = 0, columnHigh_ = 0;
+    float previousEdge_ = 0; // the edge the previous point was held at, 0 inside the plot
+    float lastMarkX_ = 0;
     std::vector<CurveLine> lines_;
 };
 

@@ -66,7 +66,11 @@ MotorStateDecision ClassifyMotorState(float p, const MotorParameters& m,
     }
     d.state = MotorState::NoMotorData;
     d.boxes = MotorBoxes::Unchanged;
-    d.caption = QStringLiteral("无电机参数或参数不全");
+    // Complete data whose no-load power exceeds the rated losses have no operating point for a
+    // large input; saying the data are missing would send the user looking for a blank box.
+    d.caption = m.MotorParametersValid && m.NoLoadPower > m.RatedLosses
+                    ? QStringLiteral("电机参数不合理：空载功率大于额定损耗")
+                    : QStringLiteral("无电机参数或参数不全");
     if (caller == ClassifyCaller::AnalyseRow)
         d.LoadRate = d.Efficiency = d.OutputPower = 0;
     return d;

@@ -35,6 +35,25 @@ qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan) {
     return row < window.WindowFirstRow || row > window.WindowLastRow ? 0 : row;
 }
 
+std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind) {
+    Result<RecordingInfo> info = ReadRecordingInfo(path);
+    if (!info || row < 1 || row > info->RecordCount)
+        return std::nullopt;
+    auto reader = RecordingRowReader::open(*info, row);
+    ChannelRowValues channels;
+    if (!reader || !(*reader)->next(channels))
+        return std::nullopt;
+    SampleRowValues sample{};
+    for (int j = 0; j < kChannelRowSize; ++j)
+        sample[std::size_t(j)] = channels[std::size_t(j)];
+    StoreRowPowers(sample, ComputeRowPowers(channels));
+    const std::optional<OperatingPoint> op =
+        ComputeMotorOperatingPoint(sample[Slot::ActivePower], info->header.motorParameters());
+    if (kind >= Curve::Efficiency && !op)
+        return std::nullopt;
+    return CurveValue(kind, sample, op ? op->LoadRate : 0.0f, op ? op->Efficiency : 0.0f);
+}
+
 SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const AnalysisResults& a,
                                              float segmentHalfSpan, MeasurementModel& m,
                                              qint64 selectedRow) {
@@ -103,7 +122,9 @@ SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const Ana
         traces.add(x, ys, op.has_value());
         if (r == s) {
             result.MarkerX = x;
-            result.MarkerY = ys;
+            // The selected row's marker stays on the plot, however far its values run out.
+            for (int k = 0; k < kCurveKinds; ++k)
+                result.MarkerY[std::size_t(k)] = ClampToPlot(ys[std::size_t(k)]);
         }
     }
     traces.finish();

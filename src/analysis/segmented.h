@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "analysis/curvetrace.h"
@@ -38,6 +39,11 @@ struct SegmentedAnalysisResult {
     float MarkerX = 0;
     std::array<float, kCurveKinds> MarkerY{};
 };
+
+// The value a kind's curve shows for one row of a recording, from that row alone and the motor
+// data of its header. Empty when the row cannot be read, and for efficiency and load rate when the
+// row has no operating point.
+std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind);
 
 // The segmented analysis of a recording around `selectedRow` (clamped to 1..RecordCount) with the
 // axes and energies of the last cumulative analysis and `segmentHalfSpan` rows on either side.

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include "analysiswindow/curvesurface.h"
+#include "ui/fittedtext.h"
 #include "ui/geometry.h"
 
 namespace zr5 {
@@ -39,8 +40,8 @@ QLabel* label(QWidget* parent, const QString& text, double left, double top, dou
     return l;
 }
 
-QLabel* valueBox(QWidget* parent, int index, double left, double top, double width) {
-    auto* box = placed(new QLabel(parent), left, top, width, 270);
+FittedLabel* valueBox(QWidget* parent, int index, double left, double top, double width) {
+    auto* box = placed(new FittedLabel(parent), left, top, width, 270);
     box->setObjectName(indexed("Picture1", index));
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box->setAutoFillBackground(true);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ui/fittedtext.h"
+
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -37,7 +39,7 @@ struct AnalysisControls {
     QGroupBox* cumulativeFrame = nullptr; // "累计曲线"
     QGroupBox* segmentedFrame = nullptr;  // "分时曲线"
 
-    std::array<QLabel*, 20> Picture1{};
+    std::array<FittedLabel*, 20> Picture1{};
     std::array<QLabel*, 14> Label1{}; // Label1_13 is the row count
     QLabel* Label2_10 = nullptr;      // the power factor's unit label, "L" or "C"
     QLineEdit* Text1 = nullptr;

@@ -34,6 +34,8 @@ const QColor kRed = colourOf(Colour::Red);
 const QColor kGreen = colourOf(Colour::Green);
 const QColor kWhite = colourOf(Colour::White);
 
+const QString kSegmentedHint = QStringLiteral("输入组号并按[查 询]，或点击上方曲线");
+
 // Rows between two looks at the clock while the pass runs.
 constexpr qint64 kRowsPerSlice = 2048;
 
@@ -237,6 +239,8 @@ void AnalysisWindow::Command2_Click() {
     for (int k = 0; k < kCurveKinds; ++k) {
         c_.Picture2[std::size_t(k)]->clear(kLightGrey);
         c_.Picture3[std::size_t(k)]->clear(kLightGrey);
+        // Until the first query the segmented pane says how to fill it.
+        c_.Picture3[std::size_t(k)]->printHint(kSegmentedHint);
     }
     setAnalysing(true);
     pass_ = std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
@@ -309,7 +313,7 @@ void AnalysisWindow::drawPassSoFar() {
         c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), kRed);
     const MeasurementModel& m = state_.model;
     showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
-    c_.Text1->setText(PlainNumber(double(pass_->rowsDone())));
+    showDataNumber(pass_->rowsDone());
     c_.progress->setValue(int(1000.0 * double(pass_->rowsDone()) /
                               double(std::max<qint64>(1, state_.RecordCount()))));
 }
@@ -335,7 +339,7 @@ void AnalysisWindow::finishPass() {
     c_.HScroll1->show();
     // The page bar is shown too, so that every row of a long recording can be reached.
     c_.HScroll2->setVisible(bars_.paged);
-    c_.Text1->setText(PlainNumber(double(state_.RecordCount())));
+    showDataNumber(state_.RecordCount());
     QPalette pal = c_.Label1[13]->palette();
     pal.setColor(QPalette::WindowText, colourOf(Colour::Blue));
     c_.Label1[13]->setPalette(pal);
@@ -346,17 +350,20 @@ void AnalysisWindow::finishPass() {
         close();
 }
 
-void AnalysisWindow::Command3_Click() {
-    const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
-    c_.Text1->setText(target.text);
+void AnalysisWindow::showDataNumber(qint64 dataNumber) {
+    c_.Text1->setText(PlainNumber(double(dataNumber)));
     // Both bars follow the data number without running the analysis a second time.
-    const RowBarPosition pos = RowBarPositionFor(target.row);
+    const RowBarPosition pos = RowBarPositionFor(dataNumber);
     const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
     if (bars_.paged) {
         c_.HScroll2->setValue(pos.page);
         c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount()));
     }
     c_.HScroll1->setValue(pos.row);
+}
+
+void AnalysisWindow::Command3_Click() {
+    showDataNumber(QueryDataNumber(c_.Text1->text(), state_.RecordCount()).row);
     FENG();
 }
 
@@ -444,12 +451,16 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
         if (row == 0)
             return {};
     }
-    const float value = CurveValueAtY(shownCurve_, float(p.y()), a.axes);
-    return QStringLiteral("第 %1 组  时间 %2 秒  %3%4")
-        .arg(row)
-        .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())),
-             PlainNumber(std::round(value * 1000.0) / 1000.0),
-             a.axes.CurveUnit[std::size_t(shownCurve_)]);
+    // The row's own value, not the height of the pointer.
+    const QString where =
+        QStringLiteral("第 %1 组  时间 %2 秒")
+            .arg(row)
+            .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())));
+    const std::optional<float> value = RowCurveValue(state_.CurrentFileName(), row, shownCurve_);
+    if (!value)
+        return where + QStringLiteral("  无运行数据");
+    return where + QStringLiteral("  ") + PlainNumber(std::round(*value * 1000.0) / 1000.0) +
+           a.axes.CurveUnit[std::size_t(shownCurve_)];
 }
 
 void AnalysisWindow::closeEvent(QCloseEvent* event) {

@@ -88,6 +88,8 @@ private:
     void drawPassSoFar();
     void finishPass();
     void selectCumulativeRow(QPointF twips);
+    // Puts a data number into Text1 and moves both bars to it, without a query.
+    void showDataNumber(qint64 dataNumber);
     bool endProgramKey(const QKeyEvent* event);
     QString hoverText(bool cumulative, QPointF twips) const;
 

@@ -32,6 +32,7 @@ void CurveSurface::fitImage() {
 
 void CurveSurface::clear(QColor background) {
     background_ = background;
+    hint_.clear();
     if (image_.size() != size())
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(background);
@@ -78,6 +79,16 @@ void CurveSurface::printLine(const QString& first, const QString& second, int se
     p.drawText(0, fm.ascent(), first);
     // Columns count in digit widths, as the surface's text columns do.
     p.drawText(fm.horizontalAdvance(QLatin1Char('0')) * secondColumn, fm.ascent(), second);
+    update();
+}
+
+void CurveSurface::printHint(const QString& text) {
+    fitImage();
+    hint_ = text;
+    QPainter p(&image_);
+    p.setFont(font());
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(image_.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
     update();
 }
 

@@ -24,6 +24,9 @@ public:
     void drawLine(float x1, float y1, float x2, float y2, QColor colour,
                   Qt::PenStyle style = Qt::SolidLine);
     void drawLines(const std::vector<CurveLine>& lines, QColor colour);
+    // Prints a hint in the middle of the surface, in its text colour; the next clear removes it.
+    void printHint(const QString& text);
+    const QString& hint() const { return hint_; }
     // Prints a line of text at the text position (twips), the second part from a character column.
     void printLine(const QString& first, const QString& second, int secondColumn);
 
@@ -52,6 +55,7 @@ private:
     QColor background_;
     float twipsPerPixel_ = 15;
     std::function<QString(QPointF)> hover_;
+    QString hint_;
 };
 
 } // namespace zr5

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTranslator>
 #include <cstdio>
+#include <optional>
 
 #include "link/demoinstrument.h"
 #include "mainwindow/mainwindow.h"
@@ -29,12 +30,49 @@ int usageError(const QString& message) {
     return 2;
 }
 
+struct Options {
+    zr5::DataDirectory dataDirectory;
+    QString recording;
+    bool demo = false;
+};
+
+// Reads the command line before any window system is needed, so that --help and a wrong option
+// work without a display. Returns the exit code when the program is to end at once.
+std::optional<int> ReadOptions(int argc, char** argv, Options& options) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    options.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
+    if (!error.isEmpty())
+        return usageError(error);
+    options.demo = args.removeAll(QStringLiteral("--demo")) > 0;
+    for (const QString& a : std::as_const(args)) {
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a.startsWith(QLatin1Char('-')))
+            return usageError(QStringLiteral("不认识的选项 %1").arg(a));
+        if (!options.recording.isEmpty())
+            return usageError(QStringLiteral("只能打开一个数据文件"));
+        options.recording = a;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (zr5::PrintVersionIfAsked(argc, argv, "zr5"))
         return 0;
+    Options options;
+    if (const std::optional<int> exitCode = ReadOptions(argc, argv, options))
+        return *exitCode;
+
     QApplication app(argc, argv);
+    // Windows open at their fixed places, but never partly off a small screen.
+    zr5::KeepWindowsOnScreen(app);
     QApplication::setApplicationName(QStringLiteral("zr5"));
     QApplication::setApplicationVersion(QString::fromLatin1(zr5::ProgramVersion()));
     QApplication::setWindowIcon(zr5::ApplicationIcon());
@@ -43,26 +81,9 @@ int main(int argc, char** argv) {
     // The standard dialogs and buttons speak Chinese, as the rest of the program does.
     QTranslator qtTranslations;
     zr5::UseChineseTexts(qtTranslations);
-
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
-    QString error;
-    zr5::DataDirectory dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
-    if (!error.isEmpty())
-        return usageError(error);
-    QString recording;
-    const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
-    for (const QString& a : std::as_const(args)) {
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (a.startsWith(QLatin1Char('-')))
-            return usageError(QStringLiteral("不认识的选项 %1").arg(a));
-        if (!recording.isEmpty())
-            return usageError(QStringLiteral("只能打开一个数据文件"));
-        recording = a;
-    }
+    const zr5::DataDirectory& dataDirectory = options.dataDirectory;
+    const QString& recording = options.recording;
+    const bool demo = options.demo;
 
     zr5::QtMessageService messages;
     zr5::QtFileDialogService fileDialogs;

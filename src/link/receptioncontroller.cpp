@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QSerialPort>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
+#include "link/serialerror.h"
 #include "model/appstate.h"
 #include "model/clock.h"
 #include "model/instrumentnumber.h"
@@ -13,45 +15,6 @@
 namespace zr5 {
 
 namespace {
-
-// Why a port would not open, in the user's words, with the system's own text after it.
-QString openFailureReason(const QSerialPort& port) {
-    QString reason;
-    switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError:
-        reason = QStringLiteral("设备不存在");
-        break;
-    case QSerialPort::PermissionError:
-        reason = QStringLiteral("没有访问权限，或已被其他程序占用");
-        break;
-    case QSerialPort::OpenError:
-        reason = QStringLiteral("串行口已被打开");
-        break;
-    case QSerialPort::UnsupportedOperationError:
-        reason = QStringLiteral("设备不支持所需的通信参数");
-        break;
-    default:
-        reason = QStringLiteral("无法打开");
-        break;
-    }
-    const QString detail = port.errorString();
-    return detail.isEmpty() ? reason : QStringLiteral("%1（%2）").arg(reason, detail);
-}
-
-// Why a running reception lost its port, in the user's words: the system's own text for a
-// pulled cable reads "Inappropriate ioctl for device".
-QString runningFailureReason(const QSerialPort& port) {
-    switch (port.error()) {
-    case QSerialPort::ResourceError:
-        return QStringLiteral("设备已断开（电缆可能已拔出）");
-    case QSerialPort::ReadError: // what a hang-up gives on a pseudo-terminal and most adapters
-        return QStringLiteral("读取出错，设备可能已断开（电缆可能已拔出）");
-    case QSerialPort::PermissionError:
-        return QStringLiteral("没有访问权限");
-    default:
-        return QStringLiteral("通信出错");
-    }
-}
 
 constexpr qint64 kLongestTimerMs = 3600 * 1000; // the end timer is re-armed at least hourly
 
@@ -71,6 +34,7 @@ ReceptionController::ReceptionController(AppState& state, const Clock& clock, QS
     connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError || !active_)
             return;
+        portErrorReason_ = SerialErrorReason(e, errno);
         // Close the port only after the port's own notification has returned.
         QMetaObject::invokeMethod(this, &ReceptionController::onPortError, Qt::QueuedConnection);
     });
@@ -101,14 +65,15 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
 
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法打开串行口 %1：%2！").arg(label, openFailureReason(port_));
+        return QStringLiteral("无法打开串行口 %1：%2！")
+            .arg(label, SerialErrorReason(port_.error(), errno));
     // 9600 baud, 8 data bits, no parity, 1 stop bit, no handshaking: the instrument's line.
     const bool configured =
         port_.setBaudRate(QSerialPort::Baud9600) && port_.setDataBits(QSerialPort::Data8) &&
         port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
         port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
-        const QString reason = openFailureReason(port_);
+        const QString reason = SerialErrorReason(port_.error(), errno);
         port_.close();
         return QStringLiteral("无法设置串行口 %1：%2！").arg(label, reason);
     }
@@ -265,7 +230,7 @@ void ReceptionController::onSync() {
 void ReceptionController::onPortError() {
     if (!active_ || finishing_)
         return;
-    const QString reason = runningFailureReason(port_);
+    const QString reason = portErrorReason_;
     // Bytes the port had already taken in still count.
     if (port_.bytesAvailable() > 0)
         onReadyRead();

@@ -97,6 +97,7 @@ private:
     const Clock& clock_;
     QSerialPort& port_;
     QString portLabel_;
+    QString portErrorReason_; // the port's latest error, in the user's words
     QString targetFile_;
     FrameScanner scanner_;
     RecordingWriter writer_;

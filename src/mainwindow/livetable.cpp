@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "ui/fittedtext.h"
 #include "ui/geometry.h"
 
 namespace zr5 {
@@ -38,9 +39,12 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         onExposed(index_);
     QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.setFont(font());
-    const QRect area = contentsRect();
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+    painter.setFont(textFont());
+    painter.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+}
+
+QFont PictureBox::textFont() const {
+    return FontToFit(font(), text_, contentsRect().width());
 }
 
 namespace {

@@ -21,6 +21,8 @@ public:
 
     int index() const { return index_; }
     const QString& text() const { return text_; }
+    // The font the text is printed in: smaller than the box's own when the text would not fit.
+    QFont textFont() const;
     // Clears the box and prints the text at its top-left corner.
     void printText(const QString& text);
     void clear() { printText(QString()); }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -90,6 +91,22 @@ void MainWindow::buildButtons(QWidget* area) {
     Command1->setToolTip(QStringLiteral("请先设置定时时间"));
     Command2 = makeButton(area, "Command2", "数据分析", 5880);
     Command4->hide();
+    lblLine = new QLabel(area);
+    lblLine->setObjectName(QStringLiteral("lblLine"));
+    lblLine->setGeometry(TwipsRect(240, 2430, 7170, 225, area));
+    QPalette red = lblLine->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    lblLine->setPalette(red);
+    lblLine->hide();
+}
+
+void MainWindow::showLineWarning(const QString& text) {
+    lblLine->setText(text);
+    lblLine->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::lineWarning() const {
+    return lblLine->isVisible() ? lblLine->text() : QString();
 }
 
 void MainWindow::buildMenus() {
@@ -171,16 +188,11 @@ void MainWindow::setReceiving(bool receiving) {
 }
 
 QObject* MainWindow::commandControl(CommandControl control) const {
-    QObject* const controls[kCommandControlCount] = {Command1,
-                                                     Command2,
-                                                     Command3,
-                                                     Command4,
-                                                     mnuCLOSE,
-                                                     mnuSAVEFILE,
-                                                     mnuSAVE_AS,
-                                                     mnuTTT->menuAction(),
-                                                     mnuSet->menuAction(),
-                                                     mnuFileOpen};
+    // clang-format off
+    QObject* const controls[kCommandControlCount] = {
+        Command1,    Command2,   Command3,            Command4,             mnuCLOSE,
+        mnuSAVEFILE, mnuSAVE_AS, mnuTTT->menuAction(), mnuSet->menuAction(), mnuFileOpen};
+    // clang-format on
     return controls[int(control)];
 }
 
@@ -193,14 +205,14 @@ void MainWindow::showCommandStates() {
 }
 
 void MainWindow::showRow(const LiveTableRow& row) {
+    receivedRow_ = row;
     liveTable_->showRow(row);
 }
 
 void MainWindow::Picture1_Paint(int /*index*/) {
-    const LiveTableRow row =
-        RepaintedLiveTableRow(state_.model.SampleRow, state_.model.ElapsedTime);
-    state_.model.Elapsed = row.elapsed;
-    liveTable_->showBoxes(FormatLiveTableRow(row));
+    // The last received row, in the table's own units: the analysis reuses the shared row for its
+    // own rows and keeps the energies there in W·h.
+    liveTable_->showBoxes(FormatLiveTableRow(receivedRow_));
 }
 
 void MainWindow::Command1_Click() {

@@ -10,10 +10,12 @@
 
 #include "analysiswindow/analysiswindow.h"
 #include "mainwindow/commandstates.h"
+#include "model/livetablerow.h"
 #include "model/measurementmodel.h"
 #include "recording/filecommands.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPushButton;
 
@@ -46,11 +48,18 @@ public:
     void setReceiving(bool receiving);
     bool receiving() const { return receiving_; }
 
+    // The line below the buttons that says the instrument sends nothing; empty hides it.
+    void showLineWarning(const QString& text);
+    QString lineWarning() const;
+
     // Writes a finished row into the live table, with the power factor's "L" or "C".
     void showRow(const LiveTableRow& row);
-    // Redraws all fifteen boxes from the shared row and ElapsedTime, whichever box is named.
+    // Redraws all fifteen boxes from the last received row, whichever box is named.
     void Picture1_Paint(int index);
     LiveTable& liveTable() { return *liveTable_; }
+
+    // "电动机经济运行测试仪[<file>]": the caption names the recording the rows are in.
+    void setFileCaption();
 
     // Opens a recording as the Open command does, without its dialog. False when it was refused.
     bool openRecording(const QString& path);
@@ -98,7 +107,6 @@ private:
     void buildMenus();
     void buildButtons(QWidget* area);
     void connectControls();
-    void setFileCaption();
     void openAnalysis(AnalysisOpening how);
     void closeLoadedWindows();
     void endProgram();
@@ -116,6 +124,7 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
+    QLabel* lblLine = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* mnuTTT = nullptr;
     QMenu* mnuSet = nullptr;
@@ -139,6 +148,7 @@ private:
     std::array<bool, kCommandControlCount> stateEnabled_{};
     bool receiving_ = false;
     bool ending_ = false;
+    LiveTableRow receivedRow_; // what a repaint shows: zeros until the first row arrives
 };
 
 } // namespace zr5

@@ -12,6 +12,7 @@ namespace zr5 {
 
 namespace {
 const QString kSaveQuestion = QStringLiteral("数据接收完成，是否保存？");
+constexpr int kSilenceLimitMs = 2000;
 } // namespace
 
 ReceptionGlue::ReceptionGlue(MainWindow& window, AppState& state, UiServices& services)
@@ -24,6 +25,16 @@ ReceptionGlue::ReceptionGlue(MainWindow& window, AppState& state, UiServices& se
             [this] { startReception(ReceptionMode::Manual); });
     connect(&window, &MainWindow::stopReceptionRequested, this, &ReceptionGlue::stopReception);
     connect(&controller_, &ReceptionController::rowShown, &window, &MainWindow::showRow);
+    // A port that sends nothing looks like an idle line: after a silence the window says so,
+    // until the next row comes.
+    silenceTimer_.setSingleShot(true);
+    silenceTimer_.setInterval(kSilenceLimitMs);
+    connect(&silenceTimer_, &QTimer::timeout, this,
+            [this] { window_.showLineWarning(silenceWarning_); });
+    connect(&controller_, &ReceptionController::rowShown, this, [this] {
+        window_.showLineWarning({});
+        silenceTimer_.start();
+    });
     connect(&controller_, &ReceptionController::finished, this, &ReceptionGlue::onFinished);
     // The settings dialog's port options say which device each one stands for.
     connect(&window, &MainWindow::settingsDialogOpening, this, &ReceptionGlue::describePorts);
@@ -77,7 +88,11 @@ void ReceptionGlue::startReception(ReceptionMode mode) {
         services_.messages.message(&window_, kErrorTitle, error);
         return;
     }
+    silenceWarning_ = QStringLiteral("未收到数据：请检查串行口 %1 和连接线").arg(label);
+    silenceTimer_.start();
     window_.setReceiving(true);
+    // The rows go to the temporary recording now, whatever was current before.
+    window_.setFileCaption();
     window_.applyCommandEvent(mode == ReceptionMode::Timed ? CommandEvent::TimedReceptionStarts
                                                            : CommandEvent::ManualReceptionStarts);
 }
@@ -88,6 +103,8 @@ void ReceptionGlue::stopReception() {
 }
 
 void ReceptionGlue::onFinished(const ReceptionOutcome& outcome) {
+    silenceTimer_.stop();
+    window_.showLineWarning({});
     window_.setReceiving(false);
     const bool manual = outcome.mode == ReceptionMode::Manual;
     // A manual reception that ended otherwise than by its stop button gets its buttons back too.

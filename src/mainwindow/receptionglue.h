@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 #include "link/portmap.h"
 #include "link/receptioncontroller.h"
@@ -28,6 +29,9 @@ public:
     // What the port option of a COM number stands for: "COM1 (/dev/ttyS0)".
     QString describePort(int commPort) const;
 
+    // How long the line may stay silent before the window says so (2 s).
+    void setSilenceLimit(int milliseconds) { silenceTimer_.setInterval(milliseconds); }
+
     // The handlers of the three buttons.
     void startReception(ReceptionMode mode);
     void stopReception();
@@ -42,6 +46,8 @@ private:
     QSerialPort port_; // MSComm1
     ReceptionController controller_;
     QString deviceOverride_;
+    QTimer silenceTimer_; // runs while no row has come for a while
+    QString silenceWarning_;
 };
 
 } // namespace zr5

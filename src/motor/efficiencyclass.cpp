@@ -81,9 +81,21 @@ float EfficiencyClassLimit(EfficiencyClass cls, float poles, float kw) {
     return kLimits[row][kSteps - 1][column];
 }
 
-EfficiencyClass ClassifyEfficiency(float poles, float kw, float eta) {
+QString EfficiencyClassScopeReason(float poles, float kw, float volts) {
+    if (volts > 1000.0f)
+        return QStringLiteral("效率等级只适用于额定电压 1000 V 及以下的电动机");
+    if (poles != 2.0f && poles != 4.0f && poles != 6.0f)
+        return QStringLiteral("效率等级只适用于 2、4、6 极电动机");
     if (EfficiencyClassLimit(EfficiencyClass::IE1, poles, kw) == 0)
+        return QStringLiteral("效率等级只适用于额定功率 0.75 kW 至 1000 kW 的电动机");
+    return {};
+}
+
+EfficiencyClass ClassifyEfficiency(float poles, float kw, float eta, float volts) {
+    if (poles == 0.0f || kw == 0.0f || eta == 0.0f)
         return EfficiencyClass::NotRated;
+    if (!EfficiencyClassScopeReason(poles, kw, volts).isEmpty())
+        return EfficiencyClass::NotApplicable;
     // The limits have one decimal; a rated efficiency at the limit reaches the class.
     constexpr float tolerance = 1e-3f;
     for (EfficiencyClass cls : {EfficiencyClass::IE3, EfficiencyClass::IE2, EfficiencyClass::IE1})
@@ -102,6 +114,8 @@ QString EfficiencyClassText(EfficiencyClass cls) {
         return QStringLiteral("IE3");
     case EfficiencyClass::BelowIE1:
         return QStringLiteral("低于IE1");
+    case EfficiencyClass::NotApplicable:
+        return QStringLiteral("不适用");
     case EfficiencyClass::NotRated:
         break;
     }

@@ -1,6 +1,7 @@
 #include "motor/motorconfirm.h"
 
 #include <cmath>
+#include <limits>
 
 #include "model/numbertext.h"
 #include "motor/motorcatalogue.h"
@@ -17,7 +18,35 @@ std::optional<double> ParseNumber(const QString& text) {
     return value;
 }
 
+const char* const kBoxNames[7] = {"电机极数", "额定功率", "额定电流", "额定效率",
+                                  "空载电流", "空载功率", "额定电压"};
+
+QString BoxName(int index) {
+    return QStringLiteral("“%1”").arg(QString::fromUtf8(kBoxNames[index]));
+}
+
+const QString kNotConfirmed = QStringLiteral("，电机参数未确认！");
+
 } // namespace
+
+QString MotorValueProblem(int index, const QString& text) {
+    const QString name = BoxName(index);
+    const QString typed = text.trimmed();
+    if (typed.isEmpty())
+        return name + QStringLiteral("未填写");
+    bool ok = false;
+    const double value = typed.toDouble(&ok);
+    if (!ok) {
+        if (typed.contains(QLatin1Char(',')) || typed.contains(QChar(0xFF0C)))
+            return QStringLiteral("%1的“%2”不是数字：小数点请用“.”").arg(name, typed);
+        return QStringLiteral("%1的“%2”不是数字").arg(name, typed);
+    }
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
+        return QStringLiteral("%1的“%2”超出范围").arg(name, typed);
+    if (float(value) == 0.0f)
+        return name + QStringLiteral("为 0");
+    return {};
+}
 
 std::optional<int> ParseMotorCode(const QString& text) {
     const auto value = ParseNumber(text);
@@ -64,6 +93,7 @@ MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& 
         return result;
     }
     std::array<float, 7> values{};
+    QString model = QStringLiteral("自定义数据");
     if (*code > 0) {
         const auto record = ReadCatalogueRecord(dir, *code);
         if (!record) {
@@ -76,15 +106,24 @@ MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& 
         motor.RatedVoltage = record->RatedVoltage;
         values = record->values();
         result.boxTexts = CatalogueMotorTexts(values);
+        model = DesignationOfCode(dir, *code).value_or(QStringLiteral("编码 %1").arg(*code));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (values[i] == 0.0f) {
+                motor.MotorParametersValid = false;
+                result.message = QStringLiteral("编码 %1 的技术数据不全：%2为 0%3")
+                                     .arg(*code)
+                                     .arg(BoxName(int(i)), kNotConfirmed);
+                return result;
+            }
+        }
     } else {
-        for (std::size_t i = 0; i < values.size(); ++i)
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (QString problem = MotorValueProblem(int(i), boxes[i]); !problem.isEmpty()) {
+                motor.MotorParametersValid = false;
+                result.message = problem + kNotConfirmed;
+                return result;
+            }
             values[i] = ParseMotorValue(boxes[i]);
-    }
-    for (float v : values) {
-        if (v == 0.0f) {
-            motor.MotorParametersValid = false;
-            result.outcome = MotorConfirmation::Outcome::Incomplete;
-            return result;
         }
     }
     MotorParameters stored = MotorParameters::fromValues(values);
@@ -92,6 +131,8 @@ MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& 
     stored.RatedLosses = ComputeRatedLosses(stored.RatedPower, stored.RatedEfficiency);
     motor = stored;
     result.outcome = MotorConfirmation::Outcome::Accepted;
+    result.confirmed =
+        QStringLiteral("已确认：%1，%2 kW").arg(model, PlainNumber(double(stored.RatedPower)));
     return result;
 }
 

@@ -29,17 +29,22 @@ std::array<QString, 7> PlainMotorTexts(const MotorParameters& motor);
 // The seven values of a catalogue record, formatted " ####0.000".
 std::array<QString, 7> CatalogueMotorTexts(const std::array<float, 7>& values);
 
+// Why a box of the data frame cannot be taken (its name, the text and the reason), or empty when
+// it holds a usable value. Zero counts as missing; negative values pass.
+QString MotorValueProblem(int index, const QString& text);
+
 struct MotorConfirmation {
     enum class Outcome {
         CodeOutOfRange,  // the message, then the dialog starts afresh with the data cleared
         CatalogueFailed, // the catalogue could not be read: the message, the flag cleared
-        Incomplete,      // a value is 0: the flag cleared, no message
+        Incomplete,      // a value is missing or unusable: the flag cleared, the message says which
         Accepted,        // all seven stored, the flag set, the rated losses derived
     };
     Outcome outcome = Outcome::Incomplete;
     // For a catalogue code: what the seven boxes show now (set also when the record is incomplete).
     std::optional<std::array<QString, 7>> boxTexts;
-    QString message;
+    QString message;   // why the data were refused
+    QString confirmed; // accepted: what was confirmed, "已确认：Y160M-4，11 kW"
 };
 
 // Confirms the dialog's data. Codes 1 to 6935 are looked up (the pole count and the rated voltage

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -17,6 +18,9 @@
 namespace zr5 {
 
 namespace {
+
+const QString kEfficiencyClassToolTip =
+    QStringLiteral("额定效率所达到的 50 Hz 最低效率等级（IEC 60034-30-1）");
 
 struct BoxLabel {
     const char* label;
@@ -56,7 +60,9 @@ MotorParameterDialog::MotorParameterDialog(AppState& state, UiServices& services
 }
 
 void MotorParameterDialog::buildWidgets() {
-    auto* layout = new QVBoxLayout(this);
+    // The controls stand on a page that scrolls when the screen is lower than the dialog.
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
 
     Frame1 = MakeFrame(QStringLiteral("Frame1"), QStringLiteral("内存电机参数分类"),
                        QStringLiteral("电机技术参数大类"), this);
@@ -99,8 +105,7 @@ void MotorParameterDialog::buildWidgets() {
     }
     lblEfficiencyClass = new QLabel(Frame3);
     lblEfficiencyClass->setObjectName(QStringLiteral("lblEfficiencyClass"));
-    lblEfficiencyClass->setToolTip(
-        QStringLiteral("额定效率所达到的 50 Hz 最低效率等级（IEC 60034-30-1）"));
+    lblEfficiencyClass->setToolTip(kEfficiencyClassToolTip);
     lblEfficiencyClass->setMinimumWidth(TwipsToPixels(900, this));
     dataLayout->addWidget(lblEfficiencyClass, 3, 3);
     Command1 = MakeButton(QStringLiteral("Command1"), QStringLiteral("详细资料"), Frame3);
@@ -126,14 +131,28 @@ void MotorParameterDialog::buildWidgets() {
     codeLayout->addWidget(Command4, 0, 2);
     codeLayout->addWidget(new QLabel(QStringLiteral("请参阅《三相异步电动机_技术数据》"), Frame4),
                           1, 0, 1, 3);
+    // What the last confirmation took; empty while the data are not confirmed.
+    lblConfirmed = new QLabel(Frame4);
+    lblConfirmed->setObjectName(QStringLiteral("lblConfirmed"));
+    codeLayout->addWidget(lblConfirmed, 2, 0, 1, 3);
     codeLayout->setColumnStretch(1, 1);
     layout->addWidget(Frame4);
 
     Command3 = MakeButton(QStringLiteral("Command3"), QStringLiteral("关　闭　窗　口"), this);
     layout->addWidget(Command3);
 
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(page);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
     setFixedWidth(TwipsToPixels(7800, this));
-    setFixedHeight(sizeHint().height());
+    setFixedHeight(page->sizeHint().height());
 }
 
 void MotorParameterDialog::connectWidgets() {
@@ -162,6 +181,7 @@ void MotorParameterDialog::showEvent(QShowEvent* event) {
 
 void MotorParameterDialog::Form_Load() {
     state_.model.Motor.MotorParametersValid = false;
+    lblConfirmed->clear();
     CategoryTable table = LoadCategories(state_.dataDirectory);
     categories_ = std::move(table.categories);
     List1->clear();
@@ -188,6 +208,7 @@ void MotorParameterDialog::List1_Click(int index) {
     clearModels();
     Frame2->setTitle(category.name);
     state_.model.Motor.MotorParametersValid = false;
+    lblConfirmed->clear();
     const ModelList models = LoadModels(state_.dataDirectory, category);
     showModels(models, category.name);
     reportProblems(models.problems);
@@ -251,12 +272,20 @@ void MotorParameterDialog::confirm() {
         Command2_Click();
         return;
     case MotorConfirmation::Outcome::CatalogueFailed:
+        lblConfirmed->clear();
         services_.messages.message(this, kErrorTitle, result.message);
         return;
     case MotorConfirmation::Outcome::Incomplete:
+        if (result.boxTexts)
+            showBoxes(*result.boxTexts);
+        lblConfirmed->clear();
+        // The boxes keep what was typed, so that the user can mend it.
+        services_.messages.message(this, kErrorTitle, result.message);
+        return;
     case MotorConfirmation::Outcome::Accepted:
         if (result.boxTexts)
             showBoxes(*result.boxTexts);
+        lblConfirmed->setText(result.confirmed);
         return;
     }
 }
@@ -286,10 +315,15 @@ std::array<QString, 7> MotorParameterDialog::boxTexts() const {
 }
 
 void MotorParameterDialog::updateEfficiencyClass() {
+    const float poles = ParseMotorValue(Text2[0]->text());
+    const float kw = ParseMotorValue(Text2[1]->text());
+    const float volts = ParseMotorValue(Text2[6]->text());
     const EfficiencyClass cls =
-        ClassifyEfficiency(ParseMotorValue(Text2[0]->text()), ParseMotorValue(Text2[1]->text()),
-                           ParseMotorValue(Text2[3]->text()));
+        ClassifyEfficiency(poles, kw, ParseMotorValue(Text2[3]->text()), volts);
     lblEfficiencyClass->setText(EfficiencyClassText(cls));
+    lblEfficiencyClass->setToolTip(cls == EfficiencyClass::NotApplicable
+                                       ? EfficiencyClassScopeReason(poles, kw, volts)
+                                       : kEfficiencyClassToolTip);
 }
 
 void MotorParameterDialog::reportProblems(const QStringList& problems) {

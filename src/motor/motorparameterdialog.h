@@ -65,6 +65,7 @@ private:
     QLineEdit* txtSearch = nullptr;
     std::array<QLineEdit*, 7> Text2{};
     QLabel* lblEfficiencyClass = nullptr;
+    QLabel* lblConfirmed = nullptr;
     QLineEdit* Text1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

@@ -149,7 +149,7 @@ void CurvePageJob::start() {
 
     const double pixel = std::max(p_.device().pixelTwips(), 0.0);
     for (int t = 0; t < kCurveBands + kGreyTraces; ++t)
-        traces_.emplace_back(float(pixel));
+        traces_.emplace_back(float(pixel), CurveTrace::Clip::None); // nothing is clipped on paper
 
     auto reader = RecordingRowReader::open(in_.recording);
     if (!reader) {

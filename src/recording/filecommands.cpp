@@ -16,9 +16,25 @@ const QString FileCommands::kFilter = QStringLiteral("电动机经济运行(*.MT
 FileCommands::FileCommands(AppState& state, UiServices& services)
     : state_(state), services_(services) {}
 
+void FileCommands::rememberFolder(const std::optional<QString>& chosen) {
+    if (chosen && !chosen->isEmpty())
+        lastFolder_ = QFileInfo(*chosen).absolutePath();
+}
+
+void FileCommands::prepareDialog() {
+    QString folder = state_.isTemporaryRecording()
+                         ? lastFolder_
+                         : QFileInfo(state_.CurrentFileName()).absolutePath();
+    if (folder.isEmpty())
+        folder = state_.dataDirectory.root();
+    services_.files.setStartFolder(folder);
+}
+
 FileCommandOutcome FileCommands::Open(QWidget* parent) {
+    prepareDialog();
     const auto name = services_.files.openFileName(parent, QStringLiteral("打开"), kFilter,
                                                    QStringLiteral("MTR"));
+    rememberFolder(name);
     // Cancelling keeps the current recording: the caption still names it, so the analysis must
     // keep working on it.
     if (!name)
@@ -73,8 +89,10 @@ FileCommandOutcome FileCommands::Save(QWidget* parent) {
                                    QStringLiteral("请先按[接收数据]按钮，或先打开一个文件。"));
         return FileCommandOutcome::Refused;
     }
+    prepareDialog();
     const auto name = services_.files.saveFileName(parent, QStringLiteral("保存"), kFilter,
                                                    QStringLiteral("MTR"));
+    rememberFolder(name);
     // Cancelling leaves the reception in the temporary recording, and current.
     if (!name || name->isEmpty())
         return FileCommandOutcome::Cancelled;
@@ -88,8 +106,10 @@ FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
                                    QStringLiteral("请[打开]一个文件。"));
         return FileCommandOutcome::Refused;
     }
+    prepareDialog();
     const auto name = services_.files.saveFileName(parent, QStringLiteral("另存为"), kFilter,
                                                    QStringLiteral(".MTR"));
+    rememberFolder(name);
     if (!name || name->isEmpty())
         return FileCommandOutcome::Cancelled;
     return copyTo(parent, *name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -36,9 +37,14 @@ private:
     FileCommandOutcome copyTo(QWidget* parent, const QString& name);
     // Offers to recover the rows of a cut recording into a new file, and opens that.
     FileCommandOutcome offerRepair(QWidget* parent, const QString& name, qint64 rows);
+    // Where the next dialog opens: the current recording's folder, else the last folder used,
+    // else the data directory.
+    void prepareDialog();
+    void rememberFolder(const std::optional<QString>& chosen);
 
     AppState& state_;
     UiServices& services_;
+    QString lastFolder_;
 };
 
 } // namespace zr5

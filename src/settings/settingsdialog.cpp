@@ -182,6 +182,9 @@ void SettingsDialog::showDialog() {
     show();
     raise();
     activateWindow();
+    // Every opening starts where the tab order starts, so that Enter confirms; the last opening
+    // may have left the focus on 取 消 or on a refused box.
+    Command1->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsDialog::loadControls() {

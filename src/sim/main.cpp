@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -51,6 +52,9 @@ const char kUsage[] =
     "  --exit-with-parent  启动它的程序结束时随之退出\n"
     "  --version         显示版本号\n";
 
+// How late the simulator may fall before it stops making up lost time.
+constexpr double kCatchUpLimit = 0.05;
+
 void sleepUntil(timespec& deadline) {
     while (!stopRequested &&
            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
@@ -61,6 +65,10 @@ void advance(timespec& t, double seconds) {
     const long long ns = t.tv_nsec + (long long)(seconds * 1e9);
     t.tv_sec += time_t(ns / 1000000000LL);
     t.tv_nsec = long(ns % 1000000000LL);
+}
+
+double secondsBetween(const timespec& from, const timespec& to) {
+    return double(to.tv_sec - from.tv_sec) + double(to.tv_nsec - from.tv_nsec) / 1e9;
 }
 
 } // namespace
@@ -176,6 +184,13 @@ int main(int argc, char** argv) {
         const double seconds =
             rate < 0 ? double(bytes.size()) / kLineBytesPerSecond : (rate > 0 ? 1.0 / rate : 0.0);
         if (seconds > 0) {
+            // A write that waited because nobody read the line owes nothing: like the real
+            // instrument, the pace starts again from now instead of sending the missed frames at
+            // full speed. A little lateness (waking up, writing) is made up as usual.
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            if (secondsBetween(next, now) > std::max(seconds, kCatchUpLimit))
+                next = now;
             advance(next, seconds);
             sleepUntil(next);
         }

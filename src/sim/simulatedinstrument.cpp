@@ -65,7 +65,10 @@ ChannelRowValues SimulatedInstrument::measuredValues(std::uint64_t k) const {
                                phaseShift * (1.0 + 0.004 * noise(k, 3 * c));
         const double voltage = kPhaseVoltage * (1.0 + 0.006 * noise(k, 3 * c + 1));
         const double power = current * voltage * pf * (1.0 + 0.002 * noise(k, 3 * c + 2)) / 1000.0;
-        v[3 * c] = float(current / ct_);
+        // A running induction motor draws a lagging current. The instrument carries that in the
+        // current's sign: a channel's reactive power takes the sign of its current, and a negative
+        // power factor reads "L" (inductive), as the help explains.
+        v[3 * c] = float(-current / ct_);
         v[3 * c + 1] = float(voltage / pt_);
         v[3 * c + 2] = float(power / (ct_ * pt_));
     }

@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QRect>
+#include <optional>
 
+class QApplication;
 class QTranslator;
 class QWidget;
 
@@ -12,6 +14,17 @@ namespace zr5 {
 int TwipsToPixels(double twips, const QWidget* widget = nullptr);
 QRect TwipsRect(double left, double top, double width, double height,
                 const QWidget* widget = nullptr);
+
+// A window's frame moved into an area; a frame wider or taller than the area is cut to it.
+QRect FitIntoArea(const QRect& frame, const QRect& area);
+
+// Keeps a top-level window within an area (its screen's available area by default): where its
+// place would put part of it outside, it moves to fit; where it is larger, it is made as large as
+// the area allows (a window that can be taller than the screen scrolls its contents).
+void KeepWithinScreen(QWidget* window, std::optional<QRect> area = std::nullopt);
+
+// From now on every window is kept within its screen whenever it is shown.
+void KeepWindowsOnScreen(QApplication& app);
 
 // A font that renders Chinese (Noto Sans CJK SC where installed), at a point size.
 QFont ChineseFont(double pointSize = 9);

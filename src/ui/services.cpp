@@ -1,7 +1,12 @@
 #include "ui/services.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTreeView>
 
 namespace zr5 {
 
@@ -16,21 +21,78 @@ bool QtMessageService::question(QWidget* parent, const QString& title, const QSt
 }
 
 namespace {
+
+const QLocale kChinese(QLocale::Chinese, QLocale::China);
+
+// The dialog's file list in Chinese: the file system model formats sizes, dates and the folder
+// type in the system's locale, which on a field laptop is often English or C.
+class ChineseFileColumns final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() == 0)
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        switch (index.column()) {
+        case 1:
+            return info.isDir() ? QString()
+                                : kChinese.formattedDataSize(info.size(), 2,
+                                                             QLocale::DataSizeTraditionalFormat);
+        case 2:
+            if (info.isDir())
+                return QStringLiteral("文件夹");
+            return info.suffix().isEmpty() ? QStringLiteral("文件")
+                                           : info.suffix().toUpper() + QStringLiteral(" 文件");
+        case 3:
+            return kChinese.toString(info.lastModified(), QLocale::ShortFormat);
+        default:
+            return QIdentityProxyModel::data(index, role);
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        static const char* const kHeaders[] = {"名称", "大小", "类型", "修改日期"};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4)
+            return QString::fromUtf8(kHeaders[section]);
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+};
+
 std::optional<QString> runDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
+
 } // namespace
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const QString& title,
+                                            const QString& filter, const QString& defaultSuffix,
+                                            const QString& folder, bool save) {
+    auto dialog = std::make_unique<QFileDialog>(parent, title, folder, filter);
+    // The program's own dialog, so that its list can speak Chinese on every desktop.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setLocale(kChinese);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setDefaultSuffix(defaultSuffix);
+    dialog->setProxyModel(new ChineseFileColumns(dialog.get()));
+    dialog->setViewMode(QFileDialog::Detail);
+    if (auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->header()->setStretchLastSection(false);
+    }
+    dialog->resize(760, 460);
+    return dialog;
+}
 
 std::optional<QString> QtFileDialogService::openFileName(QWidget* parent, const QString& title,
                                                          const QString& filter,
                                                          const QString& defaultSuffix) {
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    return runDialog(dialog);
+    const auto dialog = MakeFileDialog(parent, title, filter, defaultSuffix, startFolder(), false);
+    return runDialog(*dialog);
 }
 
 std::optional<QString> QtFileDialogService::saveFileName(QWidget* parent, const QString& title,
@@ -43,11 +105,10 @@ std::optional<QString> QtFileDialogService::saveFileNameFrom(QWidget* parent, co
                                                              const QString& filter,
                                                              const QString& defaultSuffix,
                                                              const QString& suggested) {
-    QFileDialog dialog(parent, title, suggested, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    return runDialog(dialog);
+    // A suggested name opens the dialog in its folder with the name filled in.
+    const auto dialog = MakeFileDialog(parent, title, filter, defaultSuffix,
+                                       suggested.isEmpty() ? startFolder() : suggested, true);
+    return runDialog(*dialog);
 }
 
 } // namespace zr5

@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <optional>
 
 #include "model/clock.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace zr5 {
@@ -30,6 +32,9 @@ public:
 class FileDialogService {
 public:
     virtual ~FileDialogService() = default;
+    // The folder the next dialog opens in.
+    virtual void setStartFolder(const QString& folder) { startFolder_ = folder; }
+    const QString& startFolder() const { return startFolder_; }
     // Open: the file must exist.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& title,
                                                 const QString& filter,
@@ -47,6 +52,9 @@ public:
         Q_UNUSED(suggested);
         return saveFileName(parent, title, filter, defaultSuffix);
     }
+
+private:
+    QString startFolder_;
 };
 
 // The seams every window receives.
@@ -62,6 +70,12 @@ public:
     void message(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
 };
+
+// The program's file dialog, before it runs: in the start folder, its columns whole, dates and
+// sizes in Chinese whatever the system's locale.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const QString& title,
+                                            const QString& filter, const QString& defaultSuffix,
+                                            const QString& folder, bool save);
 
 class QtFileDialogService final : public FileDialogService {
 public:

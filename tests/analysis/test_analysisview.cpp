@@ -109,12 +109,25 @@ TEST(TimeLabels, SixHundredSecondsInMinutes) {
     EXPECT_FLOAT_EQ(labels[10].left, 6400);
 }
 
-TEST(TimeLabels, GridLinesBeyondTheThirteenLabelsStayUnlabelled) {
-    // Fourteen seconds give fifteen grid lines.
-    EXPECT_EQ(TimeGrid(14, TimeGridStep(14)).size(), 15u);
-    const std::vector<TimeLabel> labels = TimeLabels(14, TimeGridStep(14));
-    ASSERT_EQ(labels.size(), 13u);
-    EXPECT_EQ(labels.back().caption, QStringLiteral("12"));
+TEST(TimeLabels, TheLastGridLineIsAlwaysLabelled) {
+    // duration, grid lines, the captions of the last two labels
+    struct Case {
+        float duration;
+        std::size_t lines;
+        const char* beforeLast;
+        const char* last;
+    };
+    for (const Case c :
+         {Case{12, 13, "11", "12"}, Case{13, 14, "11", "13"}, Case{14, 15, "11", "14"},
+          Case{840, 15, "660", "840"}, Case{28, 15, "22", "28"}}) {
+        SCOPED_TRACE(c.duration);
+        ASSERT_EQ(TimeGrid(c.duration, TimeGridStep(c.duration)).size(), c.lines);
+        const std::vector<TimeLabel> labels = TimeLabels(c.duration, TimeGridStep(c.duration));
+        ASSERT_EQ(labels.size(), std::min<std::size_t>(c.lines, 13));
+        EXPECT_EQ(labels[labels.size() - 2].caption, QString::fromUtf8(c.beforeLast));
+        EXPECT_EQ(labels.back().caption, QString::fromUtf8(c.last));
+        EXPECT_FLOAT_EQ(labels.back().left, 6400); // the right end of the time axis
+    }
 }
 
 TEST(CumulativeExtremesLine, MaximumAndMinimumWithTheirUnits) {
@@ -129,15 +142,4 @@ TEST(CumulativeRowAtX, TheNearestRowClampedToTheRecording) {
     EXPECT_EQ(CumulativeRowAtX(0, 100), 1);
     EXPECT_EQ(CumulativeRowAtX(8000, 100), 100);
     EXPECT_EQ(CumulativeRowAtX(6000, 1000000), 1000000);
-}
-
-TEST(CurveValueAtY, UndoesTheKindsScale) {
-    CurveAxisTables axes;
-    axes.CurveAxisLow.fill(215);
-    axes.CurveAxisHigh.fill(235);
-    for (int kind : {3, 7, 8}) {
-        const float value = kind == 7 ? 0.85f : kind == 8 ? 87.5f : 221.3f;
-        const float y = CurveY(kind, value, 215, 235);
-        EXPECT_NEAR(CurveValueAtY(kind, y, axes), value, 1e-3) << kind;
-    }
 }

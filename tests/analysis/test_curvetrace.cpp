@@ -60,12 +60,12 @@ TEST(CumulativePlotX, AddingTheStepInSinglePrecisionWouldEndShortOfTheAxis) {
 
 TEST(CurveTrace, WithoutAColumnWidthEverySegmentIsKept) {
     CurveTrace t;
-    t.add(60, 100, true); // the first point only starts the curve
-    t.add(120, 200, true);
-    t.add(180, 300, false); // left out, but the next segment starts here
-    t.add(240, 250, true);
+    t.add(60, 300, true); // the first point only starts the curve
+    t.add(120, 400, true);
+    t.add(180, 500, false); // left out, but the next segment starts here
+    t.add(240, 450, true);
     t.finish();
-    const std::vector<CurveLine> expected = {{60, 100, 120, 200}, {180, 300, 240, 250}};
+    const std::vector<CurveLine> expected = {{60, 300, 120, 400}, {180, 500, 240, 450}};
     EXPECT_EQ(t.takeLines(), expected);
     EXPECT_TRUE(t.takeLines().empty());
 }
@@ -102,6 +102,42 @@ TEST(CurveTrace, AReducedLongCurveCoversTheSamePixelsWithFewLines) {
         const auto a = CoveredPixels(all, 15);
         const auto b = CoveredPixels(reduced, 15);
         EXPECT_EQ(a, b);
+    }
+}
+
+TEST(CurveTrace, ValuesBeyondTheAxisStandAtThePlotsEdgeWithAMarkWhereTheyLeaveIt) {
+    // An overloaded motor: the curve swings far above the top and below the bottom of its plot.
+    auto trace = [](float columnWidth) {
+        CurveTrace t(columnWidth);
+        for (int i = 1; i <= 20000; ++i)
+            t.add(CumulativePlotX(i, 20000), float(900 - 2500 * std::sin(i * 0.0008)), true);
+        t.finish();
+        return t.takeLines();
+    };
+    for (float width : {0.0f, 15.0f}) {
+        SCOPED_TRACE(width);
+        const std::vector<CurveLine> lines = trace(width);
+        int marks[2] = {0, 0}; // top, bottom
+        for (const CurveLine& l : lines) {
+            for (float y : {l.y1, l.y2}) {
+                EXPECT_GE(y, kPlotTop);
+                EXPECT_LE(y, kPlotBottom);
+            }
+            if (std::fabs(l.x2 - l.x1 - 60) < 0.01f && l.y2 == kPlotTop && l.y1 == kPlotTop + 110)
+                ++marks[0];
+            if (std::fabs(l.x2 - l.x1 - 60) < 0.01f && l.y2 == kPlotBottom &&
+                l.y1 == kPlotBottom - 110)
+                ++marks[1];
+        }
+        // Two stretches out at each edge, each about 1300 twips long: a mark where it leaves the
+        // plot and one every 600 twips after that; never one per row.
+        EXPECT_GE(marks[0], 2);
+        EXPECT_GE(marks[1], 2);
+        EXPECT_LE(marks[0] + marks[1], 24);
+        // Clipped and marked, the reduced curve still covers the same pixels as the full one.
+        if (width > 0) {
+            EXPECT_EQ(CoveredPixels(lines, 15), CoveredPixels(trace(0), 15));
+        }
     }
 }
 

@@ -49,9 +49,11 @@ TEST(OperatingPoint, DataWithoutARealSolutionGiveNone) {
     EXPECT_FALSE(ComputeMotorOperatingPoint(100.0f, m));
 }
 
+enum class Data { Complete, OneZero, NoLoadAboveLosses };
+
 struct StateCase {
     const char* name;
-    bool valid;
+    Data data;
     float p;
     MotorState state;
     MotorBoxes boxes;
@@ -64,8 +66,10 @@ class MotorStates : public ::testing::TestWithParam<StateCase> {};
 TEST_P(MotorStates, FirstMatchingRowDecides) {
     const StateCase& c = GetParam();
     MotorParameters m = motor(10, 80, 0.5f);
-    if (!c.valid)
+    if (c.data == Data::OneZero)
         m = MotorParameters::fromValues({4, 10, 20, 80, 0, 0.5f, 380}), m.revalidate();
+    if (c.data == Data::NoLoadAboveLosses) // complete, but P0 = 5 kW above the losses of 1.1 kW
+        m = motor(10, 90, 5.0f);
     const OperatingPoint previous{55, 5.5f, 77};
     const MotorStateDecision d = ClassifyMotorState(c.p, m, previous, ClassifyCaller::AnalyseRow);
     EXPECT_EQ(d.state, c.state) << c.name;
@@ -76,17 +80,21 @@ TEST_P(MotorStates, FirstMatchingRowDecides) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, MotorStates,
-    ::testing::Values(StateCase{"running", true, 8.5f, MotorState::Normal, MotorBoxes::ShowValues,
-                                "电动机运行数据", 0},
+    ::testing::Values(StateCase{"running", Data::Complete, 8.5f, MotorState::Normal,
+                                MotorBoxes::ShowValues, "电动机运行数据", 0},
                       // the computation needs the input strictly above the no-load power
-                      StateCase{"at no-load power", true, 0.5f, MotorState::BelowNoLoad,
+                      StateCase{"at no-load power", Data::Complete, 0.5f, MotorState::BelowNoLoad,
                                 MotorBoxes::ShowZeros, "输入功率 小于 空载功率", 255},
-                      StateCase{"zero input", true, 0.0f, MotorState::BelowNoLoad,
+                      StateCase{"zero input", Data::Complete, 0.0f, MotorState::BelowNoLoad,
                                 MotorBoxes::ShowZeros, "输入功率 小于 空载功率", 255},
-                      StateCase{"generating", true, -0.001f, MotorState::Generating,
+                      StateCase{"generating", Data::Complete, -0.001f, MotorState::Generating,
                                 MotorBoxes::Clear, "电动机处于发电状态", 255},
-                      StateCase{"one value zero", false, 8.5f, MotorState::NoMotorData,
-                                MotorBoxes::Unchanged, "无电机参数或参数不全", 255}),
+                      StateCase{"one value zero", Data::OneZero, 8.5f, MotorState::NoMotorData,
+                                MotorBoxes::Unchanged, "无电机参数或参数不全", 255},
+                      // complete data without a solution are not called missing
+                      StateCase{"no-load power above losses", Data::NoLoadAboveLosses, 100.0f,
+                                MotorState::NoMotorData, MotorBoxes::Unchanged,
+                                "电机参数不合理：空载功率大于额定损耗", 255}),
     zr5::test::ByName());
 
 TEST(MotorStateValues, WhoKeepsWhatBetweenRows) {

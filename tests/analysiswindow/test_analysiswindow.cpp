@@ -20,6 +20,7 @@
 
 #include "analysis/axes.h"
 #include "analysis/cumulative.h"
+#include "analysis/segmented.h"
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
 #include "analysiswindow/curvesurface.h"
@@ -169,12 +170,12 @@ TEST_F(AnalysisWindowTest, LongerRecordingsAreReachedPageByPage) {
     record(40000, 3600);
     ASSERT_NE(open(), nullptr);
     EXPECT_EQ(c().HScroll2->maximum(), 2);
-    EXPECT_EQ(c().HScroll2->value(), 1);
-    EXPECT_EQ(c().HScroll1->maximum(), 32767);
-    EXPECT_EQ(c().HScroll1->value(), 1);
     // The page bar is shown after the analysis so that rows above 32767 can be reached.
     EXPECT_TRUE(c().HScroll2->isVisible());
 
+    c().HScroll2->setValue(1);
+    EXPECT_EQ(c().HScroll1->maximum(), 32767);
+    c().HScroll1->setValue(1);
     c().HScroll2->setValue(2);
     EXPECT_EQ(c().HScroll1->maximum(), 7233);
     EXPECT_EQ(c().Text1->text(), QStringLiteral("32768"));
@@ -492,18 +493,108 @@ TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
     EXPECT_EQ(print.count(), 1);
 }
 
-TEST_F(AnalysisWindowTest, ThePointerOverACurveShowsTheRowTimeAndValueUnderIt) {
+TEST_F(AnalysisWindowTest, ThePointerShowsTheNearestRowsOwnValueWhateverItsHeight) {
     record(100, 600);
     ASSERT_NE(open(), nullptr);
-    CurveSurface* s = shownCumulative();
-    const float y =
-        AxisY(12, state.analysis.axes.CurveAxisLow[0], state.analysis.axes.CurveAxisHigh[0]);
-    QTest::mouseMove(s, s->pixelAt(3000, y));
-    QTRY_VERIFY(QToolTip::isVisible());
-    const QString text = QToolTip::text();
-    EXPECT_TRUE(text.contains(QStringLiteral("第 50 组"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("时间 300 秒"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral(" A"))) << text.toStdString();
+    query(QStringLiteral("50")); // the segmented curve shows rows 40..60, row 50 the 11th
+    const double loadRate = c().Picture1[18]->text().toDouble();
+    ASSERT_GT(loadRate, 1.0);
+    struct Case {
+        bool cumulative;
+        int kind;
+        float x;
+        double value;
+    };
+    const double current = std::round(std::fabs(test::SwingingRow(50)[0]) * 1000.0) / 1000.0;
+    for (const Case k :
+         {Case{true, 0, 3000, current}, Case{false, 0, SegmentPlotX(11, 10), current},
+          Case{true, 9, 3000, loadRate}, Case{false, 9, SegmentPlotX(11, 10), loadRate}}) {
+        while (window->ShownCurve() != k.kind)
+            c().Command4->click();
+        CurveSurface* s = k.cumulative ? shownCumulative() : shownSegmented();
+        // The pointer far below the curve: its height must not matter.
+        for (float y : {kPlotBottom - 20, kPlotTop + 20}) {
+            QTest::mouseMove(s, s->pixelAt(k.x, y));
+            ASSERT_TRUE(test::waitUntil(
+                [&] {
+                    return QToolTip::isVisible() &&
+                           QToolTip::text().contains(QStringLiteral("第 50 组"));
+                },
+                5000));
+            const QString text = QToolTip::text();
+            SCOPED_TRACE(text.toStdString());
+            EXPECT_TRUE(text.contains(QStringLiteral("时间 300 秒")));
+            const QString unit = state.analysis.axes.CurveUnit[std::size_t(k.kind)];
+            ASSERT_TRUE(text.endsWith(unit));
+            const QString number = text.section(QStringLiteral("  "), -1).chopped(unit.size());
+            EXPECT_NEAR(number.toDouble(), k.value, 0.0015);
+            QTest::mouseMove(s, s->pixelAt(k.x + 1500, y)); // another row, so the tip changes
+        }
+    }
+}
+
+TEST_F(AnalysisWindowTest, TheSegmentedPaneSaysHowToFillItUntilTheFirstQuery) {
+    record(100, 600);
+    ASSERT_NE(open(), nullptr);
+    const QString hint = QStringLiteral("输入组号并按[查 询]，或点击上方曲线");
+    auto textPixels = [&] {
+        const QImage& image = shownSegmented()->image();
+        const QRgb text = shownSegmented()->palette().color(QPalette::WindowText).rgb();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixel(x, y) == text;
+        return n;
+    };
+    for (int k = 0; k < kCurveKinds; ++k)
+        EXPECT_EQ(c().Picture3[std::size_t(k)]->hint(), hint) << k;
+    EXPECT_GT(textPixels(), 50); // written in the pane's own text colour
+    query(QStringLiteral("50"));
+    EXPECT_TRUE(shownSegmented()->hint().isEmpty());
+    // A redraw clears the segmented pane again, and the hint comes back.
+    redraw();
+    EXPECT_EQ(shownSegmented()->hint(), hint);
+}
+
+TEST_F(AnalysisWindowTest, LargeEnergiesShowEveryDigit) {
+    // 300 kW for an hour: 300000 W·h in the energy box, wider than the box at its own font.
+    record(50, 3600,
+           [](qint64) { return ChannelRowValues{400, 250, 100, 400, 250, 100, 400, 250, 100}; });
+    ASSERT_NE(open(), nullptr);
+    for (int k : {9, 10, 11, 15}) {
+        const FittedLabel* box = c().Picture1[std::size_t(k)];
+        SCOPED_TRACE(box->text().toStdString());
+        EXPECT_LE(QFontMetrics(box->textFont()).horizontalAdvance(box->text()),
+                  box->contentsRect().width() - 2);
+    }
+    EXPECT_TRUE(c().Picture1[10]->text().startsWith(QStringLiteral(" 3000")));
+    EXPECT_LT(c().Picture1[10]->textFont().pixelSize(), QFontMetrics(window->font()).height());
+}
+
+TEST_F(AnalysisWindowTest, TheBarsAlwaysStandOnTheDataNumber) {
+    auto barNumber = [&] {
+        const int page = c().HScroll2->isVisible() ? c().HScroll2->value() : 1;
+        return DataNumber(c().HScroll1->value(), page);
+    };
+    for (const qint64 rows : {qint64(25), qint64(70000)}) {
+        SCOPED_TRACE(rows);
+        record(rows, 3600);
+        ASSERT_NE(open(), nullptr);
+        EXPECT_EQ(c().Text1->text().toLongLong(), rows);
+        EXPECT_EQ(barNumber(), rows);
+        query(QStringLiteral("20"));
+        EXPECT_EQ(barNumber(), 20);
+        // The redraw ends on the last row, and the bars go with it.
+        redraw();
+        EXPECT_EQ(c().Text1->text().toLongLong(), rows);
+        EXPECT_EQ(barNumber(), rows);
+        // One arrow click from there is the row before the last.
+        c().HScroll1->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(c().Text1->text().toLongLong(), rows - 1);
+        EXPECT_EQ(barNumber(), rows - 1);
+        window->close();
+        EXPECT_TRUE(destroyed());
+    }
 }
 
 TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFarItIs) {
@@ -535,12 +626,13 @@ TEST_F(AnalysisWindowTest, WhileThePassRunsItsCommandsAreDisabledAndItShowsHowFa
     EXPECT_FALSE(c().progress->isVisible());
     EXPECT_EQ(c().Text1->text(), QStringLiteral("20000"));
     EXPECT_TRUE(messages.shown.empty());
-    // No segmented analysis ran meanwhile: its surfaces are still as the pass cleared them.
+    // No segmented analysis ran meanwhile: the pane still shows the hint the pass left there.
+    EXPECT_FALSE(shownSegmented()->hint().isEmpty());
     const QImage& segmented = shownSegmented()->image();
     int drawn = 0;
     for (int y = 0; y < segmented.height(); ++y)
         for (int x = 0; x < segmented.width(); ++x)
-            drawn += segmented.pixel(x, y) != kGrey;
+            drawn += segmented.pixel(x, y) == qRgb(0, 255, 0);
     EXPECT_EQ(drawn, 0);
     EXPECT_DOUBLE_EQ(state.analysis.EfficiencyMaximum, analysedAlone().EfficiencyMaximum);
     EXPECT_EQ(state.analysis.ActiveEnergySeries, analysedAlone().ActiveEnergySeries);

@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "mainwindow/livetable.h"
@@ -92,14 +94,16 @@ TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
     EXPECT_FALSE(action("mnuFileOpen")->isEnabled()); // no file command meanwhile
     sendFrames(5);
     ASSERT_TRUE(waitRows(5));
-    // The live table shows the latest row: channel 1 current times the CT ratio.
-    const float current = instrument.sentValues(4)[0] * 10;
+    // The live table shows the latest row: channel 1 current times the CT ratio, as a magnitude;
+    // the simulated motor is inductive, as the help says a running motor is.
+    const float current = std::fabs(instrument.sentValues(4)[0] * 10);
     EXPECT_TRUE(waitUntil(
         [&] {
             return window.liveTable().box(0)->text() ==
                    FormatLiveTableRow({{current}, false, {}}).boxes[0];
         },
         1000));
+    EXPECT_EQ(window.liveTable().powerFactorLabel()->text(), QStringLiteral("L"));
     // ZR5_SCREENSHOTS=DIR keeps a picture of the window while it receives, to look at.
     if (const QString shots = qEnvironmentVariable("ZR5_SCREENSHOTS"); !shots.isEmpty())
         window.grab().save(QDir(shots).filePath("mainwindow-receiving.png"));
@@ -113,9 +117,24 @@ TEST_F(ReceptionGlueTest, TimedReceptionShowsRowsThenAsksAndSaves) {
     EXPECT_EQ(messages.shown[0].text, "数据接收完成，是否保存？");
     EXPECT_EQ(QFileInfo(saved).size(), 144 + 5 * 36);
     EXPECT_EQ(state.CurrentFileName(), saved);
+    EXPECT_TRUE(window.windowTitle().endsWith(QDir::toNativeSeparators(saved) + "]"));
     // Save completes: Command4 enabled but hidden until a manual reception.
     EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
     EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
+
+    // A reception from the saved state writes the temporary recording, and the caption says so
+    // from its start to after the answer "否".
+    const QString temporary =
+        "[" + QDir::toNativeSeparators(state.dataDirectory.temporaryRecording()) + "]";
+    button("Command3")->click();
+    ASSERT_TRUE(glue.controller().isActive());
+    EXPECT_TRUE(window.windowTitle().endsWith(temporary)) << window.windowTitle().toStdString();
+    sendFrames(2);
+    ASSERT_TRUE(waitRows(2));
+    messages.answers = {false};
+    button("Command4")->click();
+    EXPECT_EQ(state.CurrentFileName(), state.dataDirectory.temporaryRecording());
+    EXPECT_TRUE(window.windowTitle().endsWith(temporary)) << window.windowTitle().toStdString();
 }
 
 TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryRecording) {
@@ -135,6 +154,25 @@ TEST_F(ReceptionGlueTest, ManualReceptionStopsWithItsButtonAndKeepsTheTemporaryR
     EXPECT_EQ(controls(), (Controls{true, true, true, true, false, false}));
     EXPECT_TRUE(action("mnuSAVEFILE")->isEnabled());
     EXPECT_FALSE(action("mnuSAVE_AS")->isEnabled());
+}
+
+TEST_F(ReceptionGlueTest, ASilentLineIsNamedBelowTheButtonsUntilARowComes) {
+    messages.expecting = true;
+    glue.setSilenceLimit(100);
+    EXPECT_TRUE(window.lineWarning().isEmpty());
+    button("Command3")->click();
+    ASSERT_TRUE(glue.controller().isActive());
+    const QString expected = "未收到数据：请检查串行口 COM2 (" +
+                             QDir::toNativeSeparators(line.devicePath()) + ") 和连接线";
+    ASSERT_TRUE(waitUntil([&] { return !window.lineWarning().isEmpty(); }, 5000));
+    EXPECT_EQ(window.lineWarning(), expected);
+    sendFrames(1);
+    ASSERT_TRUE(waitUntil([&] { return window.lineWarning().isEmpty(); }, 5000));
+    // Silent again after the rows: said again.
+    ASSERT_TRUE(waitUntil([&] { return !window.lineWarning().isEmpty(); }, 5000));
+    messages.answers = {false};
+    button("Command4")->click();
+    EXPECT_TRUE(window.lineWarning().isEmpty()); // the reception is over
 }
 
 // Every way a start can be refused: a message titled as the reception's errors, naming what is
@@ -217,7 +255,13 @@ TEST_P(HangUpTest, ReportsThenAsksOverACompleteRecording) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].title, "错误警告！！！");
     EXPECT_FALSE(messages.shown[0].isQuestion);
-    EXPECT_TRUE(messages.shown[0].text.contains("COM2")) << messages.shown[0].text.toStdString();
+    const QString text = messages.shown[0].text;
+    EXPECT_TRUE(text.contains("COM2")) << text.toStdString();
+    // A true reason in the user's words, not the stale system text ("File exists").
+    EXPECT_TRUE(text.contains("设备已断开")) << text.toStdString();
+    const QString reason =
+        text.section(QStringLiteral("出错："), 1).section(QStringLiteral("！"), 0, 0);
+    EXPECT_FALSE(reason.contains(QRegularExpression("[A-Za-z]"))) << text.toStdString();
     EXPECT_TRUE(messages.shown[1].isQuestion);
     EXPECT_EQ(messages.shown[1].text, "数据接收完成，是否保存？");
     EXPECT_EQ(QFileInfo(state.CurrentFileName()).size(), 144 + 4 * 36); // a complete recording

@@ -15,14 +15,20 @@ struct ClassCase {
     float kw;
     float eta;
     EfficiencyClass expected;
+    float volts = 380;
 };
 
 class Classes : public ::testing::TestWithParam<ClassCase> {};
 
 TEST_P(Classes, HighestClassReached) {
     const ClassCase& c = GetParam();
-    EXPECT_EQ(ClassifyEfficiency(c.poles, c.kw, c.eta), c.expected)
-        << c.poles << " poles " << c.kw << " kW " << c.eta << " %";
+    EXPECT_EQ(ClassifyEfficiency(c.poles, c.kw, c.eta, c.volts), c.expected)
+        << c.poles << " poles " << c.kw << " kW " << c.eta << " % " << c.volts << " V";
+    // Outside the range, and only there, a reason for the tool tip.
+    if (c.poles != 0) {
+        EXPECT_EQ(EfficiencyClassScopeReason(c.poles, c.kw, c.volts).isEmpty(),
+                  c.expected != EfficiencyClass::NotApplicable);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,15 +43,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassCase{4, 250, 95.1f,
                                 EfficiencyClass::IE2}, // 200 to 1000 kW share a limit
                       ClassCase{4, 1000, 96.0f, EfficiencyClass::IE3},
-                      ClassCase{4, 1100, 97.0f, EfficiencyClass::NotRated}, // beyond the table
-                      ClassCase{4, 0.55f, 73.0f, EfficiencyClass::NotRated},
-                      ClassCase{8, 7.5f, 90.0f, EfficiencyClass::NotRated},
+                      ClassCase{4, 1100, 97.0f, EfficiencyClass::NotApplicable}, // beyond
+                      ClassCase{4, 0.55f, 73.0f, EfficiencyClass::NotApplicable},
+                      ClassCase{8, 7.5f, 90.0f, EfficiencyClass::NotApplicable},
+                      ClassCase{4, 250, 95.1f, EfficiencyClass::NotApplicable, 3000}, // HV
+                      ClassCase{4, 250, 95.1f, EfficiencyClass::NotApplicable, 3300},
+                      ClassCase{4, 250, 95.1f, EfficiencyClass::IE2, 1000},
+                      ClassCase{4, 7.5f, 87.0f, EfficiencyClass::IE1, 0}, // voltage not typed
                       ClassCase{0, 0, 0, EfficiencyClass::NotRated}),
     [](const auto& info) {
         // "p4_7_5kW_87_0pct"
         std::string name = "p" + std::to_string(int(info.param.poles)) + "_" +
                            std::to_string(info.param.kw) + "kW_" + std::to_string(info.param.eta) +
-                           "pct";
+                           "pct_" + std::to_string(int(info.param.volts)) + "V";
         for (char& c : name)
             if (c == '.')
                 c = '_';

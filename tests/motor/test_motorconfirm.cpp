@@ -51,17 +51,36 @@ TEST_F(Confirm, CustomDataWithAllSevenValuesIsStoredAndTheLossesFollow) {
     EXPECT_NEAR(m.RatedLosses, 1.1207f, 1e-4f);
 }
 
-TEST_F(Confirm, CustomDataWithAZeroOrTextChangesNothingButTheFlag) {
-    for (const char* bad : {"0", "abc", "", "1e60"}) {
+TEST_F(Confirm, RefusedCustomDataSayWhichBoxAndWhyAndChangeNothingButTheFlag) {
+    struct Case {
+        int box;
+        const char* typed;
+        const char* message;
+    };
+    for (const Case c : {
+             Case{5, "0", "“空载功率”为 0，电机参数未确认！"},
+             Case{5, "0,4", "“空载功率”的“0,4”不是数字：小数点请用“.”，电机参数未确认！"},
+             Case{1, "abc", "“额定功率”的“abc”不是数字，电机参数未确认！"},
+             Case{6, " ", "“额定电压”未填写，电机参数未确认！"},
+             Case{2, "1e60", "“额定电流”的“1e60”超出范围，电机参数未确认！"},
+         }) {
+        SCOPED_TRACE(c.typed);
         auto boxes = kCustom;
-        boxes[5] = QString::fromUtf8(bad);
+        boxes[std::size_t(c.box)] = QString::fromUtf8(c.typed);
         MotorParameters m = Existing();
         const auto r = ConfirmMotorData(m, dir, QStringLiteral("0"), boxes);
-        EXPECT_EQ(r.outcome, Outcome::Incomplete) << bad;
-        EXPECT_TRUE(r.message.isEmpty());
+        EXPECT_EQ(r.outcome, Outcome::Incomplete);
+        EXPECT_EQ(r.message, QString::fromUtf8(c.message));
+        EXPECT_TRUE(r.confirmed.isEmpty());
         EXPECT_FALSE(m.MotorParametersValid);
-        EXPECT_EQ(m.values(), Existing().values()) << bad;
+        EXPECT_EQ(m.values(), Existing().values());
     }
+    // Accepted data say what was taken: the catalogue's designation, or custom data.
+    MotorParameters m;
+    EXPECT_EQ(ConfirmMotorData(m, dir, QStringLiteral("0"), kCustom).confirmed,
+              QStringLiteral("已确认：自定义数据，7.5 kW"));
+    EXPECT_EQ(ConfirmMotorData(m, dir, QStringLiteral("2"), kCustom).confirmed,
+              QStringLiteral("已确认：Y160M-4，11 kW"));
 }
 
 TEST_F(Confirm, NegativeValuesPassTheCheck) {
@@ -118,6 +137,7 @@ TEST_F(Confirm, ACatalogueRecordWithAZeroStillSetsPolesAndVoltage) {
     MotorParameters m = Existing();
     const auto r = ConfirmMotorData(m, dir, QStringLiteral("2"), kCustom);
     EXPECT_EQ(r.outcome, Outcome::Incomplete);
+    EXPECT_EQ(r.message, QStringLiteral("编码 2 的技术数据不全：“额定功率”为 0，电机参数未确认！"));
     EXPECT_FALSE(m.MotorParametersValid);
     EXPECT_EQ(m.Poles, 6.0f);
     EXPECT_EQ(m.RatedVoltage, 380.0f);

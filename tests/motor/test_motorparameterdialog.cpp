@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "motor/motorparameterdialog.h"
 #include "motor/samplecatalogue.h"
 #include "support/fakeservices.h"
+#include "ui/geometry.h"
 
 namespace zr5 {
 namespace {
@@ -142,12 +144,46 @@ TEST_F(Dialog, ConfirmingTypedDataWithCodeZero) {
     EXPECT_EQ(boxes(), typed); // not reformatted
     EXPECT_EQ(state.model.Motor.RatedEfficiency, 90.4f);
     EXPECT_EQ(child<QLabel>("lblEfficiencyClass")->text(), QStringLiteral("IE3"));
+    EXPECT_EQ(child<QLabel>("lblConfirmed")->text(), QStringLiteral("已确认：自定义数据，7.5 kW"));
 
-    box(5)->setText(QStringLiteral("abc"));
+    // A comma for the decimal point: refused with a word, the typed text kept, the dialog open.
+    messages.expecting = true;
+    box(5)->setText(QStringLiteral("0,4"));
     child<QPushButton>("Command1")->click();
     EXPECT_FALSE(state.model.Motor.MotorParametersValid);
     EXPECT_EQ(state.model.Motor.NoLoadPower, 0.24f);
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("错误警告！！！"));
+    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("“空载功率”的“0,4”")));
+    EXPECT_EQ(box(5)->text(), QStringLiteral("0,4"));
+    EXPECT_TRUE(child<QLabel>("lblConfirmed")->text().isEmpty());
+    EXPECT_TRUE(dialog->isVisible());
+
+    // A 3000 V motor lies outside the efficiency classes: the label says so, the tip says why.
+    box(6)->setText(QStringLiteral("3000"));
+    EXPECT_EQ(child<QLabel>("lblEfficiencyClass")->text(), QStringLiteral("不适用"));
+    EXPECT_TRUE(child<QLabel>("lblEfficiencyClass")->toolTip().contains(QStringLiteral("1000 V")));
+}
+
+TEST_F(Dialog, OnALowScreenItFitsAndScrollsToEveryControl) {
+    // Laptop screens with a panel: the dialog is taller than what they have.
+    for (const QRect area :
+         {QRect(0, 0, 1366, 740), QRect(0, 0, 1024, 740), QRect(0, 0, 800, 560)}) {
+        SCOPED_TRACE(area.width());
+        open();
+        ASSERT_GT(dialog->height(), area.height() - 30);
+        KeepWithinScreen(dialog.get(), area);
+        QCoreApplication::processEvents(); // the page lays itself out in the smaller window
+        EXPECT_TRUE(area.contains(dialog->frameGeometry()))
+            << dialog->frameGeometry().y() << " " << dialog->frameGeometry().height();
+        auto* scroll = child<QScrollArea>("scrollArea");
+        for (const char* name : {"Command4", "Command3", "Text2_6", "Text1", "List1"}) {
+            QWidget* w = child<QWidget>(name);
+            scroll->ensureWidgetVisible(w, 0, 0);
+            const QRect shown(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+            EXPECT_TRUE(scroll->viewport()->rect().contains(shown)) << name;
+        }
+    }
 }
 
 TEST_F(Dialog, ACodeOutOfRangeGivesTheMessageAndStartsAfresh) {

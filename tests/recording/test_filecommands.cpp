@@ -1,16 +1,22 @@
 // Open, Close, Save and Save As from the main window's File menu, every branch, with the file
 // dialogs and message boxes answered through the window seams.
 
+#include <QAbstractProxyModel>
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "mainwindow/livetable.h"
 #include "mainwindow/mainwindow.h"
 #include "support/guitest.h"
+#include "ui/services.h"
 
 namespace zr5::test {
 namespace {
@@ -80,6 +86,63 @@ TEST_F(FileCommandsTest, OpenTakesTheRecordingAndItsTransformerFlags) {
     EXPECT_EQ(ReadAll(state.dataDirectory.settingsFile()),
               SettingsBytes(2, 0, 3600, 40, 1, 10, 0, 1, 0));
     EXPECT_EQ(state.settings.CommPort, 2);
+}
+
+TEST_F(FileCommandsTest, DialogsOpenInTheRecordingsFolderElseTheLastUsedElseTheDataDirectory) {
+    QDir(dir.path()).mkpath("site-a");
+    QDir(dir.path()).mkpath("site-b");
+    const QString a = dataFile("site-a/pump.MTR");
+    const QString b = dataFile("site-b/fan.MTR");
+    WriteRecording(a, 3, {4, 15, 30, 88, 10, 0.6f, 380}, {1, 1, 1});
+    struct Step {
+        const char* command;
+        std::optional<QString> answer;
+        QString folder; // where its dialog must open
+    };
+    const Step steps[] = {
+        {"mnuFileOpen", a, dir.path()},                    // the first time: the data directory
+        {"mnuSAVE_AS", b, dataFile("site-a")},             // the current recording's folder
+        {"mnuCLOSE", std::nullopt, {}},                    // back to the temporary recording
+        {"mnuFileOpen", std::nullopt, dataFile("site-b")}, // the last folder used; cancelled
+    };
+    std::size_t dialogs = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command);
+        files.answers.push_back(step.answer);
+        item(step.command)->trigger();
+        if (step.folder.isEmpty()) {
+            files.answers.clear();
+            continue;
+        }
+        ASSERT_EQ(files.calls.size(), ++dialogs);
+        EXPECT_EQ(QDir(files.calls.back().folder), QDir(step.folder));
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FileCommandsTest, TheFileDialogListsSizesDatesAndTypesInChinese) {
+    QDir(dir.path()).mkpath("site-a");
+    const QString file = dataFile("site-a/pump.MTR");
+    WriteRecording(file, 3, {4, 15, 30, 88, 10, 0.6f, 380}, {1, 1, 1});
+    const auto dialog = MakeFileDialog(nullptr, QStringLiteral("打开"), kFilter,
+                                       QStringLiteral("MTR"), dataFile("site-a"), false);
+    EXPECT_EQ(dialog->directory(), QDir(dataFile("site-a")));
+    QAbstractProxyModel* list = dialog->proxyModel();
+    ASSERT_NE(list, nullptr);
+    auto* files = qobject_cast<QFileSystemModel*>(list->sourceModel());
+    ASSERT_NE(files, nullptr);
+    auto shown = [&](const QString& path, int column) {
+        return list->mapFromSource(files->index(path, column)).data().toString();
+    };
+    const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    EXPECT_EQ(shown(file, 1), QLocale(QLocale::Chinese, QLocale::China)
+                                  .formattedDataSize(252, 2, QLocale::DataSizeTraditionalFormat));
+    EXPECT_FALSE(shown(file, 1).contains(latin)) << shown(file, 1).toStdString();
+    EXPECT_EQ(shown(file, 2), QStringLiteral("MTR 文件"));
+    EXPECT_FALSE(shown(file, 3).isEmpty());
+    EXPECT_FALSE(shown(file, 3).contains(latin)) << shown(file, 3).toStdString();
+    EXPECT_EQ(shown(dataFile("site-a"), 2), QStringLiteral("文件夹"));
+    EXPECT_EQ(list->headerData(3, Qt::Horizontal).toString(), QStringLiteral("修改日期"));
 }
 
 TEST_F(FileCommandsTest, CancellingOpenChangesNothing) {

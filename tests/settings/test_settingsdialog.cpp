@@ -1,6 +1,8 @@
 // The settings dialog: it opens from the file, its option buttons and check boxes change the
 // settings at once, and only a confirmation with good boxes and a transformer writes the file.
 
+#include <functional>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,6 +137,30 @@ TEST_F(SettingsDialogTest, TheCloseBoxIsCancel) {
     dialog.close();
     EXPECT_EQ(file(), saved);
     EXPECT_EQ(state.settings.ReceiveDuration, 10.0f);
+}
+
+TEST_F(SettingsDialogTest, EveryOpeningPutsTheFocusOnConfirm) {
+    writeFile(SettingsBytes(1, 0, 10, 1, 1, 10, 1, 1, 1));
+    // However the last opening ended, the next one starts on 确 定.
+    const std::function<void()> endings[] = {
+        [&] { cancel(); },
+        [&] {
+            control<QPushButton>("Command2")->setFocus();
+            dialog.close();
+        },
+        [&] {
+            text(4)->setFocus();
+            dialog.close();
+        },
+    };
+    for (const auto& end : endings) {
+        dialog.showDialog();
+        EXPECT_EQ(dialog.focusWidget(), control<QPushButton>("Command1"));
+        end();
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    dialog.showDialog();
+    EXPECT_EQ(dialog.focusWidget(), control<QPushButton>("Command1"));
 }
 
 TEST_F(SettingsDialogTest, ConfirmWritesEveryField) {

@@ -58,6 +58,7 @@ struct FileDialogCall {
     QString title;
     QString filter;
     QString defaultSuffix;
+    QString folder; // where the dialog opened
 };
 
 class FakeFileDialogs final : public FileDialogService {
@@ -67,12 +68,12 @@ public:
 
     std::optional<QString> openFileName(QWidget*, const QString& title, const QString& filter,
                                         const QString& suffix) override {
-        calls.push_back({false, title, filter, suffix});
+        calls.push_back({false, title, filter, suffix, startFolder()});
         return next();
     }
     std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& filter,
                                         const QString& suffix) override {
-        calls.push_back({true, title, filter, suffix});
+        calls.push_back({true, title, filter, suffix, startFolder()});
         return next();
     }
 
