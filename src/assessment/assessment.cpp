@@ -5,11 +5,11 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 
 #include "model/numbertext.h"
 #include "motor/efficiencyclass.h"
 #include "motor/motorcatalogue.h"
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -212,15 +212,11 @@ AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* pro
 QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
     if (QString error = dir.ensureExists(); !error.isEmpty())
         return error;
-    QSaveFile file(dir.file(QStringLiteral("Assess.dat")));
-    const QByteArray bytes =
-        (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
-         QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
-            .toLatin1();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit())
-        return QStringLiteral("无法写入 %1：%2").arg(file.fileName(), file.errorString());
-    return {};
+    const QByteArray bytes = (PrintedNumber(s.KQ) + QStringLiteral("\r\n") +
+                              PrintedNumber(s.hoursPerYear) + QStringLiteral("\r\n") +
+                              PrintedNumber(s.price) + QStringLiteral("\r\n"))
+                                 .toLatin1();
+    return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes);
 }
 
 } // namespace zr5

@@ -5,8 +5,11 @@
 #include <QGlyphRun>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -214,7 +217,7 @@ PdfOutput::~PdfOutput() {
 
 QString PdfOutput::failure() const {
     return QStringLiteral("无法写入文件 %1：%2")
-        .arg(QDir::toNativeSeparators(path_), file_.errorString());
+        .arg(QDir::toNativeSeparators(path_), FileErrorReason(file_, errno));
 }
 
 QString PdfOutput::open() {
