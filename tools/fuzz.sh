@@ -34,7 +34,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=cl
 harnesses=(recording settings catalogue frames)
 # The core's tests that need no window: they run under the same sanitizers.
 core_tests=(model_tests recording_tests settings_tests settingsform_tests analysis_tests
-            analysis_passes_tests link_core_tests filecopy_tests tool_tests)
+            analysis_passes_tests link_core_tests assessment_tests tool_tests)
 cmake --build "$build" -j"$(nproc)" --target "${harnesses[@]/#/fuzz_}" "${core_tests[@]}" zr5-tool
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
