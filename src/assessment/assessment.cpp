@@ -119,21 +119,23 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
         return run;
     }
     const MotorParameters& m = model.Motor;
+    // The catalogue is read once; a missing file gives the reason the record reader gives.
+    QFile catalogue(dataDirectory.file(kCatalogueRecordFile));
+    if (!catalogue.open(QIODevice::ReadOnly)) {
+        a.rightSizeNote = ReadCatalogueRecord(dataDirectory, 1).error();
+        return run;
+    }
+    const QByteArray records = catalogue.read(kCatalogueFileSize);
+    const int codes = int(records.size() / kCatalogueRecordSize);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(records.constData());
     std::optional<std::pair<int, CatalogueRecord>> best;
-    for (int code = 1; code <= kCatalogueCodes; ++code) {
-        const Result<CatalogueRecord> r = ReadCatalogueRecord(dataDirectory, code);
-        if (!r) {
-            if (code == 1) {
-                a.rightSizeNote = r.error();
-                return run;
-            }
+    for (int code = 1; code <= codes; ++code) {
+        const CatalogueRecord r = DecodeCatalogueRecord(bytes + CatalogueRecordOffset(code), code);
+        if (r.Poles != m.Poles || r.RatedVoltage != m.RatedVoltage ||
+            !(r.RatedPower >= a.largestOutput) || !(r.RatedEfficiency > 0))
             continue;
-        }
-        if (r->Poles != m.Poles || r->RatedVoltage != m.RatedVoltage ||
-            !(r->RatedPower >= a.largestOutput) || !(r->RatedEfficiency > 0))
-            continue;
-        if (!best || r->RatedPower < best->second.RatedPower)
-            best = std::make_pair(code, *r);
+        if (!best || r.RatedPower < best->second.RatedPower)
+            best = std::make_pair(code, r);
     }
     if (!best) {
         a.rightSizeNote = QStringLiteral("电机数据库中没有同极数、同电压且功率足够的电动机");
@@ -212,10 +214,10 @@ AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* pro
 QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
     if (QString error = dir.ensureExists(); !error.isEmpty())
         return error;
-    const QByteArray bytes = (PrintedNumber(s.KQ) + QStringLiteral("\r\n") +
-                              PrintedNumber(s.hoursPerYear) + QStringLiteral("\r\n") +
-                              PrintedNumber(s.price) + QStringLiteral("\r\n"))
-                                 .toLatin1();
+    const QByteArray bytes =
+        (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
+         QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
+            .toLatin1();
     return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes);
 }
 

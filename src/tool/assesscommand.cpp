@@ -1,8 +1,8 @@
 #include <QStringList>
-#include <cmath>
 
 #include "assessment/assessment.h"
 #include "model/numbertext.h"
+#include "settings/settings.h"
 #include "tool/commands.h"
 
 namespace zr5::tool {
@@ -130,13 +130,13 @@ bool takeNumber(QStringList& args, const char* name, double& value, QString& err
         return false;
     if (text.isEmpty())
         return true;
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    if (!ok || !(v >= 0) || !std::isfinite(v)) {
-        error = QStringLiteral("%1 的值“%2”不是有效的非负数").arg(QLatin1String(name), text);
+    // The same rule as the settings dialog's boxes: a number, not negative.
+    const BoxNumber n = ParseBoxNumber(text, false, true);
+    if (!n.ok) {
+        error = QLatin1String(name) + QLatin1Char(' ') + n.reason;
         return false;
     }
-    value = v;
+    value = n.value;
     return true;
 }
 
