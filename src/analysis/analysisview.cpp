@@ -14,6 +14,10 @@ const char* const kQuantities[kCurveKinds] = {"一路电流", "二路电流", "�
                                               "效率",     "负载率"};
 } // namespace
 
+QString CurveQuantity(int kind) {
+    return QString::fromUtf8(kQuantities[kind]);
+}
+
 QString SegmentedCurveCaption(int kind) {
     return QString::fromUtf8(kQuantities[kind]) + QStringLiteral("分段曲线");
 }
@@ -85,20 +89,24 @@ std::vector<ValueLabel> ValueLabels(const ValueAxis& axis, int maxLabels) {
 }
 
 std::vector<TimeLabel> TimeLabels(float duration, float step, int maxLabels) {
-    std::vector<TimeLabel> labels;
     if (!(duration > 0.0f))
-        return labels;
+        return {};
     const std::vector<GridLine> grid = TimeGrid(duration, step);
-    for (const GridLine& line : grid) {
-        if (int(labels.size()) >= maxLabels)
-            break;
-        labels.push_back({PlainNumber(line.value), TimeLabelLeft(line.value, duration)});
-    }
+    std::vector<float> lefts;
+    for (const GridLine& line : grid)
+        lefts.push_back(TimeLabelLeft(line.value, duration));
+    return GridTimeLabels(grid, lefts, maxLabels);
+}
+
+std::vector<TimeLabel> GridTimeLabels(const std::vector<GridLine>& grid,
+                                      const std::vector<float>& lefts, int maxLabels) {
+    std::vector<TimeLabel> labels;
+    for (std::size_t i = 0; i < grid.size() && int(labels.size()) < maxLabels; ++i)
+        labels.push_back({PlainNumber(grid[i].value), lefts[i]});
     // More lines than labels: the lines before the last stay unlabelled, never the last one, which
     // ends the recording.
     if (std::ssize(grid) > maxLabels && !labels.empty())
-        labels.back() = {PlainNumber(grid.back().value),
-                         TimeLabelLeft(grid.back().value, duration)};
+        labels.back() = {PlainNumber(grid.back().value), lefts.back()};
     return labels;
 }
 

@@ -11,6 +11,8 @@ namespace zr5 {
 // The largest value of the row scroll bar: rows beyond it are reached page by page.
 constexpr qint64 kPageRows = 32767;
 
+// The quantity a curve kind shows ("一路电流").
+QString CurveQuantity(int kind);
 // Frame captions of a curve kind's surfaces.
 QString SegmentedCurveCaption(int kind);
 QString CumulativeCurveCaption(int kind);
@@ -61,6 +63,9 @@ struct TimeLabel {
 // The time labels of the time grid. When the grid has more lines than there are labels, the last
 // label goes to the last line and the lines before it stay unlabelled.
 std::vector<TimeLabel> TimeLabels(float duration, float timeGridStep, int maxLabels = 13);
+// The same rule for any grid: the labels of the lines with their left edges.
+std::vector<TimeLabel> GridTimeLabels(const std::vector<GridLine>& grid,
+                                      const std::vector<float>& lefts, int maxLabels = 13);
 
 // The max/min line printed on a cumulative surface after the pass: "    最大值", the maximum and
 // the unit, then from column 40 "最小值", the minimum and the unit.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/cumulative.h"
+#include "model/numbertext.h"
 #include "recording/recordingfile.h"
 
 namespace zr5 {
@@ -33,6 +34,31 @@ qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan) {
     const double step = kTimeAxisWidth / (2.0 * halfSpan);
     const qint64 row = window.WindowFirstRow + qint64(std::nearbyint(x / step)) - 1;
     return row < window.WindowFirstRow || row > window.WindowLastRow ? 0 : row;
+}
+
+std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& w, qint64 selected, int halfSpan,
+                                         float duration, qint64 rowCount) {
+    const auto label = [&](qint64 row) {
+        const double t = RowElapsedTime(row, duration, rowCount);
+        const float x = SegmentPlotX(row - w.WindowFirstRow + 1, halfSpan);
+        // Surfaces stand 400 twips right of the labels' origin.
+        return TimeLabel{PlainNumber(std::round(t * 100.0) / 100.0),
+                         x + 400.0f - kSegmentTimeLabelWidth / 2};
+    };
+    std::vector<TimeLabel> labels;
+    const TimeLabel middle = label(selected);
+    if (w.WindowFirstRow < selected) {
+        const TimeLabel first = label(w.WindowFirstRow);
+        if (middle.left - first.left >= kSegmentTimeLabelWidth)
+            labels.push_back(first);
+    }
+    labels.push_back(middle);
+    if (w.WindowLastRow > selected) {
+        const TimeLabel last = label(w.WindowLastRow);
+        if (last.left - middle.left >= kSegmentTimeLabelWidth)
+            labels.push_back(last);
+    }
+    return labels;
 }
 
 std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind) {

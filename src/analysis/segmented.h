@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/analysisview.h"
 #include "analysis/curvetrace.h"
 #include "analysis/rowdisplay.h"
 #include "model/appstate.h"
@@ -27,6 +28,14 @@ int EffectiveHalfSpan(float segmentHalfSpan);
 float SegmentPlotX(qint64 position, int halfSpan);
 // The row of a segmented window nearest to x, or 0 when x lies beside the window's rows.
 qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan);
+
+// The time labels under a segmented curve: the times (seconds from the recording's start, to the
+// hundredth) of the window's first, selected and last rows, centred under their points. A first or
+// last label that would run into the selected row's is left out.
+std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& window, qint64 selectedRow,
+                                         int halfSpan, float duration, qint64 rowCount);
+// The width of such a label in twips.
+constexpr float kSegmentTimeLabelWidth = 1000;
 
 // What the segmented analysis shows: the selected row's boxes and the ten green curves with the
 // marker point.

@@ -80,6 +80,14 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
     c.mnuPr->setObjectName(QStringLiteral("mnuPr"));
     c.mnuAssess = c.mnuF3->addAction(QStringLiteral("经济运行评估"));
     c.mnuAssess->setObjectName(QStringLiteral("mnuAssess"));
+    c.mnuExport = c.mnuF3->addMenu(QStringLiteral("导出"));
+    c.mnuExport->setObjectName(QStringLiteral("mnuExport"));
+    c.mnuExportPicture = c.mnuExport->addAction(QStringLiteral("曲线图片…"));
+    c.mnuExportPicture->setObjectName(QStringLiteral("mnuExportPicture"));
+    c.mnuExportAll = c.mnuExport->addAction(QStringLiteral("全部曲线图片…"));
+    c.mnuExportAll->setObjectName(QStringLiteral("mnuExportAll"));
+    c.mnuExportCsv = c.mnuExport->addAction(QStringLiteral("数据表格 (CSV)…"));
+    c.mnuExportCsv->setObjectName(QStringLiteral("mnuExportCsv"));
     c.mnuF3->addSeparator();
     c.mnuCl = c.mnuF3->addAction(QStringLiteral(" 关 闭"));
     c.mnuCl->setObjectName(QStringLiteral("mnuCl"));
@@ -201,8 +209,23 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
                      kSurfaceTop + kSurfaceHeight, 500, 240);
     c.Label3->setObjectName(QStringLiteral("Label3"));
 
+    c.Command5 = placed(new QPushButton(QStringLiteral("全程"), c.cumulativeFrame), 8000, 440,
+                        850, 300);
+    c.Command5->setObjectName(QStringLiteral("Command5"));
+    c.Command5->setToolTip(QStringLiteral("显示全部数据的累计曲线（或双击曲线）"));
+    c.Command5->hide();
+
     c.segmentedFrame = frame(client, "segmentedFrame", QString(), 60, 2600, 9000, 2260);
     buildCurveFrame(c.segmentedFrame, c.Picture3, "Picture3", c.Label6, "Label6");
+    // The segmented curve's times stand just under its time axis, over the surface's lower edge.
+    for (int i = 0; i < 3; ++i) {
+        auto* l = label(c.segmentedFrame, QString(), kSurfaceLeft, kSurfaceTop + 1600, 1200, 200,
+                        Qt::AlignHCenter | Qt::AlignTop);
+        l->setObjectName(indexed("Label8", i));
+        l->setFont(ChineseFont(7));
+        l->hide();
+        c.Label8[std::size_t(i)] = l;
+    }
 
     c.HScroll1 = placed(new QScrollBar(Qt::Horizontal, client), 60 + kSurfaceLeft, 4920, 6000, 255);
     c.HScroll1->setObjectName(QStringLiteral("HScroll1"));

@@ -30,6 +30,10 @@ struct AnalysisControls {
     QAction* mnu20 = nullptr;
     QAction* mnuPr = nullptr;
     QAction* mnuAssess = nullptr; // the economic-operation assessment
+    QMenu* mnuExport = nullptr;    // "导出": pictures and the table
+    QAction* mnuExportPicture = nullptr;
+    QAction* mnuExportAll = nullptr;
+    QAction* mnuExportCsv = nullptr;
     QAction* mnuCl = nullptr;
 
     QGroupBox* dataFrame = nullptr;       // "分时数据"
@@ -47,12 +51,14 @@ struct AnalysisControls {
     QPushButton* Command2 = nullptr; // "重绘曲线"
     QPushButton* Command3 = nullptr; // "查 询"
     QPushButton* Command4 = nullptr; // "曲线选择"
+    QPushButton* Command5 = nullptr; // "全程": back to the whole recording, shown while zoomed
 
     std::array<CurveSurface*, 10> Picture2{}; // cumulative surfaces
     std::array<CurveSurface*, 10> Picture3{}; // segmented surfaces
     std::array<QLabel*, 8> Label5{};          // value labels of the cumulative curve
     std::array<QLabel*, 8> Label6{};          // value labels of the segmented curve
     std::array<QLabel*, 13> Label7{};         // time labels
+    std::array<QLabel*, 3> Label8{}; // times of the segmented curve's first, selected, last rows
     QLabel* Label3 = nullptr;                 // time unit
     QLabel* Label4 = nullptr;                 // value unit of the shown curve
 

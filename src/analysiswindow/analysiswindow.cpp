@@ -15,7 +15,9 @@
 #include <cmath>
 
 #include "analysis/cumulative.h"
+#include "analysiswindow/curveexport.h"
 #include "analysiswindow/curvesurface.h"
+#include "analysiswindow/zoomcontroller.h"
 #include "assessment/assessmentwindow.h"
 #include "model/numbertext.h"
 #include "printing/printdialog.h"
@@ -29,8 +31,6 @@ QColor colourOf(std::uint32_t bgr) {
     return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
 }
 
-const QColor kLightGrey = colourOf(Colour::LightGrey);
-const QColor kRed = colourOf(Colour::Red);
 const QColor kGreen = colourOf(Colour::Green);
 const QColor kWhite = colourOf(Colour::White);
 
@@ -49,6 +49,7 @@ AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* m
     setFont(ChineseFont(9));
     resize(TwipsToPixels(kAnalysisWindowWidth, this), TwipsToPixels(kAnalysisWindowHeight, this));
     c_ = BuildAnalysisControls(this);
+    zoom_ = new ZoomController(c_, state_, this);
     passTimer_.setInterval(0);
     connect(&passTimer_, &QTimer::timeout, this, &AnalysisWindow::passSlice);
     connectControls();
@@ -82,6 +83,8 @@ void AnalysisWindow::Form_Load() {
     setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName()));
     c_.mnuPr->setEnabled(false);
     c_.mnuAssess->setEnabled(false);
+    c_.mnuExport->setEnabled(false);
+    c_.mnuExport->menuAction()->setEnabled(false);
     Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
     if (info)
         state_.analysisBegun(info->RecordCount, info->header.Duration);
@@ -139,6 +142,11 @@ void AnalysisWindow::connectControls() {
     connect(c_.mnuPr, &QAction::triggered, this,
             [this] { PrintDialog::open(state_, services_, this); });
     connect(c_.mnuCl, &QAction::triggered, this, &AnalysisWindow::Command1_Click);
+    connect(c_.mnuExportPicture, &QAction::triggered, this, &AnalysisWindow::exportPicture);
+    connect(c_.mnuExportAll, &QAction::triggered, this, &AnalysisWindow::exportAllPictures);
+    connect(c_.mnuExportCsv, &QAction::triggered, this, &AnalysisWindow::exportTable);
+    connect(zoom_, &ZoomController::failed, this,
+            [this](const QString& error) { services_.messages.message(this, kErrorTitle, error); });
     for (int k = 0; k < kCurveKinds; ++k) {
         CurveSurface* cumulative = c_.Picture2[std::size_t(k)];
         connect(cumulative, &CurveSurface::clicked, this, &AnalysisWindow::selectCumulativeRow);
@@ -154,7 +162,11 @@ void AnalysisWindow::showCurve(int kind) {
         c_.Picture3[std::size_t(k)]->setVisible(k == kind);
     }
     c_.segmentedFrame->setTitle(SegmentedCurveCaption(kind));
-    c_.cumulativeFrame->setTitle(CumulativeCurveCaption(kind));
+    zoom_->setShownKind(kind);
+    c_.cumulativeFrame->setTitle(zoom_->frameCaption(kind));
+    // "曲线选择" keeps a zoomed range: the kind's surface is drawn for it when it is shown.
+    if (QString error = zoom_->drawKind(kind); !error.isEmpty())
+        services_.messages.message(this, kErrorTitle, error);
 }
 
 void AnalysisWindow::placeLabels() {
@@ -173,14 +185,7 @@ void AnalysisWindow::placeLabels() {
             l->show();
         }
     }
-    const float duration = state_.settings.ReceiveDuration;
-    const std::vector<TimeLabel> times = TimeLabels(duration, axes.TimeGridStep);
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        QLabel* l = c_.Label7[i];
-        l->setText(times[i].caption);
-        l->move(TwipsToPixels(times[i].left, l), l->y());
-        l->show();
-    }
+    zoom_->placeTimeLabels();
 }
 
 void AnalysisWindow::setAnalysing(bool on) {
@@ -191,27 +196,22 @@ void AnalysisWindow::setAnalysing(bool on) {
     c_.mnuF3->setEnabled(!on);
     c_.mnuF3->menuAction()->setEnabled(!on);
     c_.progress->setVisible(on);
+    zoom_->setEnabled(!on && state_.analysis.complete);
 }
 
 void AnalysisWindow::drawTimeGrid() {
-    const float duration = state_.settings.ReceiveDuration;
-    if (!(duration > 0.0f))
+    if (!(state_.settings.ReceiveDuration > 0.0f))
         return;
-    for (const GridLine& line : TimeGrid(duration, TimeGridStep(duration))) {
-        const float x = TimeGridX(line.value, duration);
-        for (CurveSurface* s : c_.Picture2)
-            s->drawLine(x, kPlotTop, x, kPlotBottom, s->palette().color(QPalette::WindowText),
-                        line.solid ? Qt::SolidLine : Qt::DotLine);
-    }
+    SurfacePicture grid;
+    AddTimeGrid(grid, zoom_->view(), c_.Picture2[0]->palette().color(QPalette::WindowText));
+    zoom_->drawOnCurrentSurfaces(grid);
 }
 
 ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* surface) {
-    const ValueAxis axis = ScreenValueAxis(minimum, maximum);
-    const QColor fore = surface->palette().color(QPalette::WindowText);
-    for (const GridLine& line : ScreenValueGrid(axis)) {
-        const float y = AxisY(line.value, axis.AxisLow, axis.AxisHigh);
-        surface->drawLine(0, y, kGridRight, y, fore, line.solid ? Qt::SolidLine : Qt::DotLine);
-    }
+    SurfacePicture grid;
+    const ValueAxis axis = AddValueGrid(grid, minimum, maximum,
+                                        surface->palette().color(QPalette::WindowText));
+    surface->draw(grid);
     return axis;
 }
 
@@ -237,8 +237,8 @@ void AnalysisWindow::Command2_Click() {
     if (analysing_)
         return;
     for (int k = 0; k < kCurveKinds; ++k) {
-        c_.Picture2[std::size_t(k)]->clear(kLightGrey);
-        c_.Picture3[std::size_t(k)]->clear(kLightGrey);
+        c_.Picture2[std::size_t(k)]->clear(SurfaceBackground());
+        c_.Picture3[std::size_t(k)]->clear(SurfaceBackground());
         // Until the first query the segmented pane says how to fill it.
         c_.Picture3[std::size_t(k)]->printHint(kSegmentedHint);
     }
@@ -253,6 +253,7 @@ void AnalysisWindow::Command2_Click() {
         return;
     }
     state_.analysisBegun(pass_->recording().RecordCount, pass_->recording().header.Duration);
+    zoom_->reset(pass_->recording());
     // Every kind's grid call redraws the same time grid; drawing it once gives the same picture.
     MeasurementModel& m = state_.model;
     drawTimeGrid();
@@ -310,7 +311,7 @@ void AnalysisWindow::passSlice() {
 
 void AnalysisWindow::drawPassSoFar() {
     for (int k = 0; k < kCurveKinds; ++k)
-        c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), kRed);
+        c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), CumulativeCurveColour());
     const MeasurementModel& m = state_.model;
     showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
     showDataNumber(pass_->rowsDone());
@@ -325,16 +326,16 @@ void AnalysisWindow::finishPass() {
     setAnalysing(false);
     if (!error.isEmpty())
         services_.messages.message(this, kErrorTitle, error);
-    const CurveAxisTables& axes = state_.analysis.axes;
     for (int k = 0; k < kCurveKinds; ++k) {
-        const CurveExtremes e = CumulativeCurveExtremes(k, state_.model, state_.analysis);
-        const ExtremesLine line =
-            CumulativeExtremesLine(e.maximum, e.minimum, axes.CurveUnit[std::size_t(k)]);
-        c_.Picture2[std::size_t(k)]->printLine(line.maximumPart, line.minimumPart,
-                                               ExtremesLine::kMinimumColumn);
+        SurfacePicture line;
+        AddExtremesLine(line, k, state_.model, state_.analysis);
+        c_.Picture2[std::size_t(k)]->draw(line);
     }
     c_.mnuPr->setEnabled(true);
     c_.mnuAssess->setEnabled(true);
+    c_.mnuExport->setEnabled(state_.analysis.complete);
+    c_.mnuExport->menuAction()->setEnabled(state_.analysis.complete);
+    zoom_->setEnabled(state_.analysis.complete);
     c_.HScroll1->setEnabled(true);
     c_.HScroll1->show();
     // The page bar is shown too, so that every row of a long recording can be reached.
@@ -368,10 +369,33 @@ void AnalysisWindow::Command3_Click() {
 }
 
 void AnalysisWindow::Command4_Click() {
-    shownCurve_ = (shownCurve_ + 1) % kCurveKinds;
+    displayKind((shownCurve_ + 1) % kCurveKinds);
+}
+
+void AnalysisWindow::displayKind(int kind) {
+    shownCurve_ = kind;
     showCurve(shownCurve_);
     c_.Label4->setText(state_.analysis.axes.CurveUnit[std::size_t(shownCurve_)]);
     placeLabels();
+}
+
+void AnalysisWindow::exportPicture() {
+    ExportCurvePicture(this, services_, c_, state_.CurrentFileName(), shownCurve_);
+}
+
+void AnalysisWindow::exportAllPictures() {
+    ExportAllCurvePictures(this, services_, c_, state_.CurrentFileName(), shownCurve_,
+                           [this](int kind) {
+                               QString error = zoom_->drawKind(kind);
+                               displayKind(kind);
+                               return error;
+                           });
+}
+
+void AnalysisWindow::exportTable() {
+    // While zoomed, the rows of the range shown.
+    const CumulativeView& view = zoom_->view();
+    ExportCsvTable(this, services_, state_.CurrentFileName(), view.firstRow(), view.lastRow());
 }
 
 void AnalysisWindow::HScroll1_Change() {
@@ -417,11 +441,13 @@ void AnalysisWindow::FENG() {
     lastWindow_ = r.window;
     lastHalfSpan_ = EffectiveHalfSpan(state_.settings.SegmentHalfSpan);
     showRowDisplay(r.display);
+    zoom_->markRow(r.selectedRow);
+    placeSegmentTimes(r);
     const MeasurementModel& m = state_.model;
     drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
         CurveSurface* s = c_.Picture3[std::size_t(k)];
-        s->clear(kLightGrey);
+        s->clear(SurfaceBackground());
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
         ZBX_DS(lo, hi, s);
         s->drawLines(r.curves[std::size_t(k)], kGreen);
@@ -430,11 +456,25 @@ void AnalysisWindow::FENG() {
     }
 }
 
+void AnalysisWindow::placeSegmentTimes(const SegmentedAnalysisResult& r) {
+    for (QLabel* l : c_.Label8)
+        l->hide();
+    const std::vector<TimeLabel> times =
+        SegmentTimeLabels(r.window, r.selectedRow, lastHalfSpan_, state_.settings.ReceiveDuration,
+                          state_.RecordCount());
+    for (std::size_t i = 0; i < times.size() && i < c_.Label8.size(); ++i) {
+        QLabel* l = c_.Label8[i];
+        l->setText(times[i].caption);
+        l->setGeometry(TwipsToPixels(std::max(0.0f, times[i].left), l), l->y(),
+                       TwipsToPixels(kSegmentTimeLabelWidth, l), l->height());
+        l->show();
+    }
+}
+
 void AnalysisWindow::selectCumulativeRow(QPointF twips) {
     if (analysing_ || !state_.analysis.complete)
         return;
-    c_.Text1->setText(
-        PlainNumber(double(CumulativeRowAtX(float(twips.x()), state_.RecordCount()))));
+    c_.Text1->setText(PlainNumber(double(zoom_->view().rowAtX(float(twips.x())))));
     Command3_Click();
 }
 
@@ -445,7 +485,7 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
         return {};
     qint64 row;
     if (cumulative) {
-        row = CumulativeRowAtX(float(p.x()), state_.RecordCount());
+        row = zoom_->view().rowAtX(float(p.x()));
     } else {
         row = SegmentRowAtX(float(p.x()), lastWindow_, lastHalfSpan_);
         if (row == 0)

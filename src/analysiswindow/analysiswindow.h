@@ -16,6 +16,7 @@ namespace zr5 {
 
 class CumulativeAnalysis;
 class CurveSurface;
+class ZoomController;
 
 // Where the window opens: the data-analysis button places and sizes it, the menu command only
 // moves it.
@@ -41,6 +42,7 @@ public:
     const AnalysisControls& controls() const { return c_; }
     int ShownCurve() const { return shownCurve_; }
     bool analysing() const { return analysing_; }
+    ZoomController& zoom() { return *zoom_; }
     // The longest time a slice of the pass keeps the window's events waiting (30 ms; 0 returns to
     // them after every slice of rows).
     void setEventInterval(qint64 milliseconds) { eventIntervalMs_ = milliseconds; }
@@ -80,10 +82,16 @@ private:
     void Form_Load();
     void connectControls();
     void showCurve(int kind);
+    // Shows a kind with its unit and labels, as curve selection does.
+    void displayKind(int kind);
     void placeLabels();
     void setAnalysing(bool on);
     void showRowDisplay(const RowDisplay& d);
+    void placeSegmentTimes(const SegmentedAnalysisResult& r);
     void drawTimeGrid();
+    void exportPicture();
+    void exportAllPictures();
+    void exportTable();
     void passSlice();
     void drawPassSoFar();
     void finishPass();
@@ -97,6 +105,7 @@ private:
     UiServices& services_;
     QWidget* mainWindow_;
     AnalysisControls c_;
+    ZoomController* zoom_ = nullptr; // a child
     int shownCurve_ = 0;
     bool analysing_ = false;
     bool closeDeferred_ = false;

@@ -3,11 +3,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "ui/geometry.h"
 
 namespace zr5 {
+
+namespace {
+// A press and release closer than this (pixels) is a click, not a drag.
+constexpr int kDragThreshold = 4;
+} // namespace
 
 CurveSurface::CurveSurface(QWidget* parent) : QWidget(parent), background_(192, 192, 192) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -33,62 +39,67 @@ void CurveSurface::fitImage() {
 void CurveSurface::clear(QColor background) {
     background_ = background;
     hint_.clear();
+    picture_.clear();
     if (image_.size() != size())
         image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(background);
     update();
 }
 
-void CurveSurface::preparePainter(QPainter& p) const {
-    // Twips to pixels; lines are one pixel wide whatever the scale.
-    p.scale(1.0 / twipsPerPixel_, 1.0 / twipsPerPixel_);
+void CurveSurface::paintNewCommands(std::size_t first) {
+    fitImage();
+    QPainter p(&image_);
+    picture_.paint(p, first, twipsPerPixel_, font(), palette().color(QPalette::WindowText),
+                   QSizeF(image_.size()));
+    update();
+}
+
+void CurveSurface::draw(const SurfacePicture& more) {
+    const std::size_t first = picture_.size();
+    picture_.append(more);
+    paintNewCommands(first);
 }
 
 void CurveSurface::drawLine(float x1, float y1, float x2, float y2, QColor colour,
                             Qt::PenStyle style) {
-    fitImage();
-    QPainter p(&image_);
-    preparePainter(p);
-    QPen pen(colour, 0, style);
-    p.setPen(pen);
-    p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-    update();
+    const std::size_t first = picture_.size();
+    picture_.addLine(x1, y1, x2, y2, colour, style);
+    paintNewCommands(first);
 }
 
 void CurveSurface::drawLines(const std::vector<CurveLine>& lines, QColor colour) {
     if (lines.empty())
         return;
-    fitImage();
-    QPainter p(&image_);
-    preparePainter(p);
-    p.setPen(QPen(colour, 0));
-    std::vector<QLineF> qlines;
-    qlines.reserve(lines.size());
-    for (const CurveLine& l : lines)
-        qlines.emplace_back(l.x1, l.y1, l.x2, l.y2);
-    p.drawLines(qlines.data(), int(qlines.size()));
-    update();
+    const std::size_t first = picture_.size();
+    picture_.addLines(lines, colour);
+    paintNewCommands(first);
 }
 
 void CurveSurface::printLine(const QString& first, const QString& second, int secondColumn) {
-    fitImage();
-    QPainter p(&image_);
-    p.setFont(font());
-    p.setPen(palette().color(QPalette::WindowText));
-    const QFontMetrics fm(font());
-    p.drawText(0, fm.ascent(), first);
-    // Columns count in digit widths, as the surface's text columns do.
-    p.drawText(fm.horizontalAdvance(QLatin1Char('0')) * secondColumn, fm.ascent(), second);
-    update();
+    const std::size_t from = picture_.size();
+    picture_.addText(first, second, secondColumn);
+    paintNewCommands(from);
 }
 
 void CurveSurface::printHint(const QString& text) {
-    fitImage();
     hint_ = text;
-    QPainter p(&image_);
-    p.setFont(font());
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(image_.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+    const std::size_t from = picture_.size();
+    picture_.addHint(text);
+    paintNewCommands(from);
+}
+
+void CurveSurface::paintPicture(QPainter& p) const {
+    p.fillRect(rect(), background_);
+    picture_.paint(p, 0, twipsPerPixel_, font(), palette().color(QPalette::WindowText),
+                   QSizeF(size()));
+}
+
+void CurveSurface::restore(const SurfacePicture& picture, const QImage& image, QColor background) {
+    background_ = background;
+    picture_ = picture;
+    image_ = image;
+    hint_.clear();
+    fitImage();
     update();
 }
 
@@ -100,27 +111,114 @@ QPointF CurveSurface::twipsAt(QPoint pixel) const {
     return {(pixel.x() + 0.5) * twipsPerPixel_, (pixel.y() + 0.5) * twipsPerPixel_};
 }
 
+void CurveSurface::setCursorLine(std::optional<float> x, QColor colour) {
+    if (cursorX_ == x && cursorColour_ == colour)
+        return;
+    cursorX_ = x;
+    cursorColour_ = colour;
+    update();
+}
+
 void CurveSurface::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(event->rect(), image_, event->rect());
+    if (exporting_)
+        paintPicture(p);
+    else
+        p.drawImage(event->rect(), image_, event->rect());
+    if (cursorX_) {
+        // On the pixel column the row's x falls on, as the curve's own lines.
+        const float x = (std::floor(*cursorX_ / twipsPerPixel_) + 0.5f) * twipsPerPixel_;
+        p.save();
+        p.scale(1.0 / twipsPerPixel_, 1.0 / twipsPerPixel_);
+        p.setPen(QPen(cursorColour_, 0));
+        p.drawLine(QPointF(x, kPlotTop), QPointF(x, kPlotBottom));
+        p.restore();
+    }
+    if (drag_ == Drag::Select && !exporting_) {
+        // The range the drag selects, shown until the button is released.
+        QColor band = palette().color(QPalette::Highlight);
+        band.setAlpha(70);
+        const int left = std::min(pressAt_.x(), dragAt_.x());
+        p.fillRect(QRect(left, 0, std::abs(dragAt_.x() - pressAt_.x()) + 1, height()), band);
+    }
 }
 
 void CurveSurface::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        emit clicked(twipsAt(event->position().toPoint()));
+    const QPoint at = event->position().toPoint();
+    if (!zoomable_) {
+        if (event->button() == Qt::LeftButton)
+            emit clicked(twipsAt(at));
+        else
+            QWidget::mousePressEvent(event);
+        return;
+    }
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier)))
+        drag_ = Drag::Pan;
+    else if (event->button() == Qt::LeftButton)
+        drag_ = Drag::Select;
     else
-        QWidget::mousePressEvent(event);
+        return QWidget::mousePressEvent(event);
+    pressAt_ = dragAt_ = at;
 }
 
 void CurveSurface::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (drag_ == Drag::Pan) {
+        // The picture follows the pointer: dragging it right brings earlier times in.
+        const float dx = float(dragAt_.x() - at.x()) * twipsPerPixel_;
+        dragAt_ = at;
+        if (dx != 0)
+            emit panned(dx);
+        return;
+    }
+    if (drag_ == Drag::Select) {
+        dragAt_ = at;
+        update();
+        return;
+    }
     if (hover_) {
-        const QString text = hover_(twipsAt(event->position().toPoint()));
+        const QString text = hover_(twipsAt(at));
         if (text.isEmpty())
             QToolTip::hideText();
         else
             QToolTip::showText(event->globalPosition().toPoint(), text, this);
     }
     QWidget::mouseMoveEvent(event);
+}
+
+void CurveSurface::mouseReleaseEvent(QMouseEvent* event) {
+    const Drag drag = drag_;
+    drag_ = Drag::None;
+    if (drag != Drag::Select) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    update();
+    const QPoint at = event->position().toPoint();
+    if (std::abs(at.x() - pressAt_.x()) < kDragThreshold)
+        emit clicked(twipsAt(pressAt_));
+    else
+        emit rangeDragged(float(twipsAt(pressAt_).x()), float(twipsAt(at).x()));
+}
+
+void CurveSurface::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (zoomable_ && event->button() == Qt::LeftButton)
+        emit doubleClicked();
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void CurveSurface::wheelEvent(QWheelEvent* event) {
+    if (!zoomable_)
+        return QWidget::wheelEvent(event);
+    // A wheel turns in steps of 120; touch pads send parts of a step.
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / 120;
+    wheelRemainder_ -= steps * 120;
+    if (steps != 0)
+        emit wheelZoom(float(twipsAt(event->position().toPoint()).x()), steps);
+    event->accept();
 }
 
 } // namespace zr5

@@ -32,6 +32,7 @@ int RunReceive(ToolContext& context, const QStringList& args);
 int RunReport(ToolContext& context, const QStringList& args);
 int RunAssess(ToolContext& context, const QStringList& args);
 int RunRepair(ToolContext& context, const QStringList& args);
+int RunPlot(ToolContext& context, const QStringList& args);
 
 // JSON texts: numbers as the shortest decimals that read back as the same single-precision value
 // (null when not finite), strings quoted and escaped.

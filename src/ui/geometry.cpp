@@ -96,22 +96,6 @@ void KeepWindowsOnScreen(QApplication& app) {
     app.installEventFilter(new ScreenKeeper(&app));
 }
 
-QFont ChineseFont(double pointSize) {
-    static const QString family = [] {
-        const QStringList families = QFontDatabase::families();
-        for (const char* name :
-             {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Zen Hei", "Microsoft YaHei", "SimSun"})
-            if (families.contains(QString::fromUtf8(name)))
-                return QString::fromUtf8(name);
-        return QString();
-    }();
-    QFont font;
-    if (!family.isEmpty())
-        font.setFamily(family);
-    font.setPointSizeF(pointSize);
-    return font;
-}
-
 } // namespace zr5
 
 namespace zr5 {

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <optional>
 
+#include "ui/chinesefont.h"
+
 class QApplication;
 class QTranslator;
 class QWidget;
@@ -26,8 +28,6 @@ void KeepWithinScreen(QWidget* window, std::optional<QRect> area = std::nullopt)
 // From now on every window is kept within its screen whenever it is shown.
 void KeepWindowsOnScreen(QApplication& app);
 
-// A font that renders Chinese (Noto Sans CJK SC where installed), at a point size.
-QFont ChineseFont(double pointSize = 9);
 
 // The application's font, and Qt's own Chinese texts for the standard dialogs and buttons when
 // they are installed (the translator must live as long as the application).

@@ -111,4 +111,11 @@ std::optional<QString> QtFileDialogService::saveFileNameFrom(QWidget* parent, co
     return runDialog(*dialog);
 }
 
+std::optional<QString> QtFileDialogService::folderName(QWidget* parent, const QString& title) {
+    const auto dialog = MakeFileDialog(parent, title, QString(), QString(), startFolder(), false);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    return runDialog(*dialog);
+}
+
 } // namespace zr5

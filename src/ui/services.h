@@ -52,6 +52,12 @@ public:
         Q_UNUSED(suggested);
         return saveFileName(parent, title, filter, defaultSuffix);
     }
+    // A folder to write files into (the services that open no dialog cancel).
+    virtual std::optional<QString> folderName(QWidget* parent, const QString& title) {
+        Q_UNUSED(parent);
+        Q_UNUSED(title);
+        return std::nullopt;
+    }
 
 private:
     QString startFolder_;
@@ -88,6 +94,7 @@ public:
     std::optional<QString> saveFileNameFrom(QWidget* parent, const QString& title,
                                             const QString& filter, const QString& defaultSuffix,
                                             const QString& suggested) override;
+    std::optional<QString> folderName(QWidget* parent, const QString& title) override;
 };
 
 } // namespace zr5

@@ -76,6 +76,10 @@ public:
         calls.push_back({true, title, filter, suffix, startFolder()});
         return next();
     }
+    std::optional<QString> folderName(QWidget*, const QString& title) override {
+        calls.push_back({false, title, QString(), QString(), startFolder()});
+        return next();
+    }
 
 private:
     std::optional<QString> next() {

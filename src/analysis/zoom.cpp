@@ -1,0 +1,234 @@
+#include "analysis/zoom.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/operatingpoint.h"
+#include "model/numbertext.h"
+#include "model/rowpowers.h"
+#include "model/splitseconds.h"
+#include "recording/recordingfile.h"
+
+namespace zr5 {
+
+CumulativeView CumulativeView::Whole(qint64 rowCount, float duration) {
+    CumulativeView v;
+    v.rowCount_ = rowCount;
+    v.duration_ = duration;
+    v.from_ = 0;
+    v.to_ = duration;
+    v.whole_ = true;
+    return v;
+}
+
+CumulativeView CumulativeView::range(double from, double to) const {
+    const double d = duration_;
+    if (rowCount_ <= 0 || !(d > 0) || !std::isfinite(from) || !std::isfinite(to))
+        return Whole(rowCount_, duration_);
+    if (from > to)
+        std::swap(from, to);
+    const double shortest = std::min(d, double(kMinimumRows) * d / double(rowCount_));
+    if (to - from < shortest) {
+        const double middle = (from + to) / 2;
+        from = middle - shortest / 2;
+        to = middle + shortest / 2;
+    }
+    // Held inside the recording without changing the span.
+    if (from < 0) {
+        to -= from;
+        from = 0;
+    }
+    if (to > d) {
+        from -= to - d;
+        to = d;
+    }
+    from = std::max(from, 0.0);
+    if (from <= 0 && to >= d)
+        return Whole(rowCount_, duration_);
+    CumulativeView v = *this;
+    v.from_ = from;
+    v.to_ = to;
+    v.whole_ = false;
+    return v;
+}
+
+float CumulativeView::x(qint64 row) const {
+    if (whole_)
+        return CumulativePlotX(row, rowCount_);
+    const double t = double(row) * double(duration_) / double(rowCount_);
+    return static_cast<float>((t - from_) * double(kTimeAxisWidth) / span());
+}
+
+double CumulativeView::timeAtX(float x) const {
+    return from_ + double(x) * span() / double(kTimeAxisWidth);
+}
+
+qint64 CumulativeView::rowAtX(float x) const {
+    if (whole_)
+        return CumulativeRowAtX(x, rowCount_);
+    const double row = std::nearbyint(timeAtX(x) * double(rowCount_) / double(duration_));
+    const qint64 first = std::min(firstRow(), lastRow());
+    return std::clamp<qint64>(qint64(std::clamp(row, -1.0, double(rowCount_) + 1)), first,
+                              lastRow());
+}
+
+qint64 CumulativeView::firstRow() const {
+    if (whole_)
+        return 1;
+    const double row = std::ceil(from_ * double(rowCount_) / double(duration_));
+    return std::clamp<qint64>(qint64(row), 1, rowCount_);
+}
+
+qint64 CumulativeView::lastRow() const {
+    if (whole_)
+        return rowCount_;
+    const double row = std::floor(to_ * double(rowCount_) / double(duration_));
+    return std::clamp<qint64>(qint64(row), 1, rowCount_);
+}
+
+float CumulativeView::gridStep() const {
+    return TimeGridStep(static_cast<float>(span()));
+}
+
+std::vector<CumulativeView::TimeLine> CumulativeView::timeGrid() const {
+    std::vector<TimeLine> lines;
+    if (!(duration_ > 0.0f))
+        return lines;
+    const float step = gridStep();
+    if (whole_) {
+        for (const GridLine& line : TimeGrid(duration_, step))
+            lines.push_back({TimeGridX(line.value, duration_), line});
+        return lines;
+    }
+    constexpr int kMaxLines = 64;
+    for (double k = std::ceil(from_ / step); k * step <= to_ && lines.size() < kMaxLines; ++k) {
+        const double t = k * step;
+        lines.push_back({static_cast<float>((t - from_) * double(kTimeAxisWidth) / span()),
+                         {static_cast<float>(t), t == 0.0}});
+    }
+    return lines;
+}
+
+std::vector<TimeLabel> CumulativeView::timeLabels(int maxLabels) const {
+    if (whole_)
+        return TimeLabels(duration_, gridStep(), maxLabels);
+    std::vector<GridLine> grid;
+    std::vector<float> lefts;
+    for (const TimeLine& line : timeGrid()) {
+        grid.push_back(line.line);
+        lefts.push_back(line.x + 400.0f);
+    }
+    return GridTimeLabels(grid, lefts, maxLabels);
+}
+
+CumulativeView ZoomToDrag(const CumulativeView& view, float x1, float x2) {
+    const auto held = [](float x) { return std::clamp(x, 0.0f, kTimeAxisWidth); };
+    return view.range(view.timeAtX(held(std::min(x1, x2))), view.timeAtX(held(std::max(x1, x2))));
+}
+
+CumulativeView ZoomAround(const CumulativeView& view, float x, int steps) {
+    const double factor = std::pow(0.8, steps);
+    const double t = view.timeAtX(std::clamp(x, 0.0f, kTimeAxisWidth));
+    return view.range(t - (t - view.from()) * factor, t + (view.to() - t) * factor);
+}
+
+CumulativeView Pan(const CumulativeView& view, float dx) {
+    if (view.whole())
+        return view;
+    double shift = double(dx) * view.span() / double(kTimeAxisWidth);
+    shift = std::clamp(shift, -view.from(), double(view.duration()) - view.to());
+    return view.range(view.from() + shift, view.to() + shift);
+}
+
+QString RecordingTimeText(double seconds, bool hundredths) {
+    const double shown = hundredths ? seconds : std::nearbyint(seconds);
+    const SplitTime t = SplitSeconds(static_cast<float>(shown));
+    QString text = QStringLiteral("%1时%2分%3").arg(t.ElapsedHours).arg(t.ElapsedMinutes).arg(
+        t.ElapsedSeconds);
+    if (hundredths)
+        text += QStringLiteral(".%1").arg(int(t.ElapsedHundredths), 2, 10, QLatin1Char('0'));
+    return text + QStringLiteral("秒");
+}
+
+QString ViewRangeCaption(const CumulativeView& view) {
+    if (view.whole())
+        return {};
+    const bool hundredths = view.span() < 10.0;
+    return QStringLiteral("显示 ") + RecordingTimeText(view.from(), hundredths) +
+           QStringLiteral(" 至 ") + RecordingTimeText(view.to(), hundredths);
+}
+
+QString CumulativeFrameCaption(int kind, const CumulativeView& view) {
+    const QString range = ViewRangeCaption(view);
+    return range.isEmpty() ? CumulativeCurveCaption(kind)
+                           : CumulativeCurveCaption(kind) + QStringLiteral("    ") + range;
+}
+
+namespace {
+
+// The value and whether it is drawn, row by row, as the cumulative pass finds them for one kind.
+class KindValues {
+public:
+    KindValues(int kind, const MotorParameters& motor) : kind_(kind), motor_(motor) {}
+
+    // false: the row's point starts the next segment but is not joined to the one before.
+    bool next(ChannelRowValues& channels, float& value) {
+        SampleRowValues row{};
+        for (int j = 0; j < kChannelRowSize; ++j)
+            row[std::size_t(j)] = channels[std::size_t(j)];
+        if (kind_ >= Curve::ActivePower)
+            StoreRowPowers(row, ComputeRowPowers(channels));
+        if (kind_ < Curve::Efficiency) {
+            value = CurveValue(kind_, row, 0, 0);
+            return true;
+        }
+        // A generating row keeps the values of the row before it, as the pass's model does.
+        const MotorStateDecision d = ClassifyMotorState(row[Slot::ActivePower], motor_, previous_,
+                                                        ClassifyCaller::AnalyseRow);
+        previous_ = {d.LoadRate, d.OutputPower, d.Efficiency};
+        value = CurveValue(kind_, row, d.LoadRate, d.Efficiency);
+        return d.operatingPointComputed();
+    }
+
+private:
+    int kind_;
+    MotorParameters motor_;
+    OperatingPoint previous_;
+};
+
+// Rows read before a zoomed view's first row only to learn the values a generating row keeps.
+constexpr qint64 kLeadRows = 256;
+
+} // namespace
+
+Result<std::vector<CurveLine>> CumulativeViewCurve(const RecordingInfo& recording, int kind,
+                                                   const CurveAxisTables& axes,
+                                                   const CumulativeView& view, float columnWidth) {
+    const qint64 first = view.firstRow(), last = view.lastRow();
+    if (first > last || kind < 0 || kind >= kCurveKinds)
+        return std::vector<CurveLine>{};
+    const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, first - 1) : 0;
+    auto reader = RecordingRowReader::open(recording, first - lead);
+    if (!reader)
+        return Result<std::vector<CurveLine>>::failure(reader.error());
+    const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
+    CurveTrace trace(reduce ? columnWidth : 0.0f);
+    KindValues values(kind, recording.header.motorParameters());
+    const float low = axes.CurveAxisLow[std::size_t(kind)];
+    const float high = axes.CurveAxisHigh[std::size_t(kind)];
+    ChannelRowValues channels;
+    float value = 0;
+    for (qint64 r = first - lead; r <= last; ++r) {
+        if (!(*reader)->next(channels))
+            return Result<std::vector<CurveLine>>::failure(
+                (*reader)->error().isEmpty() ? QStringLiteral("读取数据文件出错")
+                                             : (*reader)->error());
+        const bool draw = values.next(channels, value);
+        if (r >= first)
+            trace.add(view.x(r), CurveY(kind, value, low, high), draw);
+    }
+    trace.finish();
+    return trace.takeLines();
+}
+
+} // namespace zr5

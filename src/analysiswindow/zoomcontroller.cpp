@@ -1,0 +1,116 @@
+#include "analysiswindow/zoomcontroller.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "analysis/analysisview.h"
+#include "analysiswindow/analysiscontrols.h"
+#include "analysiswindow/curvesurface.h"
+#include "model/appstate.h"
+#include "model/types.h"
+#include "ui/geometry.h"
+
+namespace zr5 {
+
+ZoomController::ZoomController(AnalysisControls& controls, AppState& state, QObject* parent)
+    : QObject(parent), c_(controls), state_(state) {
+    for (CurveSurface* s : c_.Picture2) {
+        s->setZoomable(true);
+        connect(s, &CurveSurface::rangeDragged, this,
+                [this](float x1, float x2) { request(ZoomToDrag(view_, x1, x2)); });
+        connect(s, &CurveSurface::wheelZoom, this,
+                [this](float x, int steps) { request(ZoomAround(view_, x, steps)); });
+        connect(s, &CurveSurface::panned, this, [this](float dx) { request(Pan(view_, dx)); });
+        connect(s, &CurveSurface::doubleClicked, this,
+                [this] { request(CumulativeView::Whole(view_.rowCount(), view_.duration())); });
+    }
+    connect(c_.Command5, &QPushButton::clicked, this,
+            [this] { request(CumulativeView::Whole(view_.rowCount(), view_.duration())); });
+}
+
+void ZoomController::reset(const RecordingInfo& recording) {
+    recording_ = recording;
+    view_ = CumulativeView::Whole(recording.RecordCount, recording.header.Duration);
+    for (auto& kept : whole_)
+        kept.reset();
+    drawn_.fill(view_);
+    markedRow_ = 0;
+    c_.Command5->hide();
+    markRow(0);
+}
+
+void ZoomController::request(const CumulativeView& view) {
+    if (!enabled_ || view == view_)
+        return;
+    if (QString error = show(view); !error.isEmpty())
+        emit failed(error);
+}
+
+QString ZoomController::show(const CumulativeView& view) {
+    view_ = view;
+    QString error = drawKind(shownKind_);
+    c_.Command5->setVisible(!view_.whole());
+    markRow(markedRow_);
+    placeTimeLabels();
+    emit viewChanged();
+    return error;
+}
+
+QString ZoomController::drawKind(int kind) {
+    const std::size_t k = std::size_t(kind);
+    if (drawn_[k] == view_)
+        return {};
+    CurveSurface* s = c_.Picture2[k];
+    if (view_.whole()) {
+        if (whole_[k])
+            s->restore(whole_[k]->picture, whole_[k]->image, whole_[k]->background);
+        drawn_[k] = view_;
+        return {};
+    }
+    Result<SurfacePicture> picture =
+        CumulativeSurfacePicture(recording_, kind, state_.model, state_.analysis, view_,
+                                 s->twipsPerPixel(), s->palette().color(QPalette::WindowText));
+    if (!picture)
+        return picture.error();
+    if (!whole_[k])
+        whole_[k] = Kept{s->picture(), s->image(), s->background()};
+    s->clear(SurfaceBackground());
+    s->draw(*picture);
+    drawn_[k] = view_;
+    return {};
+}
+
+void ZoomController::drawOnCurrentSurfaces(const SurfacePicture& picture) {
+    for (int k = 0; k < kCurveKinds; ++k)
+        if (drawn_[std::size_t(k)] == view_)
+            c_.Picture2[std::size_t(k)]->draw(picture);
+}
+
+void ZoomController::markRow(qint64 row) {
+    markedRow_ = row;
+    const bool inside = row >= 1 && row >= view_.firstRow() && row <= view_.lastRow();
+    const QColor marker(255, 255, 255);
+    for (CurveSurface* s : c_.Picture2)
+        s->setCursorLine(inside ? std::optional<float>(view_.x(row)) : std::nullopt, marker);
+}
+
+void ZoomController::placeTimeLabels() {
+    for (QLabel* l : c_.Label7)
+        l->hide();
+    const std::vector<TimeLabel> times = view_.timeLabels();
+    for (std::size_t i = 0; i < times.size() && i < c_.Label7.size(); ++i) {
+        QLabel* l = c_.Label7[i];
+        l->setText(times[i].caption);
+        l->move(TwipsToPixels(times[i].left, l), l->y());
+        l->show();
+    }
+    c_.Label3->setText(QString::fromUtf8(TimeUnitWord(view_.gridStep())));
+    c_.cumulativeFrame->setTitle(frameCaption(shownKind_));
+}
+
+QString ZoomController::frameCaption(int kind) const {
+    return CumulativeFrameCaption(kind, view_);
+}
+
+} // namespace zr5

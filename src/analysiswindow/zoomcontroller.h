@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <array>
+#include <optional>
+
+#include "analysis/curves.h"
+#include "analysis/surfacepicture.h"
+#include "analysis/zoom.h"
+#include "recording/recordingfile.h"
+
+namespace zr5 {
+
+struct AnalysisControls;
+struct AppState;
+class CurveSurface;
+
+// The time range the cumulative surfaces show after the pass: a drag selects a range, the wheel
+// zooms around the pointer, a middle or shift drag pans, a double-click or "全程" returns to the
+// whole recording (the pass's own picture, kept aside while zoomed). Only the shown kind is drawn
+// for a range; another kind is drawn when it is shown.
+class ZoomController : public QObject {
+    Q_OBJECT
+public:
+    ZoomController(AnalysisControls& controls, AppState& state, QObject* parent = nullptr);
+
+    // A new cumulative pass over this recording: the whole recording, nothing kept aside.
+    void reset(const RecordingInfo& recording);
+    const CumulativeView& view() const { return view_; }
+    // Shows a view on the shown kind's surface (the whole recording puts the pass's pictures
+    // back). Returns an error message when the recording cannot be read.
+    QString show(const CumulativeView& view);
+    // Makes the surface of a kind show the current view (before it is shown or exported).
+    QString drawKind(int kind);
+    // The kind whose surface is on screen.
+    void setShownKind(int kind) { shownKind_ = kind; }
+    // Draws over every cumulative surface that shows the current view (the time grid a query
+    // draws again).
+    void drawOnCurrentSurfaces(const SurfacePicture& picture);
+    // The thin line at the selected row on every cumulative surface (none when 0 or outside).
+    void markRow(qint64 row);
+    // Whether zooming is possible now (the pass has ended and none runs).
+    void setEnabled(bool on) { enabled_ = on; }
+
+    // Places the time labels, the time unit and the frame caption for the view.
+    void placeTimeLabels();
+    QString frameCaption(int kind) const;
+
+signals:
+    // A read error met while drawing a range.
+    void failed(const QString& message);
+    // The view changed (the window updates what depends on it).
+    void viewChanged();
+
+private:
+    void request(const CumulativeView& view);
+
+    AnalysisControls& c_;
+    AppState& state_;
+    RecordingInfo recording_;
+    CumulativeView view_;
+    int shownKind_ = 0;
+    bool enabled_ = false;
+    qint64 markedRow_ = 0;
+    struct Kept {
+        SurfacePicture picture;
+        QImage image;
+        QColor background;
+    };
+    std::array<std::optional<Kept>, kCurveKinds> whole_;
+    std::array<CumulativeView, kCurveKinds> drawn_;
+};
+
+} // namespace zr5
