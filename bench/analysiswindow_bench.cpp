@@ -11,8 +11,10 @@
 #include "analysis/cumulative.h"
 #include "analysis/curvetrace.h"
 #include "analysis/segmented.h"
+#include "analysis/zoom.h"
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
+#include "analysiswindow/zoomcontroller.h"
 #include "benchfixture.h"
 #include "recording/synthetic.h"
 
@@ -135,8 +137,55 @@ void BM_WindowFENG(benchmark::State& st) {
     }
 }
 
+// A zoom of the cumulative curve after the pass: the kind's curve over a range (a span of
+// range(1) per mille of the recording), read from the file and drawn, as the window shows it.
+// Every iteration moves the range a little, so each is a real redraw.
+void BM_WindowZoom(benchmark::State& st) {
+    WindowFixture f;
+    const int kind = int(st.range(0));
+    while (f.window->ShownCurve() != kind)
+        f.window->Command4_Click();
+    ZoomController& zoom = f.window->zoom();
+    const CumulativeView whole = zoom.view();
+    const double span = whole.span() * double(st.range(1)) / 1000.0;
+    // The kind's first zoom reads its values over the whole recording (BM_ReadKindSeries).
+    if (!zoom.show(whole.range(0, whole.span() / 2)).isEmpty())
+        st.SkipWithError("zoom failed");
+    int i = 0;
+    for (auto _ : st) {
+        const double from = (whole.span() - span) * double(i++ % 7) / 7.0;
+        if (!zoom.show(whole.range(from, from + span)).isEmpty())
+            st.SkipWithError("zoom failed");
+    }
+    st.counters["rows"] = double(zoom.view().lastRow() - zoom.view().firstRow() + 1);
+}
+
+// What a kind's first zoom costs besides the drawing: its values over the whole recording.
+void BM_ReadKindSeries(benchmark::State& st) {
+    QTemporaryDir dataDir;
+    AppState state{DataDirectory(dataDir.path())};
+    state.recordingOpened(LongRecordingPath());
+    CumulativeAnalysis(state.CurrentFileName(), state.model, state.analysis).runAll();
+    const Result<RecordingInfo> info = ReadRecordingInfo(LongRecordingPath());
+    for (auto _ : st)
+        benchmark::DoNotOptimize(
+            ReadKindSeries(*info, int(st.range(0)), state.analysis.axes, 1, kRows));
+}
+
 } // namespace
 
+BENCHMARK(BM_ReadKindSeries)
+    ->Arg(Curve::Voltage1)
+    ->Arg(Curve::LoadRate)
+    ->Unit(benchmark::kMillisecond);
+// Ten minutes of a nine-hour recording, half of it, and a wheel step out of the whole.
+BENCHMARK(BM_WindowZoom)
+    ->Args({Curve::Voltage1, 18})
+    ->Args({Curve::Voltage1, 500})
+    ->Args({Curve::Voltage1, 800})
+    ->Args({Curve::LoadRate, 18})
+    ->Args({Curve::LoadRate, 800})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PassWithoutDrawing)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PassDrawEverySegment)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PassDrawColumnReduced)->Unit(benchmark::kMillisecond)->Iterations(3);

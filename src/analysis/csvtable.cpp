@@ -65,7 +65,7 @@ CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 
     std::string block = kCsvTableHeader;
     // The rows before the first still run through the pass: their energies add up.
     while (!pass.done() && pass.rowsDone() < last) {
-        const qint64 rows = std::min<qint64>(4096, last - pass.rowsDone());
+        const qint64 rows = std::min<qint64>(2048, last - pass.rowsDone());
         pass.process(rows, [&](const CumulativeRowView& v) {
             if (v.row >= first)
                 appendRow(block, v);

@@ -124,20 +124,14 @@ void AddExtremesLine(SurfacePicture& picture, int kind, const MeasurementModel& 
     picture.addText(line.maximumPart, line.minimumPart, ExtremesLine::kMinimumColumn);
 }
 
-Result<SurfacePicture> CumulativeSurfacePicture(const RecordingInfo& recording, int kind,
-                                                const MeasurementModel& m,
-                                                const AnalysisResults& a,
-                                                const CumulativeView& view, float columnWidth,
-                                                QColor foreground) {
-    Result<std::vector<CurveLine>> curve =
-        CumulativeViewCurve(recording, kind, a.axes, view, columnWidth);
-    if (!curve)
-        return Result<SurfacePicture>::failure(curve.error());
+SurfacePicture CumulativeSurfacePicture(const std::vector<CurveLine>& curve, int kind,
+                                        const MeasurementModel& m, const AnalysisResults& a,
+                                        const CumulativeView& view, QColor foreground) {
     SurfacePicture picture;
     AddTimeGrid(picture, view, foreground);
     const auto [lo, hi] = CurveAxisInput(kind, m.RowMinimum, m.RowMaximum);
     AddValueGrid(picture, lo, hi, foreground);
-    picture.addLines(*curve, CumulativeCurveColour());
+    picture.addLines(curve, CumulativeCurveColour());
     AddExtremesLine(picture, kind, m, a);
     return picture;
 }

@@ -67,11 +67,10 @@ void AddExtremesLine(SurfacePicture& picture, int kind, const MeasurementModel& 
 
 // The cumulative surface of one kind for a view after the cumulative pass, in the order the pass
 // draws it: the time grid, the value grid, the red curve and the max/min line.
-Result<SurfacePicture> CumulativeSurfacePicture(const RecordingInfo& recording, int kind,
-                                                const MeasurementModel& model,
-                                                const AnalysisResults& results,
-                                                const CumulativeView& view, float columnWidth,
-                                                QColor foreground);
+SurfacePicture CumulativeSurfacePicture(const std::vector<CurveLine>& curve, int kind,
+                                        const MeasurementModel& model,
+                                        const AnalysisResults& results, const CumulativeView& view,
+                                        QColor foreground);
 
 // The formats a curve picture is saved in, from the file name's suffix (case ignored).
 enum class PictureFormat { Png, Svg };

@@ -43,20 +43,22 @@ CumulativeView CumulativeView::range(double from, double to) const {
         to = d;
     }
     from = std::max(from, 0.0);
-    if (from <= 0 && to >= d)
+    // Zooming in and out again lands on the whole recording, give or take the last bit.
+    if (to - from >= d * (1 - 1e-9))
         return Whole(rowCount_, duration_);
     CumulativeView v = *this;
     v.from_ = from;
     v.to_ = to;
     v.whole_ = false;
+    v.scale_ = d / double(rowCount_) * double(kTimeAxisWidth) / (to - from);
+    v.offset_ = from * double(kTimeAxisWidth) / (to - from);
     return v;
 }
 
 float CumulativeView::x(qint64 row) const {
     if (whole_)
         return CumulativePlotX(row, rowCount_);
-    const double t = double(row) * double(duration_) / double(rowCount_);
-    return static_cast<float>((t - from_) * double(kTimeAxisWidth) / span());
+    return static_cast<float>(double(row) * scale_ - offset_);
 }
 
 double CumulativeView::timeAtX(float x) const {
@@ -201,34 +203,64 @@ constexpr qint64 kLeadRows = 256;
 
 } // namespace
 
-Result<std::vector<CurveLine>> CumulativeViewCurve(const RecordingInfo& recording, int kind,
-                                                   const CurveAxisTables& axes,
-                                                   const CumulativeView& view, float columnWidth) {
-    const qint64 first = view.firstRow(), last = view.lastRow();
-    if (first > last || kind < 0 || kind >= kCurveKinds)
-        return std::vector<CurveLine>{};
-    const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, first - 1) : 0;
-    auto reader = RecordingRowReader::open(recording, first - lead);
+Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
+                                  const CurveAxisTables& axes, qint64 firstRow, qint64 lastRow) {
+    KindSeries series;
+    series.firstRow = firstRow;
+    if (firstRow > lastRow || kind < 0 || kind >= kCurveKinds)
+        return series;
+    const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
+    auto reader = RecordingRowReader::open(recording, firstRow - lead);
     if (!reader)
-        return Result<std::vector<CurveLine>>::failure(reader.error());
-    const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
-    CurveTrace trace(reduce ? columnWidth : 0.0f);
+        return Result<KindSeries>::failure(reader.error());
+    const std::size_t rows = std::size_t(lastRow - firstRow + 1);
+    series.y.reserve(rows);
+    if (kind >= Curve::Efficiency)
+        series.joined.reserve(rows);
     KindValues values(kind, recording.header.motorParameters());
     const float low = axes.CurveAxisLow[std::size_t(kind)];
     const float high = axes.CurveAxisHigh[std::size_t(kind)];
     ChannelRowValues channels;
     float value = 0;
-    for (qint64 r = first - lead; r <= last; ++r) {
+    for (qint64 r = firstRow - lead; r <= lastRow; ++r) {
         if (!(*reader)->next(channels))
-            return Result<std::vector<CurveLine>>::failure(
-                (*reader)->error().isEmpty() ? QStringLiteral("读取数据文件出错")
-                                             : (*reader)->error());
-        const bool draw = values.next(channels, value);
-        if (r >= first)
-            trace.add(view.x(r), CurveY(kind, value, low, high), draw);
+            return Result<KindSeries>::failure((*reader)->error().isEmpty()
+                                                   ? QStringLiteral("读取数据文件出错")
+                                                   : (*reader)->error());
+        const bool joined = values.next(channels, value);
+        if (r < firstRow)
+            continue;
+        series.y.push_back(CurveY(kind, value, low, high));
+        if (kind >= Curve::Efficiency)
+            series.joined.push_back(joined);
+    }
+    return series;
+}
+
+std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const CumulativeView& view,
+                                       float columnWidth) {
+    const qint64 first = std::max(view.firstRow(), series.firstRow);
+    const qint64 last = std::min(view.lastRow(), series.firstRow + qint64(series.y.size()) - 1);
+    if (first > last)
+        return {};
+    const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
+    CurveTrace trace(reduce ? columnWidth : 0.0f);
+    for (qint64 r = first; r <= last; ++r) {
+        const std::size_t i = std::size_t(r - series.firstRow);
+        trace.add(view.x(r), series.y[i], series.joined.empty() || series.joined[i]);
     }
     trace.finish();
     return trace.takeLines();
+}
+
+Result<std::vector<CurveLine>> CumulativeViewCurve(const RecordingInfo& recording, int kind,
+                                                   const CurveAxisTables& axes,
+                                                   const CumulativeView& view, float columnWidth) {
+    Result<KindSeries> series =
+        ReadKindSeries(recording, kind, axes, view.firstRow(), view.lastRow());
+    if (!series)
+        return Result<std::vector<CurveLine>>::failure(series.error());
+    return TraceKindSeries(*series, view, columnWidth);
 }
 
 } // namespace zr5

@@ -62,6 +62,8 @@ private:
     float duration_ = 0;
     double from_ = 0, to_ = 0;
     bool whole_ = true;
+    // x of a row in a zoomed view: row x scale - offset.
+    double scale_ = 0, offset_ = 0;
 };
 
 // The view a drag from x1 to x2 (twips, either order) selects.
@@ -80,6 +82,23 @@ QString CumulativeFrameCaption(int kind, const CumulativeView& view);
 // "1时12分0秒": a time of the recording as the range caption writes it (whole seconds; spans of
 // less than ten seconds with hundredths).
 QString RecordingTimeText(double seconds, bool hundredths);
+
+// One kind's plotted values row by row, as the cumulative pass finds them: y in twips on the
+// kind's axis, and whether each row's point is joined to the one before (efficiency and load rate
+// have no point where the motor has no operating point).
+struct KindSeries {
+    qint64 firstRow = 1;
+    std::vector<float> y;
+    std::vector<unsigned char> joined; // 1 or 0; empty: every point is joined
+};
+// Reads rows firstRow..lastRow of a recording for one kind (a few rows before them too, for the
+// values a generating row keeps from the rows before it).
+Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
+                                  const CurveAxisTables& axes, qint64 firstRow, qint64 lastRow);
+// The curve of a view's rows from a series that holds them, column-reduced at columnWidth twips
+// per pixel column when the view holds more rows than the surface has columns.
+std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const CumulativeView& view,
+                                       float columnWidth);
 
 // The cumulative curve of one kind over the rows of a view, as the cumulative pass draws it:
 // the same values and axes, column-reduced at columnWidth twips per pixel column when the view

@@ -13,6 +13,11 @@
 
 namespace zr5 {
 
+namespace {
+// Recordings up to this many rows keep a zoomed kind's values in memory (4 bytes a row).
+constexpr qint64 kKeptSeriesRows = qint64(1) << 25;
+} // namespace
+
 ZoomController::ZoomController(AnalysisControls& controls, AppState& state, QObject* parent)
     : QObject(parent), c_(controls), state_(state) {
     for (CurveSurface* s : c_.Picture2) {
@@ -34,6 +39,8 @@ void ZoomController::reset(const RecordingInfo& recording) {
     view_ = CumulativeView::Whole(recording.RecordCount, recording.header.Duration);
     for (auto& kept : whole_)
         kept.reset();
+    for (auto& series : series_)
+        series.reset();
     drawn_.fill(view_);
     markedRow_ = 0;
     c_.Command5->hide();
@@ -68,15 +75,29 @@ QString ZoomController::drawKind(int kind) {
         drawn_[k] = view_;
         return {};
     }
-    Result<SurfacePicture> picture =
-        CumulativeSurfacePicture(recording_, kind, state_.model, state_.analysis, view_,
-                                 s->twipsPerPixel(), s->palette().color(QPalette::WindowText));
-    if (!picture)
-        return picture.error();
+    std::vector<CurveLine> curve;
+    if (recording_.RecordCount <= kKeptSeriesRows) {
+        if (!series_[k]) {
+            Result<KindSeries> series = ReadKindSeries(recording_, kind, state_.analysis.axes, 1,
+                                                       recording_.RecordCount);
+            if (!series)
+                return series.error();
+            series_[k] = std::move(*series);
+        }
+        curve = TraceKindSeries(*series_[k], view_, s->twipsPerPixel());
+    } else {
+        // Too long to keep in memory: the rows of the range are read again.
+        Result<std::vector<CurveLine>> read =
+            CumulativeViewCurve(recording_, kind, state_.analysis.axes, view_, s->twipsPerPixel());
+        if (!read)
+            return read.error();
+        curve = std::move(*read);
+    }
     if (!whole_[k])
         whole_[k] = Kept{s->picture(), s->image(), s->background()};
     s->clear(SurfaceBackground());
-    s->draw(*picture);
+    s->draw(CumulativeSurfacePicture(curve, kind, state_.model, state_.analysis, view_,
+                                     s->palette().color(QPalette::WindowText)));
     drawn_[k] = view_;
     return {};
 }

@@ -70,6 +70,9 @@ private:
     };
     std::array<std::optional<Kept>, kCurveKinds> whole_;
     std::array<CumulativeView, kCurveKinds> drawn_;
+    // Each kind's values over the whole recording, read at its first zoom, so that every further
+    // zoom and pan only traces them.
+    std::array<std::optional<KindSeries>, kCurveKinds> series_;
 };
 
 } // namespace zr5

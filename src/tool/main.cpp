@@ -1,9 +1,13 @@
 // zr5-tool: the recordings and the arithmetic of the program on the command line, for engineers
 // with many recordings, for scripts, and to check results against other implementations.
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
@@ -38,6 +42,17 @@ std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
             continue;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Outside a desktop session there is no runtime folder, and Qt would say so on standard
+        // error, where a script expects one line per error: a private one is named for it.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/zr5-runtime-" +
+                                   QByteArray::number(getuid());
+            struct stat st {};
+            ::mkdir(dir.constData(), 0700);
+            if (::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                st.st_uid == getuid() && (st.st_mode & 0777) == 0700)
+                qputenv("XDG_RUNTIME_DIR", dir);
+        }
         return std::make_unique<QGuiApplication>(argc, argv);
     }
     return std::make_unique<QCoreApplication>(argc, argv);

@@ -82,11 +82,12 @@ int RunPlot(ToolContext& context, const QStringList& arguments) {
     }
 
     // The curve is reduced to the screen's pixel columns, as the analysis window draws it.
-    Result<SurfacePicture> surface =
-        CumulativeSurfacePicture(recording, *kind, model, results, view, 15.0f, Qt::black);
-    if (!surface)
-        return Fail(context, surface.error());
-    const CumulativePlot plot = MakeCumulativePlot(*kind, view, results, std::move(*surface));
+    Result<std::vector<CurveLine>> curve =
+        CumulativeViewCurve(recording, *kind, results.axes, view, 15.0f);
+    if (!curve)
+        return Fail(context, curve.error());
+    const CumulativePlot plot = MakeCumulativePlot(
+        *kind, view, results, CumulativeSurfacePicture(*curve, *kind, model, results, view, Qt::black));
     const QByteArray bytes = EncodePicture(*format, CumulativePlotSize(), plot.caption,
                                            [&plot](QPainter& p) { PaintCumulativePlot(p, plot); });
     if (bytes.isEmpty())

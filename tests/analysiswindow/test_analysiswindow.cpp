@@ -21,6 +21,7 @@
 #include "analysis/axes.h"
 #include "analysis/cumulative.h"
 #include "analysis/segmented.h"
+#include "analysiswindow/analysisfixture.h"
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
 #include "analysiswindow/curvesurface.h"
@@ -31,78 +32,8 @@
 #include "ui/geometry.h"
 
 using namespace zr5;
+using namespace zr5::test;
 
-namespace {
-
-class AnalysisWindowTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    AppState state{DataDirectory(dir.path())};
-    test::AnalysisServices seams;
-    test::FakeMessages& messages = seams.messages;
-    UiServices& services = seams.services;
-    QWidget mainWindow;
-    QPointer<AnalysisWindow> window;
-
-    void SetUp() override { mainWindow.show(); }
-    void TearDown() override {
-        if (window)
-            window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    QString record(qint64 rows, float duration = 600,
-                   const test::RowSource& source = test::SwingingRow,
-                   std::array<float, 7> motor = test::TestMotor()) {
-        const QString path = dir.filePath(QStringLiteral("run.MTR"));
-        EXPECT_EQ(test::WriteTestRecording(path, rows, duration, source, motor), QString());
-        state.recordingOpened(path);
-        return path;
-    }
-    AnalysisWindow* open(AnalysisOpening how = AnalysisOpening::Button) {
-        window = AnalysisWindow::open(state, services, &mainWindow, how);
-        waitForPass();
-        return window;
-    }
-    // The pass runs a slice per turn of the event loop; let it end (or the window go).
-    void waitForPass() {
-        EXPECT_TRUE(test::waitUntil([&] { return !window || !window->analysing(); }, 60000));
-    }
-    void redraw() {
-        c().Command2->click();
-        waitForPass();
-    }
-    const AnalysisControls& c() const { return window->controls(); }
-    void query(const QString& text) {
-        c().Text1->setText(text);
-        c().Command3->click();
-    }
-    CurveSurface* shownSegmented() const { return c().Picture3[std::size_t(window->ShownCurve())]; }
-    CurveSurface* shownCumulative() const {
-        return c().Picture2[std::size_t(window->ShownCurve())];
-    }
-    static QRgb at(CurveSurface* s, float x, float y) {
-        const QPoint p = s->pixelAt(x, y);
-        return s->image().pixel(p);
-    }
-    // The results of the pass over the current recording with no window around it.
-    AnalysisResults analysedAlone() {
-        AppState alone{DataDirectory(dir.path())};
-        alone.recordingOpened(state.CurrentFileName());
-        EXPECT_EQ(CumulativeAnalysis(alone.CurrentFileName(), alone.model, alone.analysis).runAll(),
-                  QString());
-        return alone.analysis;
-    }
-    bool destroyed() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return window.isNull();
-    }
-};
-
-const QRgb kGrey = qRgb(192, 192, 192);
-const QRgb kBlack = qRgb(0, 0, 0);
-
-} // namespace
 
 TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindowOpens) {
     messages.expecting = true;

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSize>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -251,4 +252,73 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
     EXPECT_NEAR(zones, stateHours["normal"] + stateHours["below_no_load"], 1e-6);
     EXPECT_TRUE(j["inapplicable"].isNull());
     EXPECT_EQ(j["replacement"].toArray().size(), 1);
+}
+
+namespace {
+
+// Width and height of a PNG from its header.
+QSize PngSize(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = f.read(24);
+    if (head.size() < 24 || !head.startsWith("\x89PNG"))
+        return {};
+    const auto big = [&](int at) {
+        return (uchar(head[at]) << 24) | (uchar(head[at + 1]) << 16) | (uchar(head[at + 2]) << 8) |
+               uchar(head[at + 3]);
+    };
+    return QSize(big(16), big(20));
+}
+
+} // namespace
+
+TEST_F(Tool, PlotDrawsTheCumulativeCurveAndRefusesWhatItCannotDraw) {
+    ASSERT_EQ(run({"synth", path("p.MTR"), "--rows", "3000", "--duration", "3600", "--seed", "3"})
+                  .exitCode,
+              0);
+    const struct {
+        const char* name;
+        QStringList args;
+    } refusals[] = {
+        {"no kind", {"plot", path("p.MTR"), "--output", path("o.png")}},
+        {"no output", {"plot", path("p.MTR"), "--kind", "3"}},
+        {"kind out of range", {"plot", path("p.MTR"), "--kind", "10", "--output", path("o.png")}},
+        {"unknown quantity", {"plot", path("p.MTR"), "--kind", "电流", "--output", path("o.png")}},
+        {"other picture format", {"plot", path("p.MTR"), "--kind", "3", "--output", path("o.jpg")}},
+        {"from without to",
+         {"plot", path("p.MTR"), "--kind", "3", "--output", path("o.png"), "--from", "10"}},
+        {"range reversed",
+         {"plot", path("p.MTR"), "--kind", "3", "--output", path("o.png"), "--from", "20", "--to",
+          "10"}},
+        {"beyond the recording",
+         {"plot", path("p.MTR"), "--kind", "3", "--output", path("o.png"), "--from", "0", "--to",
+          "4000"}},
+        {"not seconds",
+         {"plot", path("p.MTR"), "--kind", "3", "--output", path("o.png"), "--from", "a", "--to",
+          "b"}},
+        {"missing recording", {"plot", path("none.MTR"), "--kind", "3", "--output", path("o.png")}},
+        {"folder missing", {"plot", path("p.MTR"), "--kind", "3", "--output", path("no/o.png")}},
+    };
+    for (const auto& r : refusals) {
+        const ToolRun run_ = run(r.args);
+        EXPECT_NE(run_.exitCode, 0) << r.name;
+        EXPECT_EQ(run_.err.count('\n'), 1) << r.name << run_.err.toStdString();
+        EXPECT_FALSE(QFile::exists(path("o.png")) || QFile::exists(path("o.jpg"))) << r.name;
+    }
+    // The frame of the analysis window's cumulative curve (9000 x 2480 twips at 15 twips a
+    // pixel), twice as fine; by number or by quantity, whole or zoomed, PNG or SVG.
+    const QSize expected(2 * 600, 2 * qRound(2480 / 15.0));
+    for (const QStringList& args :
+         {QStringList{"--kind", "9"}, QStringList{"--kind", "一路电压"},
+          QStringList{"--kind", "6", "--from", "600", "--to", "1200"}}) {
+        QFile::remove(path("o.png"));
+        const ToolRun ok = run(QStringList{"plot", path("p.MTR"), "--output", path("o.png")} + args);
+        ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+        EXPECT_EQ(PngSize(path("o.png")), expected) << args.join(' ').toStdString();
+    }
+    ASSERT_EQ(run({"plot", path("p.MTR"), "--kind", "0", "--output", path("o.svg")}).exitCode, 0);
+    QFile svg(path("o.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().contains("一路电流累计曲线"));
 }
