@@ -1,5 +1,6 @@
 // Renders the analysis window after the analysis of a synthesised recording (the motor of
-// zr5-tool synth), for several curve kinds, into PNG files:
+// zr5-tool synth), for several curve kinds, then zoomed to a tenth of the recording around the
+// selected row, and the curve picture the window exports, into PNG files:
 // analysiswindow_screenshots OUTPUT_DIR [ROWS | FILE.MTR]
 
 #include <QApplication>
@@ -11,6 +12,8 @@
 
 #include "analysiswindow/analysisservices.h"
 #include "analysiswindow/analysiswindow.h"
+#include "analysiswindow/curveexport.h"
+#include "analysiswindow/zoomcontroller.h"
 #include "recording/synthetic.h"
 
 using namespace zr5;
@@ -61,6 +64,19 @@ int main(int argc, char** argv) {
         }
         w->Command4_Click();
     }
+    // Zoomed to a tenth of the recording around the selected row, the load rate shown.
+    while (w->ShownCurve() != Curve::LoadRate)
+        w->Command4_Click();
+    const CumulativeView whole = w->zoom().view();
+    const double middle = whole.span() / 3;
+    w->zoom().show(whole.range(middle - whole.span() / 20, middle + whole.span() / 20));
+    const QString zoomed = QDir(out).filePath(QStringLiteral("analysis-zoomed.png"));
+    w->grab().save(zoomed);
+    std::printf("%s\n", qPrintable(zoomed));
+    const QString picture = QDir(out).filePath(QStringLiteral("analysis-export.png"));
+    if (QString e = SaveCurvePicture(w->controls(), picture); !e.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(e));
+    std::printf("%s\n", qPrintable(picture));
     w->close();
     return 0;
 }
