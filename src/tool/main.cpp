@@ -23,16 +23,17 @@ const ToolCommand kCommands[] = {
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
      "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
     {"repair", RunRepair, "repair IN.MTR OUT.MTR [--overwrite]"},
-    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json]"},
+    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf]"},
     {"report", RunReport,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
      "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},
 };
 
-// The reports need fonts, so `report` runs a GUI application on the display-less platform.
+// The printed pages need fonts, so `report` and `assess --pdf` run a GUI application on the
+// display-less platform.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "report") != 0)
+        if (std::strcmp(argv[i], "report") != 0 && std::strncmp(argv[i], "--pdf", 5) != 0)
             continue;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/numbertext.h"
+#include "printing/painterprinter.h"
 #include "recording/outputfile.h"
 
 namespace zr5::tool {
@@ -83,6 +84,19 @@ bool TakeOption(QStringList& args, const QString& name, QString& value, QString&
         }
     }
     return true;
+}
+
+QString WritePdf(const QString& path, const QString& title,
+                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob) {
+    PdfOutput out(path, title);
+    if (QString e = out.open(); !e.isEmpty())
+        return e;
+    std::unique_ptr<PrintJob> job = makeJob(out.printer());
+    if (QString e = RunToEnd(*job); !e.isEmpty()) {
+        out.cancel();
+        return e;
+    }
+    return out.commit();
 }
 
 bool TakeFlag(QStringList& args, const QString& name) {
