@@ -11,11 +11,14 @@
 
 namespace zr5::tool {
 
+class RawNames;
+
 // What every command gets: the data directory and where to print.
 struct ToolContext {
     DataDirectory dataDirectory;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    const RawNames* rawNames = nullptr; // messages name non-UTF-8 files as the user gave them
 };
 
 // A command's arguments after its name; returns the exit code.

@@ -1,6 +1,7 @@
 // zr5-tool: the recordings and the arithmetic of the program on the command line, for engineers
 // with many recordings, for scripts, and to check results against other implementations.
 
+#include <QFile>
 #include <QGuiApplication>
 #include <cstring>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "tool/commands.h"
+#include "tool/nativenames.h"
 
 using namespace zr5::tool;
 
@@ -49,23 +51,34 @@ void printUsage(std::FILE* stream) {
     Print(stream, QStringLiteral("  zr5-tool --version\n"));
 }
 
-// An argument whose bytes are no UTF-8 text (a file name from another system) cannot reach the
-// file system unchanged through Qt's names: it is refused rather than turned into another name.
-QString undecodableArgument(int argc, char** argv) {
+// The options whose values are texts, not file names.
+bool IsTextOption(const char* arg) {
+    for (const char* option : {"--org", "--device", "--date"})
+        if (std::strcmp(arg, option) == 0)
+            return true;
+    return false;
+}
+
+// The arguments as texts. A file name whose bytes are no UTF-8 text reaches the file system
+// unchanged through an alias (see RawNames); any other such argument is refused rather than read
+// as another text.
+bool DecodeArguments(int argc, char** argv, RawNames& names, QStringList& args, QString& error) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray raw(argv[i]);
-        if (QString::fromLocal8Bit(raw).toLocal8Bit() == raw)
+        if (RawNames::Representable(raw)) {
+            args << QFile::decodeName(raw);
             continue;
-        QString shown;
-        for (char c : raw)
-            shown += (uchar(c) >= 0x20 && uchar(c) < 0x7f)
-                         ? QString(QLatin1Char(c))
-                         : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
-        return QStringLiteral("参数 “%1” 不是 UTF-8 文本，无法作为文件名原样使用；请改用 UTF-8 "
-                              "文件名")
-            .arg(shown);
+        }
+        if (raw.startsWith("--") || (i > 1 && IsTextOption(argv[i - 1]))) {
+            error = QStringLiteral("参数 “%1” 不是 UTF-8 文本").arg(RawNames::Shown(raw));
+            return false;
+        }
+        const QString alias = names.alias(raw, &error);
+        if (alias.isEmpty())
+            return false;
+        args << alias;
     }
-    return {};
+    return true;
 }
 
 } // namespace
@@ -74,11 +87,13 @@ int main(int argc, char** argv) {
     if (zr5::PrintVersionIfAsked(argc, argv, "zr5-tool"))
         return 0;
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    RawNames names;
     ToolContext context;
-    if (const QString refusal = undecodableArgument(argc, argv); !refusal.isEmpty())
-        return Fail(context, refusal);
+    context.rawNames = &names;
+    QStringList args;
     QString error;
+    if (!DecodeArguments(argc, argv, names, args, error))
+        return Fail(context, error);
     context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
     if (!error.isEmpty())
         return Fail(context, error);
@@ -90,7 +105,11 @@ int main(int argc, char** argv) {
     }
     const QString name = args.takeFirst();
     for (const ToolCommand& c : kCommands)
-        if (name == QLatin1String(c.name))
-            return c.run(context, args);
+        if (name == QLatin1String(c.name)) {
+            const int code = c.run(context, args);
+            if (const QString e = names.finish(); !e.isEmpty())
+                return Fail(context, e);
+            return code;
+        }
     return Fail(context, QStringLiteral("未知命令 “%1”；zr5-tool --help 列出所有命令").arg(name));
 }
