@@ -10,6 +10,12 @@
 
 using namespace zr5;
 
+// The readers allocate a few strings per line; recording 4 frames of each allocation instead of
+// 30 makes the harness half as fast again, and a finding still shows where the access was.
+extern "C" const char* __asan_default_options() {
+    return "malloc_context_size=4";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
         return 0;
@@ -29,17 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 1: {
         const CategoryTable categories = ReadCategories(again());
         // What the dialog does with a category: the index lines of its range.
-        for (std::size_t i = 0; i < categories.categories.size() && i < 3; ++i)
-            ReadModels(again(), categories.categories[i]);
+        if (!categories.categories.empty())
+            ReadModels(again(), categories.categories.front());
         break;
     }
     default:
-        for (const MotorCategory& c :
-             {MotorCategory{1, 3, {}}, MotorCategory{2, 40, {}}, MotorCategory{5, 32767, {}}})
-            ReadModels(again(), c);
+        // One range that skips the first lines and runs past the end covers every line once.
+        ReadModels(again(), MotorCategory{3, 32767, {}});
         SearchModels(again(), QStringLiteral("Y"));
-        for (int code : {1, 2, 100, 6935})
-            DesignationOfCode(again(), code);
+        DesignationOfCode(again(), 100);
         break;
     }
     return 0;
