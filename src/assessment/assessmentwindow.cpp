@@ -1,5 +1,7 @@
 #include "assessment/assessmentwindow.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -15,83 +18,54 @@
 
 #include "model/appstate.h"
 #include "model/numbertext.h"
+#include "printing/painterprinter.h"
+#include "printing/printrun.h"
 #include "settings/settings.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
 
 namespace zr5 {
 
-namespace {
-
-const QColor kZoneColours[kOperatingZones] = {QColor(0, 150, 0), QColor(230, 160, 0),
-                                              QColor(200, 0, 0), QColor(120, 0, 160)};
-
-QString figure(double v) {
-    return FormatValue(float(v)).trimmed();
-}
-
-} // namespace
-
 AssessmentChart::AssessmentChart(QWidget* parent) : QWidget(parent) {
     setMinimumSize(420, 300);
 }
 
 void AssessmentChart::show(const RecordingAssessment& assessment) {
-    a_ = assessment;
+    chart_ = AssessmentChartFor(assessment);
     update();
 }
 
 void AssessmentChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    const QRectF plot = QRectF(rect()).adjusted(44, 12, -12, -30);
+    const QRectF plot = QRectF(rect()).adjusted(44, 16, -40, -30);
+    auto at = [&](double fx, double fy) {
+        return QPointF(plot.left() + fx * plot.width(), plot.bottom() - fy * plot.height());
+    };
+    for (const ChartBar& b : chart_.bars)
+        p.fillRect(QRectF(at(b.left, b.height) + QPointF(1, 0), at(b.right, 0) - QPointF(1, 0)),
+                   ColourOf(b.colour));
     p.setPen(Qt::black);
     p.drawRect(plot);
-    // Load rate 0..130 % across, the last band holding everything above 120 %.
-    auto x = [&](double loadPct) { return plot.left() + plot.width() * loadPct / 130.0; };
-    double most = 0;
-    for (double h : a_.loadBandHours)
-        most = std::max(most, h);
-    for (std::size_t b = 0; b < a_.loadBandHours.size() && most > 0; ++b) {
-        const double mid = (b + 0.5) / 10.0;
-        const QColor colour =
-            a_.economics ? kZoneColours[int(ZoneOf(mid, *a_.economics))] : QColor(Qt::gray);
-        const double h = plot.height() * a_.loadBandHours[b] / most;
-        p.fillRect(QRectF(x(b * 10.0) + 1, plot.bottom() - h, x(10) - x(0) - 2, h), colour);
-    }
     p.setFont(ChineseFont(8));
-    for (int pct = 0; pct <= 120; pct += 20)
-        p.drawText(QPointF(x(pct) - 8, plot.bottom() + 14), QString::number(pct));
+    for (const ChartLabel& l : chart_.loadLabels)
+        p.drawText(at(l.at, 0) + QPointF(-8, 14), l.text);
     p.drawText(QPointF(plot.right() - 60, plot.bottom() + 26), QStringLiteral("负载率 %"));
-    if (!a_.economics)
-        return;
-    // Efficiencies on 50..100 % up the plot.
-    const MotorEconomics& e = *a_.economics;
-    auto y = [&](double eff) {
-        return plot.bottom() - plot.height() * std::clamp((eff - 50.0) / 50.0, 0.0, 1.0);
-    };
-    for (int eff = 50; eff <= 100; eff += 10)
-        p.drawText(QPointF(plot.left() - 30, y(eff) + 4), QString::number(eff));
-    for (const auto& [curve, colour] :
-         {std::pair{&MotorEconomics::efficiency, QColor(Qt::blue)},
-          std::pair{&MotorEconomics::comprehensiveEfficiency, QColor(Qt::black)}}) {
+    for (const ChartLabel& l : chart_.efficiencyLabels)
+        p.drawText(at(0, l.at) + QPointF(-30, 4), l.text);
+    for (const ChartLabel& l : chart_.hourLabels)
+        p.drawText(at(1, l.at) + QPointF(4, 4), l.text);
+    for (const ChartCurve& curve : chart_.curves) {
         QPainterPath path;
-        for (int i = 1; i <= 240; ++i) {
-            const double beta = i / 200.0;
-            const QPointF pt(x(beta * 100), y((e.*curve)(beta)));
-            i == 1 ? path.moveTo(pt) : path.lineTo(pt);
-        }
-        p.setPen(QPen(colour, 1.5));
+        for (const auto& [fx, fy] : curve.points)
+            path.elementCount() == 0 ? path.moveTo(at(fx, fy)) : path.lineTo(at(fx, fy));
+        p.setPen(QPen(ColourOf(curve.colour), 1.5));
         p.drawPath(path);
     }
-    const std::tuple<double, QString, QColor> marks[] = {
-        {e.betaJ * 100, QStringLiteral("βJ"), Qt::blue},
-        {e.betaJJ * 100, QStringLiteral("βJJ"), Qt::black},
-        {a_.meanLoadRate, QStringLiteral("平均"), Qt::darkGray}};
-    for (const auto& [pct, name, colour] : marks) {
-        p.setPen(QPen(colour, 1, Qt::DashLine));
-        p.drawLine(QPointF(x(pct), plot.top()), QPointF(x(pct), plot.bottom()));
-        p.drawText(QPointF(x(pct) + 3, plot.top() + 12), name);
+    for (const ChartMark& m : chart_.marks) {
+        p.setPen(QPen(ColourOf(m.colour), 1, Qt::DashLine));
+        p.drawLine(at(m.x, 0), at(m.x, 1));
+        p.drawText(at(m.x, 1) + QPointF(3, 12), m.name);
     }
 }
 
@@ -101,6 +75,7 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     setWindowTitle(QStringLiteral("经济运行评估"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ChineseFont(9));
+    printerInstalled = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
 
     table_ = new QTableWidget(0, 2, this);
     table_->setObjectName(QStringLiteral("figures"));
@@ -125,9 +100,13 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     form->addRow(QStringLiteral("电价（元/kWh）"), price_);
     auto* recompute = new QPushButton(QStringLiteral("重新评估"), this);
     recompute->setObjectName(QStringLiteral("Command1"));
+    print_ = new QPushButton(QStringLiteral("打  印"), this);
+    print_->setObjectName(QStringLiteral("Command3"));
+    print_->setEnabled(false);
     auto* close = new QPushButton(QStringLiteral("关  闭"), this);
     close->setObjectName(QStringLiteral("Command2"));
     connect(recompute, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(print_, &QPushButton::clicked, this, &AssessmentWindow::Command3_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* right = new QVBoxLayout;
@@ -136,6 +115,7 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(recompute);
+    buttons->addWidget(print_);
     buttons->addWidget(close);
     right->addLayout(buttons);
     auto* top = new QHBoxLayout;
@@ -172,7 +152,41 @@ bool AssessmentWindow::Command1_Click() {
         !error.isEmpty())
         services_.messages.message(this, kErrorTitle, error);
     showAssessment(run);
+    shown_ = run;
+    shownSettings_ = settings;
+    print_->setEnabled(true);
     return true;
+}
+
+std::optional<AssessmentPageInput> AssessmentWindow::pageInput() const {
+    if (!shown_)
+        return std::nullopt;
+    return AssessmentPageInput{*shown_, shownSettings_,
+                               QDir::toNativeSeparators(shown_->recording.path)};
+}
+
+void AssessmentWindow::Command3_Click() {
+    const std::optional<AssessmentPageInput> input = pageInput();
+    if (run_ || !input)
+        return;
+    const QFileInfo recording(input->run.recording.path);
+    std::vector<PrintTask> tasks = PrintTasks(
+        {[in = *input](Printer& p) { return std::make_unique<AssessmentPageJob>(p, in); }},
+        printerInstalled(), services_, this, windowTitle(),
+        recording.dir().filePath(recording.completeBaseName() + QStringLiteral("-评估.pdf")),
+        windowTitle());
+    if (tasks.empty())
+        return;
+    run_ = new PrintRun(this, std::move(tasks));
+    print_->setEnabled(false);
+    connect(run_, &PrintRun::finished, this, [this](const QString& error, bool) {
+        run_->deleteLater();
+        run_ = nullptr;
+        print_->setEnabled(true);
+        if (!error.isEmpty())
+            services_.messages.message(this, kErrorTitle, error);
+    });
+    run_->start();
 }
 
 QString AssessmentWindow::verdict() const {
@@ -182,57 +196,13 @@ QString AssessmentWindow::verdict() const {
 void AssessmentWindow::showAssessment(const AssessmentRun& run) {
     const RecordingAssessment& a = run.assessment;
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    QList<std::pair<QString, QString>> rows;
-    auto group = [&](const char* title) { rows.append({QString::fromUtf8(title), QString()}); };
-    auto add = [&](const QString& name, double v, const char* unit) {
-        rows.append(
-            {QStringLiteral("  ") + name, figure(v) + QLatin1Char(' ') + QString::fromUtf8(unit)});
-    };
-    auto addHours = [&](const QString& name, double h) {
-        rows.append({QStringLiteral("  ") + name,
-                     QStringLiteral("%1 h（%2%）")
-                         .arg(figure(h), figure(hours > 0 ? 100 * h / hours : 0))});
-    };
-    if (a.economics) {
-        const MotorEconomics& e = *a.economics;
-        group("电动机经济运行参数");
-        add(QStringLiteral("经济负载率 βJ"), 100 * e.betaJ, "%");
-        add(QStringLiteral("综合经济负载率 βJJ"), 100 * e.betaJJ, "%");
-        add(QStringLiteral("一般运行区下限 βJJ²"), 100 * e.betaJJ * e.betaJJ, "%");
-        add(QStringLiteral("额定综合效率"), e.ratedComprehensiveEfficiency, "%");
-    }
-    group("运行时间");
-    const char* const states[4] = {"正常运行", "输入低于空载功率", "发电状态", "无电机参数"};
-    for (int s = 0; s < 4; ++s)
-        addHours(QString::fromUtf8(states[s]), a.stateHours[std::size_t(s)]);
-    if (a.economics)
-        for (int z = 0; z < kOperatingZones; ++z)
-            addHours(ZoneName(OperatingZone(z)), a.zoneHours[std::size_t(z)]);
-    group("电量与效率");
-    add(QStringLiteral("输入电量"), a.inputEnergy, "kWh");
-    add(QStringLiteral("输出电量"), a.outputEnergy, "kWh");
-    add(QStringLiteral("损耗电量"), a.lossEnergy, "kWh");
-    add(QStringLiteral("无功电量"), a.reactiveEnergy, "kvarh");
-    add(QStringLiteral("加权效率"), a.weightedEfficiency, "%");
-    add(QStringLiteral("综合效率"), a.comprehensiveEfficiency, "%");
-    add(QStringLiteral("平均负载率"), a.meanLoadRate, "%");
-    group("节能潜力（年）");
-    for (const Replacement& r : a.replacements) {
-        add(QStringLiteral("更换为 %1 电动机").arg(r.cls), r.saving.annualKwh, "kWh");
-        add(QStringLiteral("  节约电费"), r.saving.annualMoney, "元");
-    }
-    if (a.rightSize) {
-        add(QStringLiteral("更换为 %1").arg(a.rightSize->model), a.rightSize->saving.annualKwh,
-            "kWh");
-        add(QStringLiteral("  节约电费"), a.rightSize->saving.annualMoney, "元");
-    } else if (!a.rightSizeNote.isEmpty()) {
-        rows.append({QStringLiteral("  合适容量"), a.rightSizeNote});
-    }
+    const std::vector<AssessmentFigure> rows = AssessmentFigures(a, hours);
     table_->setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) {
-        table_->setItem(r, 0, new QTableWidgetItem(rows[r].first));
-        table_->setItem(r, 1, new QTableWidgetItem(rows[r].second));
-        if (rows[r].second.isEmpty()) {
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const AssessmentFigure& f = rows[std::size_t(r)];
+        table_->setItem(r, 0, new QTableWidgetItem(f.name));
+        table_->setItem(r, 1, new QTableWidgetItem(f.value));
+        if (f.isGroup()) {
             QFont bold = table_->font();
             bold.setBold(true);
             table_->item(r, 0)->setFont(bold);

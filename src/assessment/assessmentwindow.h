@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "assessment/assessment.h"
+#include "assessment/assessmentpage.h"
 
 class QLabel;
 class QLineEdit;
@@ -12,6 +15,7 @@ class QTableWidget;
 namespace zr5 {
 
 class AppState;
+class PrintRun;
 struct UiServices;
 
 // The picture of an assessment: the hours per load-rate band of 10 %, coloured by zone, under the
@@ -26,7 +30,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    RecordingAssessment a_;
+    AssessmentChartModel chart_;
 };
 
 // "经济运行评估": the figures of the current recording's assessment, the chart and the verdict,
@@ -39,8 +43,16 @@ public:
     // Assesses the current recording with the settings in the boxes; false with a message when
     // the recording or a box is refused.
     bool Command1_Click();
+    // 打  印: the assessment on one page, on the default printer or, without one, as a PDF.
+    void Command3_Click();
     const QTableWidget* table() const { return table_; }
     QString verdict() const;
+    // What the page prints: the last assessment shown, with its settings.
+    std::optional<AssessmentPageInput> pageInput() const;
+    bool printing() const { return run_ != nullptr; }
+
+    // Whether a printer is installed (tests answer it).
+    std::function<bool()> printerInstalled;
 
 private:
     void showAssessment(const AssessmentRun& run);
@@ -53,6 +65,10 @@ private:
     QLineEdit* kq_ = nullptr;
     QLineEdit* hours_ = nullptr;
     QLineEdit* price_ = nullptr;
+    QPushButton* print_ = nullptr;
+    std::optional<AssessmentRun> shown_;
+    AssessmentSettings shownSettings_;
+    PrintRun* run_ = nullptr;
 };
 
 } // namespace zr5

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <string_view>
 
 #if __has_include(<iconv.h>)
@@ -65,8 +66,16 @@ bool GbkAvailable(GbkConverter converter) {
 }
 
 QString DecodeGbk(const QByteArray& bytes, bool* ok, GbkConverter converter) {
-    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    // GBK keeps ASCII as it is: most catalogue lines need no converter.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; })) {
+        if (ok)
+            *ok = true;
+        return QString::fromLatin1(bytes);
+    }
+    // Opening a converter costs more than decoding a line: one per thread, reset for each text.
+    thread_local QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
     if (converter != GbkConverter::Iconv && decoder.isValid()) {
+        decoder.resetState();
         QString text = decoder.decode(bytes);
         if (ok)
             *ok = !decoder.hasError();

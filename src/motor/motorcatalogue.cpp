@@ -14,7 +14,7 @@ QString NativeName(const DataDirectory& dir, const QString& file) {
 }
 
 // Reads the next line without its line end; false at the end of the file.
-bool NextLine(QFile& file, QString& line) {
+bool NextLine(QIODevice& file, QString& line) {
     if (file.atEnd())
         return false;
     QByteArray bytes = file.readLine();
@@ -33,15 +33,24 @@ QString OpenProblem(const DataDirectory& dir, const QString& name, const QFile& 
         .arg(NativeName(dir, name), file.errorString());
 }
 
+QString CodeOutOfRange(int code) {
+    return QStringLiteral("编码 %1 不在 1 - %2 之内。").arg(code).arg(kCatalogueCodes);
+}
+
 } // namespace
 
 CategoryTable LoadCategories(const DataDirectory& dir) {
-    CategoryTable table;
     QFile file(dir.file(kCategoryFile));
     if (!file.open(QIODevice::ReadOnly)) {
+        CategoryTable table;
         table.problems << OpenProblem(dir, kCategoryFile, file);
         return table;
     }
+    return ReadCategories(file);
+}
+
+CategoryTable ReadCategories(QIODevice& file) {
+    CategoryTable table;
     QString line;
     int lineNumber = 0;
     int ignored = 0;
@@ -72,12 +81,17 @@ CategoryTable LoadCategories(const DataDirectory& dir) {
 }
 
 ModelList LoadModels(const DataDirectory& dir, const MotorCategory& category) {
-    ModelList list;
     QFile file(dir.file(kModelIndexFile));
     if (!file.open(QIODevice::ReadOnly)) {
+        ModelList list;
         list.problems << OpenProblem(dir, kModelIndexFile, file);
         return list;
     }
+    return ReadModels(file, category);
+}
+
+ModelList ReadModels(QIODevice& file, const MotorCategory& category) {
+    ModelList list;
     QString line;
     int lineNumber = 0;
     while (lineNumber < category.last && NextLine(file, line)) {
@@ -106,15 +120,22 @@ ModelList LoadModels(const DataDirectory& dir, const MotorCategory& category) {
 }
 
 ModelList SearchModels(const DataDirectory& dir, const QString& text) {
+    if (text.trimmed().isEmpty())
+        return {};
+    QFile file(dir.file(kModelIndexFile));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ModelList list;
+        list.problems << OpenProblem(dir, kModelIndexFile, file);
+        return list;
+    }
+    return SearchModels(file, text);
+}
+
+ModelList SearchModels(QIODevice& file, const QString& text) {
     ModelList list;
     const QString wanted = text.trimmed();
     if (wanted.isEmpty())
         return list;
-    QFile file(dir.file(kModelIndexFile));
-    if (!file.open(QIODevice::ReadOnly)) {
-        list.problems << OpenProblem(dir, kModelIndexFile, file);
-        return list;
-    }
     QString line;
     while (NextLine(file, line)) {
         const auto parsed = ParseCatalogueLine(line);
@@ -131,6 +152,10 @@ std::optional<QString> DesignationOfCode(const DataDirectory& dir, int code) {
     QFile file(dir.file(kModelIndexFile));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    return DesignationOfCode(file, code);
+}
+
+std::optional<QString> DesignationOfCode(QIODevice& file, int code) {
     QString line;
     while (NextLine(file, line)) {
         const auto parsed = ParseCatalogueLine(line);
@@ -142,17 +167,22 @@ std::optional<QString> DesignationOfCode(const DataDirectory& dir, int code) {
 
 Result<CatalogueRecord> ReadCatalogueRecord(const DataDirectory& dir, int code) {
     if (code < 1 || code > kCatalogueCodes)
-        return Result<CatalogueRecord>::failure(
-            QStringLiteral("编码 %1 不在 1 - %2 之内。").arg(code).arg(kCatalogueCodes));
+        return Result<CatalogueRecord>::failure(CodeOutOfRange(code));
     QFile file(dir.file(kCatalogueRecordFile));
     if (!file.open(QIODevice::ReadOnly))
         return Result<CatalogueRecord>::failure(OpenProblem(dir, kCatalogueRecordFile, file));
+    return ReadCatalogueRecord(file, code, NativeName(dir, kCatalogueRecordFile));
+}
+
+Result<CatalogueRecord> ReadCatalogueRecord(QIODevice& file, int code, const QString& shownName) {
+    if (code < 1 || code > kCatalogueCodes)
+        return Result<CatalogueRecord>::failure(CodeOutOfRange(code));
     std::uint8_t bytes[kCatalogueRecordSize];
     if (!file.seek(CatalogueRecordOffset(code)) ||
         file.read(reinterpret_cast<char*>(bytes), kCatalogueRecordSize) != kCatalogueRecordSize)
         return Result<CatalogueRecord>::failure(
             QStringLiteral("电机技术数据文件 %1 不完整（%2 字节），没有编码 %3 的数据！")
-                .arg(NativeName(dir, kCatalogueRecordFile))
+                .arg(shownName)
                 .arg(file.size())
                 .arg(code));
     return DecodeCatalogueRecord(bytes, code);

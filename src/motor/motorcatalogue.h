@@ -9,6 +9,8 @@
 #include "motor/catalogueformat.h"
 #include "settings/datadirectory.h"
 
+class QIODevice;
+
 namespace zr5 {
 
 // A category of "MT_fe.txt": its models are lines first to last (1-based, inclusive) of
@@ -52,5 +54,14 @@ std::optional<QString> DesignationOfCode(const DataDirectory& dir, int code);
 // the rated voltage of the code's range. A failure when the code is outside that range, the file
 // is missing or too short to hold the record.
 Result<CatalogueRecord> ReadCatalogueRecord(const DataDirectory& dir, int code);
+
+// The same readers on the content of one file, already open for reading (a file or a buffer);
+// the functions above open the data directory's file and hand it to these.
+CategoryTable ReadCategories(QIODevice& file);
+ModelList ReadModels(QIODevice& file, const MotorCategory& category);
+ModelList SearchModels(QIODevice& file, const QString& text);
+std::optional<QString> DesignationOfCode(QIODevice& file, int code);
+// shownName names the file in the message of a record it does not hold.
+Result<CatalogueRecord> ReadCatalogueRecord(QIODevice& file, int code, const QString& shownName);
 
 } // namespace zr5

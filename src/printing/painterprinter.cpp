@@ -27,11 +27,11 @@ bool isPrintableAscii(const QString& text) {
     return true;
 }
 
-QColor toColour(std::uint32_t c) {
+} // namespace
+
+QColor ColourOf(std::uint32_t c) {
     return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff));
 }
-
-} // namespace
 
 QFont ReportFont() {
     static const QFont font = [] {
@@ -170,7 +170,7 @@ void PainterPrinterDevice::drawRun(const Run& run) {
 void PainterPrinterDevice::usePen(const PrinterPen& pen) {
     // A pen pixel is 1/300 inch: the hairline of the grids and curves and the heavier frames look
     // as they do on a 300 dpi printer, whatever the device's resolution.
-    QPen qpen(toColour(pen.colour));
+    QPen qpen(ColourOf(pen.colour));
     qpen.setWidthF(std::max(1.0, pen.width * device_.logicalDpiX() / 300.0));
     if (pen.style == PenStyle::Dotted)
         qpen.setDashPattern({1.5, 3});
@@ -196,6 +196,13 @@ void PainterPrinterDevice::drawBox(double x1, double y1, double x2, double y2,
     painter_.drawRect(QRectF(QPointF(x1 * scale_, y1 * scale_), QPointF(x2 * scale_, y2 * scale_)));
 }
 
+void PainterPrinterDevice::fillBox(double x1, double y1, double x2, double y2,
+                                   std::uint32_t colour) {
+    flush();
+    painter_.fillRect(QRectF(QPointF(x1 * scale_, y1 * scale_), QPointF(x2 * scale_, y2 * scale_)),
+                      ColourOf(colour));
+}
+
 double PainterPrinterDevice::pixelTwips() const {
     return std::max(1.0 / scale_, kFinestColumnTwips);
 }
@@ -208,6 +215,31 @@ bool PainterPrinterDevice::newPage() {
     return false;
 }
 
+namespace {
+
+// The PDF writer writes to a device; this one hands each write to the checked writer, which keeps
+// the reason of the first failure.
+class CheckedStream final : public QIODevice {
+public:
+    explicit CheckedStream(OutputFile& file) : file_(file) {}
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failed_ || !file_.write(data, size)) {
+            failed_ = true;
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    OutputFile& file_;
+    bool failed_ = false;
+};
+
+} // namespace
+
 PdfOutput::PdfOutput(const QString& path, const QString& title)
     : path_(path), title_(title), file_(path) {}
 
@@ -217,21 +249,25 @@ PdfOutput::~PdfOutput() {
 
 QString PdfOutput::failure() const {
     return QStringLiteral("无法写入文件 %1：%2")
-        .arg(QDir::toNativeSeparators(path_), FileErrorReason(file_, errno));
+        .arg(QDir::toNativeSeparators(path_), file_.error());
 }
 
 QString PdfOutput::open() {
-    if (!file_.open(QIODevice::WriteOnly))
+    if (!file_.open())
         return failure();
-    writer_ = std::make_unique<QPdfWriter>(&file_);
+    stream_ = std::make_unique<CheckedStream>(file_);
+    stream_->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    writer_ = std::make_unique<QPdfWriter>(stream_.get());
     writer_->setResolution(kPdfResolution);
     writer_->setPageSize(QPageSize(QPageSize::A4));
     writer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     writer_->setTitle(title_);
     writer_->setCreator(QStringLiteral("ZR-5"));
     if (!painter_.begin(writer_.get())) {
-        file_.cancelWriting();
-        return failure();
+        const QString reason =
+            file_.error().isEmpty() ? QStringLiteral("无法开始 PDF 文件") : failure();
+        cancel();
+        return reason;
     }
     device_ = std::make_unique<PainterPrinterDevice>(painter_, *writer_);
     printer_ = std::make_unique<Printer>(*device_);
@@ -246,19 +282,20 @@ Printer& PdfOutput::nextJob() {
 }
 
 QString PdfOutput::commit() {
-    if (!painter_.isActive())
-        return failure();
+    if (!painter_.isActive()) {
+        cancel();
+        return file_.error().isEmpty() ? QStringLiteral("PDF 文件未能开始") : failure();
+    }
     if (!jobError_.isEmpty()) {
         cancel();
         return jobError_;
     }
     device_->flush();
     const bool ended = painter_.end();
-    // The last flush is checked here: QSaveFile::commit() may report success after a failed one.
-    const bool flushed = file_.flush();
-    if (!ended || !flushed || file_.error() != QFileDevice::NoError) {
-        const QString reason = failure();
-        file_.cancelWriting();
+    if (!file_.error().isEmpty() || !ended) {
+        const QString reason =
+            file_.error().isEmpty() ? QStringLiteral("PDF 文件未能完成") : failure();
+        cancel();
         return reason;
     }
     if (!file_.commit())
@@ -269,8 +306,7 @@ QString PdfOutput::commit() {
 void PdfOutput::cancel() {
     if (painter_.isActive())
         painter_.end();
-    if (file_.isOpen())
-        file_.cancelWriting();
+    file_.cancel();
 }
 
 } // namespace zr5

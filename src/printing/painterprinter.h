@@ -5,16 +5,20 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
-#include <QSaveFile>
 #include <array>
 #include <map>
 #include <memory>
 
 #include "printing/printer.h"
+#include "recording/outputfile.h"
 
+class QIODevice;
 class QPagedPaintDevice;
 
 namespace zr5 {
+
+// A colour of the printer model (red in the low byte) as Qt's.
+QColor ColourOf(std::uint32_t colour);
 
 // The printer's face: "Noto Sans Mono CJK SC", a fixed-pitch face whose Chinese characters are two
 // columns wide, so that the data report's header words stand over their columns. Without it, any
@@ -32,6 +36,7 @@ public:
     void drawText(double x, double top, const QString& text, float points) override;
     void drawLine(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
     void drawBox(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
+    void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour) override;
     double pixelTwips() const override;
     bool newPage() override;
     QString error() const override { return error_; }
@@ -89,8 +94,9 @@ public:
     virtual void cancel() = 0;
 };
 
-// A PDF of one or more print jobs, written to a temporary file and put in place only when every
-// write and the final flush succeeded; cancelled or failed, nothing is left behind.
+// A PDF of one or more print jobs, written through the checked writer: only a regular file is
+// written or replaced, and only once every write and the sync succeeded; cancelled or failed,
+// nothing is left behind.
 class PdfOutput final : public ReportOutput {
 public:
     explicit PdfOutput(const QString& path, const QString& title = QString());
@@ -106,7 +112,8 @@ private:
 
     QString path_;
     QString title_;
-    QSaveFile file_;
+    OutputFile file_;
+    std::unique_ptr<QIODevice> stream_; // what the writer writes to: every write goes to file_
     std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
     std::unique_ptr<PainterPrinterDevice> device_;

@@ -188,30 +188,11 @@ void PrintDialog::Command2_Click() {
         close();
         return;
     }
-    std::vector<PrintTask> tasks;
-    if (printerInstalled()) {
-        // Each report is a print job of its own, on the default printer.
-        for (JobFactory& job : *jobs) {
-            PrintTask task;
-            task.output = std::make_unique<PaperOutput>();
-            task.jobs.push_back(std::move(job));
-            tasks.push_back(std::move(task));
-        }
-    } else {
-        if (!services_.messages.question(
-                this, kCaption, QStringLiteral("没有安装打印机。是否将打印内容保存为 PDF 文件？")))
-            return;
-        const std::optional<QString> path = services_.files.saveFileNameFrom(
-            this, QStringLiteral("保存为 PDF 文件"), QStringLiteral("PDF 文件 (*.pdf)"),
-            QStringLiteral("pdf"), pdfFallbackName());
-        if (!path || path->isEmpty())
-            return;
-        PrintTask task;
-        task.output = std::make_unique<PdfOutput>(*path, QStringLiteral("工况运行曲线"));
-        task.jobs = std::move(*jobs);
-        tasks.push_back(std::move(task));
-    }
-    startRun(std::move(tasks));
+    std::vector<PrintTask> tasks =
+        PrintTasks(std::move(*jobs), printerInstalled(), services_, this, kCaption,
+                   pdfFallbackName(), QStringLiteral("工况运行曲线"));
+    if (!tasks.empty())
+        startRun(std::move(tasks));
 }
 
 void PrintDialog::startRun(std::vector<PrintTask> tasks) {

@@ -32,6 +32,11 @@ void Printer::box(double x1, double y1, double x2, double y2) {
     setPosition(x2, y2);
 }
 
+void Printer::fillBox(double x1, double y1, double x2, double y2) {
+    device_.fillBox(x1, y1, x2, y2, pen_.colour);
+    setPosition(x2, y2);
+}
+
 void Printer::newPage() {
     if (!device_.newPage())
         failed_ = true;

@@ -27,6 +27,8 @@ public:
     virtual void drawText(double x, double top, const QString& text, float points) = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2, const PrinterPen& pen) = 0;
     virtual void drawBox(double x1, double y1, double x2, double y2, const PrinterPen& pen) = 0;
+    // A box filled with a colour, without an outline.
+    virtual void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour) = 0;
     // Twips of one device pixel column: curves on long recordings are reduced to this.
     virtual double pixelTwips() const = 0;
     // False when the device refused the page.
@@ -76,6 +78,8 @@ public:
     // Both leave the print position at their second point.
     void line(double x1, double y1, double x2, double y2);
     void box(double x1, double y1, double x2, double y2);
+    // A box filled with the pen's colour.
+    void fillBox(double x1, double y1, double x2, double y2);
 
     // A new page: the page number grows, the print position returns to the top left.
     void newPage();

@@ -4,12 +4,42 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
+#include "ui/services.h"
+
 namespace zr5 {
 
 namespace {
 // How long one slice may keep the user interface waiting.
 constexpr qint64 kSliceMs = 40;
 } // namespace
+
+std::vector<PrintTask> PrintTasks(std::vector<JobFactory> jobs, bool printerInstalled,
+                                  UiServices& services, QWidget* parent, const QString& caption,
+                                  const QString& pdfName, const QString& pdfTitle) {
+    std::vector<PrintTask> tasks;
+    if (printerInstalled) {
+        for (JobFactory& job : jobs) {
+            PrintTask task;
+            task.output = std::make_unique<PaperOutput>();
+            task.jobs.push_back(std::move(job));
+            tasks.push_back(std::move(task));
+        }
+        return tasks;
+    }
+    if (!services.messages.question(
+            parent, caption, QStringLiteral("没有安装打印机。是否将打印内容保存为 PDF 文件？")))
+        return tasks;
+    const std::optional<QString> path = services.files.saveFileNameFrom(
+        parent, QStringLiteral("保存为 PDF 文件"), QStringLiteral("PDF 文件 (*.pdf)"),
+        QStringLiteral("pdf"), pdfName);
+    if (!path || path->isEmpty())
+        return tasks;
+    PrintTask task;
+    task.output = std::make_unique<PdfOutput>(*path, pdfTitle);
+    task.jobs = std::move(jobs);
+    tasks.push_back(std::move(task));
+    return tasks;
+}
 
 PaperOutput::PaperOutput()
     : owned_(std::make_unique<QPrinter>(QPrinter::HighResolution)), printer_(*owned_) {}

@@ -16,6 +16,8 @@ class QWidget;
 
 namespace zr5 {
 
+struct UiServices;
+
 using JobFactory = std::function<std::unique_ptr<PrintJob>(Printer&)>;
 
 // One output and the jobs printed into it, in order.
@@ -23,6 +25,13 @@ struct PrintTask {
     std::unique_ptr<ReportOutput> output;
     std::vector<JobFactory> jobs;
 };
+
+// Where jobs go: to the default printer, each a print job of its own; or, when no printer is
+// installed and the user agrees, all into one PDF file the user names (pdfName offered). Empty
+// when the user declined.
+std::vector<PrintTask> PrintTasks(std::vector<JobFactory> jobs, bool printerInstalled,
+                                  UiServices& services, QWidget* parent, const QString& caption,
+                                  const QString& pdfName, const QString& pdfTitle);
 
 // The back end on a printer: paper, one print job per output.
 class PaperOutput final : public ReportOutput {

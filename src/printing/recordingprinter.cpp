@@ -37,6 +37,12 @@ void RecordingPrinterDevice::drawBox(double x1, double y1, double x2, double y2,
     items.push_back({PrintedItem::Kind::Box, pages, x1, y1, x2, y2, {}, 0, pen});
 }
 
+void RecordingPrinterDevice::fillBox(double x1, double y1, double x2, double y2,
+                                     std::uint32_t colour) {
+    items.push_back(
+        {PrintedItem::Kind::FilledBox, pages, x1, y1, x2, y2, {}, 0, {0, PenStyle::Solid, colour}});
+}
+
 bool RecordingPrinterDevice::newPage() {
     if (refuseAfter_ >= 0 && pages >= refuseAfter_)
         return false;

@@ -9,7 +9,7 @@ namespace zr5 {
 
 // One thing a job printed, as the recording back end keeps it.
 struct PrintedItem {
-    enum class Kind { Text, Line, Box };
+    enum class Kind { Text, Line, Box, FilledBox };
     Kind kind = Kind::Text;
     int page = 1;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // text: x1, y1 its position
@@ -27,6 +27,7 @@ public:
     void drawText(double x, double top, const QString& text, float points) override;
     void drawLine(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
     void drawBox(double x1, double y1, double x2, double y2, const PrinterPen& pen) override;
+    void fillBox(double x1, double y1, double x2, double y2, std::uint32_t colour) override;
     double pixelTwips() const override { return pixelTwips_; }
     bool newPage() override;
     QString error() const override { return refusal_; }

@@ -1,6 +1,7 @@
 #include <QStringList>
 
 #include "assessment/assessment.h"
+#include "assessment/assessmentpage.h"
 #include "model/numbertext.h"
 #include "settings/settings.h"
 #include "tool/commands.h"
@@ -150,14 +151,24 @@ int RunAssess(ToolContext& context, const QStringList& arguments) {
         !takeNumber(args, "--hours", settings.hoursPerYear, error) ||
         !takeNumber(args, "--price", settings.price, error))
         return Fail(context, error);
+    QString pdf;
+    if (!TakeOption(args, QStringLiteral("--pdf"), pdf, error))
+        return Fail(context, error);
     const bool json = TakeFlag(args, QStringLiteral("--json"));
     if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return Fail(
-            context,
-            QStringLiteral("用法: zr5-tool assess FILE [--kq X] [--hours H] [--price P] [--json]"));
+        return Fail(context, QStringLiteral("用法: zr5-tool assess FILE [--kq X] [--hours H] "
+                                            "[--price P] [--json] [--pdf OUT.pdf]"));
     const AssessmentRun run = AssessRecording(args.first(), context.dataDirectory, settings);
     if (!run.error.isEmpty())
         return Fail(context, run.error);
+    if (!pdf.isEmpty()) {
+        const AssessmentPageInput page{run, settings, args.first()};
+        if (QString e =
+                WritePdf(pdf, QStringLiteral("经济运行评估"),
+                         [&](Printer& p) { return std::make_unique<AssessmentPageJob>(p, page); });
+            !e.isEmpty())
+            return Fail(context, e);
+    }
     const double hours = double(run.recording.header.Duration) / 3600.0;
     Print(context.out,
           json ? assessmentJson(run.assessment) : assessmentText(run.assessment, hours));

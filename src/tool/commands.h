@@ -3,16 +3,22 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <functional>
+#include <memory>
 
+#include "printing/printjob.h"
 #include "settings/datadirectory.h"
 
 namespace zr5::tool {
+
+class RawNames;
 
 // What every command gets: the data directory and where to print.
 struct ToolContext {
     DataDirectory dataDirectory;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    const RawNames* rawNames = nullptr; // messages name non-UTF-8 files as the user gave them
 };
 
 // A command's arguments after its name; returns the exit code.
@@ -56,5 +62,10 @@ QString StandardOutputFailure();
 // Takes "--name VALUE" out of args; false with a message when the value is missing.
 bool TakeOption(QStringList& args, const QString& name, QString& value, QString& error);
 bool TakeFlag(QStringList& args, const QString& name);
+
+// Writes one print job to a PDF; nothing is left behind when it fails. Needs a GUI application
+// (the fonts): see main.
+QString WritePdf(const QString& path, const QString& title,
+                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob);
 
 } // namespace zr5::tool

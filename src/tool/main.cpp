@@ -12,6 +12,7 @@
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "tool/commands.h"
+#include "tool/nativenames.h"
 
 using namespace zr5::tool;
 
@@ -27,18 +28,19 @@ const ToolCommand kCommands[] = {
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
      "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
     {"repair", RunRepair, "repair IN.MTR OUT.MTR [--overwrite]"},
-    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json]"},
+    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf]"},
     {"plot", RunPlot, "plot FILE --kind K --output OUT.png|OUT.svg [--from SECONDS --to SECONDS]"},
     {"report", RunReport,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
      "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},
 };
 
-// The reports and pictures need fonts, so `report` and `plot` run a GUI application on the
-// display-less platform.
+// The printed pages and pictures need fonts, so `report`, `plot` and `assess --pdf` run a GUI
+// application on the display-less platform.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "report") != 0 && std::strcmp(argv[i], "plot") != 0)
+        if (std::strcmp(argv[i], "report") != 0 && std::strcmp(argv[i], "plot") != 0 &&
+            std::strncmp(argv[i], "--pdf", 5) != 0)
             continue;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -65,23 +67,34 @@ void printUsage(std::FILE* stream) {
     Print(stream, QStringLiteral("  zr5-tool --version\n"));
 }
 
-// An argument whose bytes are no UTF-8 text (a file name from another system) cannot reach the
-// file system unchanged through Qt's names: it is refused rather than turned into another name.
-QString undecodableArgument(int argc, char** argv) {
+// The options whose values are texts, not file names.
+bool IsTextOption(const char* arg) {
+    for (const char* option : {"--org", "--device", "--date"})
+        if (std::strcmp(arg, option) == 0)
+            return true;
+    return false;
+}
+
+// The arguments as texts. A file name whose bytes are no UTF-8 text reaches the file system
+// unchanged through an alias (see RawNames); any other such argument is refused rather than read
+// as another text.
+bool DecodeArguments(int argc, char** argv, RawNames& names, QStringList& args, QString& error) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray raw(argv[i]);
-        if (QString::fromLocal8Bit(raw).toLocal8Bit() == raw)
+        if (RawNames::Representable(raw)) {
+            args << QFile::decodeName(raw);
             continue;
-        QString shown;
-        for (char c : raw)
-            shown += (uchar(c) >= 0x20 && uchar(c) < 0x7f)
-                         ? QString(QLatin1Char(c))
-                         : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
-        return QStringLiteral("参数 “%1” 不是 UTF-8 文本，无法作为文件名原样使用；请改用 UTF-8 "
-                              "文件名")
-            .arg(shown);
+        }
+        if (raw.startsWith("--") || (i > 1 && IsTextOption(argv[i - 1]))) {
+            error = QStringLiteral("参数 “%1” 不是 UTF-8 文本").arg(RawNames::Shown(raw));
+            return false;
+        }
+        const QString alias = names.alias(raw, &error);
+        if (alias.isEmpty())
+            return false;
+        args << alias;
     }
-    return {};
+    return true;
 }
 
 } // namespace
@@ -90,11 +103,13 @@ int main(int argc, char** argv) {
     if (zr5::PrintVersionIfAsked(argc, argv, "zr5-tool"))
         return 0;
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    RawNames names;
     ToolContext context;
-    if (const QString refusal = undecodableArgument(argc, argv); !refusal.isEmpty())
-        return Fail(context, refusal);
+    context.rawNames = &names;
+    QStringList args;
     QString error;
+    if (!DecodeArguments(argc, argv, names, args, error))
+        return Fail(context, error);
     context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
     if (!error.isEmpty())
         return Fail(context, error);
@@ -106,7 +121,11 @@ int main(int argc, char** argv) {
     }
     const QString name = args.takeFirst();
     for (const ToolCommand& c : kCommands)
-        if (name == QLatin1String(c.name))
-            return c.run(context, args);
+        if (name == QLatin1String(c.name)) {
+            const int code = c.run(context, args);
+            if (const QString e = names.finish(); !e.isEmpty())
+                return Fail(context, e);
+            return code;
+        }
     return Fail(context, QStringLiteral("未知命令 “%1”；zr5-tool --help 列出所有命令").arg(name));
 }

@@ -15,20 +15,6 @@ namespace {
 const char kUsage[] = "用法: zr5-tool report FILE.MTR [--curves OUT.pdf] [--data OUT.pdf] "
                       "[--from N] [--to M] [--org TEXT] [--device TEXT] [--date YYYY-MM-DDTHH:MM]";
 
-// Writes one job to a PDF; nothing is left behind when it fails.
-QString WritePdf(const QString& path, const QString& title,
-                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob) {
-    PdfOutput out(path, title);
-    if (QString e = out.open(); !e.isEmpty())
-        return e;
-    std::unique_ptr<PrintJob> job = makeJob(out.printer());
-    if (QString e = RunToEnd(*job); !e.isEmpty()) {
-        out.cancel();
-        return e;
-    }
-    return out.commit();
-}
-
 } // namespace
 
 int RunReport(ToolContext& context, const QStringList& arguments) {

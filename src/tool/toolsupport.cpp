@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "model/numbertext.h"
+#include "printing/painterprinter.h"
 #include "recording/outputfile.h"
+#include "tool/nativenames.h"
 
 namespace zr5::tool {
 
@@ -27,7 +29,8 @@ QString jsonString(const QString& s) {
 }
 
 int Fail(ToolContext& context, const QString& message) {
-    Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(message) + QLatin1Char('\n'));
+    const QString shown = context.rawNames ? context.rawNames->shown(message) : message;
+    Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(shown) + QLatin1Char('\n'));
     return 1;
 }
 
@@ -51,7 +54,7 @@ QString StandardOutputFailure() {
 }
 
 int PrintResult(ToolContext& context, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = (context.rawNames ? context.rawNames->shown(text) : text).toUtf8();
     errno = 0;
     if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), context.out) !=
             std::size_t(bytes.size()) ||
@@ -83,6 +86,19 @@ bool TakeOption(QStringList& args, const QString& name, QString& value, QString&
         }
     }
     return true;
+}
+
+QString WritePdf(const QString& path, const QString& title,
+                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob) {
+    PdfOutput out(path, title);
+    if (QString e = out.open(); !e.isEmpty())
+        return e;
+    std::unique_ptr<PrintJob> job = makeJob(out.printer());
+    if (QString e = RunToEnd(*job); !e.isEmpty()) {
+        out.cancel();
+        return e;
+    }
+    return out.commit();
 }
 
 bool TakeFlag(QStringList& args, const QString& name) {

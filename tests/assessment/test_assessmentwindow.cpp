@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -11,7 +12,9 @@
 #include "model/numbertext.h"
 #include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
+#include "support/fakeservices.h"
 #include "support/qtapplication.h"
+#include "support/waituntil.h"
 
 using namespace zr5;
 
@@ -94,4 +97,44 @@ TEST(AssessmentWindow, ABoxThatIsNotANumberIsNamedAndNothingIsAssessed) {
     EXPECT_EQ(seams.messages.shown[0].title, kErrorTitle);
     EXPECT_TRUE(seams.messages.shown[0].text.startsWith(QStringLiteral("无功经济当量")));
     EXPECT_EQ(w.table()->rowCount(), 0);
+}
+
+// 打  印 without a printer: once the user agrees, the page goes into the PDF file the user names;
+// declined, nothing is written. Before an assessment there is nothing to print.
+TEST(AssessmentWindow, PrintsThePageAsAPdfWhenNoPrinterIsInstalled) {
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.filePath(QStringLiteral("data")))};
+    state.recordingOpened(Recording(dir, "a.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}));
+    for (const bool agree : {false, true}) {
+        SCOPED_TRACE(agree ? "agreed" : "declined");
+        test::FakeMessages messages;
+        test::FakeFileDialogs files;
+        test::FakeClock clock;
+        UiServices services{messages, files, clock};
+        const QString pdf =
+            dir.filePath(agree ? QStringLiteral("yes.pdf") : QStringLiteral("no.pdf"));
+        messages.expecting = true;
+        messages.answers = {agree};
+        files.answers = {pdf};
+        AssessmentWindow w(state, services, nullptr);
+        w.printerInstalled = [] { return false; };
+        auto* print = w.findChild<QPushButton*>(QStringLiteral("Command3"));
+        ASSERT_NE(print, nullptr);
+        EXPECT_EQ(print->text(), QStringLiteral("打  印"));
+        EXPECT_FALSE(print->isEnabled());
+        ASSERT_TRUE(w.Command1_Click());
+        EXPECT_TRUE(print->isEnabled());
+        w.Command3_Click();
+        ASSERT_TRUE(test::waitUntil([&] { return !w.printing(); }, 30000));
+        EXPECT_EQ(files.calls.size(), agree ? 1u : 0u);
+        QFile written(pdf);
+        EXPECT_EQ(written.exists(), agree);
+        if (agree) {
+            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(written.read(5) == "%PDF-");
+        }
+        // the question, and no error
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown[0].isQuestion);
+    }
 }

@@ -122,6 +122,16 @@ const Writer kWriters[] = {
          QFile::remove(source);
          return error;
      }},
+    {"pdf report", "report.pdf",
+     [](const QString&, const QString& target) {
+         const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-report.MTR"));
+         WriteSyntheticRecording(source, 50, 60, 5);
+         const QString error =
+             runTool({QStringLiteral("report"), source, QStringLiteral("--data"), target,
+                      QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00")});
+         QFile::remove(source);
+         return error;
+     }},
     {"info on standard output", "info.txt",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-info.MTR"));

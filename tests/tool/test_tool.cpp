@@ -12,9 +12,13 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <dirent.h>
 #include <map>
+#include <sys/stat.h>
 
 #include "analysis/cumulative.h"
+#include "recording/recordingfile.h"
 #include "recording/synthetic.h"
 
 using namespace zr5;
@@ -153,21 +157,81 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"unknown command", {"frobnicate"}}),
     zr5::test::ByName());
 
-TEST_F(Tool, NamesThatAreNotUtf8AreRefusedNotChanged) {
-    // A Latin-1 name ("\xe9.MTR"): decoded as UTF-8 it would become another name.
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    p.start(QStringLiteral("/bin/sh"),
-            {QStringLiteral("-c"),
-             QStringLiteral("exec \"$0\" synth \"$(printf '\\351.MTR')\" "
-                            "--rows 3 --duration 3 --seed 1"),
-             QStringLiteral(ZR5_TOOL_PATH)});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(err.contains(QStringLiteral("\\xe9.MTR")) && err.contains(QLatin1String("UTF-8")))
-        << err.toStdString();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList()) << "no file under any name";
+// Names whose bytes are no UTF-8 text (Latin-1 "é" is the byte 0xe9, "ä" 0xe4) reach the file
+// system as given: the shell passes the bytes, and the files are checked by their bytes.
+TEST_F(Tool, NamesThatAreNotUtf8ReachTheFileSystemAsGiven) {
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QByteArray file = folder + "/caf\xe9.MTR";
+    const QByteArray inner = folder + "/\xe4/caf\xe9.MTR";
+    ASSERT_EQ(::mkdir((folder + "/\xe4").constData(), 0700), 0);
+    // The temporary folder cannot remove what Qt cannot name.
+    const struct Cleanup {
+        QByteArray folder;
+        ~Cleanup() {
+            ::unlink((folder + "/caf\xe9.MTR").constData());
+            ::unlink((folder + "/\xe4/caf\xe9.MTR").constData());
+            ::rmdir((folder + "/\xe4").constData());
+        }
+    } cleanup{folder};
+    auto size = [](const QByteArray& name) {
+        struct stat st {};
+        return ::stat(name.constData(), &st) == 0 ? qint64(st.st_size) : qint64(-1);
+    };
+    struct Step {
+        const char* name;
+        const char* args; // shell words; $F is the Latin-1 name, $G the one in the Latin-1 folder
+        int exitCode;
+        const char* outputHas; // on standard output, or on standard error when the step fails
+        const QByteArray* file;
+        qint64 rows; // the file's rows afterwards; -1: no such file
+    };
+    const Step steps[] = {
+        {"synth writes the name", "synth \"$F\" --rows 3 --duration 3 --seed 1", 0, "", &file, 3},
+        {"info reads it", "info \"$F\"", 0, "caf\\xe9.MTR", &file, 3},
+        {"an existing name is kept", "synth \"$F\" --rows 5 --duration 3 --seed 1", 1,
+         "caf\\xe9.MTR 已存在", &file, 3},
+        {"and replaced when asked", "synth \"$F\" --rows 7 --duration 3 --seed 1 --overwrite", 0,
+         "", &file, 7},
+        {"a folder that is no UTF-8 either", "synth \"$G\" --rows 4 --duration 3 --seed 2", 0, "",
+         &inner, 4},
+        {"info there", "info --json \"$G\"", 0, "\"record_count\": 4", &inner, 4},
+        {"a data directory", "--data-dir \"$(dirname \"$G\")\" info \"$F\"", 0, "数据组数：7",
+         &file, 7},
+        {"a folder that does not exist", "synth \"$G.x/y\" --rows 3 --duration 3 --seed 1", 1,
+         "\\xe4/caf\\xe9.MTR.x/y", nullptr, -1},
+        {"a text that is no UTF-8", "report \"$F\" --data o.pdf --org \"$(printf '\\351')\"", 1,
+         "不是 UTF-8 文本", nullptr, -1},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("F=\"$(printf 'caf\\351.MTR')\"; G=\"$(printf '\\344')/$F\"; "
+                                "eval exec \"\\\"$0\\\"\" \"$1\""),
+                 QStringLiteral(ZR5_TOOL_PATH), QString::fromUtf8(s.args)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), s.exitCode);
+        const QString shown = QString::fromUtf8(s.exitCode == 0 ? p.readAllStandardOutput()
+                                                                : p.readAllStandardError());
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(s.outputHas))) << shown.toStdString();
+        if (s.file) {
+            EXPECT_EQ(size(*s.file), s.rows < 0 ? -1 : 144 + kRowBytes * s.rows);
+        }
+    }
+    // Nothing under another name: the folders hold the two recordings and the Latin-1 folder.
+    std::vector<QByteArray> left;
+    for (const QByteArray& f : {folder, folder + "/\xe4"}) {
+        DIR* d = ::opendir(f.constData());
+        ASSERT_NE(d, nullptr);
+        while (const dirent* e = ::readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                left.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<QByteArray>{"caf\xe9.MTR", "caf\xe9.MTR", "\xe4"}));
 }
 
 TEST_F(Tool, ExportToAFolderThatCannotBeWrittenLeavesNoFile) {

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "assessment/assessment.h"
+#include "printing/printjob.h"
+
+namespace zr5 {
+
+// One line of the figures table: a group title (no value), or a figure with its unit.
+struct AssessmentFigure {
+    QString name;
+    QString value;
+    bool isGroup() const { return value.isEmpty(); }
+};
+// The figures of an assessment, grouped and unit-labelled, as the window and the page show them.
+std::vector<AssessmentFigure> AssessmentFigures(const RecordingAssessment& a,
+                                                double recordingHours);
+
+// The picture of an assessment in fractions of its plot (x to the right, y up, both 0..1): the
+// hours per load-rate band of 10 % coloured by zone, the efficiency η(β) and the comprehensive
+// efficiency ηC(β) from 0 to 120 % load, and βJ, βJJ and the mean load rate marked. The window
+// and the page only scale it.
+struct ChartBar {
+    double left = 0, right = 0, height = 0;
+    std::uint32_t colour = 0;
+};
+struct ChartCurve {
+    QString name;
+    std::uint32_t colour = 0;
+    std::vector<std::pair<double, double>> points;
+};
+struct ChartMark {
+    QString name;
+    std::uint32_t colour = 0;
+    double x = 0;
+};
+struct ChartLabel {
+    double at = 0;
+    QString text;
+};
+struct AssessmentChartModel {
+    std::vector<ChartBar> bars;     // none when the method does not apply
+    std::vector<ChartCurve> curves; // none when the method does not apply
+    std::vector<ChartMark> marks;
+    std::vector<ChartLabel> loadLabels;       // across: load rate %
+    std::vector<ChartLabel> efficiencyLabels; // up, left: efficiency %
+    std::vector<ChartLabel> hourLabels;       // up, right: hours of a band
+};
+AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a);
+
+// The colour of a zone, in the bars and the legend.
+std::uint32_t ZoneColour(OperatingZone zone);
+
+// What the printed page shows; copies, so that the page does not depend on the window.
+struct AssessmentPageInput {
+    AssessmentRun run;
+    AssessmentSettings settings;
+    QString fileName; // the recording as the page names it
+};
+
+// The assessment on one page: the title, the recording and the motor, the figures table, the
+// chart with its legend, the verdict and the settings the figures were computed with.
+class AssessmentPageJob final : public PrintJob {
+public:
+    AssessmentPageJob(Printer& printer, AssessmentPageInput input);
+    bool step() override;
+    qint64 done() const override { return done_ ? 1 : 0; }
+    qint64 total() const override { return 1; }
+    QString error() const override { return JobError({}, p_); }
+
+private:
+    double heading(double y);
+    double figures(double y);
+    double chart(double y);
+    double legend(double y);
+    double wrapped(double y, const QString& text, float points);
+
+    Printer& p_;
+    AssessmentPageInput in_;
+    bool done_ = false;
+};
+
+} // namespace zr5
