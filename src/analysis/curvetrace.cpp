@@ -11,16 +11,6 @@ float CumulativePlotX(qint64 row, qint64 rowCount) {
     return static_cast<float>(double(row) * double(kTimeAxisWidth) / double(rowCount));
 }
 
-std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
-                                           float efficiency, const CurveAxisTables& axes) {
-    std::array<float, kCurveKinds> ys{};
-    for (int k = 0; k < kCurveKinds; ++k)
-        ys[std::size_t(k)] =
-            CurveY(k, CurveValue(k, row, loadRate, efficiency), axes.CurveAxisLow[std::size_t(k)],
-                   axes.CurveAxisHigh[std::size_t(k)]);
-    return ys;
-}
-
 namespace {
 // The arrowhead of an over-range mark, and how far apart marks stand along a stretch out of range.
 constexpr float kMarkHalfWidth = 60;
@@ -79,6 +69,28 @@ void CurveTrace::add(float x, float rawY, bool draw) {
     previousY_ = y;
 }
 
+void CurveTrace::add(const float* x, const qint64* columns, const float* y,
+                     const unsigned char* draw, std::size_t count) {
+    const bool clip = clip_ == Clip::ToPlot;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float v = y[i];
+        const bool drawn = draw == nullptr || draw[i] != 0;
+        // An open column holds the previous point, so a further point in it that needs neither
+        // a clamp nor a mark only widens it. A point not a number never does: it stays for add().
+        const bool plain = clip ? v >= kPlotTop && v <= kPlotBottom : v == v;
+        if (columnOpen_ && drawn && plain && columns[i] == openColumn_ &&
+            previousY_ == previousY_) {
+            columnLow_ = std::min(columnLow_, v);
+            columnHigh_ = std::max(columnHigh_, v);
+            previousX_ = x[i];
+            previousY_ = v;
+            previousEdge_ = 0;
+        } else {
+            add(x[i], v, drawn);
+        }
+    }
+}
+
 void CurveTrace::flushColumn() {
     if (!columnOpen_)
         return;
@@ -98,7 +110,14 @@ std::vector<CurveLine> CurveTrace::takeLines() {
     return out;
 }
 
-CurveSetTrace::CurveSetTrace(float columnWidth) {
+void CurvePoints::resize(std::size_t n) {
+    x.resize(n);
+    for (std::vector<float>& ys : y)
+        ys.resize(n);
+    operatingPoint.resize(n);
+}
+
+CurveSetTrace::CurveSetTrace(float columnWidth) : columnWidth_(columnWidth) {
     for (CurveTrace& t : traces_)
         t = CurveTrace(columnWidth);
 }
@@ -106,6 +125,18 @@ CurveSetTrace::CurveSetTrace(float columnWidth) {
 void CurveSetTrace::add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint) {
     for (int k = 0; k < kCurveKinds; ++k)
         traces_[std::size_t(k)].add(x, ys[std::size_t(k)], k < Curve::Efficiency || operatingPoint);
+}
+
+void CurveSetTrace::add(const CurvePoints& points) {
+    const std::size_t n = points.x.size();
+    columns_.resize(n);
+    if (columnWidth_ > 0)
+        for (std::size_t i = 0; i < n; ++i)
+            columns_[i] = traces_[0].columnOf(points.x[i]);
+    for (int k = 0; k < kCurveKinds; ++k)
+        traces_[std::size_t(k)].add(
+            points.x.data(), columns_.data(), points.y[std::size_t(k)].data(),
+            k < Curve::Efficiency ? nullptr : points.operatingPoint.data(), n);
 }
 
 void CurveSetTrace::finish() {
