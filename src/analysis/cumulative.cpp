@@ -10,12 +10,18 @@ namespace {
 
 // A row is completed in three steps; the pass takes each step over a whole block of rows, where
 // the rows' arithmetic overlaps instead of waiting on one row's square roots and divisions.
-// First the power rules (PF stays signed).
-inline void CompleteRowPowers(const ChannelRowValues& in, CompletedRow& out) {
-    out.channels = in;
-    for (int j = 0; j < kChannelRowSize; ++j)
-        out.sample[std::size_t(j)] = in[std::size_t(j)];
-    StoreRowPowers(out.sample, ComputeRowPowers(out.channels));
+// First the power rules (PF stays signed) for count rows: SampleRow keeps the values as read,
+// ChannelRow the active powers held to the apparent power. `in` is changed; `powers` is room for
+// count totals.
+void CompleteRowsPowers(ChannelRowValues* in, RowPowers* powers, CompletedRow* out,
+                        std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
+    ComputeRowPowers(in, powers, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i].channels = in[i];
+        StoreRowPowers(out[i].sample, powers[i]);
+    }
 }
 
 // Then the energies over spanSeconds since the start, stored in W·h and var·h.
@@ -50,7 +56,8 @@ AnalysedRow AnalyseRow(MeasurementModel& m, float rowTime, float startTime, floa
     std::copy_n(m.SampleRow.begin(), kChannelRowSize, in.begin());
     OperatingPoint values = OperatingPointOf(m);
     CompletedRow row;
-    CompleteRowPowers(in, row);
+    RowPowers powers;
+    CompleteRowsPowers(&in, &powers, &row, 1);
     CompleteRowEnergies(rowTime - startTime, m.Energy, row);
     CompleteRowState(m.Motor, values, row);
     m.SampleRow = row.sample;
@@ -132,8 +139,8 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
     float* activeSeries = a.ActiveEnergySeries.data() + nextRow_;
     float* reactiveSeries = a.ReactiveEnergySeries.data() + nextRow_;
     CompletedRow* rows = block.rows.data();
-    for (qint64 i = 0; i < got; ++i)
-        CompleteRowPowers(read_[std::size_t(i)], rows[i]);
+    powers_.resize(std::size_t(got));
+    CompleteRowsPowers(read_.data(), powers_.data(), rows, std::size_t(got));
     float elapsed = m.ElapsedTime;
     for (qint64 i = 0; i < got; ++i) {
         elapsed = RowElapsedTime(nextRow_ + i, duration, count);
@@ -221,6 +228,17 @@ QString CumulativeAnalysis::runAll() {
     return error_;
 }
 
+namespace {
+template <int K>
+void PlotKind(const CumulativeBlock& block, const CurveAxisTables& axes, float* y) {
+    const float low = axes.CurveAxisLow[std::size_t(K)];
+    const float high = axes.CurveAxisHigh[std::size_t(K)];
+    for (const CompletedRow& row : block.rows)
+        *y++ = CurveY(K, CurveValue(K, row.sample, row.values.LoadRate, row.values.Efficiency), low,
+                      high);
+}
+} // namespace
+
 void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
                           const CurveAxisTables& axes, CurvePoints& points) {
     const std::size_t n = block.rows.size();
@@ -229,17 +247,11 @@ void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
         points.x[i] = CumulativePlotX(block.firstRow + qint64(i), rowCount);
         points.operatingPoint[i] = block.rows[i].state == MotorState::Normal ? 1 : 0;
     }
-    // Kind by kind, each a short loop: what CurvePlotYs gives every row.
-    for (int k = 0; k < kCurveKinds; ++k) {
-        const float low = axes.CurveAxisLow[std::size_t(k)];
-        const float high = axes.CurveAxisHigh[std::size_t(k)];
-        float* y = points.y[std::size_t(k)].data();
-        for (std::size_t i = 0; i < n; ++i) {
-            const CompletedRow& row = block.rows[i];
-            y[i] = CurveY(k, CurveValue(k, row.sample, row.values.LoadRate, row.values.Efficiency),
-                          low, high);
-        }
+    // Kind by kind, each a short loop with its kind fixed: what CurvePlotYs gives every row.
+    [&]<int... K>(std::integer_sequence<int, K...>) {
+        (PlotKind<K>(block, axes, points.y[std::size_t(K)].data()), ...);
     }
+    (std::make_integer_sequence<int, kCurveKinds>{});
 }
 
 CurveExtremes CumulativeCurveExtremes(int kind, const MeasurementModel& m,

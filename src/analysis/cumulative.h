@@ -99,6 +99,7 @@ private:
     QString error_;
     bool finished_ = false;
     std::vector<ChannelRowValues> read_;
+    std::vector<RowPowers> powers_;
     CumulativeBlock block_;
     MotorState lastState_ = MotorState::NoMotorData;
 };

@@ -72,22 +72,35 @@ void CurveTrace::add(float x, float rawY, bool draw) {
 void CurveTrace::add(const float* x, const qint64* columns, const float* y,
                      const unsigned char* draw, std::size_t count) {
     const bool clip = clip_ == Clip::ToPlot;
-    for (std::size_t i = 0; i < count; ++i) {
-        const float v = y[i];
-        const bool drawn = draw == nullptr || draw[i] != 0;
-        // An open column holds the previous point, so a further point in it that needs neither
-        // a clamp nor a mark only widens it. A point not a number never does: it stays for add().
-        const bool plain = clip ? v >= kPlotTop && v <= kPlotBottom : v == v;
-        if (columnOpen_ && drawn && plain && columns[i] == openColumn_ &&
-            previousY_ == previousY_) {
-            columnLow_ = std::min(columnLow_, v);
-            columnHigh_ = std::max(columnHigh_, v);
-            previousX_ = x[i];
-            previousY_ = v;
-            previousEdge_ = 0;
-        } else {
-            add(x[i], v, drawn);
+    std::size_t i = 0;
+    while (i < count) {
+        // An open column holds the previous point, so the points after it in the same column
+        // that need neither a clamp nor a mark only widen it. A previous point or a point that
+        // is not a number never starts or joins such a run: it is left to add().
+        if (columnOpen_ && previousY_ == previousY_) {
+            const qint64 open = openColumn_;
+            float low = columnLow_, high = columnHigh_;
+            std::size_t j = i;
+            for (; j < count; ++j) {
+                const float v = y[j];
+                const bool plain = clip ? v >= kPlotTop && v <= kPlotBottom : v == v;
+                if (!plain || columns[j] != open || (draw != nullptr && draw[j] == 0))
+                    break;
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+            if (j > i) {
+                columnLow_ = low;
+                columnHigh_ = high;
+                previousX_ = x[j - 1];
+                previousY_ = y[j - 1];
+                previousEdge_ = 0;
+                i = j;
+                continue;
+            }
         }
+        add(x[i], y[i], draw == nullptr || draw[i] != 0);
+        ++i;
     }
 }
 
