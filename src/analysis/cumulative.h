@@ -65,7 +65,8 @@ public:
     // accumulators and the energy series.
     QString begin();
     // Processes up to maxRows further rows, calling perRow for each with the model as that row
-    // leaves it; returns how many it did.
+    // leaves it (but for the energy sums, which are those after the row's block); returns how
+    // many it did.
     template <class F> qint64 process(qint64 maxRows, F&& perRow);
     qint64 process(qint64 maxRows);
     // Processes up to maxRows further rows at once and returns them; the block stays valid until
