@@ -65,13 +65,14 @@ void PassAndDraw(benchmark::State& st, float columnWidth) {
                 p.drawLines(buffer.data(), int(buffer.size()));
             }
         };
+        CurvePoints points;
         while (!pass.done()) {
-            pass.process(65536, [&](const CumulativeRowView& row) {
-                traces.add(CumulativePlotX(row.row, kRows),
-                           CurvePlotYs(row.model.SampleRow, row.model.LoadRate,
-                                       row.model.Efficiency, axes),
-                           row.decision.operatingPointComputed());
-            });
+            for (qint64 rows = 0; rows < 65536 && !pass.done();) {
+                const CumulativeBlock& block = pass.processBlock(CumulativeAnalysis::kBlockRows);
+                CumulativePlotPoints(block, kRows, axes, points);
+                traces.add(points);
+                rows += qint64(block.rows.size());
+            }
             if (pass.done())
                 traces.finish();
             draw();

@@ -105,11 +105,6 @@ std::vector<float> AxisLabelValues(const ValueAxis& axis) {
     return values;
 }
 
-float AxisY(float value, float low, float high) {
-    return static_cast<float>(kPlotBottom -
-                              double(kPlotHeight) * (double(value) - low) / (double(high) - low));
-}
-
 float ValueLabelTop(float value, float low, float high) {
     return static_cast<float>(kPlotBottom -
                               (double(value) - low) * kPlotHeight / (double(high) - low) + 430.0);

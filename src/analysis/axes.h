@@ -48,7 +48,10 @@ constexpr float kGridRight = 8900;
 constexpr float kTimeAxisWidth = 6000;
 
 // y of a value on a surface whose axis runs from low to high (not clipped).
-float AxisY(float value, float low, float high);
+inline float AxisY(float value, float low, float high) {
+    return static_cast<float>(kPlotBottom -
+                              double(kPlotHeight) * (double(value) - low) / (double(high) - low));
+}
 // Top of a value label beside the surfaces (the surfaces stand 430 twips below the labels' origin).
 float ValueLabelTop(float value, float low, float high);
 // Left edge of a time label, and x of a time grid line on a cumulative surface.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
+#include "analysis/curvetrace.h"
 #include "analysis/operatingpoint.h"
 #include "model/appstate.h"
 #include "recording/recordingfile.h"
@@ -32,6 +35,20 @@ struct CumulativeRowView {
     const MotorStateDecision& decision;
 };
 
+// One row as the pass completed it.
+struct CompletedRow {
+    SampleRowValues sample;    // as SampleRow holds it after the row
+    ChannelRowValues channels; // as ChannelRow holds it (active powers held to the apparent power)
+    OperatingPoint values;     // load rate, output power and efficiency after the row
+    MotorState state;
+};
+
+// Consecutive rows of the pass, from firstRow on.
+struct CumulativeBlock {
+    qint64 firstRow = 1;
+    std::vector<CompletedRow> rows;
+};
+
 // The cumulative analysis over the current recording, without drawing: the motor data and extrema
 // from the recording, the axes of every curve kind, every row's values and energies, the extremes
 // of efficiency and load rate and the totals. Runs in slices so that a window can draw and stay
@@ -47,13 +64,20 @@ public:
     // takes over its motor data, duration and extrema, chooses the axes and resets the
     // accumulators and the energy series.
     QString begin();
-    // Processes up to maxRows further rows, calling perRow for each; returns how many it did.
+    // Processes up to maxRows further rows, calling perRow for each with the model as that row
+    // leaves it (but for the energy sums, which are those after the row's block); returns how
+    // many it did.
     template <class F> qint64 process(qint64 maxRows, F&& perRow);
-    qint64 process(qint64 maxRows) {
-        return process(maxRows, [](const CumulativeRowView&) {});
-    }
+    qint64 process(qint64 maxRows);
+    // Processes up to maxRows further rows at once and returns them; the block stays valid until
+    // the next call. The model is left as the block's last row leaves it.
+    const CumulativeBlock& processBlock(qint64 maxRows);
+    // The motor state decision of the last row processed.
+    MotorStateDecision lastDecision() const;
     // Runs the whole pass at once.
     QString runAll();
+    // The rows a block holds at most when process() asks for them.
+    static constexpr qint64 kBlockRows = 2048;
 
     bool done() const { return nextRow_ > info_.RecordCount || !error_.isEmpty(); }
     // A read error met during the pass (empty when none).
@@ -63,7 +87,8 @@ public:
     float startTime() const { return info_.header.StartTime; }
 
 private:
-    bool step(MotorStateDecision& decision, float& elapsed);
+    // Puts row i of the block into the model as the pass left it there; returns its elapsed time.
+    float showRow(std::size_t i, MotorStateDecision& decision);
     void finish();
 
     QString path_;
@@ -74,23 +99,29 @@ private:
     qint64 nextRow_ = 1;
     QString error_;
     bool finished_ = false;
+    std::vector<ChannelRowValues> read_;
+    std::vector<RowPowers> powers_;
+    CumulativeBlock block_;
+    MotorState lastState_ = MotorState::NoMotorData;
 };
 
 template <class F> qint64 CumulativeAnalysis::process(qint64 maxRows, F&& perRow) {
     qint64 count = 0;
     MotorStateDecision decision;
-    float elapsed = 0;
     while (count < maxRows && !done()) {
-        const qint64 row = nextRow_;
-        if (!step(decision, elapsed))
-            break;
-        perRow(CumulativeRowView{row, elapsed, model_, decision});
-        ++count;
+        const CumulativeBlock& block = processBlock(std::min(maxRows - count, kBlockRows));
+        for (std::size_t i = 0; i < block.rows.size(); ++i) {
+            const float elapsed = showRow(i, decision);
+            perRow(CumulativeRowView{block.firstRow + qint64(i), elapsed, model_, decision});
+        }
+        count += qint64(block.rows.size());
     }
-    if (done())
-        finish();
     return count;
 }
+
+// The points of a block's rows on the cumulative surfaces: x by CumulativePlotX, y by CurvePlotYs.
+void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
+                          const CurveAxisTables& axes, CurvePoints& points);
 
 // A kind's maximum and minimum as printed on its cumulative surface after the pass.
 struct CurveExtremes {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <cmath>
 
 #include "analysis/axes.h"
 #include "model/types.h"
@@ -21,14 +22,45 @@ struct CurveKindInfo {
     bool fixedAxis;
 };
 
-const CurveKindInfo& CurveKind(int kind);
+// In Curve order; efficiency and load rate come from the operating point, not from a slot.
+inline constexpr CurveKindInfo kCurveKindTable[kCurveKinds] = {
+    {Slot::Current1, false, " A", 0, 0, false},
+    {Slot::Current2, false, " A", 0, 0, false},
+    {Slot::Current3, false, " A", 0, 0, false},
+    {Slot::Voltage1, false, " V", 0, 0, false},
+    {Slot::Voltage2, false, " V", 0, 0, false},
+    {Slot::Voltage3, false, " V", 0, 0, false},
+    {Slot::ActivePower, true, " kW", 0, 0, false},
+    {Slot::PowerFactor, false, "", 0, 1, true},
+    {-1, false, " %", 0, 100, true},
+    {-1, false, " %", 0, 100, true},
+};
 
-// The value a kind plots for a completed row and the operating point.
-float CurveValue(int kind, const SampleRowValues& row, float loadRate, float efficiency);
+inline const CurveKindInfo& CurveKind(int kind) {
+    return kCurveKindTable[kind];
+}
+
+// The value a kind plots for a completed row and the operating point. (Inline, like CurveY: the
+// cumulative pass plots ten of them per row.)
+inline float CurveValue(int kind, const SampleRowValues& row, float loadRate, float efficiency) {
+    if (kind == Curve::Efficiency)
+        return efficiency;
+    if (kind == Curve::LoadRate)
+        return loadRate;
+    const CurveKindInfo& info = kCurveKindTable[kind];
+    const float v = row[std::size_t(info.sampleIndex)];
+    return info.signedValue ? v : std::fabs(v);
+}
 
 // y of a kind's value: currents, voltages and power on their axis; the power factor on 0..1;
 // efficiency and load rate on 0..120.
-float CurveY(int kind, float value, float axisLow, float axisHigh);
+inline float CurveY(int kind, float value, float axisLow, float axisHigh) {
+    if (kind == Curve::PowerFactor)
+        return static_cast<float>(kPlotBottom - double(kPlotHeight) * std::fabs(value));
+    if (kind >= Curve::Efficiency)
+        return static_cast<float>(kPlotBottom - double(kPlotHeight) * value / 120.0);
+    return AxisY(value, axisLow, axisHigh);
+}
 
 // The axis input (minimum, maximum) of a kind from the recording's extrema.
 std::pair<float, float> CurveAxisInput(int kind, const ExtremaValues& minimum,
@@ -51,5 +83,9 @@ struct CurveAxisTables {
 // power factor's high end becomes 1.00001.
 CurveAxisTables ChooseCurveAxes(const ExtremaValues& minimum, const ExtremaValues& maximum,
                                 float duration);
+
+// The y of every curve kind for a completed row and its operating point, on the kinds' axes.
+std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
+                                           float efficiency, const CurveAxisTables& axes);
 
 } // namespace zr5

@@ -11,16 +11,6 @@ float CumulativePlotX(qint64 row, qint64 rowCount) {
     return static_cast<float>(double(row) * double(kTimeAxisWidth) / double(rowCount));
 }
 
-std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
-                                           float efficiency, const CurveAxisTables& axes) {
-    std::array<float, kCurveKinds> ys{};
-    for (int k = 0; k < kCurveKinds; ++k)
-        ys[std::size_t(k)] =
-            CurveY(k, CurveValue(k, row, loadRate, efficiency), axes.CurveAxisLow[std::size_t(k)],
-                   axes.CurveAxisHigh[std::size_t(k)]);
-    return ys;
-}
-
 namespace {
 // The arrowhead of an over-range mark, and how far apart marks stand along a stretch out of range.
 constexpr float kMarkHalfWidth = 60;
@@ -79,6 +69,41 @@ void CurveTrace::add(float x, float rawY, bool draw) {
     previousY_ = y;
 }
 
+void CurveTrace::add(const float* x, const qint64* columns, const float* y,
+                     const unsigned char* draw, std::size_t count) {
+    const bool clip = clip_ == Clip::ToPlot;
+    std::size_t i = 0;
+    while (i < count) {
+        // An open column holds the previous point, so the points after it in the same column
+        // that need neither a clamp nor a mark only widen it. A previous point or a point that
+        // is not a number never starts or joins such a run: it is left to add().
+        if (columnOpen_ && previousY_ == previousY_) {
+            const qint64 open = openColumn_;
+            float low = columnLow_, high = columnHigh_;
+            std::size_t j = i;
+            for (; j < count; ++j) {
+                const float v = y[j];
+                const bool plain = clip ? v >= kPlotTop && v <= kPlotBottom : v == v;
+                if (!plain || columns[j] != open || (draw != nullptr && draw[j] == 0))
+                    break;
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+            if (j > i) {
+                columnLow_ = low;
+                columnHigh_ = high;
+                previousX_ = x[j - 1];
+                previousY_ = y[j - 1];
+                previousEdge_ = 0;
+                i = j;
+                continue;
+            }
+        }
+        add(x[i], y[i], draw == nullptr || draw[i] != 0);
+        ++i;
+    }
+}
+
 void CurveTrace::flushColumn() {
     if (!columnOpen_)
         return;
@@ -98,7 +123,14 @@ std::vector<CurveLine> CurveTrace::takeLines() {
     return out;
 }
 
-CurveSetTrace::CurveSetTrace(float columnWidth) {
+void CurvePoints::resize(std::size_t n) {
+    x.resize(n);
+    for (std::vector<float>& ys : y)
+        ys.resize(n);
+    operatingPoint.resize(n);
+}
+
+CurveSetTrace::CurveSetTrace(float columnWidth) : columnWidth_(columnWidth) {
     for (CurveTrace& t : traces_)
         t = CurveTrace(columnWidth);
 }
@@ -106,6 +138,18 @@ CurveSetTrace::CurveSetTrace(float columnWidth) {
 void CurveSetTrace::add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint) {
     for (int k = 0; k < kCurveKinds; ++k)
         traces_[std::size_t(k)].add(x, ys[std::size_t(k)], k < Curve::Efficiency || operatingPoint);
+}
+
+void CurveSetTrace::add(const CurvePoints& points) {
+    const std::size_t n = points.x.size();
+    columns_.resize(n);
+    if (columnWidth_ > 0)
+        for (std::size_t i = 0; i < n; ++i)
+            columns_[i] = traces_[0].columnOf(points.x[i]);
+    for (int k = 0; k < kCurveKinds; ++k)
+        traces_[std::size_t(k)].add(
+            points.x.data(), columns_.data(), points.y[std::size_t(k)].data(),
+            k < Curve::Efficiency ? nullptr : points.operatingPoint.data(), n);
 }
 
 void CurveSetTrace::finish() {

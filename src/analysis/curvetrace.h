@@ -18,10 +18,6 @@ struct CurveLine {
 // precision: adding the step once per row in single precision ends a long curve short of the axis.
 float CumulativePlotX(qint64 row, qint64 rowCount);
 
-// The y of every curve kind for a completed row and its operating point, on the kinds' axes.
-std::array<float, kCurveKinds> CurvePlotYs(const SampleRowValues& row, float loadRate,
-                                           float efficiency, const CurveAxisTables& axes);
-
 // A y held inside the plot area (kPlotTop..kPlotBottom): a value beyond its axis stands at the
 // plot's edge.
 float ClampToPlot(float y);
@@ -44,6 +40,12 @@ public:
     // The next point; the segment from the previous point is drawn when `draw` is true (and there
     // is a previous point). A point without its segment still becomes the next segment's start.
     void add(float x, float y, bool draw);
+    // Consecutive points at once, as many add() calls would give them: x[i], its pixel column
+    // (columnOf(x[i])), y[i], and whether the segment to the point is drawn (null: all are).
+    // Points inside the plot that stay in the open column only widen it.
+    void add(const float* x, const qint64* columns, const float* y, const unsigned char* draw,
+             std::size_t count);
+    qint64 columnOf(float x) const { return column(x); }
     // Ends the curve: the open column's line is emitted.
     void finish();
     // The lines emitted since the last call; the caller takes them.
@@ -67,17 +69,30 @@ private:
     std::vector<CurveLine> lines_;
 };
 
+// The points of consecutive rows on the ten curves: x, every kind's y and whether the row has a
+// computed operating point (1) or not (0).
+struct CurvePoints {
+    std::vector<float> x;
+    std::array<std::vector<float>, kCurveKinds> y;
+    std::vector<unsigned char> operatingPoint;
+    void resize(std::size_t n);
+};
+
 // The ten curves of one surface set (cumulative or segmented), extended row by row: kinds 0..7
 // always, efficiency and load rate only for rows with a computed operating point.
 class CurveSetTrace {
 public:
     explicit CurveSetTrace(float columnWidth = 0);
     void add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint);
+    // The rows of a block at once.
+    void add(const CurvePoints& points);
     void finish();
     CurveTrace& kind(int k) { return traces_[std::size_t(k)]; }
 
 private:
+    float columnWidth_;
     std::array<CurveTrace, kCurveKinds> traces_;
+    std::vector<qint64> columns_;
 };
 
 } // namespace zr5

@@ -31,49 +31,64 @@ std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorPa
     return op;
 }
 
-MotorStateDecision ClassifyMotorState(float p, const MotorParameters& m,
-                                      const OperatingPoint& previous, ClassifyCaller caller) {
-    MotorStateDecision d;
-    d.LoadRate = previous.LoadRate;
-    d.Efficiency = previous.Efficiency;
-    d.OutputPower = previous.OutputPower;
-    d.colour = Colour::Red;
-    const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(p, m);
-    if (op) {
-        d.state = MotorState::Normal;
-        d.boxes = MotorBoxes::ShowValues;
-        d.colour = Colour::Black;
-        d.caption = QStringLiteral("电动机运行数据");
-        d.LoadRate = op->LoadRate;
-        d.Efficiency = op->Efficiency;
-        d.OutputPower = op->OutputPower;
-        return d;
+MotorState ClassifyMotorValues(float p, const MotorParameters& m, OperatingPoint& values,
+                               ClassifyCaller caller) {
+    if (const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(p, m)) {
+        values = *op;
+        return MotorState::Normal;
     }
     // Data for which the load model has no solution count as incomplete data.
     const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
     if (usable && p >= 0.0f) {
-        d.state = MotorState::BelowNoLoad;
+        values = OperatingPoint{};
+        return MotorState::BelowNoLoad;
+    }
+    if (usable)
+        return MotorState::Generating;
+    if (caller == ClassifyCaller::AnalyseRow)
+        values = OperatingPoint{};
+    return MotorState::NoMotorData;
+}
+
+MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& m,
+                                      const OperatingPoint& values) {
+    MotorStateDecision d;
+    d.state = state;
+    d.LoadRate = values.LoadRate;
+    d.Efficiency = values.Efficiency;
+    d.OutputPower = values.OutputPower;
+    d.colour = Colour::Red;
+    switch (state) {
+    case MotorState::Normal:
+        d.boxes = MotorBoxes::ShowValues;
+        d.colour = Colour::Black;
+        d.caption = QStringLiteral("电动机运行数据");
+        break;
+    case MotorState::BelowNoLoad:
         d.boxes = MotorBoxes::ShowZeros;
         d.caption = QStringLiteral("输入功率 小于 空载功率");
-        d.LoadRate = d.Efficiency = d.OutputPower = 0;
-        return d;
-    }
-    if (usable) {
-        d.state = MotorState::Generating;
+        break;
+    case MotorState::Generating:
         d.boxes = MotorBoxes::Clear;
         d.caption = QStringLiteral("电动机处于发电状态");
-        return d;
+        break;
+    case MotorState::NoMotorData:
+        d.boxes = MotorBoxes::Unchanged;
+        // Complete data whose no-load power exceeds the rated losses have no operating point for
+        // a large input; saying the data are missing would send the user looking for a blank box.
+        d.caption = m.MotorParametersValid && m.NoLoadPower > m.RatedLosses
+                        ? QStringLiteral("电机参数不合理：空载功率大于额定损耗")
+                        : QStringLiteral("无电机参数或参数不全");
+        break;
     }
-    d.state = MotorState::NoMotorData;
-    d.boxes = MotorBoxes::Unchanged;
-    // Complete data whose no-load power exceeds the rated losses have no operating point for a
-    // large input; saying the data are missing would send the user looking for a blank box.
-    d.caption = m.MotorParametersValid && m.NoLoadPower > m.RatedLosses
-                    ? QStringLiteral("电机参数不合理：空载功率大于额定损耗")
-                    : QStringLiteral("无电机参数或参数不全");
-    if (caller == ClassifyCaller::AnalyseRow)
-        d.LoadRate = d.Efficiency = d.OutputPower = 0;
     return d;
+}
+
+MotorStateDecision ClassifyMotorState(float p, const MotorParameters& m,
+                                      const OperatingPoint& previous, ClassifyCaller caller) {
+    OperatingPoint values = previous;
+    const MotorState state = ClassifyMotorValues(p, m, values, caller);
+    return DescribeMotorState(state, m, values);
 }
 
 QString MotorStateKey(MotorState state) {

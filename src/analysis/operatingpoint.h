@@ -45,6 +45,13 @@ struct MotorStateDecision {
 // row finds (they persist between rows; a generating row keeps them).
 MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& motor,
                                       const OperatingPoint& previous, ClassifyCaller caller);
+// The same decision without its texts, for a pass over many rows: the state, and `values` (the
+// values the row finds) changed as the decision changes them.
+MotorState ClassifyMotorValues(float inputPower, const MotorParameters& motor,
+                               OperatingPoint& values, ClassifyCaller caller);
+// The boxes, caption and colour of a state, with the values after the decision.
+MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& motor,
+                                      const OperatingPoint& values);
 
 // The text of a state for exports: normal, below_no_load, generating, no_motor_data.
 QString MotorStateKey(MotorState state);

@@ -290,15 +290,13 @@ void AnalysisWindow::passSlice() {
     const CurveAxisTables& axes = state_.analysis.axes;
     QElapsedTimer slice;
     slice.start();
+    CurvePoints points;
     do {
-        pass_->process(kRowsPerSlice, [&](const CumulativeRowView& row) {
-            traces_->add(
-                CumulativePlotX(row.row, count),
-                CurvePlotYs(row.model.SampleRow, row.model.LoadRate, row.model.Efficiency, axes),
-                row.decision.operatingPointComputed());
-            lastDecision_ = row.decision;
-        });
+        CumulativePlotPoints(pass_->processBlock(kRowsPerSlice), count, axes, points);
+        traces_->add(points);
     } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
+    if (pass_->rowsDone() > 0)
+        lastDecision_ = pass_->lastDecision();
     if (pass_->done()) {
         passTimer_.stop();
         traces_->finish();

@@ -4,7 +4,9 @@
 
 namespace zr5 {
 
-RowPowers ComputeRowPowers(ChannelRowValues& ch) {
+namespace {
+
+[[gnu::always_inline]] inline RowPowers PowersOf(ChannelRowValues& ch) {
     float sumP = 0.0f;
     float sumQ = 0.0f;
     for (int c = 0; c < 3; ++c) {
@@ -12,8 +14,10 @@ RowPowers ComputeRowPowers(ChannelRowValues& ch) {
         const float voltage = ch[3 * c + 1];
         float& active = ch[3 * c + 2];
         const float apparent = voltage * current / 1000.0f;
-        if (std::fabs(active) > std::fabs(apparent))
-            active = Sgn(active) * std::fabs(apparent);
+        // Held to the apparent power with its own sign (a select, not a branch, in a long pass).
+        active = std::fabs(active) > std::fabs(apparent)
+                     ? std::copysign(std::fabs(apparent), active)
+                     : active;
         const double s = apparent;
         const double p = active;
         // The clamp keeps s*s - p*p from going negative but for rounding; never take a root of less
@@ -29,6 +33,17 @@ RowPowers ComputeRowPowers(ChannelRowValues& ch) {
     r.S = static_cast<float>(std::sqrt(double(sumQ) * double(sumQ) + double(sumP) * double(sumP)));
     r.PF = sumQ == 0.0f ? 1.0f : static_cast<float>(double(sumP) * Sgn(sumQ) / double(r.S));
     return r;
+}
+
+} // namespace
+
+RowPowers ComputeRowPowers(ChannelRowValues& ch) {
+    return PowersOf(ch);
+}
+
+void ComputeRowPowers(ChannelRowValues* rows, RowPowers* powers, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        powers[i] = PowersOf(rows[i]);
 }
 
 void StoreRowPowers(SampleRowValues& row, const RowPowers& p) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "model/types.h"
 
 namespace zr5 {
@@ -16,6 +18,9 @@ struct RowPowers {
 // (indices 2, 5, 8) in place to the magnitude of its apparent power U*I/1000, keeping its sign;
 // each channel's reactive power takes the sign of its current.
 RowPowers ComputeRowPowers(ChannelRowValues& channels);
+// The same for many rows at once, rows[i] giving powers[i]: one row's square roots and divisions
+// need not wait for the row before.
+void ComputeRowPowers(ChannelRowValues* rows, RowPowers* powers, std::size_t count);
 
 // Writes the totals into a row as the analysis keeps them: [2] P, [5] Q, [8] signed PF, [9] S.
 void StoreRowPowers(SampleRowValues& row, const RowPowers& powers);

@@ -202,6 +202,21 @@ bool RecordingRowReader::next(ChannelRowValues& row) {
     return true;
 }
 
+qint64 RecordingRowReader::read(ChannelRowValues* rows, qint64 maxRows) {
+    static_assert(sizeof(ChannelRowValues) == kRowBytes, "rows are read as one array of floats");
+    qint64 done = 0;
+    while (done < maxRows && nextRow_ <= recordCount_) {
+        if (bufferPos_ >= bufferEnd_ && !refill())
+            break;
+        const qint64 n = std::min(maxRows - done, qint64(bufferEnd_ - bufferPos_) / kRowBytes);
+        readRecords(buffer_.data() + bufferPos_, rows[done].data(), std::size_t(n) * 9);
+        bufferPos_ += std::size_t(n * kRowBytes);
+        nextRow_ += n;
+        done += n;
+    }
+    return done;
+}
+
 RecordingWriter::~RecordingWriter() = default; // an unfinished Replace leaves the target alone
 
 QString RecordingWriter::failure(const QString& what) const {

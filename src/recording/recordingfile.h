@@ -68,6 +68,9 @@ public:
                                                             qint64 firstRow = 1);
     // Fills the next row's nine values; false at the last row's end or on a read error.
     bool next(ChannelRowValues& row);
+    // Fills up to maxRows next rows; returns how many. Fewer than asked for at the last row's end
+    // or on a read error (then error() says why).
+    qint64 read(ChannelRowValues* rows, qint64 maxRows);
     qint64 nextRow() const { return nextRow_; }
     const QString& error() const { return error_; }
 

@@ -162,3 +162,52 @@ TEST(CurveExtremesAfterThePass, KindsReadTheirOwnIndex) {
 }
 
 } // namespace
+
+TEST_F(Cumulative, BlocksGiveThePointsAndTheLastRowThatTheRowByRowPassGives) {
+    const QString path = dir.filePath(QStringLiteral("b.MTR"));
+    ASSERT_EQ(WriteSyntheticRecording(path, 5000, 3600, 11), QString());
+    state.recordingOpened(path);
+    struct Seen {
+        float x;
+        std::array<float, kCurveKinds> ys;
+        bool operatingPoint;
+    };
+    std::vector<Seen> seen;
+    CumulativeAnalysis rows(state.CurrentFileName(), state.model, state.analysis);
+    ASSERT_EQ(rows.begin(), QString());
+    MotorStateDecision last;
+    while (!rows.done())
+        rows.process(1000, [&](const CumulativeRowView& v) {
+            seen.push_back({CumulativePlotX(v.row, 5000),
+                            CurvePlotYs(v.model.SampleRow, v.model.LoadRate, v.model.Efficiency,
+                                        state.analysis.axes),
+                            v.decision.operatingPointComputed()});
+            last = v.decision;
+        });
+    const MeasurementModel byRow = state.model;
+
+    CumulativeAnalysis blocks(state.CurrentFileName(), state.model, state.analysis);
+    ASSERT_EQ(blocks.begin(), QString());
+    CurvePoints points;
+    std::size_t r = 0;
+    while (!blocks.done()) {
+        CumulativePlotPoints(blocks.processBlock(999), 5000, state.analysis.axes, points);
+        for (std::size_t i = 0; i < points.x.size(); ++i, ++r) {
+            ASSERT_LT(r, seen.size());
+            EXPECT_EQ(points.x[i], seen[r].x) << r;
+            for (std::size_t k = 0; k < std::size_t(kCurveKinds); ++k)
+                EXPECT_EQ(points.y[k][i], seen[r].ys[k]) << r << " kind " << k;
+            EXPECT_EQ(points.operatingPoint[i] != 0, seen[r].operatingPoint) << r;
+        }
+    }
+    EXPECT_EQ(r, seen.size());
+    // What the window shows of the last row after the last block.
+    EXPECT_EQ(state.model.SampleRow, byRow.SampleRow);
+    EXPECT_EQ(state.model.ChannelRow, byRow.ChannelRow);
+    EXPECT_EQ(state.model.Elapsed, byRow.Elapsed);
+    EXPECT_EQ(state.model.Efficiency, byRow.Efficiency);
+    const MotorStateDecision shown = blocks.lastDecision();
+    EXPECT_EQ(shown.state, last.state);
+    EXPECT_EQ(shown.caption, last.caption);
+    EXPECT_EQ(shown.LoadRate, last.LoadRate);
+}

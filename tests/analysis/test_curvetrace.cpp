@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "analysis/curvetrace.h"
+#include "support/testnames.h"
 
 using namespace zr5;
 
@@ -170,3 +173,93 @@ TEST(CurvePlotYs, EveryKindOnItsOwnScale) {
     EXPECT_FLOAT_EQ(ys[8], 200);
     EXPECT_FLOAT_EQ(ys[9], 900);
 }
+
+namespace {
+
+// A curve for the block path to reproduce: its points, how they are cut into blocks, and the
+// trace's column width and clipping.
+struct BlockCase {
+    const char* name;
+    float columnWidth;
+    CurveTrace::Clip clip;
+    int points;
+    float (*x)(int i);
+    float (*y)(int i);
+    bool (*drawn)(int i);
+};
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+const BlockCase kBlockCases[] = {
+    {"dense columns with gaps", 15, CurveTrace::Clip::ToPlot, 9000,
+     [](int i) { return CumulativePlotX(i, 9000); },
+     [](int i) { return float(900 + 600 * std::sin(i * 0.002) + 80 * std::sin(i * 0.7)); },
+     [](int i) { return (i / 100) % 3 != 1; }},
+    {"over range at both edges", 15, CurveTrace::Clip::ToPlot, 9000,
+     [](int i) { return CumulativePlotX(i, 9000); },
+     [](int i) { return float(900 - 2500 * std::sin(i * 0.002)); }, [](int) { return true; }},
+    {"one row per column", 15, CurveTrace::Clip::ToPlot, 300,
+     [](int i) { return CumulativePlotX(i, 300); }, [](int i) { return float(200 + 5 * i); },
+     [](int i) { return i % 7 != 0; }},
+    {"points on column boundaries", 15, CurveTrace::Clip::ToPlot, 2000,
+     [](int i) { return 7.5f * float(i / 3); },
+     [](int i) { return i % 5 == 0 ? 150.0f : float(300 + 40 * (i % 11)); },
+     [](int i) { return i % 13 != 0; }},
+    {"every other row without its segment", 15, CurveTrace::Clip::ToPlot, 4000,
+     [](int i) { return CumulativePlotX(i, 4000); }, [](int i) { return float(400 + i % 900); },
+     [](int i) { return i % 2 == 0; }},
+    {"values that are not numbers", 15, CurveTrace::Clip::ToPlot, 4000,
+     [](int i) { return CumulativePlotX(i, 4000); },
+     [](int i) { return i % 37 == 0 || i % 37 == 1 ? kNaN : float(500 + i % 300); },
+     [](int) { return true; }},
+    {"unclipped with values beyond the plot", 15, CurveTrace::Clip::None, 6000,
+     [](int i) { return CumulativePlotX(i, 6000); },
+     [](int i) { return i % 500 == 3 ? kNaN : float(900 - 2500 * std::sin(i * 0.003)); },
+     [](int i) { return i % 400 != 0; }},
+    {"every segment kept", 0, CurveTrace::Clip::ToPlot, 3000,
+     [](int i) { return CumulativePlotX(i, 3000); },
+     [](int i) { return float(900 - 1200 * std::sin(i * 0.01)); }, [](int) { return true; }},
+};
+
+class BlockTrace : public ::testing::TestWithParam<BlockCase> {};
+
+} // namespace
+
+TEST_P(BlockTrace, GivesExactlyTheLinesOfOnePointAtATime) {
+    const BlockCase& c = GetParam();
+    CurveTrace single(c.columnWidth, c.clip);
+    std::vector<float> xs, ys;
+    std::vector<unsigned char> drawn;
+    for (int i = 1; i <= c.points; ++i) {
+        xs.push_back(c.x(i));
+        ys.push_back(c.y(i));
+        drawn.push_back(c.drawn(i) ? 1 : 0);
+        single.add(xs.back(), ys.back(), c.drawn(i));
+    }
+    single.finish();
+    const std::vector<CurveLine> expected = single.takeLines();
+    ASSERT_FALSE(expected.empty());
+    // Blocks of one point, of a few and of all, and lines taken between blocks.
+    for (std::size_t block : {std::size_t(1), std::size_t(7), std::size_t(2048), xs.size()}) {
+        SCOPED_TRACE(block);
+        CurveTrace batch(c.columnWidth, c.clip);
+        std::vector<qint64> columns;
+        for (float x : xs)
+            columns.push_back(c.columnWidth > 0 ? batch.columnOf(x) : 0);
+        std::vector<CurveLine> lines;
+        for (std::size_t first = 0; first < xs.size(); first += block) {
+            const std::size_t n = std::min(block, xs.size() - first);
+            batch.add(&xs[first], &columns[first], &ys[first], &drawn[first], n);
+            const std::vector<CurveLine> taken = batch.takeLines();
+            lines.insert(lines.end(), taken.begin(), taken.end());
+        }
+        batch.finish();
+        const std::vector<CurveLine> last = batch.takeLines();
+        lines.insert(lines.end(), last.begin(), last.end());
+        // Compared bit for bit: a not-a-number coordinate must stand where it stood.
+        ASSERT_EQ(lines.size(), expected.size());
+        EXPECT_EQ(0, std::memcmp(lines.data(), expected.data(), lines.size() * sizeof(CurveLine)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BlockTrace, ::testing::ValuesIn(kBlockCases), test::ByName{});
