@@ -185,11 +185,10 @@ public:
             return true;
         }
         // A generating row keeps the values of the row before it, as the pass's model does.
-        const MotorStateDecision d = ClassifyMotorState(row[Slot::ActivePower], motor_, previous_,
-                                                        ClassifyCaller::AnalyseRow);
-        previous_ = {d.LoadRate, d.OutputPower, d.Efficiency};
-        value = CurveValue(kind_, row, d.LoadRate, d.Efficiency);
-        return d.operatingPointComputed();
+        const MotorState state = ClassifyMotorValues(row[Slot::ActivePower], motor_, previous_,
+                                                     ClassifyCaller::AnalyseRow);
+        value = CurveValue(kind_, row, previous_.LoadRate, previous_.Efficiency);
+        return state == MotorState::Normal;
     }
 
 private:
@@ -245,9 +244,19 @@ std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const Cumulativ
         return {};
     const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
     CurveTrace trace(reduce ? columnWidth : 0.0f);
-    for (qint64 r = first; r <= last; ++r) {
-        const std::size_t i = std::size_t(r - series.firstRow);
-        trace.add(view.x(r), series.y[i], series.joined.empty() || series.joined[i]);
+    // In blocks: the x and pixel column of each row, then the points at once.
+    constexpr qint64 kBlock = 4096;
+    std::vector<float> x(kBlock);
+    std::vector<qint64> columns(kBlock);
+    for (qint64 start = first; start <= last; start += kBlock) {
+        const std::size_t n = std::size_t(std::min(kBlock, last - start + 1));
+        for (std::size_t j = 0; j < n; ++j) {
+            x[j] = view.x(start + qint64(j));
+            columns[j] = reduce ? trace.columnOf(x[j]) : 0;
+        }
+        const std::size_t i = std::size_t(start - series.firstRow);
+        trace.add(x.data(), columns.data(), series.y.data() + i,
+                  series.joined.empty() ? nullptr : series.joined.data() + i, n);
     }
     trace.finish();
     return trace.takeLines();

@@ -294,6 +294,7 @@ void AnalysisWindow::passSlice() {
     do {
         CumulativePlotPoints(pass_->processBlock(kRowsPerSlice), count, axes, points);
         traces_->add(points);
+        zoom_->keepPassPoints(points);
     } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
     if (pass_->rowsDone() > 0)
         lastDecision_ = pass_->lastDecision();

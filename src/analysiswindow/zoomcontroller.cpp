@@ -14,7 +14,8 @@
 namespace zr5 {
 
 namespace {
-// Recordings up to this many rows keep a zoomed kind's values in memory (4 bytes a row).
+// Recordings up to this many rows keep a zoomed kind's values in memory (4 bytes a row); up to
+// ZoomController::kPassKeptRows rows every kind's values are kept from the pass.
 constexpr qint64 kKeptSeriesRows = qint64(1) << 25;
 } // namespace
 
@@ -39,12 +40,33 @@ void ZoomController::reset(const RecordingInfo& recording) {
     view_ = CumulativeView::Whole(recording.RecordCount, recording.header.Duration);
     for (auto& kept : whole_)
         kept.reset();
-    for (auto& series : series_)
+    for (int k = 0; k < kCurveKinds; ++k) {
+        std::optional<KindSeries>& series = series_[std::size_t(k)];
         series.reset();
+        if (recording.RecordCount > kPassKeptRows)
+            continue;
+        series.emplace();
+        series->y.reserve(std::size_t(recording.RecordCount));
+        if (k >= Curve::Efficiency)
+            series->joined.reserve(std::size_t(recording.RecordCount));
+    }
     drawn_.fill(view_);
     markedRow_ = 0;
     c_.Command5->hide();
     markRow(0);
+}
+
+void ZoomController::keepPassPoints(const CurvePoints& points) {
+    for (int k = 0; k < kCurveKinds; ++k) {
+        std::optional<KindSeries>& series = series_[std::size_t(k)];
+        if (!series)
+            continue;
+        const std::vector<float>& y = points.y[std::size_t(k)];
+        series->y.insert(series->y.end(), y.begin(), y.end());
+        if (k >= Curve::Efficiency)
+            series->joined.insert(series->joined.end(), points.operatingPoint.begin(),
+                                  points.operatingPoint.end());
+    }
 }
 
 void ZoomController::request(const CumulativeView& view) {
@@ -77,7 +99,8 @@ QString ZoomController::drawKind(int kind) {
     }
     std::vector<CurveLine> curve;
     if (recording_.RecordCount <= kKeptSeriesRows) {
-        if (!series_[k]) {
+        // Kept from the pass, or read now when the pass could not keep it whole.
+        if (!series_[k] || qint64(series_[k]->y.size()) != recording_.RecordCount) {
             Result<KindSeries> series = ReadKindSeries(recording_, kind, state_.analysis.axes, 1,
                                                        recording_.RecordCount);
             if (!series)

@@ -40,6 +40,10 @@ public:
     void drawOnCurrentSurfaces(const SurfacePicture& picture);
     // The thin line at the selected row on every cumulative surface (none when 0 or outside).
     void markRow(qint64 row);
+    // The points of a block of the cumulative pass: they become the kinds' values, so that no zoom
+    // has to read the recording again (recordings of up to kPassKeptRows rows).
+    void keepPassPoints(const CurvePoints& points);
+    static constexpr qint64 kPassKeptRows = qint64(1) << 22;
     // Whether zooming is possible now (the pass has ended and none runs).
     void setEnabled(bool on) { enabled_ = on; }
 
@@ -70,8 +74,8 @@ private:
     };
     std::array<std::optional<Kept>, kCurveKinds> whole_;
     std::array<CumulativeView, kCurveKinds> drawn_;
-    // Each kind's values over the whole recording, read at its first zoom, so that every further
-    // zoom and pan only traces them.
+    // Each kind's values over the whole recording, kept from the pass or read at the kind's first
+    // zoom, so that every further zoom and pan only traces them.
     std::array<std::optional<KindSeries>, kCurveKinds> series_;
 };
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QProcess>
 #include <QTest>
 
@@ -67,6 +68,23 @@ TEST_F(ZoomTest, DragWheelClickAndBackToTheWholeRecording) {
     EXPECT_NE(timeLabels(), wholeLabels);
     EXPECT_EQ(timeLabels().first(), PlainNumber(view().timeGrid().front().line.value));
     EXPECT_NE(surface()->image(), whole);
+    // The values kept from the pass draw what the recording's rows, read again, draw.
+    {
+        const Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
+        const int kind = window->ShownCurve();
+        const auto curve = CumulativeViewCurve(*info, kind, state.analysis.axes, view(),
+                                               surface()->twipsPerPixel());
+        ASSERT_TRUE(curve.ok());
+        QImage expected(surface()->image().size(), QImage::Format_RGB32);
+        expected.fill(SurfaceBackground());
+        QPainter p(&expected);
+        CumulativeSurfacePicture(*curve, kind, state.model, state.analysis, view(),
+                                 surface()->palette().color(QPalette::WindowText))
+            .paint(p, 0, surface()->twipsPerPixel(), surface()->font(),
+                   surface()->palette().color(QPalette::WindowText), QSizeF(expected.size()));
+        p.end();
+        EXPECT_EQ(surface()->image(), expected);
+    }
 
     // A click selects the row under the pointer in the range; the line marks it.
     QTest::mouseClick(surface(), Qt::LeftButton, {}, pixel(3000));
