@@ -242,6 +242,9 @@ void AnalysisWindow::Command2_Click() {
         // Until the first query the segmented pane says how to fill it.
         c_.Picture3[std::size_t(k)]->printHint(kSegmentedHint);
     }
+    // The segmented curve's times go with it.
+    for (QLabel* l : c_.Label8)
+        l->hide();
     setAnalysing(true);
     pass_ = std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
                                                  state_.analysis);

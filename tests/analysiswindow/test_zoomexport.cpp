@@ -142,6 +142,12 @@ TEST_F(ZoomTest, ShiftDragPansAndTheSegmentedCurveShowsItsTimes) {
                                   QStringLiteral("3010")}));
     // Row 3000 lies outside the range shown: no line marks it.
     EXPECT_FALSE(surface()->cursorLine());
+    // A redraw shows the whole recording again, its segmented pane empty.
+    redraw();
+    EXPECT_TRUE(view().whole());
+    EXPECT_FALSE(c().Command5->isVisible());
+    for (QLabel* l : c().Label8)
+        EXPECT_FALSE(l->isVisible());
 }
 
 TEST_F(ZoomTest, ExportsWriteThePictureTheTablesAndTheTenKinds) {
