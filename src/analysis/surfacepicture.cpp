@@ -12,21 +12,16 @@
 #include "model/appstate.h"
 #include "model/types.h"
 #include "ui/chinesefont.h"
+#include "ui/qtcolour.h"
 
 namespace zr5 {
 
-namespace {
-QColor colourOf(std::uint32_t bgr) {
-    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
-}
-} // namespace
-
 QColor SurfaceBackground() {
-    return colourOf(Colour::LightGrey);
+    return ColourOf(Colour::LightGrey);
 }
 
 QColor CumulativeCurveColour() {
-    return colourOf(Colour::Red);
+    return ColourOf(Colour::Red);
 }
 
 void SurfacePicture::addLine(float x1, float y1, float x2, float y2, QColor colour,

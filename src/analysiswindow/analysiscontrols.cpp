@@ -93,6 +93,19 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
     c.mnuCl->setObjectName(QStringLiteral("mnuCl"));
 }
 
+// The hidden small labels of one control array, all at one place until they are placed.
+template <std::size_t N>
+void smallLabels(QWidget* parent, std::array<QLabel*, N>& labels, const char* name, double left,
+                 double top, double width, Qt::Alignment align) {
+    for (std::size_t i = 0; i < N; ++i) {
+        auto* l = label(parent, QString(), left, top, width, 200, align);
+        l->setObjectName(indexed(name, int(i)));
+        l->setFont(ChineseFont(7));
+        l->hide();
+        labels[i] = l;
+    }
+}
+
 void buildCurveFrame(QGroupBox* f, std::array<CurveSurface*, 10>& surfaces, const char* name,
                      std::array<QLabel*, 8>& valueLabels, const char* labelName) {
     for (int k = 0; k < 10; ++k) {
@@ -102,14 +115,8 @@ void buildCurveFrame(QGroupBox* f, std::array<CurveSurface*, 10>& surfaces, cons
         s->hide();
         surfaces[std::size_t(k)] = s;
     }
-    for (int i = 0; i < 8; ++i) {
-        auto* l = label(f, QString(), 0, kSurfaceTop, kSurfaceLeft - 20, 200,
-                        Qt::AlignRight | Qt::AlignTop);
-        l->setObjectName(indexed(labelName, i));
-        l->setFont(ChineseFont(7));
-        l->hide();
-        valueLabels[std::size_t(i)] = l;
-    }
+    smallLabels(f, valueLabels, labelName, 0, kSurfaceTop, kSurfaceLeft - 20,
+                Qt::AlignRight | Qt::AlignTop);
 }
 
 void buildDataFrame(QWidget* client, AnalysisControls& c) {
@@ -195,14 +202,8 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
 
     c.cumulativeFrame = frame(client, "cumulativeFrame", QString(), 60, 60, 9000, 2480);
     buildCurveFrame(c.cumulativeFrame, c.Picture2, "Picture2", c.Label5, "Label5");
-    for (int i = 0; i < 13; ++i) {
-        auto* l = label(c.cumulativeFrame, QString(), kSurfaceLeft,
-                        kSurfaceTop + kSurfaceHeight + 20, 600, 200, Qt::AlignLeft | Qt::AlignTop);
-        l->setObjectName(indexed("Label7", i));
-        l->setFont(ChineseFont(7));
-        l->hide();
-        c.Label7[std::size_t(i)] = l;
-    }
+    smallLabels(c.cumulativeFrame, c.Label7, "Label7", kSurfaceLeft,
+                kSurfaceTop + kSurfaceHeight + 20, 600, Qt::AlignLeft | Qt::AlignTop);
     c.Label4 = label(c.cumulativeFrame, QString(), 0, 180, kSurfaceLeft + 200, 240);
     c.Label4->setObjectName(QStringLiteral("Label4"));
     c.Label3 = label(c.cumulativeFrame, QString(), kSurfaceLeft + 6700,
@@ -218,14 +219,8 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
     c.segmentedFrame = frame(client, "segmentedFrame", QString(), 60, 2600, 9000, 2260);
     buildCurveFrame(c.segmentedFrame, c.Picture3, "Picture3", c.Label6, "Label6");
     // The segmented curve's times stand just under its time axis, over the surface's lower edge.
-    for (int i = 0; i < 3; ++i) {
-        auto* l = label(c.segmentedFrame, QString(), kSurfaceLeft, kSurfaceTop + 1600, 1200, 200,
-                        Qt::AlignHCenter | Qt::AlignTop);
-        l->setObjectName(indexed("Label8", i));
-        l->setFont(ChineseFont(7));
-        l->hide();
-        c.Label8[std::size_t(i)] = l;
-    }
+    smallLabels(c.segmentedFrame, c.Label8, "Label8", kSurfaceLeft, kSurfaceTop + 1600, 1200,
+                Qt::AlignHCenter | Qt::AlignTop);
 
     c.HScroll1 = placed(new QScrollBar(Qt::Horizontal, client), 60 + kSurfaceLeft, 4920, 6000, 255);
     c.HScroll1->setObjectName(QStringLiteral("HScroll1"));

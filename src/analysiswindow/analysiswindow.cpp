@@ -22,17 +22,14 @@
 #include "model/numbertext.h"
 #include "printing/printdialog.h"
 #include "ui/geometry.h"
+#include "ui/qtcolour.h"
 
 namespace zr5 {
 
 namespace {
 
-QColor colourOf(std::uint32_t bgr) {
-    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
-}
-
-const QColor kGreen = colourOf(Colour::Green);
-const QColor kWhite = colourOf(Colour::White);
+const QColor kGreen = ColourOf(Colour::Green);
+const QColor kWhite = ColourOf(Colour::White);
 
 const QString kSegmentedHint = QStringLiteral("输入组号并按[查 询]，或点击上方曲线");
 
@@ -225,7 +222,7 @@ void AnalysisWindow::showRowDisplay(const RowDisplay& d) {
             c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
     c_.motorFrame->setTitle(d.motorCaption);
     QPalette pal = c_.motorFrame->palette();
-    pal.setColor(QPalette::WindowText, colourOf(d.motorColour));
+    pal.setColor(QPalette::WindowText, ColourOf(d.motorColour));
     c_.motorFrame->setPalette(pal);
 }
 
@@ -264,9 +261,8 @@ void AnalysisWindow::Command2_Click() {
         const auto [lo, hi] = CurveAxisInput(k, m.RowMinimum, m.RowMaximum);
         ZBX_DS(lo, hi, c_.Picture2[std::size_t(k)]);
     }
-    const CurveAxisTables& axes = state_.analysis.axes;
-    c_.Label4->setText(axes.CurveUnit[std::size_t(shownCurve_)]);
-    c_.Label3->setText(QString::fromUtf8(TimeUnitWord(axes.TimeGridStep)));
+    // The unit, the value labels, and the time labels and unit of the view.
+    c_.Label4->setText(state_.analysis.axes.CurveUnit[std::size_t(shownCurve_)]);
     placeLabels();
 
     // Curves longer than the surface is wide are drawn column by column.
@@ -344,7 +340,7 @@ void AnalysisWindow::finishPass() {
     c_.HScroll2->setVisible(bars_.paged);
     showDataNumber(state_.RecordCount());
     QPalette pal = c_.Label1[13]->palette();
-    pal.setColor(QPalette::WindowText, colourOf(Colour::Blue));
+    pal.setColor(QPalette::WindowText, ColourOf(Colour::Blue));
     c_.Label1[13]->setPalette(pal);
     c_.Label1[13]->setText(QStringLiteral("共 ") + PlainNumber(double(state_.RecordCount())) +
                            QStringLiteral(" 组"));

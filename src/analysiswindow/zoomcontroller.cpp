@@ -10,6 +10,7 @@
 #include "model/appstate.h"
 #include "model/types.h"
 #include "ui/geometry.h"
+#include "ui/qtcolour.h"
 
 namespace zr5 {
 
@@ -134,9 +135,9 @@ void ZoomController::drawOnCurrentSurfaces(const SurfacePicture& picture) {
 void ZoomController::markRow(qint64 row) {
     markedRow_ = row;
     const bool inside = row >= 1 && row >= view_.firstRow() && row <= view_.lastRow();
-    const QColor marker(255, 255, 255);
     for (CurveSurface* s : c_.Picture2)
-        s->setCursorLine(inside ? std::optional<float>(view_.x(row)) : std::nullopt, marker);
+        s->setCursorLine(inside ? std::optional<float>(view_.x(row)) : std::nullopt,
+                         ColourOf(Colour::White));
 }
 
 void ZoomController::placeTimeLabels() {

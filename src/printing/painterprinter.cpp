@@ -29,10 +29,6 @@ bool isPrintableAscii(const QString& text) {
 
 } // namespace
 
-QColor ColourOf(std::uint32_t c) {
-    return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff));
-}
-
 QFont ReportFont() {
     static const QFont font = [] {
         const QString preferred = QStringLiteral("Noto Sans Mono CJK SC");

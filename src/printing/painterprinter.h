@@ -10,15 +10,13 @@
 #include <memory>
 
 #include "printing/printer.h"
+#include "ui/qtcolour.h"
 #include "recording/outputfile.h"
 
 class QIODevice;
 class QPagedPaintDevice;
 
 namespace zr5 {
-
-// A colour of the printer model (red in the low byte) as Qt's.
-QColor ColourOf(std::uint32_t colour);
 
 // The printer's face: "Noto Sans Mono CJK SC", a fixed-pitch face whose Chinese characters are two
 // columns wide, so that the data report's header words stand over their columns. Without it, any
