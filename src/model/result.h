@@ -30,4 +30,28 @@ private:
     QString error_;
 };
 
+// Success, or the message that says why not: what a call returns when it has no value to give.
+// The message is the user's text, word for word.
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    static Status failure(QString message) {
+        Status s;
+        s.error_ = std::move(message);
+        s.failed_ = true;
+        return s;
+    }
+    // The failure of another call's result, its message unchanged.
+    template <class T> static Status of(const Result<T>& result) {
+        return result ? Status{} : failure(result.error());
+    }
+    explicit operator bool() const { return !failed_; }
+    bool ok() const { return !failed_; }
+    const QString& error() const { return error_; }
+
+private:
+    QString error_;
+    bool failed_ = false;
+};
+
 } // namespace zr5
