@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "link/portlist.h"
 #include "link/serialerror.h"
 #include "model/appstate.h"
 #include "model/clock.h"
@@ -63,20 +64,8 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     if (device.isEmpty())
         return QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label);
 
-    port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法打开串行口 %1：%2！")
-            .arg(label, SerialErrorReason(port_.error(), errno));
-    // 9600 baud, 8 data bits, no parity, 1 stop bit, no handshaking: the instrument's line.
-    const bool configured =
-        port_.setBaudRate(QSerialPort::Baud9600) && port_.setDataBits(QSerialPort::Data8) &&
-        port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
-        port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
-        const QString reason = SerialErrorReason(port_.error(), errno);
-        port_.close();
-        return QStringLiteral("无法设置串行口 %1：%2！").arg(label, reason);
-    }
+    if (Status opened = OpenInstrumentPort(port_, device, label); !opened)
+        return opened.error();
     // Whatever waited before the start belongs to no reception.
     port_.clear(QSerialPort::Input);
     port_.readAll();

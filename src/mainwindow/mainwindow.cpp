@@ -353,6 +353,9 @@ void MainWindow::mnuLJtime_Click() {
     if (!settingsDialog_) {
         settingsDialog_ = new SettingsDialog(state_, services_, this);
         registerWindow(settingsDialog_);
+        // The port options' tool tips name the devices again once the list mapped another one.
+        connect(settingsDialog_, &SettingsDialog::portMapChanged, this,
+                [this] { emit settingsDialogOpening(*settingsDialog_); });
     }
     emit settingsDialogOpening(*settingsDialog_);
     settingsDialog_->showDialog();

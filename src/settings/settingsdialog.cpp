@@ -12,6 +12,7 @@
 
 #include "model/appstate.h"
 #include "model/numbertext.h"
+#include "settings/portlistdialog.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
 
@@ -97,9 +98,14 @@ void SettingsDialog::buildGroups() {
     portGroup_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
         portOptions_[i] = makeChoice<QRadioButton>(g1, QStringLiteral("Option%1").arg(i + 1),
-                                                   ports[i], 360 + i * 2160, 0, 1800);
+                                                   ports[i], 360 + i * 2160, 0, 900);
         portGroup_->addButton(portOptions_[i], i);
     }
+    // A USB adapter is another device: the list of the ports present maps one onto a COM number.
+    Command3 = new QPushButton(QStringLiteral("端口…"), g1);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setToolTip(QStringLiteral("列出本机的串行口（包括 USB 串口线），选定仪表所接的一个"));
+    Command3->setGeometry(TwipsRect(5640, kRowInGroup - 30, 1080, 345, g1));
 
     QGroupBox* g2 = makeGroup(this, 2, "2.当前曲线选择：", "分析时描绘曲线的当前曲线图", 885, 960);
     const char* curves[6] = {"电流曲线",     "电压曲线", "功率曲线",
@@ -167,6 +173,17 @@ void SettingsDialog::connectControls() {
             [this](bool on) { state_.settings.YellowCTInUse = on ? 1 : 0; });
     connect(Command1, &QPushButton::clicked, this, &SettingsDialog::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &SettingsDialog::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &SettingsDialog::Command3_Click);
+}
+
+void SettingsDialog::Command3_Click() {
+    const int commPort = state_.settings.CommPort >= 1 && state_.settings.CommPort <= 3
+                             ? state_.settings.CommPort
+                             : 1;
+    auto* list = new PortListDialog(state_, services_, commPort, this);
+    list->setAttribute(Qt::WA_DeleteOnClose);
+    connect(list, &PortListDialog::portMapped, this, &SettingsDialog::portMapChanged);
+    list->open();
 }
 
 QRadioButton* SettingsDialog::portOption(int commPort) const {

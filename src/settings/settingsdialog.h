@@ -32,6 +32,11 @@ public:
 public slots:
     void Command1_Click(); // 确 定
     void Command2_Click(); // 取 消
+    void Command3_Click(); // 端口…: the list of the serial ports present
+
+signals:
+    // "Ports.ini" maps a COM number onto another device now.
+    void portMapChanged();
 
 private:
     void buildGroups();
@@ -59,6 +64,7 @@ private:
     QCheckBox* Check3 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
 };
 
 } // namespace zr5

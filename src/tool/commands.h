@@ -39,6 +39,7 @@ int RunReport(ToolContext& context, const QStringList& args);
 int RunAssess(ToolContext& context, const QStringList& args);
 int RunRepair(ToolContext& context, const QStringList& args);
 int RunPlot(ToolContext& context, const QStringList& args);
+int RunPorts(ToolContext& context, const QStringList& args);
 
 // JSON texts: numbers as the shortest decimals that read back as the same single-precision value
 // (null when not finite), strings quoted and escaped.

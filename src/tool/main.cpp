@@ -30,6 +30,7 @@ const ToolCommand kCommands[] = {
     {"repair", RunRepair, "repair IN.MTR OUT.MTR [--overwrite]"},
     {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf]"},
     {"plot", RunPlot, "plot FILE --kind K --output OUT.png|OUT.svg [--from SECONDS --to SECONDS]"},
+    {"ports", RunPorts, "ports [--probe] [--port DEVICE]..."},
     {"report", RunReport,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
      "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},

@@ -16,6 +16,7 @@
 #include "mainwindow/mainwindow.h"
 #include "model/appstate.h"
 #include "recording/recordingfile.h"
+#include "settings/portlistdialog.h"
 #include "settings/settingsdialog.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
@@ -119,8 +120,15 @@ int main(int argc, char** argv) {
     w.fileMenu()->hide();
 
     w.mnuLJtime_Click();
-    if (auto* dialog = w.findChild<zr5::SettingsDialog*>())
+    if (auto* dialog = w.findChild<zr5::SettingsDialog*>()) {
         save(dialog, out, QStringLiteral("settings-dialog"));
+        // The list of the ports present, as 端口… opens it.
+        dialog->Command3_Click();
+        if (auto* list = dialog->findChild<zr5::PortListDialog*>()) {
+            save(list, out, QStringLiteral("settings-port-list"));
+            list->close();
+        }
+    }
 
     zr5::HelpWindow help;
     help.show();
