@@ -1,22 +1,60 @@
 #include "ui/services.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QTreeView>
+#include <algorithm>
 
 namespace zr5 {
 
+void FitMessageBox(QMessageBox& box, QWidget* parent) {
+    // A short text makes a narrow box, and the window manager then cuts its title ("错…！"): the
+    // box is at least as wide as its title in a title bar's larger bold face, with room for the
+    // title bar's buttons.
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    constexpr int kTitleBarButtons = 120;
+    const int titleWidth =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    box.adjustSize();
+    // Over the window it speaks of (the active one when none is given), inside the screen.
+    QWidget* over = parent ? parent->window() : QApplication::activeWindow();
+    if (!over || !over->isVisible())
+        return;
+    QRect place(QPoint(0, 0), box.frameGeometry().size());
+    place.moveCenter(over->frameGeometry().center());
+    if (const QScreen* screen = over->screen()) {
+        const QRect room = screen->availableGeometry();
+        place.moveLeft(std::clamp(place.left(), room.left(),
+                                  std::max(room.left(), room.right() - place.width())));
+        place.moveTop(std::clamp(place.top(), room.top(),
+                                 std::max(room.top(), room.bottom() - place.height())));
+    }
+    box.move(place.topLeft());
+}
+
 void QtMessageService::message(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    FitMessageBox(box, parent);
     box.exec();
 }
 
 bool QtMessageService::question(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    FitMessageBox(box, parent);
     return box.exec() == QMessageBox::Yes;
 }
 

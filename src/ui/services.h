@@ -8,6 +8,7 @@
 #include "model/clock.h"
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace zr5 {
@@ -69,6 +70,9 @@ struct UiServices {
     FileDialogService& files;
     Clock& clock;
 };
+
+// Makes a message box wide enough for its whole title and places it over its window.
+void FitMessageBox(QMessageBox& box, QWidget* parent);
 
 // The Qt implementations used by the program.
 class QtMessageService final : public MessageService {
