@@ -72,10 +72,20 @@ void SurfacePicture::paint(QPainter& p, std::size_t first, float twipsPerPixel, 
         p.save();
         switch (c.kind) {
         case Command::Lines:
-            // Twips to pixels; lines are one pixel wide whatever the scale.
-            p.scale(1.0 / twipsPerPixel, 1.0 / twipsPerPixel);
+            // Lines are one pixel wide whatever the scale. The twips become pixels here rather
+            // than through the painter's scale, which an SVG would apply to the dotted grid's
+            // dash pattern too: dots a fifteenth of a pixel apart draw as a solid line.
             p.setPen(QPen(c.colour, 0, c.style));
-            p.drawLines(c.lines.data(), int(c.lines.size()));
+            if (c.style == Qt::SolidLine) {
+                p.scale(1.0 / twipsPerPixel, 1.0 / twipsPerPixel);
+                p.drawLines(c.lines.data(), int(c.lines.size()));
+            } else {
+                std::vector<QLineF> pixels(c.lines.size());
+                for (std::size_t k = 0; k < c.lines.size(); ++k)
+                    pixels[k] = QLineF(c.lines[k].p1() / twipsPerPixel,
+                                       c.lines[k].p2() / twipsPerPixel);
+                p.drawLines(pixels.data(), int(pixels.size()));
+            }
             break;
         case Command::Text:
             p.setFont(font);

@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QImage>
 #include <QProcess>
 #include <QSize>
 #include <QTemporaryDir>
@@ -385,4 +386,24 @@ TEST_F(Tool, PlotDrawsTheCumulativeCurveAndRefusesWhatItCannotDraw) {
     QFile svg(path("o.svg"));
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(svg.readAll().contains("一路电流累计曲线"));
+    // Another renderer draws its dotted grid dotted: inside the curve's surface, below the
+    // extremes' text, a time grid column alternates between dot and background many times (a
+    // solid line or the column-reduced curve hardly ever).
+    QProcess rsvg;
+    rsvg.start(QStringLiteral("rsvg-convert"), {path("o.svg"), "-o", path("rsvg.png")});
+    ASSERT_TRUE(rsvg.waitForFinished(20000)) << "rsvg-convert (librsvg2-bin) is needed";
+    const QImage rendered(path("rsvg.png"));
+    ASSERT_FALSE(rendered.isNull());
+    int mostChanges = 0;
+    for (int x = rendered.width() / 10; x < rendered.width() * 9 / 10; ++x) {
+        int changes = 0;
+        bool wasDark = false;
+        for (int y = rendered.height() * 35 / 100; y < rendered.height() * 80 / 100; ++y) {
+            const bool dark = qGray(rendered.pixel(x, y)) < 100;
+            changes += dark != wasDark;
+            wasDark = dark;
+        }
+        mostChanges = std::max(mostChanges, changes);
+    }
+    EXPECT_GT(mostChanges, 20);
 }
