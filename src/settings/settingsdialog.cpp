@@ -183,6 +183,7 @@ void SettingsDialog::Command3_Click() {
     auto* list = new PortListDialog(state_, services_, commPort, this);
     list->setAttribute(Qt::WA_DeleteOnClose);
     connect(list, &PortListDialog::portMapped, this, &SettingsDialog::portMapChanged);
+    PlaceOver(*list, this);
     list->open();
 }
 
