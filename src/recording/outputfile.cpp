@@ -63,8 +63,6 @@ QString SystemErrorReason(int error) {
     }
 }
 
-namespace {} // namespace
-
 QString FileErrorReason(const QFileDevice& file, int error) {
     if (error != 0)
         return SystemErrorReason(error);

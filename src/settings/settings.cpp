@@ -23,6 +23,15 @@ Settings Settings::initial() {
 
 namespace {
 
+// One line of the settings file: its name in messages, whether it holds a whole number, and the
+// field it stands for.
+struct SettingsLine {
+    const char* name;
+    bool integer;
+    double (*get)(const Settings&);
+    void (*set)(Settings&, double);
+};
+
 template <auto Member> double getField(const Settings& s) {
     return double(s.*Member);
 }
@@ -57,10 +66,6 @@ bool parseNumber(const QByteArray& raw, double& out) {
 }
 
 } // namespace
-
-const SettingsLine& SettingsFileLine(int index) {
-    return kLines[index];
-}
 
 void TakeSettingsLines(Settings& to, const SettingsFileContents& file, int first, int end) {
     for (int i = first; i < end; ++i)

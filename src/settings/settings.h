@@ -40,16 +40,6 @@ struct SettingsFileContents {
     bool complete() const { return problems.isEmpty(); }
 };
 
-// One line of the settings file: its name in messages, whether it holds a whole number, and the
-// field it stands for.
-struct SettingsLine {
-    const char* name;
-    bool integer;
-    double (*get)(const Settings&);
-    void (*set)(Settings&, double);
-};
-const SettingsLine& SettingsFileLine(int index); // 0..8, in the file's order
-
 // Copies the fields of lines first..end-1 that the file held into `to`; the others stay.
 void TakeSettingsLines(Settings& to, const SettingsFileContents& file, int first, int end);
 

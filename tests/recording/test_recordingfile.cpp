@@ -285,4 +285,46 @@ INSTANTIATE_TEST_SUITE_P(Files, CutRecordings,
                                            Cut{"header only", 48, 0}),
                          zr5::test::ByName());
 
+// A reception cut after its first row, worked by hand: the one row is recovered, the duration is
+// the minute from its start (08:00) to the file's last change (08:01), and the repaired file's
+// maxima and minima are that row completed at 60 s: 10 A, 250 V and 2 kW a channel give 6 kW,
+// 4.5 kVar, 7.5 kVA, a power factor of 0.8, 0.1 kWh and 0.075 kVarh.
+TEST_F(RecordingFiles, ACutAfterItsFirstRowIsRecoveredWithThatRowsValues) {
+    RecordingHeader h = sampleHeader();
+    h.StartTime = 28800;
+    h.Duration = 0; // a manual reception writes its duration at the end
+    const QString cut = path("one-row.MTR");
+    {
+        RecordingWriter writer;
+        ASSERT_EQ(writer.create(cut, h), QString());
+        ASSERT_EQ(writer.appendRow({10, 250, 2, 10, 250, 2, 10, 250, 2}), QString());
+        ASSERT_EQ(writer.finish({}, {}), QString());
+    }
+    QFile file(cut);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(kHeaderBytes + kRowBytes));
+    ASSERT_TRUE(file.setFileTime(QDateTime(QDate::currentDate(), QTime(8, 1)),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+
+    const Result<qint64> rows = RecoverableRows(cut);
+    ASSERT_TRUE(rows) << rows.error().toStdString();
+    EXPECT_EQ(*rows, 1);
+    const QString repaired = path("repaired.MTR");
+    const Result<RepairReport> report = RepairRecording(cut, repaired);
+    ASSERT_TRUE(report) << report.error().toStdString();
+    EXPECT_EQ(report->rows, 1);
+    EXPECT_EQ(report->duration, 60.0f);
+    EXPECT_TRUE(report->durationFromFileTime);
+    const Result<RecordingInfo> info = ReadRecordingInfo(repaired);
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info->RecordCount, 1);
+    EXPECT_EQ(info->header.Duration, 60.0f);
+    const std::array<float, 12> row{10, 250, 6, 10, 250, 4.5f, 10, 250, 0.8f, 7.5f, 0.1f, 0.075f};
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        EXPECT_NEAR(info->RowMaximum[k], row[k], 1e-6) << k;
+        EXPECT_NEAR(info->RowMinimum[k], row[k], 1e-6) << k;
+    }
+}
+
 } // namespace
