@@ -99,12 +99,18 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
     // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
     model.resetExtrema();
+    // Another reception into the same file would interleave its rows with ours.
+    if (error.isEmpty())
+        if (const QString reason = lock_.acquire(path); !reason.isEmpty())
+            error = QStringLiteral("无法接收到数据文件 %1：%2！")
+                        .arg(QDir::toNativeSeparators(path), reason);
     if (error.isEmpty())
         error = writer_.create(path, header, OutputFile::Mode::InPlace);
     if (error.isEmpty())
         error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
     if (!error.isEmpty()) {
         port_.close();
+        lock_.release();
         return error;
     }
 
@@ -271,6 +277,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     // The rows, the extrema and the duration on the disk at once, so a power cut now loses
     // nothing; after a failed write the file keeps the rows of the last good checkpoint.
     const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
+    lock_.release();
     outcome.rows = writer_.rowsWritten();
     outcome.complete = writer_.fileValid();
     if (!error.isEmpty() && outcome.end == ReceptionEnd::Completed)

@@ -6,6 +6,7 @@
 
 #include "link/framescanner.h"
 #include "model/measurementmodel.h"
+#include "recording/receptionlock.h"
 #include "recording/recordingfile.h"
 
 class QSerialPort;
@@ -101,6 +102,7 @@ private:
     QString targetFile_;
     FrameScanner scanner_;
     RecordingWriter writer_;
+    ReceptionLock lock_; // held from the recording's first byte to the reception's end
     QTimer endTimer_;
     QTimer syncTimer_;
     QTimer liveTimer_;
