@@ -179,6 +179,15 @@ void ReceptionController::onReadyRead() {
 
 bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrivedMs) {
     ApplyTransformerRatios(numbers, ctRatio_, ptRatio_);
+    if (!IsPossibleReading(numbers)) {
+        // A frame cut short, whose numbers ran into the next frame: not a row. The scan goes on
+        // inside it, so the next frame is still found.
+        scanner_.dropLast();
+        latest_.droppedFrames = framesDropped();
+        if (rows_ > 0)
+            offerRow(latest_);
+        return true;
+    }
     if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
         finish(ReceptionEnd::WriteFailed, error);
         return false;
@@ -201,7 +210,9 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
         return false;
     }
-    offerRow(done.display);
+    LiveTableRow shown = done.display;
+    shown.droppedFrames = framesDropped();
+    offerRow(shown);
     if (rows_ % kSyncRows == 0) {
         onSync();
         return active_ && !finishing_;
@@ -279,6 +290,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
     lock_.release();
     outcome.rows = writer_.rowsWritten();
+    outcome.droppedFrames = framesDropped();
     outcome.complete = writer_.fileValid();
     if (!error.isEmpty() && outcome.end == ReceptionEnd::Completed)
         outcome.end = ReceptionEnd::WriteFailed;

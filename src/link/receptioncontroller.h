@@ -30,6 +30,7 @@ struct ReceptionOutcome {
     ReceptionEnd end = ReceptionEnd::Completed;
     QString message;      // what to show the user; empty for a plain completion
     qint64 rows = 0;      // rows written to the recording
+    qint64 droppedFrames = 0; // damaged frames that were not recorded
     QString recording;    // the file written
     bool complete = true; // the file got its extrema and is a valid recording
 };
@@ -66,6 +67,8 @@ public:
     bool isActive() const { return active_; }
     ReceptionMode mode() const { return mode_; }
     qint64 rowsReceived() const { return rows_; }
+    // Damaged frames dropped by this reception.
+    qint64 framesDropped() const { return qint64(scanner_.framesDropped()); }
     // Seconds since the start, from the monotonic clock; after the end, the time the reception
     // ran.
     double elapsedSeconds() const;

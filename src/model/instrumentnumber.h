@@ -30,4 +30,13 @@ ChannelRowValues DecodeFrameNumbers(const std::uint8_t* bytes);
 // ratio, active powers by both.
 void ApplyTransformerRatios(ChannelRowValues& values, float ctRatio, float ptRatio);
 
+// The largest current (A) or voltage (V) a row can hold: the extrema of a reception start at
+// plus and minus this, and the live table shows five integer digits.
+constexpr float kLargestReading = 100000.0f;
+
+// False for scaled values no measurement can give: a number that is not finite, a current or a
+// voltage of kLargestReading or more, or an active power beyond what such a current and voltage
+// carry. A damaged frame decodes so; it is dropped, not recorded.
+bool IsPossibleReading(const ChannelRowValues& scaled);
+
 } // namespace zr5
