@@ -22,6 +22,9 @@ void EncodeInstrumentNumber(float value, std::uint8_t* bytes);
 constexpr std::size_t kFrameNumbers = 9;
 constexpr std::size_t kFrameNumberBytes = 27;
 constexpr std::uint8_t kFrameMarker[3] = {0x12, 0x34, 0x56};
+// The line carries 960 bytes a second (9600 baud, ten bits a byte) and a frame is at least its
+// marker and numbers: no recording holds more rows a second than this.
+constexpr double kMostFramesPerSecond = 960.0 / 30.0;
 
 // Decodes the 27 bytes after a marker into the nine channel values (unscaled).
 ChannelRowValues DecodeFrameNumbers(const std::uint8_t* bytes);
