@@ -8,6 +8,7 @@
 
 #include "model/numbertext.h"
 #include "recording/outputfile.h"
+#include "recording/smalltextfile.h"
 
 namespace zr5 {
 
@@ -88,7 +89,12 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
         return result;
     }
     result.fileFound = true;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("设置文件"));
+    if (!bytes) {
+        result.problems << bytes.error() + QStringLiteral("，已使用初始设置。");
+        return result;
+    }
+    QList<QByteArray> lines = bytes->split('\n');
     Settings& s = result.settings;
     for (int i = 0; i < kSettingsLines; ++i) {
         const QString name = QString::fromUtf8(kLines[i].name);
@@ -113,7 +119,7 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
                                    "设置文件 %1 第 %2 行（%3）不是有效的数字：“%4”，已使用初始值。")
                                    .arg(path)
                                    .arg(i + 1)
-                                   .arg(name, QString::fromLatin1(lines[i].trimmed()));
+                                   .arg(name, QuotedPart(QString::fromLatin1(lines[i].trimmed())));
             continue;
         }
         if (kLines[i].dialogBox) {
