@@ -123,6 +123,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     lastRowElapsed_ = 0;
     configuredDuration_ = header.Duration;
     rowPending_ = false;
+    latest_ = LiveTableRow{}; // zeros until the first row, as at start-up
     // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
     ctRatio_ = settings.CTRatio;
     ptRatio_ = settings.PTRatio;
@@ -184,8 +185,7 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         // inside it, so the next frame is still found.
         scanner_.dropLast();
         latest_.droppedFrames = framesDropped();
-        if (rows_ > 0)
-            offerRow(latest_);
+        offerRow(latest_);
         return true;
     }
     if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
