@@ -10,6 +10,7 @@
 #include "motor/efficiencyclass.h"
 #include "motor/motorcatalogue.h"
 #include "recording/outputfile.h"
+#include "recording/smalltextfile.h"
 
 namespace zr5 {
 
@@ -196,7 +197,13 @@ AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* pro
             *problem = QStringLiteral("无法读取 %1：%2").arg(file.fileName(), file.errorString());
         return s;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("评估设置文件"));
+    if (!bytes) {
+        if (problem)
+            *problem = bytes.error() + QStringLiteral("，已使用初始值。");
+        return s;
+    }
+    const QList<QByteArray> lines = bytes->split('\n');
     double* fields[3] = {&s.KQ, &s.hoursPerYear, &s.price};
     for (int i = 0; i < 3; ++i) {
         bool ok = false;

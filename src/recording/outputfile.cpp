@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+
+#include "recording/receptionlock.h"
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -93,6 +95,14 @@ QString targetRefusal(const QString& path) {
     return {};
 }
 
+// A recording that a reception is writing is never replaced under it. The reception itself
+// holds the lock and writes in place.
+QString replaceRefusal(const QString& path) {
+    if (IsRecordingInUse(path))
+        return RecordingInUseReason();
+    return {};
+}
+
 } // namespace
 
 OutputFile::OutputFile(const QString& path, Mode mode) : path_(path), mode_(mode) {}
@@ -124,6 +134,8 @@ bool OutputFile::open() {
     const QIODevice::OpenMode openMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     errno = 0;
     if (mode_ == Mode::Replace) {
+        if (const QString refusal = replaceRefusal(path_); !refusal.isEmpty())
+            return fail(refusal);
         auto save = std::make_unique<QSaveFile>(path_);
         save->setDirectWriteFallback(false);
         const bool opened = save->open(openMode);
