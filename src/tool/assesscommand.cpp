@@ -1,4 +1,3 @@
-#include <QJsonDocument>
 #include <QStringList>
 
 #include "assessment/assessment.h"
@@ -57,8 +56,7 @@ int RunAssess(ToolContext& context, const QStringList& arguments) {
     }
     const double hours = double(run.recording.header.Duration) / 3600.0;
     const FigureList figures = AssessmentFigures(run.assessment, hours);
-    Print(context.out, json ? QString::fromUtf8(QJsonDocument(FigureListJson(figures)).toJson())
-                            : FigureListText(figures));
+    Print(context.out, json ? JsonText(FigureListJson(figures)) : FigureListText(figures));
     if (std::ferror(context.out) || std::fflush(context.out) != 0)
         return Fail(context, QStringLiteral("无法写出结果"));
     return 0;

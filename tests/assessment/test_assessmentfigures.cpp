@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
+#include <cmath>
+#include <limits>
 
 #include "assessment/assessmentfigures.h"
 
@@ -141,4 +143,28 @@ TEST(AssessmentFigures, TextAndJsonShowTheFiguresWorkedByHand) {
             EXPECT_TRUE(root.contains(QLatin1String(key))) << key;
         EXPECT_TRUE(root.value(QLatin1String("replacement")).isArray());
     }
+}
+
+// The numbers of every JSON the tool writes: a double to 15 significant digits, a recording's
+// single-precision value as its shortest text (not the digits of the double it widens to), and
+// null where JSON has no number.
+TEST(JsonNumbers, DoublesKeepFifteenDigitsAndSinglesTheirShortestText) {
+    const struct {
+        QJsonValue value;
+        const char* text;
+    } cases[] = {
+        {JsonDouble(1234567.89), "[1234567.89]"},
+        {JsonDouble(1.0 / 3.0), "[0.333333333333333]"},
+        {JsonDouble(0.1 + 0.2), "[0.3]"},
+        {JsonDouble(6000), "[6000]"},
+        {JsonDouble(std::nan("")), "[null]"},
+        {JsonSingle(91.4f), "[91.4]"},
+        {JsonSingle(0.8600006f), "[0.8600006]"},
+        {JsonSingle(1.00001f), "[1.00001]"},
+        {JsonSingle(-100000.0f), "[-100000]"},
+        {JsonSingle(3.4028235e38f), "[3.4028235e+38]"},
+        {JsonSingle(std::numeric_limits<float>::infinity()), "[null]"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Compact(c.value), c.text);
 }
