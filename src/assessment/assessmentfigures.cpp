@@ -75,18 +75,38 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
     }
     list.push_back(zones);
 
+    // The output, the losses and the efficiencies come from the normal rows. Without motor data
+    // the output is not known; without normal rows there is no efficiency: "—" and why, not 0.
+    const bool noNormalRows = !(a.stateHours[std::size_t(MotorState::Normal)] > 0);
+    const bool noMotorData = noNormalRows && a.stateHours[std::size_t(MotorState::NoMotorData)] > 0;
+    const QString why =
+        noMotorData
+            ? (a.inapplicable.isEmpty() ? QStringLiteral("无电机参数或参数不全") : a.inapplicable)
+            : QStringLiteral("没有正常运行的数据");
+    auto measured = [&](bool missing, const char* key, const QString& label, double v,
+                        const char* unit) {
+        return missing ? MissingFigure(key, label, unit, why) : NumberFigure(key, label, v, unit);
+    };
     FigureGroup energy = Group("电量与效率");
+    // Input = output + losses + the input of the rows below the no-load power + the input of
+    // the rows without motor data: every kWh of the input is on a line.
     energy.figures = {
         NumberFigure("input_energy_kwh", QStringLiteral("输入电量"), a.inputEnergy, "kWh"),
-        NumberFigure("output_energy_kwh", QStringLiteral("输出电量"), a.outputEnergy, "kWh"),
-        NumberFigure("loss_energy_kwh", QStringLiteral("损耗电量"), a.lossEnergy, "kWh"),
+        measured(noMotorData, "output_energy_kwh", QStringLiteral("输出电量"), a.outputEnergy,
+                 "kWh"),
+        measured(noMotorData, "loss_energy_kwh", QStringLiteral("损耗电量"), a.lossEnergy, "kWh"),
+        NumberFigure("below_no_load_input_kwh", QStringLiteral("低于空载功率的输入电量"),
+                     a.stateInputEnergy[std::size_t(MotorState::BelowNoLoad)], "kWh"),
+        NumberFigure("no_motor_data_input_kwh", QStringLiteral("无电机参数时的输入电量"),
+                     a.stateInputEnergy[std::size_t(MotorState::NoMotorData)], "kWh"),
         NumberFigure("reactive_energy_kvarh", QStringLiteral("无功电量"), a.reactiveEnergy,
                      "kvarh"),
-        NumberFigure("weighted_efficiency_pct", QStringLiteral("加权效率"), a.weightedEfficiency,
-                     "%"),
-        NumberFigure("comprehensive_efficiency_pct", QStringLiteral("综合效率"),
-                     a.comprehensiveEfficiency, "%"),
-        NumberFigure("mean_load_rate_pct", QStringLiteral("平均负载率"), a.meanLoadRate, "%")};
+        measured(noNormalRows, "weighted_efficiency_pct", QStringLiteral("加权效率"),
+                 a.weightedEfficiency, "%"),
+        measured(noNormalRows, "comprehensive_efficiency_pct", QStringLiteral("综合效率"),
+                 a.comprehensiveEfficiency, "%"),
+        measured(noNormalRows, "mean_load_rate_pct", QStringLiteral("平均负载率"), a.meanLoadRate,
+                 "%")};
     list.push_back(energy);
 
     for (const Replacement& r : a.replacements) {
@@ -104,9 +124,15 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
     if (a.rightSize) {
         const RightSize& r = *a.rightSize;
         FigureGroup g = Group("", FigureGroup::Shape::Object, "right_size");
-        g.title = QStringLiteral("合适容量：%1（编码 %2）").arg(r.model.trimmed()).arg(r.code);
+        g.title = QStringLiteral("合适容量：%1（编码 %2%3）")
+                      .arg(r.model.trimmed())
+                      .arg(r.code)
+                      .arg(r.sampleCatalogue ? QStringLiteral("，示例电机数据") : QString());
         g.figures.push_back(JsonOnly(NumberFigure("code", QStringLiteral("编码"), r.code, "", 0)));
         g.figures.push_back(JsonOnly(TextFigure("model", QStringLiteral("型号"), r.model)));
+        g.figures.push_back(JsonOnly(TextFigure(
+            "catalogue", QStringLiteral("电机数据"),
+            r.sampleCatalogue ? QStringLiteral("sample") : QStringLiteral("data_directory"))));
         g.figures.push_back(
             SingleFigure("rated_power", QStringLiteral("额定功率"), float(r.ratedPower), "kW"));
         AddSaving(g, r.saving);

@@ -143,12 +143,12 @@ double AssessmentPageJob::heading(double y) {
 double AssessmentPageJob::figures(double top) {
     const std::vector<FigureRow> rows = FigureRows(
         AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0));
+    // The right column starts with the group that makes the longer column shortest.
     std::size_t split = rows.size();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].isGroup() && i >= (rows.size() + 1) / 2 - 2) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].isGroup() &&
+            std::max(i, rows.size() - i) < std::max(split, rows.size() - split))
             split = i;
-            break;
-        }
     const float points = 10;
     const double line = double(points) * 20 * 1.2; // a little more than single spacing
     const double width = (kPageWidth - kColumnGap) / 2;

@@ -56,7 +56,11 @@ int RunAssess(ToolContext& context, const QStringList& arguments) {
     }
     const double hours = double(run.recording.header.Duration) / 3600.0;
     const FigureList figures = AssessmentFigures(run.assessment, hours);
-    Print(context.out, json ? JsonText(FigureListJson(figures)) : FigureListText(figures));
+    Print(context.out,
+          json ? JsonText(FigureListJson(figures))
+               : FigureListText(figures) + QStringLiteral("结论：") +
+                     AssessmentVerdict(run.assessment, hours, run.recording.header.Motor[1]) +
+                     QLatin1Char('\n'));
     if (std::ferror(context.out) || std::fflush(context.out) != 0)
         return Fail(context, QStringLiteral("无法写出结果"));
     return 0;

@@ -50,12 +50,44 @@ RecordingAssessment Applies() {
     return a;
 }
 
+// Four rows of half an hour each through the collector, one per motor state, behind an
+// 11 kW motor: normal at 10 kW in (8.75 kW out, 80 % load), 0.25 kW in below its 0.45 kW
+// no-load power, generating at -2 kW, and 1.5 kW in a row the pass found no motor data for.
+// Every value is exact in single precision.
+RecordingAssessment Collected(double hoursPerYear) {
+    const MotorParameters motor =
+        MotorParameters::fromValues({4, 11, 22.6f, 88, 8.05f, 0.45f, 380});
+    AssessmentSettings settings;
+    settings.hoursPerYear = hoursPerYear;
+    AssessmentCollector collector(motor, settings, 0.5);
+    const struct {
+        float p;
+        MotorState state;
+    } rows[] = {{10, MotorState::Normal},
+                {0.25f, MotorState::BelowNoLoad},
+                {-2, MotorState::Generating},
+                {1.5f, MotorState::NoMotorData}};
+    for (const auto& r : rows) {
+        MeasurementModel model;
+        model.SampleRow[Slot::ActivePower] = r.p;
+        if (r.state == MotorState::Normal) {
+            model.OutputPower = 8.75f;
+            model.LoadRate = 80;
+        }
+        MotorStateDecision decision;
+        decision.state = r.state;
+        collector.add({1, 0, model, decision});
+    }
+    return collector.finish(2.0);
+}
+
 // No motor data: the method does not apply and no figure of it is shown as if measured.
 RecordingAssessment NoMotorData() {
     RecordingAssessment a;
     a.inapplicable = QStringLiteral("电机参数不全");
     a.stateHours = {0, 0, 0, 2.0};
     a.inputEnergy = 3.25;
+    a.stateInputEnergy = {0, 0, 0, 3.25};
     a.rightSizeNote = QStringLiteral("没有电动机数据");
     return a;
 }
@@ -109,6 +141,31 @@ TEST(AssessmentFigures, TextAndJsonShowTheFiguresWorkedByHand) {
              {"input_energy_kwh", 3.25, "  输入电量：3.250 kWh"},
              {"inapplicable", QStringLiteral("电机参数不全"), "  经济运行评估不适用：电机参数不全"},
              {"right_size", QJsonValue::Null, "  说明：没有电动机数据"},
+             // Not measured, so not 0: "—" and why.
+             {"output_energy_kwh", QJsonValue::Null, "  输出电量：—（电机参数不全）"},
+             {"loss_energy_kwh", QJsonValue::Null, "  损耗电量：—（电机参数不全）"},
+             {"weighted_efficiency_pct", QJsonValue::Null, "  加权效率：—（电机参数不全）"},
+             {"mean_load_rate_pct", QJsonValue::Null, "  平均负载率：—（电机参数不全）"},
+             {"no_motor_data_input_kwh", 3.25, "  无电机参数时的输入电量：3.250 kWh"},
+         }},
+        // Input (10 + 0.25 + 1.5) x 0.5 = 5.875 kWh = output 4.375 + losses (10 - 8.75) x 0.5
+        // = 0.625 + 0.125 below the no-load power + 0.75 without motor data.
+        {"a row of each state",
+         Collected(6000),
+         {
+             {"input_energy_kwh", 5.875, "  输入电量：5.875 kWh"},
+             {"output_energy_kwh", 4.375, "  输出电量：4.375 kWh"},
+             {"loss_energy_kwh", 0.625, "  损耗电量：0.625 kWh"},
+             {"below_no_load_input_kwh", 0.125, "  低于空载功率的输入电量：0.125 kWh"},
+             {"no_motor_data_input_kwh", 0.75, "  无电机参数时的输入电量：0.750 kWh"},
+             {"weighted_efficiency_pct", 87.5, "  加权效率：87.500 %"},
+             {"mean_load_rate_pct", 80.0, "  平均负载率：80.000 %"},
+             {"state_hours/generating", 0.5, "  发电状态：0.500 h（25.000%）"},
+         }},
+        {"no operating hours",
+         Collected(0),
+         {
+             {"replacement/0/annual_saving_kwh", 0.0, "  年节电：0.000 kWh"},
          }},
     };
     for (const Case& c : cases) {
@@ -129,7 +186,7 @@ TEST(AssessmentFigures, TextAndJsonShowTheFiguresWorkedByHand) {
             }
         }
         // Fifteen digits on the way out: the text itself, not only the value read back.
-        if (c.a.economics) {
+        if (c.a.inputEnergy == 1234567.89) {
             EXPECT_TRUE(json.contains("\"input_energy_kwh\": 1234567.89,")) << json.toStdString();
             EXPECT_TRUE(json.contains("\"reactive_energy_kvarh\": 0.3,")) << json.toStdString();
         }
@@ -143,6 +200,11 @@ TEST(AssessmentFigures, TextAndJsonShowTheFiguresWorkedByHand) {
             EXPECT_TRUE(root.contains(QLatin1String(key))) << key;
         EXPECT_TRUE(root.value(QLatin1String("replacement")).isArray());
     }
+    // A better motor saves nothing without operating hours, and the verdict says so.
+    EXPECT_TRUE(AssessmentVerdict(Collected(0), 2.0, 11)
+                    .endsWith(QStringLiteral("年运行时间为 0 h，更换电动机没有可节约的电量。")))
+        << AssessmentVerdict(Collected(0), 2.0, 11).toStdString();
+    EXPECT_TRUE(AssessmentVerdict(Collected(6000), 2.0, 11).contains(QStringLiteral("年节电约")));
 }
 
 // The numbers of every JSON the tool writes: a double to 15 significant digits, a recording's
