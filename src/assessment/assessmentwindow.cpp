@@ -16,6 +16,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "assessment/assessmentfigures.h"
 #include "model/appstate.h"
 #include "model/numbertext.h"
 #include "printing/painterprinter.h"
@@ -207,10 +208,10 @@ QString AssessmentWindow::verdict() const {
 void AssessmentWindow::showAssessment(const AssessmentRun& run) {
     const RecordingAssessment& a = run.assessment;
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    const std::vector<AssessmentFigure> rows = AssessmentFigures(a, hours);
+    const std::vector<FigureRow> rows = FigureRows(AssessmentFigures(a, hours));
     table_->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
-        const AssessmentFigure& f = rows[std::size_t(r)];
+        const FigureRow& f = rows[std::size_t(r)];
         table_->setItem(r, 0, new QTableWidgetItem(f.name));
         table_->setItem(r, 1, new QTableWidgetItem(f.value));
         if (f.isGroup()) {
