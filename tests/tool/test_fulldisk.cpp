@@ -118,7 +118,8 @@ const Writer kWriters[] = {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-export.MTR"));
          WriteSyntheticRecording(source, 50, 60, 5);
          const QString error =
-             runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target});
+             runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target,
+                      QStringLiteral("--overwrite")});
          QFile::remove(source);
          return error;
      }},
@@ -128,7 +129,8 @@ const Writer kWriters[] = {
          WriteSyntheticRecording(source, 50, 60, 5);
          const QString error =
              runTool({QStringLiteral("report"), source, QStringLiteral("--data"), target,
-                      QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00")});
+                      QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00"),
+                      QStringLiteral("--overwrite")});
          QFile::remove(source);
          return error;
      }},
