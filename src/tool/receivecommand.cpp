@@ -90,7 +90,8 @@ int RunReceive(ToolContext& context, const CommandLine& line) {
                                                              : QStringLiteral("普通文件")));
     if (QString e = FilesRefusal({}, {output}, overwrite); !e.isEmpty())
         return Fail(context, e);
-    const QFileInfo before(output);
+    const bool existed = QFileInfo::exists(output);
+    const qint64 sizeBefore = QFileInfo(output).size();
     // Refused before anything is recorded, by the motor dialog's rule: data it would not take
     // would make the analyses of the recording refuse it.
     MotorParameters motorData;
@@ -123,12 +124,15 @@ int RunReceive(ToolContext& context, const CommandLine& line) {
     ReceptionController reception(state, clock, serial);
     reception.setTargetFile(output);
     const ReceptionMode mode = untilStopped ? ReceptionMode::Manual : ReceptionMode::Timed;
-    if (QString e = reception.start(mode, port); !e.isEmpty()) {
-        // A start that failed after the file was begun leaves no empty or partial file.
-        if (const QFileInfo after(output);
-            !before.exists() ||
-            (after.size() != before.size() && after.size() < kEmptyRecordingBytes))
+    // A reception that failed before its file became a recording (a full disk at the start)
+    // leaves no empty or partial file behind.
+    auto dropUnfinishedOutput = [&] {
+        if (const QFileInfo after(output); after.exists() && after.size() < kEmptyRecordingBytes &&
+                                           (!existed || after.size() != sizeBefore))
             QFile::remove(output);
+    };
+    if (QString e = reception.start(mode, port); !e.isEmpty()) {
+        dropUnfinishedOutput();
         return Fail(context, OneLine(e));
     }
 
@@ -174,6 +178,7 @@ int RunReceive(ToolContext& context, const CommandLine& line) {
     if (live)
         Print(context.err, QStringLiteral("\n"));
     if (outcome.end != ReceptionEnd::Completed) {
+        dropUnfinishedOutput();
         // One line: the port and disk messages already say how many rows were kept.
         QString message = outcome.message;
         if (outcome.end == ReceptionEnd::RowError && outcome.complete)
