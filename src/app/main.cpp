@@ -10,6 +10,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/receptionglue.h"
 #include "model/appstate.h"
+#include "model/commandline.h"
 #include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "settings/datadirectory.h"
@@ -19,16 +20,7 @@
 
 namespace {
 
-const char* const kUsage = "用法：zr5 [--data-dir 目录] [--demo] [数据文件.MTR]\n"
-                           "  --data-dir 目录  设置文件、临时数据文件和电机数据所在的目录\n"
-                           "                  （也可用环境变量 ZR5_DATA_DIR 指定）\n"
-                           "  --demo          接上模拟仪表 zr5-sim，不用真的仪表也能试接收\n"
-                           "  --version       显示版本号\n";
-
-int usageError(const QString& message) {
-    std::fprintf(stderr, "zr5: %s\n%s", message.toUtf8().constData(), kUsage);
-    return 2;
-}
+const char kUsage[] = "用法：zr5 [--data-dir 目录] [--demo] [数据文件.MTR]\n";
 
 struct Options {
     zr5::DataDirectory dataDirectory;
@@ -40,32 +32,37 @@ struct Options {
 // work without a display. Returns the exit code when the program is to end at once.
 std::optional<int> ReadOptions(int argc, char** argv, Options& options) {
     QStringList args;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    QString error;
-    options.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
-    if (!error.isEmpty())
+    zr5::CommandLine line(
+        {{QStringLiteral("data-dir"),
+          QStringLiteral("设置文件、临时数据文件和电机数据所在的目录\n"
+                         "（也可用环境变量 ZR5_DATA_DIR 指定）"),
+          QStringLiteral("目录")},
+         {QStringLiteral("demo"), QStringLiteral("接上模拟仪表 zr5-sim，不用真的仪表也能试接收")},
+         zr5::HelpOption(),
+         zr5::VersionOption()});
+    auto usageError = [](const QString& message) {
+        std::fprintf(stderr, "zr5: %s；zr5 --help 列出所有选项\n", message.toUtf8().constData());
+        return 2;
+    };
+    if (const QString error = line.parse(args); !error.isEmpty())
         return usageError(error);
-    options.demo = args.removeAll(QStringLiteral("--demo")) > 0;
-    for (const QString& a : std::as_const(args)) {
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (a.startsWith(QLatin1Char('-')))
-            return usageError(QStringLiteral("不认识的选项 %1").arg(a));
-        if (!options.recording.isEmpty())
-            return usageError(QStringLiteral("只能打开一个数据文件"));
-        options.recording = a;
-    }
+    if (line.isSet(QStringLiteral("version")))
+        return zr5::PrintVersion("zr5");
+    if (line.isSet(QStringLiteral("help")))
+        return zr5::PrintOnStandardOutput("zr5", QString::fromUtf8(kUsage) + line.optionsHelp());
+    if (line.positional().size() > 1)
+        return usageError(QStringLiteral("只能打开一个数据文件"));
+    options.dataDirectory = zr5::DataDirectory::fromOption(line.value(QStringLiteral("data-dir")));
+    options.demo = line.isSet(QStringLiteral("demo"));
+    options.recording = line.positional().value(0);
     return std::nullopt;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (zr5::PrintVersionIfAsked(argc, argv, "zr5"))
-        return 0;
     Options options;
     if (const std::optional<int> exitCode = ReadOptions(argc, argv, options))
         return *exitCode;

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "motor/gbktext.h"
+#include "recording/outputfile.h"
 
 namespace zr5 {
 
@@ -30,7 +31,7 @@ QString OpenProblem(const DataDirectory& dir, const QString& name, const QFile& 
     if (!file.exists())
         return QStringLiteral("电机技术数据文件 %1 不存在！").arg(NativeName(dir, name));
     return QStringLiteral("电机技术数据文件 %1 无法读取：%2")
-        .arg(NativeName(dir, name), file.errorString());
+        .arg(NativeName(dir, name), FileErrorReason(file, 0));
 }
 
 QString CodeOutOfRange(int code) {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStorageInfo>
 #include <cerrno>
 
 #include "recording/outputfile.h"
@@ -51,8 +52,14 @@ QString ReceptionLock::acquire(const QString& recording) {
     case QLockFile::PermissionError:
         return SystemErrorReason(EACCES);
     default:
-        return QStringLiteral("无法建立锁定文件 %1")
-            .arg(QDir::toNativeSeparators(lockFileName(recording)));
+    {
+        // QLockFile keeps no error number: a full disk is the usual cause, and the one to name.
+        const QString name = QDir::toNativeSeparators(lockFileName(recording));
+        const QStorageInfo volume(QFileInfo(lockFileName(recording)).absolutePath());
+        if (volume.isValid() && volume.bytesAvailable() == 0)
+            return QStringLiteral("无法建立锁定文件 %1：%2").arg(name, SystemErrorReason(ENOSPC));
+        return QStringLiteral("无法建立锁定文件 %1").arg(name);
+    }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -93,9 +94,10 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
     if (!fi.isFile())
         return R::failure(QStringLiteral("%1 不是数据文件。").arg(nativePath(path)));
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return R::failure(
-            QStringLiteral("无法打开数据文件 %1：%2").arg(nativePath(path), file.errorString()));
+        return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
+                              .arg(nativePath(path), FileErrorReason(file, errno)));
     const qint64 size = file.size();
     if (size < kEmptyRecordingBytes)
         return R::failure(
@@ -125,8 +127,8 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
     char extrema[kExtremaBytes];
     if (file.read(header, kHeaderBytes) != kHeaderBytes || !file.seek(size - kExtremaBytes) ||
         file.read(extrema, kExtremaBytes) != kExtremaBytes)
-        return R::failure(
-            QStringLiteral("读取数据文件 %1 出错：%2").arg(nativePath(path), file.errorString()));
+        return R::failure(QStringLiteral("读取数据文件 %1 出错：%2")
+                              .arg(nativePath(path), FileErrorReason(file, errno)));
     info.header = DecodeRecordingHeader(header);
     readRecords(extrema, info.RowMaximum.data(), 12);
     readRecords(extrema + 48, info.RowMinimum.data(), 12);
@@ -212,7 +214,7 @@ Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const Recor
     reader->file_.setFileName(info.path);
     if (!reader->file_.open(QIODevice::ReadOnly))
         return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
-                              .arg(nativePath(info.path), reader->file_.errorString()));
+                              .arg(nativePath(info.path), FileErrorReason(reader->file_, errno)));
     if (reader->file_.size() != info.fileSize)
         return R::failure(QStringLiteral("数据文件 %1 在读取期间被改动，请重新打开。")
                               .arg(nativePath(info.path)));
@@ -222,7 +224,7 @@ Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const Recor
     reader->nextRow_ = firstRow;
     if (!reader->file_.seek(kHeaderBytes + (firstRow - 1) * kRowBytes))
         return R::failure(QStringLiteral("读取数据文件 %1 出错：%2")
-                              .arg(nativePath(info.path), reader->file_.errorString()));
+                              .arg(nativePath(info.path), FileErrorReason(reader->file_, errno)));
     return R(std::move(reader));
 }
 
@@ -236,7 +238,7 @@ bool RecordingRowReader::refill() {
     if (got != rows * kRowBytes) {
         error_ = QStringLiteral("读取数据文件 %1 出错：%2")
                      .arg(nativePath(file_.fileName()),
-                          got < 0 ? file_.errorString() : QStringLiteral("文件意外结束"));
+                          got < 0 ? FileErrorReason(file_, errno) : QStringLiteral("文件意外结束"));
         return false;
     }
     bufferPos_ = 0;

@@ -14,27 +14,8 @@ QString DataDirectory::defaultRoot() {
 #endif
 }
 
-DataDirectory DataDirectory::fromArguments(QStringList& args, QString* error) {
-    QString chosen;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--data-dir")) {
-            if (i + 1 >= args.size()) {
-                if (error)
-                    *error = QStringLiteral("--data-dir 后缺少目录名");
-                args.removeAt(i);
-                break;
-            }
-            chosen = args[i + 1];
-            args.remove(i, 2);
-            break;
-        }
-        if (a.startsWith(QLatin1String("--data-dir="))) {
-            chosen = a.mid(11);
-            args.removeAt(i);
-            break;
-        }
-    }
+DataDirectory DataDirectory::fromOption(const QString& option) {
+    QString chosen = option;
     if (chosen.isEmpty())
         chosen = qEnvironmentVariable("ZR5_DATA_DIR");
     if (chosen.isEmpty())

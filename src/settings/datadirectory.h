@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 namespace zr5 {
 
@@ -13,9 +12,9 @@ public:
     DataDirectory() = default;
     explicit DataDirectory(QString root) : root_(std::move(root)) {}
 
-    // Takes "--data-dir DIR" or "--data-dir=DIR" out of the arguments, if present; then the
-    // environment; then the platform's default. An option without its folder sets *error.
-    static DataDirectory fromArguments(QStringList& arguments, QString* error = nullptr);
+    // The folder of the --data-dir option when given (not empty), else of the environment, else
+    // the platform's default.
+    static DataDirectory fromOption(const QString& option);
     static QString defaultRoot();
 
     const QString& root() const { return root_; }

@@ -14,7 +14,7 @@
 #include <sys/prctl.h>
 #endif
 
-#include "model/programversion.h"
+#include "model/commandline.h"
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
 
@@ -38,19 +38,27 @@ bool shouldStop() {
 
 constexpr double kLineBytesPerSecond = 960.0; // 9600 baud, ten bits a byte
 
-const char kUsage[] =
-    "用法: zr5-sim [选项]\n"
-    "  --rate F          每秒发送 F 帧（默认按 9600 波特的线路速率；0 = 尽快发送）\n"
-    "  --frames N        发送 N 帧后停止发送，保持线路（默认一直发送）\n"
-    "  --hangup-after N  发送 N 帧后断开线路并退出（模拟拔掉电缆）\n"
-    "  --garbage N       每帧之前加 N 个干扰字节\n"
-    "  --split           每帧分成几段写出\n"
-    "  --no-trailer      帧尾不加三个字节\n"
-    "  --ct R, --pt R    仪表前的电流、电压互感器倍率（默认 1）\n"
-    "  --load P          平均负载率，百分数（默认 75）\n"
-    "  --seed S          随机种子（默认 1）\n"
-    "  --exit-with-parent  启动它的程序结束时随之退出\n"
-    "  --version         显示版本号\n";
+const char kUsage[] = "用法: zr5-sim [选项]\n";
+
+QList<QCommandLineOption> Options() {
+    auto option = [](const char* name, const char* description, const char* value = nullptr) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description),
+                                  value ? QString::fromLatin1(value) : QString());
+    };
+    return {option("rate", "每秒发送 F 帧（默认按 9600 波特的线路速率；0 = 尽快发送）", "F"),
+            option("frames", "发送 N 帧后停止发送，保持线路（默认一直发送）", "N"),
+            option("hangup-after", "发送 N 帧后断开线路并退出（模拟拔掉电缆）", "N"),
+            option("garbage", "每帧之前加 N 个干扰字节", "N"),
+            option("split", "每帧分成几段写出"),
+            option("no-trailer", "帧尾不加三个字节"),
+            option("ct", "仪表前的电流互感器倍率（默认 1）", "R"),
+            option("pt", "仪表前的电压互感器倍率（默认 1）", "R"),
+            option("load", "平均负载率，百分数（默认 75）", "P"),
+            option("seed", "随机种子（默认 1）", "S"),
+            option("exit-with-parent", "启动它的程序结束时随之退出"),
+            zr5::HelpOption(),
+            zr5::VersionOption()};
+}
 
 // How late the simulator may fall before it stops making up lost time.
 constexpr double kCatchUpLimit = 0.05;
@@ -74,11 +82,22 @@ double secondsBetween(const timespec& from, const timespec& to) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (zr5::PrintVersionIfAsked(argc, argv, "zr5-sim"))
-        return 0;
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    zr5::CommandLine options(Options());
+    auto refuse = [](const QString& what) {
+        std::fprintf(stderr, "zr5-sim: %s；zr5-sim --help 列出所有选项\n", qPrintable(what));
+        return 2;
+    };
+    if (const QString error = options.parse(app.arguments()); !error.isEmpty())
+        return refuse(options.unknownOption() ? error
+                                              : QStringLiteral("无法识别的选项或数值：") + error);
+    if (options.isSet(QStringLiteral("version")))
+        return zr5::PrintVersion("zr5-sim");
+    if (options.isSet(QStringLiteral("help")))
+        return zr5::PrintOnStandardOutput("zr5-sim",
+                                          QString::fromUtf8(kUsage) + options.optionsHelp());
+    if (!options.positional().isEmpty())
+        return refuse(QStringLiteral("无法识别的参数 %1").arg(options.positional().first()));
 
     zr5::sim::FrameFormat format;
     double rate = -1; // frames a second; below 0 the line rate
@@ -86,52 +105,57 @@ int main(int argc, char** argv) {
     long long hangupAfter = -1;
     float ct = 1, pt = 1, load = 75;
     unsigned seed = 1;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        bool ok = true;
-        auto value = [&] { return hasValue ? args[++i] : (ok = false, QString()); };
-        // Counts and rates are never negative; a frame's noise stays within a few seconds of line.
-        auto count = [&](long long most) {
-            const long long n = value().toLongLong(&ok);
-            ok = ok && n >= 0 && n <= most;
-            return n;
+    // Each value given: a number within its bounds, or the option is refused.
+    QString badValue;
+    auto given = [&](const char* name, auto read) {
+        const QString key = QString::fromLatin1(name);
+        if (!options.isSet(key) || !badValue.isEmpty())
+            return;
+        if (!read(options.value(key)))
+            badValue = QStringLiteral("--%1 %2").arg(key, options.value(key));
+    };
+    // Counts are never negative; a frame's noise stays within a few seconds of options.
+    auto count = [](long long& to, long long most) {
+        return [&to, most](const QString& text) {
+            bool ok = false;
+            to = text.toLongLong(&ok);
+            return ok && to >= 0 && to <= most;
         };
-        if (a == QLatin1String("--rate")) {
-            rate = value().toDouble(&ok);
-            ok = ok && rate >= 0;
-        } else if (a == QLatin1String("--frames"))
-            frames = count(std::numeric_limits<long long>::max());
-        else if (a == QLatin1String("--hangup-after"))
-            hangupAfter = count(std::numeric_limits<long long>::max());
-        else if (a == QLatin1String("--garbage"))
-            format.garbageBytes = int(count(4096));
-        else if (a == QLatin1String("--split"))
-            format.splitFrames = true;
-        else if (a == QLatin1String("--exit-with-parent")) {
+    };
+    auto positive = [](float& to, bool zeroAllowed) {
+        return [&to, zeroAllowed](const QString& text) {
+            bool ok = false;
+            to = text.toFloat(&ok);
+            return ok && (to > 0 || (zeroAllowed && to >= 0));
+        };
+    };
+    long long garbage = 0;
+    given("rate", [&](const QString& text) {
+        bool ok = false;
+        rate = text.toDouble(&ok);
+        return ok && rate >= 0;
+    });
+    given("frames", count(frames, std::numeric_limits<long long>::max()));
+    given("hangup-after", count(hangupAfter, std::numeric_limits<long long>::max()));
+    given("garbage", count(garbage, 4096));
+    given("ct", positive(ct, false));
+    given("pt", positive(pt, false));
+    given("load", positive(load, true));
+    given("seed", [&](const QString& text) {
+        bool ok = false;
+        seed = text.toUInt(&ok);
+        return ok;
+    });
+    if (!badValue.isEmpty())
+        return refuse(QStringLiteral("无法识别的数值：") + badValue);
+    format.garbageBytes = int(garbage);
+    format.splitFrames = options.isSet(QStringLiteral("split"));
+    format.trailer = !options.isSet(QStringLiteral("no-trailer"));
+    if (options.isSet(QStringLiteral("exit-with-parent"))) {
 #ifdef __linux__
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
 #endif
-            parentProcess = ::getppid();
-        } else if (a == QLatin1String("--no-trailer"))
-            format.trailer = false;
-        else if (a == QLatin1String("--ct"))
-            ct = value().toFloat(&ok);
-        else if (a == QLatin1String("--pt"))
-            pt = value().toFloat(&ok);
-        else if (a == QLatin1String("--load"))
-            load = value().toFloat(&ok);
-        else if (a == QLatin1String("--seed"))
-            seed = value().toUInt(&ok);
-        else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else
-            ok = false;
-        if (!ok || !(ct > 0) || !(pt > 0) || !(load >= 0)) {
-            std::fprintf(stderr, "zr5-sim: 无法识别的选项或数值：%s\n%s", qPrintable(a), kUsage);
-            return 2;
-        }
+        parentProcess = ::getppid();
     }
 
     struct sigaction action {};

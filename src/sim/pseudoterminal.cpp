@@ -8,11 +8,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "recording/outputfile.h"
+
 namespace zr5::sim {
 
 namespace {
 QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return SystemErrorReason(errno); // in the user's words, not the system's English
 }
 } // namespace
 

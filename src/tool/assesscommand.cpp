@@ -10,16 +10,14 @@ namespace zr5::tool {
 
 namespace {
 
-bool takeNumber(QStringList& args, const char* name, double& value, QString& error) {
-    QString text;
-    if (!TakeOption(args, QString::fromLatin1(name), text, error))
-        return false;
+bool takeNumber(const CommandLine& line, const char* name, double& value, QString& error) {
+    const QString text = line.value(QString::fromLatin1(name));
     if (text.isEmpty())
         return true;
     // The same rule as the settings dialog's boxes: a number, not negative.
     const BoxNumber n = ParseBoxNumber(text, false, true);
     if (!n.ok) {
-        error = QLatin1String(name) + QLatin1Char(' ') + n.reason;
+        error = QStringLiteral("--") + QLatin1String(name) + QLatin1Char(' ') + n.reason;
         return false;
     }
     value = n.value;
@@ -28,21 +26,31 @@ bool takeNumber(QStringList& args, const char* name, double& value, QString& err
 
 } // namespace
 
-int RunAssess(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
+QList<QCommandLineOption> AssessOptions() {
+    return {Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
+            Option("hours", "每年运行小时数（默认 6000）", "H"),
+            Option("price", "电价，元/kWh（默认 0.8）", "P"),
+            Option("json", "以一个 JSON 对象输出"),
+            Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
+            OverwriteOption()};
+}
+
+int RunAssess(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
     AssessmentSettings settings;
     QString error;
-    if (!takeNumber(args, "--kq", settings.KQ, error) ||
-        !takeNumber(args, "--hours", settings.hoursPerYear, error) ||
-        !takeNumber(args, "--price", settings.price, error))
+    if (args.size() != 1)
+        return UsageFail(context);
+    if (!takeNumber(line, "kq", settings.KQ, error) ||
+        !takeNumber(line, "hours", settings.hoursPerYear, error) ||
+        !takeNumber(line, "price", settings.price, error))
         return Fail(context, error);
-    QString pdf;
-    if (!TakeOption(args, QStringLiteral("--pdf"), pdf, error))
-        return Fail(context, error);
-    const bool json = TakeFlag(args, QStringLiteral("--json"));
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return Fail(context, QStringLiteral("用法: zr5-tool assess FILE [--kq X] [--hours H] "
-                                            "[--price P] [--json] [--pdf OUT.pdf]"));
+    const QString pdf = line.value(QStringLiteral("pdf"));
+    const bool json = line.isSet(QStringLiteral("json"));
+    if (QString e = FilesRefusal(args, pdf.isEmpty() ? QStringList() : QStringList{pdf},
+                                 line.isSet(QStringLiteral("overwrite")));
+        !e.isEmpty())
+        return Fail(context, e);
     const AssessmentRun run = AssessRecording(args.first(), context.dataDirectory, settings);
     if (!run.error.isEmpty())
         return Fail(context, run.error);

@@ -42,14 +42,21 @@ private:
 
 } // namespace
 
-int RunExport(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    QString outputPath;
-    QString error;
-    if (!TakeOption(args, QStringLiteral("--output"), outputPath, error))
-        return Fail(context, error);
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return Fail(context, QStringLiteral("用法: zr5-tool export FILE [--output OUT.csv]"));
+QList<QCommandLineOption> ExportOptions() {
+    return {Option("output", "写到此文件，写完才出现（默认写到标准输出）", "OUT.csv"),
+            OverwriteOption()};
+}
+
+int RunExport(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const QString outputPath = line.value(QStringLiteral("output"));
+    if (args.size() != 1)
+        return UsageFail(context);
+    if (QString e =
+            FilesRefusal(args, outputPath.isEmpty() ? QStringList() : QStringList{outputPath},
+                         line.isSet(QStringLiteral("overwrite")));
+        !e.isEmpty())
+        return Fail(context, e);
 
     Output out(outputPath);
     // The recording is checked before the output is created: a refused recording leaves none.

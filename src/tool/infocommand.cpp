@@ -152,11 +152,17 @@ QString infoText(const RecordingInfo& info, const MotorParameters& m, const AppS
 
 } // namespace
 
-int RunInfo(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    const bool json = TakeFlag(args, QStringLiteral("--json"));
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return Fail(context, QStringLiteral("用法: zr5-tool info [--json] FILE"));
+QList<QCommandLineOption> InfoOptions() {
+    return {Option("json", "以一个 JSON 对象输出")};
+}
+
+int RunInfo(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const bool json = line.isSet(QStringLiteral("json"));
+    if (args.size() != 1)
+        return UsageFail(context);
+    if (QString e = FilesRefusal(args, {}, false); !e.isEmpty())
+        return Fail(context, e);
     const Result<RecordingInfo> info = ReadRecordingInfo(args.first());
     if (!info)
         return Fail(context, info.error());

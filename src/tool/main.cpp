@@ -4,45 +4,74 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "model/programversion.h"
 #include "motor/samplecatalogue.h"
 #include "tool/commands.h"
 #include "tool/nativenames.h"
 
 using namespace zr5::tool;
+using zr5::CommandLine;
 
 namespace {
 
+bool Always(const CommandLine&) {
+    return true;
+}
+
 const ToolCommand kCommands[] = {
-    {"info", RunInfo, "info [--json] FILE"},
-    {"export", RunExport, "export FILE [--output OUT.csv]"},
-    {"synth", RunSynth,
-     "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS] [--overwrite]"},
-    {"motor", RunMotor, "motor CODE [--json]"},
-    {"receive", RunReceive,
+    {"info", RunInfo, InfoOptions, "info [--json] FILE",
+     "显示记录的起始时间、累计时间、数据组数、电机参数、互感器、最大值和最小值，\n"
+     "以及累计分析的结果"},
+    {"export", RunExport, ExportOptions, "export FILE [--output OUT.csv] [--overwrite]",
+     "把记录的每一行（及其功率、电量、状态、负载率、输出功率和效率）写成 CSV 的一行"},
+    {"synth", RunSynth, SynthOptions,
+     "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS] [--overwrite]",
+     "写出一个 11 kW 四极电机的逼真记录；同一种子得到同一文件"},
+    {"motor", RunMotor, MotorOptions, "motor CODE [--json]",
+     "显示电机技术数据目录中一个编码（1 - 6935）的数据"},
+    {"motor-set", RunMotorSet, MotorSetOptions,
+     "motor-set FILE.MTR (--motor P,kW,A,%,A,kW,V | --code N) (--output NEW.MTR | --overwrite)",
+     "改写记录中的电机额定数据（按电机参数对话框的规则确认），\n"
+     "写到新文件，或加 --overwrite 改写原文件"},
+    {"receive", RunReceive, ReceiveOptions,
      "receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] [--motor "
-     "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR"},
-    {"repair", RunRepair, "repair IN.MTR OUT.MTR [--overwrite]"},
-    {"assess", RunAssess, "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf]"},
-    {"plot", RunPlot, "plot FILE --kind K --output OUT.png|OUT.svg [--from SECONDS --to SECONDS]"},
-    {"ports", RunPorts, "ports [--probe] [--port DEVICE]..."},
-    {"report", RunReport,
+     "P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR",
+     "从串行口接收并记录，如程序的定时接收（--seconds）或手动接收（--until-stopped）"},
+    {"repair", RunRepair, RepairOptions, "repair IN.MTR OUT.MTR [--overwrite]",
+     "把缺了结尾的记录（崩溃、磁盘已满、旧版本）的文件头和每一整行写成一个新的有效记录"},
+    {"assess", RunAssess, AssessOptions,
+     "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf] [--overwrite]",
+     "按三相异步电动机经济运行的方法评估记录",
+     [](const CommandLine& line) { return line.isSet(QStringLiteral("pdf")); }},
+    {"plot", RunPlot, PlotOptions,
+     "plot FILE --kind K --output OUT.png|OUT.svg [--from SECONDS --to SECONDS] [--overwrite]",
+     "画出一种累计曲线，存为 PNG 或 SVG", Always},
+    {"ports", RunPorts, PortsOptions, "ports [--probe] [--port DEVICE]...",
+     "列出本机的串行口和 COM1 - COM3 所指的设备；--probe 在每个串行口上接收两秒，找出仪表"},
+    {"report", RunReport, ReportOptions,
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
-     "[--device TEXT] [--date YYYY-MM-DDTHH:MM]"},
+     "[--device TEXT] [--date YYYY-MM-DDTHH:MM] [--overwrite]",
+     "把工况运行曲线页（--curves）和/或数据报表（--data）写成 PDF", Always},
 };
 
-// The printed pages and pictures need fonts, so `report`, `plot` and `assess --pdf` run a GUI
-// application on the display-less platform.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "report") != 0 && std::strcmp(argv[i], "plot") != 0 &&
-            std::strncmp(argv[i], "--pdf", 5) != 0)
-            continue;
+// The options of every command, given before the command or among its own.
+QList<QCommandLineOption> GlobalOptions() {
+    return {Option("data-dir", "设置文件和电机数据所在的目录（也可用环境变量 ZR5_DATA_DIR 指定）",
+                   "DIR"),
+            zr5::HelpOption(), zr5::VersionOption()};
+}
+
+// The printed pages and pictures need fonts, so the commands that draw run a GUI application on
+// the display-less platform. The application reads no arguments: they are read here.
+std::unique_ptr<QCoreApplication> MakeApplication(char* program, bool draws) {
+    static int argc = 1;
+    static char* argv[] = {program, nullptr};
+    if (draws) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         // Outside a desktop session there is no runtime folder, and Qt would say so on standard
@@ -61,11 +90,18 @@ std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-void printUsage(std::FILE* stream) {
-    Print(stream, QStringLiteral("用法: zr5-tool [--data-dir DIR] COMMAND ...\n"));
+QString Usage() {
+    QString text = QStringLiteral("用法: zr5-tool [--data-dir DIR] COMMAND ...\n");
     for (const ToolCommand& c : kCommands)
-        Print(stream, QStringLiteral("  zr5-tool %1\n").arg(QString::fromUtf8(c.usage)));
-    Print(stream, QStringLiteral("  zr5-tool --version\n"));
+        text += QStringLiteral("  zr5-tool %1\n").arg(QString::fromUtf8(c.usage));
+    text += QStringLiteral("  zr5-tool --version\n选项：\n");
+    text += CommandLine(GlobalOptions()).optionsHelp();
+    return text + QStringLiteral("zr5-tool COMMAND --help 列出一个命令的选项。\n");
+}
+
+QString CommandHelp(const ToolCommand& c, const CommandLine& line) {
+    return QStringLiteral("用法: zr5-tool [--data-dir DIR] %1\n%2\n选项：\n%3")
+        .arg(QString::fromUtf8(c.usage), QString::fromUtf8(c.summary), line.optionsHelp());
 }
 
 // The options whose values are texts, not file names.
@@ -101,9 +137,6 @@ bool DecodeArguments(int argc, char** argv, RawNames& names, QStringList& args, 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (zr5::PrintVersionIfAsked(argc, argv, "zr5-tool"))
-        return 0;
-    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     RawNames names;
     ToolContext context;
     context.rawNames = &names;
@@ -111,22 +144,43 @@ int main(int argc, char** argv) {
     QString error;
     if (!DecodeArguments(argc, argv, names, args, error))
         return Fail(context, error);
-    context.dataDirectory = zr5::DataDirectory::fromArguments(args, &error);
-    if (!error.isEmpty())
-        return Fail(context, error);
-    if (args.isEmpty())
-        return Fail(context, QStringLiteral("缺少命令；zr5-tool --help 列出所有命令"));
-    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        printUsage(stdout);
-        return 0;
-    }
-    const QString name = args.takeFirst();
-    for (const ToolCommand& c : kCommands)
-        if (name == QLatin1String(c.name)) {
-            const int code = c.run(context, args);
-            if (const QString e = names.finish(); !e.isEmpty())
-                return Fail(context, e);
-            return code;
-        }
-    return Fail(context, QStringLiteral("未知命令 “%1”；zr5-tool --help 列出所有命令").arg(name));
+    const QString program = QStringLiteral("zr5-tool");
+    CommandLine global(GlobalOptions(), true);
+    if (QString e = global.parse(QStringList{program} + args); !e.isEmpty())
+        return UsageFail(context, e + QStringLiteral("；zr5-tool --help 列出所有命令"));
+    if (global.isSet(QStringLiteral("version")))
+        return zr5::PrintVersion("zr5-tool");
+    if (global.isSet(QStringLiteral("help")))
+        return zr5::PrintOnStandardOutput("zr5-tool", Usage());
+    QStringList rest = global.positional();
+    if (rest.isEmpty())
+        return UsageFail(context, QStringLiteral("缺少命令；zr5-tool --help 列出所有命令"));
+    const QString name = rest.takeFirst();
+    const auto command =
+        std::find_if(std::begin(kCommands), std::end(kCommands),
+                     [&](const ToolCommand& c) { return name == QLatin1String(c.name); });
+    if (command == std::end(kCommands))
+        return UsageFail(context,
+                         QStringLiteral("未知命令 “%1”；zr5-tool --help 列出所有命令").arg(name));
+    context.usage = command->usage;
+
+    CommandLine line(command->options() + GlobalOptions());
+    if (QString e = line.parse(QStringList{program + QLatin1Char(' ') + name} + rest); !e.isEmpty())
+        return UsageFail(context,
+                         e + QStringLiteral("；zr5-tool %1 --help 列出它的选项").arg(name));
+    if (line.isSet(QStringLiteral("version")))
+        return zr5::PrintVersion("zr5-tool");
+    if (line.isSet(QStringLiteral("help")))
+        return zr5::PrintOnStandardOutput("zr5-tool", CommandHelp(*command, line));
+    // A --data-dir after the command wins over one before it.
+    context.dataDirectory = zr5::DataDirectory::fromOption(
+        line.isSet(QStringLiteral("data-dir")) ? line.value(QStringLiteral("data-dir"))
+                                               : global.value(QStringLiteral("data-dir")));
+
+    const std::unique_ptr<QCoreApplication> app =
+        MakeApplication(argv[0], command->draws && command->draws(line));
+    const int code = command->run(context, line);
+    if (const QString e = names.finish(); !e.isEmpty())
+        return Fail(context, e);
+    return code;
 }

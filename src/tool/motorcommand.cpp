@@ -10,11 +10,15 @@ namespace zr5::tool {
 
 // motor CODE [--json]: the catalogue record of a code, with the rated voltage of its range. The
 // text shows three decimals as the motor dialog does; the JSON gives the stored values exactly.
-int RunMotor(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    const bool json = TakeFlag(args, QStringLiteral("--json"));
+QList<QCommandLineOption> MotorOptions() {
+    return {Option("json", "以一个 JSON 对象输出（数值为目录中存放的原值）")};
+}
+
+int RunMotor(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const bool json = line.isSet(QStringLiteral("json"));
     if (args.size() != 1)
-        return Fail(context, QStringLiteral("用法: zr5-tool motor CODE [--json]"));
+        return UsageFail(context);
     bool isNumber = false;
     const int code = args[0].trimmed().toInt(&isNumber);
     if (!isNumber || code < 1 || code > kCatalogueCodes)

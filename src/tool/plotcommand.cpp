@@ -13,9 +13,6 @@ namespace zr5::tool {
 
 namespace {
 
-const char kUsage[] = "用法: zr5-tool plot FILE.MTR --kind K --output OUT.png|OUT.svg "
-                      "[--from SECONDS --to SECONDS]";
-
 // The kind by its number (0..9) or its quantity ("一路电流").
 std::optional<int> KindOf(const QString& text) {
     bool ok = false;
@@ -36,18 +33,24 @@ std::optional<double> SecondsOf(const QString& text) {
 
 } // namespace
 
-int RunPlot(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    QString kindText, outputPath, fromText, toText, error;
-    for (auto [name, value] : {std::pair{"--kind", &kindText},
-                               {"--output", &outputPath},
-                               {"--from", &fromText},
-                               {"--to", &toText}})
-        if (!TakeOption(args, QString::fromLatin1(name), *value, error))
-            return Fail(context, error);
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) || kindText.isEmpty() ||
-        outputPath.isEmpty())
-        return Fail(context, QString::fromUtf8(kUsage));
+QList<QCommandLineOption> PlotOptions() {
+    return {Option("kind",
+                   "曲线种类：0 - 9 或其名称（一路电流、二路电流、三路电流、一路电压、二路电压、\n"
+                   "三路电压、有功功率、功率因数、效率、负载率）",
+                   "K"),
+            Option("output", "图片文件，.png 或 .svg", "OUT.png|OUT.svg"),
+            Option("from", "只画此时刻（秒）起的一段，与 --to 同时给出", "SECONDS"),
+            Option("to", "只画到此时刻（秒）", "SECONDS"), OverwriteOption()};
+}
+
+int RunPlot(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const QString kindText = line.value(QStringLiteral("kind"));
+    const QString outputPath = line.value(QStringLiteral("output"));
+    const QString fromText = line.value(QStringLiteral("from"));
+    const QString toText = line.value(QStringLiteral("to"));
+    if (args.size() != 1 || kindText.isEmpty() || outputPath.isEmpty())
+        return UsageFail(context);
     const std::optional<int> kind = KindOf(kindText);
     if (!kind) {
         QStringList names;
@@ -61,6 +64,9 @@ int RunPlot(ToolContext& context, const QStringList& arguments) {
         return Fail(context, QStringLiteral("输出文件 %1 须以 .png 或 .svg 结尾").arg(outputPath));
     if (fromText.isEmpty() != toText.isEmpty())
         return Fail(context, QStringLiteral("--from 与 --to 须同时给出"));
+    if (QString e = FilesRefusal(args, {outputPath}, line.isSet(QStringLiteral("overwrite")));
+        !e.isEmpty())
+        return Fail(context, e);
 
     MeasurementModel model;
     AnalysisResults results;

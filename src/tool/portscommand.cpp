@@ -11,20 +11,16 @@ namespace zr5::tool {
 // ports [--probe] [--port DEVICE]...: the serial ports present and the device each COM number of
 // the settings stands for; --probe listens on each for two seconds and says which carry the
 // instrument's frames. --port adds a device the system does not list (a pseudo-terminal).
-int RunPorts(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    const bool probe = TakeFlag(args, QStringLiteral("--probe"));
-    QStringList extra;
-    for (;;) {
-        QString device, error;
-        if (!TakeOption(args, QStringLiteral("--port"), device, error))
-            return Fail(context, error);
-        if (device.isEmpty())
-            break;
-        extra << device;
-    }
-    if (!args.isEmpty())
-        return Fail(context, QStringLiteral("用法: zr5-tool ports [--probe] [--port DEVICE]..."));
+QList<QCommandLineOption> PortsOptions() {
+    return {Option("probe", "在每个串行口上接收两秒，说明哪个送来仪表的数据"),
+            Option("port", "另外列出（并检测）这个设备，如模拟仪表的伪终端；可给多次", "DEVICE")};
+}
+
+int RunPorts(ToolContext& context, const CommandLine& line) {
+    if (!line.positional().isEmpty())
+        return UsageFail(context);
+    const bool probe = line.isSet(QStringLiteral("probe"));
+    const QStringList extra = line.values(QStringLiteral("port"));
 
     std::vector<SerialPortEntry> ports = ListSerialPorts();
     for (const QString& device : extra) {

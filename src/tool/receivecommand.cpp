@@ -3,6 +3,8 @@
 // does, into the output file directly, and ends cleanly on SIGINT, SIGTERM or SIGHUP.
 
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTimer>
 #include <csignal>
@@ -32,10 +34,6 @@ extern "C" void onStopSignal(int signal) {
     stopSignal = signal;
 }
 
-const char kReceiveUsage[] =
-    "用法: zr5-tool receive --port DEVICE (--seconds T | --until-stopped) [--ct R] [--pt R] "
-    "[--motor P,kW,A,%,A,kW,V] [--overwrite] OUT.MTR";
-
 bool isTerminal(std::FILE* stream) {
 #ifdef Q_OS_UNIX
     return ::isatty(::fileno(stream)) == 1;
@@ -60,23 +58,48 @@ bool parseRatio(const QString& text, const char* name, float& value, QString& er
 
 } // namespace
 
-int RunReceive(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    QString port, seconds, ct, pt, motor, error;
-    if (!TakeOption(args, QStringLiteral("--port"), port, error) ||
-        !TakeOption(args, QStringLiteral("--seconds"), seconds, error) ||
-        !TakeOption(args, QStringLiteral("--ct"), ct, error) ||
-        !TakeOption(args, QStringLiteral("--pt"), pt, error) ||
-        !TakeOption(args, QStringLiteral("--motor"), motor, error))
-        return Fail(context, error);
-    const bool untilStopped = TakeFlag(args, QStringLiteral("--until-stopped"));
-    const bool overwrite = TakeFlag(args, QStringLiteral("--overwrite"));
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) || port.isEmpty() ||
-        seconds.isEmpty() == !untilStopped)
-        return Fail(context, QString::fromUtf8(kReceiveUsage));
+QList<QCommandLineOption> ReceiveOptions() {
+    return {Option("port", "串行口设备（如 /dev/ttyUSB0）", "DEVICE"),
+            Option("seconds", "定时接收 T 秒", "T"),
+            Option("until-stopped", "一直接收，到 Ctrl-C、SIGTERM 或 SIGHUP 为止"),
+            Option("ct", "电流互感器倍率（默认取设置文件）", "R"),
+            Option("pt", "电压互感器倍率（默认取设置文件）", "R"),
+            Option("motor",
+                   "电机额定数据：极数,额定功率,额定电流,额定效率,空载电流,空载功率,额定电压\n"
+                   "（按电机参数对话框的规则确认；默认为 0）",
+                   "P,kW,A,%,A,kW,V"),
+            OverwriteOption()};
+}
+
+int RunReceive(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const QString port = line.value(QStringLiteral("port"));
+    const QString seconds = line.value(QStringLiteral("seconds"));
+    const QString ct = line.value(QStringLiteral("ct"));
+    const QString pt = line.value(QStringLiteral("pt"));
+    const QString motor = line.value(QStringLiteral("motor"));
+    const bool untilStopped = line.isSet(QStringLiteral("until-stopped"));
+    const bool overwrite = line.isSet(QStringLiteral("overwrite"));
+    QString error;
+    if (args.size() != 1 || port.isEmpty() || seconds.isEmpty() == !untilStopped)
+        return UsageFail(context);
     const QString output = args.first();
-    if (QString e = ExistingOutputRefusal(output, overwrite); !e.isEmpty())
+    // The port is read, the recording written: a port that is a file is no serial port.
+    if (const QFileInfo portFile(port); portFile.isDir() || portFile.isFile())
+        return Fail(context, QStringLiteral("--port %1 是%2，不是串行口设备")
+                                 .arg(port, portFile.isDir() ? QStringLiteral("文件夹")
+                                                             : QStringLiteral("普通文件")));
+    if (QString e = FilesRefusal({}, {output}, overwrite); !e.isEmpty())
         return Fail(context, e);
+    const bool existed = QFileInfo::exists(output);
+    const qint64 sizeBefore = QFileInfo(output).size();
+    // Refused before anything is recorded, by the motor dialog's rule: data it would not take
+    // would make the analyses of the recording refuse it.
+    MotorParameters motorData;
+    if (!motor.isEmpty())
+        if (QString e = ConfirmMotorOption(motorData, context.dataDirectory, motor, {});
+            !e.isEmpty())
+            return Fail(context, e);
 
     AppState state(context.dataDirectory);
     // A missing or incomplete settings file leaves the initial values; say so, then go on.
@@ -94,28 +117,25 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
                         QStringLiteral("--seconds 须为不小于 0 的秒数：“%1”").arg(seconds));
         settings.ReceiveDuration = settings.ConfiguredDuration = t;
     }
-    if (!motor.isEmpty()) {
-        const QStringList parts = motor.split(QLatin1Char(','));
-        std::array<float, 7> values{};
-        bool ok = parts.size() == 7;
-        for (int i = 0; ok && i < 7; ++i)
-            values[i] = parts[i].trimmed().toFloat(&ok);
-        if (!ok)
-            return Fail(context,
-                        QStringLiteral("--motor 须为七个以逗号分开的数：极数,额定功率,额定电流,"
-                                       "额定效率,空载电流,空载功率,额定电压：“%1”")
-                            .arg(motor));
-        state.model.Motor = MotorParameters::fromValues(values);
-        state.model.Motor.revalidate();
-    }
+    if (!motor.isEmpty())
+        state.model.Motor = motorData;
 
     SystemClock clock;
     QSerialPort serial;
     ReceptionController reception(state, clock, serial);
     reception.setTargetFile(output);
     const ReceptionMode mode = untilStopped ? ReceptionMode::Manual : ReceptionMode::Timed;
-    if (QString e = reception.start(mode, port); !e.isEmpty())
+    // A reception that failed before its file became a recording (a full disk at the start)
+    // leaves no empty or partial file behind.
+    auto dropUnfinishedOutput = [&] {
+        if (const QFileInfo after(output); after.exists() && after.size() < kEmptyRecordingBytes &&
+                                           (!existed || after.size() != sizeBefore))
+            QFile::remove(output);
+    };
+    if (QString e = reception.start(mode, port); !e.isEmpty()) {
+        dropUnfinishedOutput();
         return Fail(context, OneLine(e));
+    }
 
     stopSignal = 0;
     // A closed terminal (SIGHUP) ends the logging as cleanly as Ctrl-C and SIGTERM do.
@@ -159,6 +179,7 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
     if (live)
         Print(context.err, QStringLiteral("\n"));
     if (outcome.end != ReceptionEnd::Completed) {
+        dropUnfinishedOutput();
         // One line: the port and disk messages already say how many rows were kept.
         QString message = outcome.message;
         if (outcome.end == ReceptionEnd::RowError && outcome.complete)

@@ -10,31 +10,40 @@
 
 namespace zr5::tool {
 
-namespace {
+QList<QCommandLineOption> ReportOptions() {
+    return {Option("curves", "工况运行曲线页（A4）", "OUT.pdf"),
+            Option("data", "数据报表", "OUT.pdf"),
+            Option("from", "数据报表的起始行（默认 1）", "N"),
+            Option("to", "数据报表的结束行（默认最后一行）", "M"),
+            Option("org", "单位名称（默认 ×××公司）", "TEXT"),
+            Option("device", "设备编号（默认 设001-001）", "TEXT"),
+            Option("date", "测试日期（默认数据文件的修改时间）", "YYYY-MM-DDTHH:MM"),
+            OverwriteOption()};
+}
 
-const char kUsage[] = "用法: zr5-tool report FILE.MTR [--curves OUT.pdf] [--data OUT.pdf] "
-                      "[--from N] [--to M] [--org TEXT] [--device TEXT] [--date YYYY-MM-DDTHH:MM]";
-
-} // namespace
-
-int RunReport(ToolContext& context, const QStringList& arguments) {
-    QStringList args = arguments;
-    QString curvesPath, dataPath, from, to, date, error;
+int RunReport(ToolContext& context, const CommandLine& line) {
+    const QStringList args = line.positional();
+    const QString curvesPath = line.value(QStringLiteral("curves"));
+    const QString dataPath = line.value(QStringLiteral("data"));
+    const QString from = line.value(QStringLiteral("from"));
+    const QString to = line.value(QStringLiteral("to"));
+    const QString date = line.value(QStringLiteral("date"));
     ReportHeading heading;
-    for (auto [name, value] : {std::pair{"--curves", &curvesPath},
-                               {"--data", &dataPath},
-                               {"--from", &from},
-                               {"--to", &to},
-                               {"--org", &heading.organisation},
-                               {"--device", &heading.DeviceNumber},
-                               {"--date", &date}})
-        if (!TakeOption(args, QString::fromLatin1(name), *value, error))
-            return Fail(context, error);
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) ||
-        (curvesPath.isEmpty() && dataPath.isEmpty()))
-        return Fail(context, QString::fromUtf8(kUsage));
+    if (line.isSet(QStringLiteral("org")))
+        heading.organisation = line.value(QStringLiteral("org"));
+    if (line.isSet(QStringLiteral("device")))
+        heading.DeviceNumber = line.value(QStringLiteral("device"));
+    if (args.size() != 1 || (curvesPath.isEmpty() && dataPath.isEmpty()))
+        return UsageFail(context);
 
     const QString file = args.first();
+    QStringList outputs;
+    for (const QString& output : {curvesPath, dataPath})
+        if (!output.isEmpty())
+            outputs << output;
+    if (QString e = FilesRefusal({file}, outputs, line.isSet(QStringLiteral("overwrite")));
+        !e.isEmpty())
+        return Fail(context, e);
     Result<RecordingInfo> info = ReadRecordingInfo(file);
     if (!info)
         return Fail(context, info.error());
@@ -57,6 +66,10 @@ int RunReport(ToolContext& context, const QStringList& arguments) {
             to.isEmpty() ? QString::number(info->RecordCount) : to, info->RecordCount);
         if (!range)
             return Fail(context, range.error());
+        if (range->first > range->last)
+            return Fail(context, QStringLiteral("打印范围的起始行 %1 大于结束行 %2")
+                                     .arg(range->first)
+                                     .arg(range->last));
         data.range = *range;
     }
     CurvePageInput curves;

@@ -121,11 +121,14 @@ TEST_F(ToolReceive, RefusesBadArgumentsAndAMissingPort) {
     struct Case {
         QStringList args;
         const char* expected;
+        int exitCode = 1; // 2: a wrong command line
     };
     const Case cases[] = {
         {{"receive", "--port", dir.filePath("no-tty"), "--seconds", "5", output}, "设备不存在"},
-        {{"receive", "--port", "/dev/null", output}, "用法"},
-        {{"receive", "--port", "/dev/null", "--seconds", "5", "--until-stopped", output}, "用法"},
+        {{"receive", "--port", "/dev/null", output}, "用法", 2},
+        {{"receive", "--port", "/dev/null", "--seconds", "5", "--until-stopped", output},
+         "用法",
+         2},
         {{"receive", "--port", "/dev/null", "--seconds", "-1", output}, "--seconds"},
         {{"receive", "--port", "/dev/null", "--seconds", "5", "--ct", "0", output}, "--ct"},
         {{"receive", "--port", "/dev/null", "--seconds", "5", "--motor", "1,2,3", output},
@@ -134,7 +137,7 @@ TEST_F(ToolReceive, RefusesBadArgumentsAndAMissingPort) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         startTool(c.args);
-        EXPECT_EQ(waitTool(), 1);
+        EXPECT_EQ(waitTool(), c.exitCode);
         EXPECT_TRUE(QString::fromUtf8(err).contains(QString::fromUtf8(c.expected)))
             << err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(output));

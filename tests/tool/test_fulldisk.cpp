@@ -118,7 +118,8 @@ const Writer kWriters[] = {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-export.MTR"));
          WriteSyntheticRecording(source, 50, 60, 5);
          const QString error =
-             runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target});
+             runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target,
+                      QStringLiteral("--overwrite")});
          QFile::remove(source);
          return error;
      }},
@@ -128,7 +129,8 @@ const Writer kWriters[] = {
          WriteSyntheticRecording(source, 50, 60, 5);
          const QString error =
              runTool({QStringLiteral("report"), source, QStringLiteral("--data"), target,
-                      QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00")});
+                      QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00"),
+                      QStringLiteral("--overwrite")});
          QFile::remove(source);
          return error;
      }},
@@ -230,3 +232,28 @@ INSTANTIATE_TEST_SUITE_P(AllWriters, WriterOnFullDisk, ::testing::ValuesIn(kWrit
                          zr5::test::ByName{});
 
 } // namespace
+
+// A reception that cannot begin its recording on a full disk fails with the reason and leaves no
+// empty file where the recording was to be.
+TEST(ReceptionOnFullDisk, ThatCannotBeginLeavesNoFile) {
+    FullDisk disk;
+    ASSERT_TRUE(disk.mounted()) << disk.whyNot().toStdString();
+    QProcess simulator;
+    simulator.start(QStringLiteral(ZR5_SIM_PROGRAM),
+                    {QStringLiteral("--rate"), QStringLiteral("50")});
+    while (!simulator.canReadLine() && simulator.waitForReadyRead(5000)) {
+    }
+    const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    ASSERT_FALSE(device.isEmpty());
+    disk.fill();
+    const QStringList entries = disk.entries();
+    QTemporaryDir data;
+    const QString message =
+        runTool({QStringLiteral("--data-dir"), data.path(), QStringLiteral("receive"),
+                 QStringLiteral("--port"), device, QStringLiteral("--seconds"), QStringLiteral("2"),
+                 disk.file(QStringLiteral("r.MTR"))});
+    simulator.kill();
+    simulator.waitForFinished(5000);
+    EXPECT_TRUE(message.contains(QStringLiteral("磁盘已满"))) << message.toStdString();
+    EXPECT_EQ(disk.entries(), entries);
+}

@@ -20,9 +20,9 @@ shots="$build/tools/screenshots"
 "$shots/zr5_reception_screenshots" "$out/main"
 "$shots/zr5_print_screenshots" "$out/print"
 "$shots/zr5_assessment_screenshots" "$out/assessment"
-"$build/src/tool/zr5-tool" synth "$out/print/sample.MTR" --rows 3000 --duration 3600 --seed 7
+"$build/src/tool/zr5-tool" synth "$out/print/sample.MTR" --rows 3000 --duration 3600 --seed 7 --overwrite
 "$build/src/tool/zr5-tool" report "$out/print/sample.MTR" --curves "$out/print/curves.pdf" \
-    --data "$out/print/data.pdf" --to 130 --date 2002-08-05T09:07
+    --data "$out/print/data.pdf" --to 130 --date 2002-08-05T09:07 --overwrite
 pdftoppm -png -r 60 "$out/print/curves.pdf" "$out/print/curves"
 pdftoppm -png -r 60 "$out/print/data.pdf" "$out/print/data"
 rm -f "$out/print/sample.MTR"
