@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "analysis/zoom.h"
+#include "model/result.h"
 #include "printing/printjob.h"
 #include "settings/datadirectory.h"
 
@@ -63,6 +65,11 @@ QString StandardOutputFailure();
 // Takes "--name VALUE" out of args; false with a message when the value is missing.
 bool TakeOption(QStringList& args, const QString& name, QString& value, QString& error);
 bool TakeFlag(QStringList& args, const QString& name);
+
+// The view of --from SECONDS --to SECONDS (both or neither; the whole recording without them),
+// or why the range cannot be taken.
+Result<CumulativeView> TimeRangeView(const QString& fromText, const QString& toText,
+                                     qint64 rowCount, float duration);
 
 // Writes one print job to a PDF; nothing is left behind when it fails. Needs a GUI application
 // (the fonts): see main.

@@ -5,6 +5,7 @@
 #include "recording/recordingfile.h"
 #include "recording/outputfile.h"
 #include "tool/commands.h"
+#include "workbook/recordingworkbook.h"
 
 namespace zr5::tool {
 
@@ -44,23 +45,50 @@ private:
 
 int RunExport(ToolContext& context, const QStringList& arguments) {
     QStringList args = arguments;
-    QString outputPath;
+    QString outputPath, workbookPath, fromText, toText;
     QString error;
-    if (!TakeOption(args, QStringLiteral("--output"), outputPath, error))
-        return Fail(context, error);
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return Fail(context, QStringLiteral("用法: zr5-tool export FILE [--output OUT.csv]"));
+    for (auto [name, value] : {std::pair{"--output", &outputPath},
+                               {"--xlsx", &workbookPath},
+                               {"--from", &fromText},
+                               {"--to", &toText}})
+        if (!TakeOption(args, QString::fromLatin1(name), *value, error))
+            return Fail(context, error);
+    const bool overwrite = TakeFlag(args, QStringLiteral("--overwrite"));
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")) ||
+        (!outputPath.isEmpty() && !workbookPath.isEmpty()))
+        return Fail(context, QStringLiteral("用法: zr5-tool export FILE [--output OUT.csv | --xlsx "
+                                            "OUT.xlsx [--overwrite]] [--from SECONDS --to "
+                                            "SECONDS]"));
 
     Output out(outputPath);
+    qint64 firstRow = 1, lastRow = std::numeric_limits<qint64>::max();
     // The recording is checked before the output is created: a refused recording leaves none.
     if (Result<RecordingInfo> info = ReadRecordingInfo(args.first()); !info)
         return Fail(context, info.error());
     else if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
         return Fail(context, refusal);
+    else if (const Result<CumulativeView> range =
+                 TimeRangeView(fromText, toText, info->RecordCount, info->header.Duration);
+             !range)
+        return Fail(context, range.error());
+    else if (!fromText.isEmpty()) {
+        firstRow = range->firstRow();
+        lastRow = range->lastRow();
+    }
+    if (!workbookPath.isEmpty()) {
+        if (QString e = ExistingOutputRefusal(workbookPath, overwrite); !e.isEmpty())
+            return Fail(context, e);
+        RecordingWorkbookOptions options;
+        options.firstRow = firstRow;
+        options.lastRow = lastRow;
+        const RecordingWorkbookOutcome written =
+            WriteRecordingWorkbook(args.first(), workbookPath, options);
+        return written.status ? 0 : Fail(context, written.status.error());
+    }
     if (QString e = out.open(); !e.isEmpty())
         return Fail(context, e);
     const CsvTableOutcome outcome =
-        WriteCsvTable(args.first(), 1, std::numeric_limits<qint64>::max(),
+        WriteCsvTable(args.first(), firstRow, lastRow,
                       [&](const std::string& block) { return out.write(block); });
     const bool writeFailed = outcome.status == CsvTableOutcome::WriteFailed;
     if (writeFailed)

@@ -20,7 +20,9 @@ namespace {
 
 const ToolCommand kCommands[] = {
     {"info", RunInfo, "info [--json] FILE"},
-    {"export", RunExport, "export FILE [--output OUT.csv]"},
+    {"export", RunExport,
+     "export FILE [--output OUT.csv | --xlsx OUT.xlsx [--overwrite]] [--from SECONDS --to "
+     "SECONDS]"},
     {"synth", RunSynth,
      "synth OUT.MTR --rows N --duration SECONDS --seed S [--start SECONDS] [--overwrite]"},
     {"motor", RunMotor, "motor CODE [--json]"},
