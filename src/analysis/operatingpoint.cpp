@@ -105,4 +105,18 @@ QString MotorStateKey(MotorState state) {
     return QStringLiteral("no_motor_data");
 }
 
+QString MotorStateName(MotorState state) {
+    switch (state) {
+    case MotorState::Normal:
+        return QStringLiteral("正常运行");
+    case MotorState::BelowNoLoad:
+        return QStringLiteral("输入低于空载功率");
+    case MotorState::Generating:
+        return QStringLiteral("发电状态");
+    case MotorState::NoMotorData:
+        break;
+    }
+    return QStringLiteral("无电机参数");
+}
+
 } // namespace zr5

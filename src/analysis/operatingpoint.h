@@ -55,5 +55,9 @@ MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& m
 
 // The text of a state for exports: normal, below_no_load, generating, no_motor_data.
 QString MotorStateKey(MotorState state);
+// The name of a state in tables of figures: "正常运行", "输入低于空载功率", "发电状态",
+// "无电机参数".
+QString MotorStateName(MotorState state);
+constexpr int kMotorStates = 4;
 
 } // namespace zr5

@@ -188,13 +188,17 @@ public:
         const MotorState state = ClassifyMotorValues(row[Slot::ActivePower], motor_, previous_,
                                                      ClassifyCaller::AnalyseRow);
         value = CurveValue(kind_, row, previous_.LoadRate, previous_.Efficiency);
+        settled_ = settled_ || state != MotorState::Generating;
         return state == MotorState::Normal;
     }
+    // Whether a row so far set the values (every row but a generating one does).
+    bool settled() const { return settled_; }
 
 private:
     int kind_;
     MotorParameters motor_;
     OperatingPoint previous_;
+    bool settled_ = false;
 };
 
 // Rows read before a zoomed view's first row only to learn the values a generating row keeps.
@@ -208,30 +212,42 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
     series.firstRow = firstRow;
     if (firstRow > lastRow || kind < 0 || kind >= kCurveKinds)
         return series;
-    const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
-    auto reader = RecordingRowReader::open(recording, firstRow - lead);
-    if (!reader)
-        return Result<KindSeries>::failure(reader.error());
-    const std::size_t rows = std::size_t(lastRow - firstRow + 1);
-    series.y.reserve(rows);
-    if (kind >= Curve::Efficiency)
-        series.joined.reserve(rows);
-    KindValues values(kind, recording.header.motorParameters());
+    qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
     const float low = axes.CurveAxisLow[std::size_t(kind)];
     const float high = axes.CurveAxisHigh[std::size_t(kind)];
-    ChannelRowValues channels;
-    float value = 0;
-    for (qint64 r = firstRow - lead; r <= lastRow; ++r) {
-        if (!(*reader)->next(channels))
-            return Result<KindSeries>::failure((*reader)->error().isEmpty()
-                                                   ? QStringLiteral("读取数据文件出错")
-                                                   : (*reader)->error());
-        const bool joined = values.next(channels, value);
-        if (r < firstRow)
-            continue;
-        series.y.push_back(CurveY(kind, value, low, high));
+    const std::size_t rows = std::size_t(lastRow - firstRow + 1);
+    // A generating stretch may be longer than the rows read ahead: then the look-back widens
+    // until it reaches a row that set the values, or the first row.
+    for (bool known = false; !known;) {
+        auto reader = RecordingRowReader::open(recording, firstRow - lead);
+        if (!reader)
+            return Result<KindSeries>::failure(reader.error());
+        series.y.clear();
+        series.joined.clear();
+        series.y.reserve(rows);
         if (kind >= Curve::Efficiency)
-            series.joined.push_back(joined);
+            series.joined.reserve(rows);
+        KindValues values(kind, recording.header.motorParameters());
+        ChannelRowValues channels;
+        float value = 0;
+        known = true;
+        for (qint64 r = firstRow - lead; r <= lastRow; ++r) {
+            if (r == firstRow && lead > 0 && lead < firstRow - 1 && !values.settled()) {
+                lead = std::min(lead * 8, firstRow - 1);
+                known = false;
+                break;
+            }
+            if (!(*reader)->next(channels))
+                return Result<KindSeries>::failure((*reader)->error().isEmpty()
+                                                       ? QStringLiteral("读取数据文件出错")
+                                                       : (*reader)->error());
+            const bool joined = values.next(channels, value);
+            if (r < firstRow)
+                continue;
+            series.y.push_back(CurveY(kind, value, low, high));
+            if (kind >= Curve::Efficiency)
+                series.joined.push_back(joined);
+        }
     }
     return series;
 }

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QBuffer>
 #include <QFile>
 #include <QLocale>
 
 #include "model/numbertext.h"
 #include "motor/efficiencyclass.h"
 #include "motor/motorcatalogue.h"
+#include "motor/samplecatalogue.h"
 #include "recording/outputfile.h"
+#include "recording/smalltextfile.h"
 
 namespace zr5 {
 
@@ -30,10 +33,12 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
     const SampleRowValues& s = row.model.SampleRow;
     const double p = s[Slot::ActivePower];
     const double q = std::fabs(double(s[Slot::ReactivePower]));
-    if (p > 0)
-        a_.inputEnergy += p * rowHours_;
-    a_.reactiveEnergy += q * rowHours_;
     const MotorState state = row.decision.state;
+    if (p > 0) {
+        a_.inputEnergy += p * rowHours_;
+        a_.stateInputEnergy[std::size_t(state)] += p * rowHours_;
+    }
+    a_.reactiveEnergy += q * rowHours_;
     a_.stateHours[std::size_t(state)] += rowHours_;
     if (state == MotorState::Normal) {
         const double out = row.model.OutputPower;
@@ -74,6 +79,7 @@ Saving AssessmentCollector::savingOf(double otherInputKwh, double recordingHours
 
 RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
     RecordingAssessment a = a_;
+    a.hoursPerYear = settings_.hoursPerYear;
     a.lossEnergy = normalInput_ - a.outputEnergy;
     a.weightedEfficiency = normalInput_ > 0 ? 100.0 * a.outputEnergy / normalInput_ : 0;
     const double comprehensiveInput = normalInput_ + settings_.KQ * normalReactive_;
@@ -119,13 +125,20 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
         return run;
     }
     const MotorParameters& m = model.Motor;
-    // The catalogue is read once; a missing file gives the reason the record reader gives.
-    QFile catalogue(dataDirectory.file(kCatalogueRecordFile));
-    if (!catalogue.open(QIODevice::ReadOnly)) {
-        a.rightSizeNote = ReadCatalogueRecord(dataDirectory, 1).error();
-        return run;
+    // The catalogue is read once; a missing file gives the reason the record reader gives. A data
+    // directory without any catalogue file has the sample the program carries, read from memory.
+    const bool sample = !CatalogueInstalled(dataDirectory);
+    QByteArray records;
+    if (sample) {
+        records = SampleCatalogueBytes(kCatalogueRecordFile);
+    } else {
+        QFile catalogue(dataDirectory.file(kCatalogueRecordFile));
+        if (!catalogue.open(QIODevice::ReadOnly)) {
+            a.rightSizeNote = ReadCatalogueRecord(dataDirectory, 1).error();
+            return run;
+        }
+        records = catalogue.read(kCatalogueFileSize);
     }
-    const QByteArray records = catalogue.read(kCatalogueFileSize);
     const int codes = int(records.size() / kCatalogueRecordSize);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(records.constData());
     std::optional<std::pair<int, CatalogueRecord>> best;
@@ -145,7 +158,15 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     const double losses = double(c.RatedPower) * (100.0 / double(c.RatedEfficiency) - 1.0);
     RightSize size;
     size.code = best->first;
-    size.model = DesignationOfCode(dataDirectory, best->first).value_or(QString());
+    if (sample) {
+        QBuffer index;
+        index.setData(SampleCatalogueBytes(kModelIndexFile));
+        index.open(QIODevice::ReadOnly);
+        size.model = DesignationOfCode(index, best->first).value_or(QString());
+    } else {
+        size.model = DesignationOfCode(dataDirectory, best->first).value_or(QString());
+    }
+    size.sampleCatalogue = sample;
     size.ratedPower = c.RatedPower;
     size.saving =
         collector.savingOf(collector.inputKwhOf(c.RatedPower, losses, c.NoLoadPower), hours);
@@ -180,6 +201,9 @@ QString AssessmentVerdict(const RecordingAssessment& a, double hours, double rat
         }
     if (!best)
         return text + QStringLiteral("，无需更换。");
+    // Without operating hours a better motor saves nothing in a year.
+    if (!(a.hoursPerYear > 0))
+        return text + QStringLiteral("，年运行时间为 0 h，更换电动机没有可节约的电量。");
     return text +
            QStringLiteral("，%1，年节电约 %2 kWh。")
                .arg(advice,
@@ -196,7 +220,13 @@ AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* pro
             *problem = QStringLiteral("无法读取 %1：%2").arg(file.fileName(), file.errorString());
         return s;
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("评估设置文件"));
+    if (!bytes) {
+        if (problem)
+            *problem = bytes.error() + QStringLiteral("，已使用初始值。");
+        return s;
+    }
+    const QList<QByteArray> lines = bytes->split('\n');
     double* fields[3] = {&s.KQ, &s.hoursPerYear, &s.price};
     for (int i = 0; i < 3; ++i) {
         bool ok = false;

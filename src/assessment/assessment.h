@@ -38,6 +38,7 @@ struct RightSize {
     QString model;
     double ratedPower = 0;
     Saving saving;
+    bool sampleCatalogue = false; // found in the sample the program carries
 };
 
 // What the assessment makes of a recording. Hours are of the recording's own time.
@@ -48,6 +49,9 @@ struct RecordingAssessment {
     std::array<double, kOperatingZones> zoneHours{};
     std::array<double, 13> loadBandHours{}; // load rate 0-10 %, ..., 110-120 %, above 120 %
     double inputEnergy = 0;                 // kWh, positive active power of every row
+    // kWh of that input by motor state: the normal rows' is the output and the losses, the rest
+    // the energy balance names apart.
+    std::array<double, 4> stateInputEnergy{};
     double outputEnergy = 0;                // kWh, normal rows
     double lossEnergy = 0;                  // kWh, normal rows' input less their output
     double reactiveEnergy = 0;              // kvarh, every row
@@ -58,6 +62,7 @@ struct RecordingAssessment {
     std::vector<Replacement> replacements;
     std::optional<RightSize> rightSize;
     QString rightSizeNote; // why there is none
+    double hoursPerYear = 0; // the savings' operating hours: with none there is nothing to save
 };
 
 // Collects the figures row by row from the cumulative pass (one pass, no second read). Another

@@ -1,5 +1,7 @@
 #include "assessment/assessmentpage.h"
 
+#include "assessment/assessmentfigures.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -40,56 +42,6 @@ std::uint32_t ZoneColour(OperatingZone zone) {
         return 0xa00078; // purple
     }
     return 0;
-}
-
-std::vector<AssessmentFigure> AssessmentFigures(const RecordingAssessment& a, double hours) {
-    std::vector<AssessmentFigure> rows;
-    auto group = [&](const char* title) { rows.push_back({QString::fromUtf8(title), {}}); };
-    auto add = [&](const QString& name, double v, const char* unit) {
-        rows.push_back(
-            {QStringLiteral("  ") + name, figure(v) + QLatin1Char(' ') + QString::fromUtf8(unit)});
-    };
-    auto addHours = [&](const QString& name, double h) {
-        rows.push_back({QStringLiteral("  ") + name,
-                        QStringLiteral("%1 h（%2%）")
-                            .arg(figure(h), figure(hours > 0 ? 100 * h / hours : 0))});
-    };
-    if (a.economics) {
-        const MotorEconomics& e = *a.economics;
-        group("电动机经济运行参数");
-        add(QStringLiteral("经济负载率 βJ"), 100 * e.betaJ, "%");
-        add(QStringLiteral("综合经济负载率 βJJ"), 100 * e.betaJJ, "%");
-        add(QStringLiteral("一般运行区下限 βJJ²"), 100 * e.betaJJ * e.betaJJ, "%");
-        add(QStringLiteral("额定综合效率"), e.ratedComprehensiveEfficiency, "%");
-    }
-    group("运行时间");
-    const char* const states[4] = {"正常运行", "输入低于空载功率", "发电状态", "无电机参数"};
-    for (int s = 0; s < 4; ++s)
-        addHours(QString::fromUtf8(states[s]), a.stateHours[std::size_t(s)]);
-    if (a.economics)
-        for (int z = 0; z < kOperatingZones; ++z)
-            addHours(ZoneName(OperatingZone(z)), a.zoneHours[std::size_t(z)]);
-    group("电量与效率");
-    add(QStringLiteral("输入电量"), a.inputEnergy, "kWh");
-    add(QStringLiteral("输出电量"), a.outputEnergy, "kWh");
-    add(QStringLiteral("损耗电量"), a.lossEnergy, "kWh");
-    add(QStringLiteral("无功电量"), a.reactiveEnergy, "kvarh");
-    add(QStringLiteral("加权效率"), a.weightedEfficiency, "%");
-    add(QStringLiteral("综合效率"), a.comprehensiveEfficiency, "%");
-    add(QStringLiteral("平均负载率"), a.meanLoadRate, "%");
-    group("节能潜力（年）");
-    for (const Replacement& r : a.replacements) {
-        add(QStringLiteral("更换为 %1 电动机").arg(r.cls), r.saving.annualKwh, "kWh");
-        add(QStringLiteral("  节约电费"), r.saving.annualMoney, "元");
-    }
-    if (a.rightSize) {
-        add(QStringLiteral("更换为 %1").arg(a.rightSize->model), a.rightSize->saving.annualKwh,
-            "kWh");
-        add(QStringLiteral("  节约电费"), a.rightSize->saving.annualMoney, "元");
-    } else if (!a.rightSizeNote.isEmpty()) {
-        rows.push_back({QStringLiteral("  合适容量"), a.rightSizeNote});
-    }
-    return rows;
 }
 
 AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a) {
@@ -189,14 +141,14 @@ double AssessmentPageJob::heading(double y) {
 
 // Two columns side by side, each boxed; a group starts a column when it would be cut.
 double AssessmentPageJob::figures(double top) {
-    const std::vector<AssessmentFigure> rows =
-        AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0);
+    const std::vector<FigureRow> rows = FigureRows(
+        AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0));
+    // The right column starts with the group that makes the longer column shortest.
     std::size_t split = rows.size();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].isGroup() && i >= (rows.size() + 1) / 2 - 2) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].isGroup() &&
+            std::max(i, rows.size() - i) < std::max(split, rows.size() - split))
             split = i;
-            break;
-        }
     const float points = 10;
     const double line = double(points) * 20 * 1.2; // a little more than single spacing
     const double width = (kPageWidth - kColumnGap) / 2;

@@ -9,16 +9,6 @@
 
 namespace zr5 {
 
-// One line of the figures table: a group title (no value), or a figure with its unit.
-struct AssessmentFigure {
-    QString name;
-    QString value;
-    bool isGroup() const { return value.isEmpty(); }
-};
-// The figures of an assessment, grouped and unit-labelled, as the window and the page show them.
-std::vector<AssessmentFigure> AssessmentFigures(const RecordingAssessment& a,
-                                                double recordingHours);
-
 // The picture of an assessment in fractions of its plot (x to the right, y up, both 0..1): the
 // hours per load-rate band of 10 % coloured by zone, the efficiency η(β) and the comprehensive
 // efficiency ηC(β) from 0 to 120 % load, and βJ, βJJ and the mean load rate marked. The window

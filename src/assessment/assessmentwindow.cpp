@@ -16,6 +16,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "assessment/assessmentfigures.h"
 #include "model/appstate.h"
 #include "model/numbertext.h"
 #include "printing/painterprinter.h"
@@ -88,7 +89,10 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     verdict_->setObjectName(QStringLiteral("verdict"));
     verdict_->setWordWrap(true);
 
-    const AssessmentSettings settings = ReadAssessmentSettings(state_.dataDirectory);
+    // A damaged settings file is named, and replaced only when the user agrees.
+    const AssessmentSettings settings =
+        ReadAssessmentSettings(state_.dataDirectory, &assessFileProblem_);
+    verdict_->setText(assessFileProblem_);
     kq_ = new QLineEdit(PlainNumber(settings.KQ), this);
     hours_ = new QLineEdit(PlainNumber(settings.hoursPerYear), this);
     price_ = new QLineEdit(PlainNumber(settings.price), this);
@@ -148,8 +152,16 @@ bool AssessmentWindow::Command1_Click() {
         services_.messages.message(this, kErrorTitle, run.error);
         return false;
     }
-    if (const QString error = WriteAssessmentSettings(state_.dataDirectory, settings);
-        !error.isEmpty())
+    if (!assessFileProblem_.isEmpty()) {
+        keepAssessFile_ = !services_.messages.question(
+            this, kErrorTitle,
+            assessFileProblem_ + QStringLiteral("\r\n是否用窗口中的数值改写它？"));
+        assessFileProblem_.clear();
+    }
+    if (keepAssessFile_) {
+        // The user keeps the damaged file as it is, to mend it by hand.
+    } else if (const QString error = WriteAssessmentSettings(state_.dataDirectory, settings);
+               !error.isEmpty())
         services_.messages.message(this, kErrorTitle, error);
     showAssessment(run);
     shown_ = run;
@@ -196,10 +208,10 @@ QString AssessmentWindow::verdict() const {
 void AssessmentWindow::showAssessment(const AssessmentRun& run) {
     const RecordingAssessment& a = run.assessment;
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    const std::vector<AssessmentFigure> rows = AssessmentFigures(a, hours);
+    const std::vector<FigureRow> rows = FigureRows(AssessmentFigures(a, hours));
     table_->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
-        const AssessmentFigure& f = rows[std::size_t(r)];
+        const FigureRow& f = rows[std::size_t(r)];
         table_->setItem(r, 0, new QTableWidgetItem(f.name));
         table_->setItem(r, 1, new QTableWidgetItem(f.value));
         if (f.isGroup()) {

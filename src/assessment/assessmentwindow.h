@@ -59,6 +59,8 @@ private:
 
     AppState& state_;
     UiServices& services_;
+    QString assessFileProblem_;   // why "Assess.dat" could not be read, until the user answers
+    bool keepAssessFile_ = false; // the user chose not to replace a damaged "Assess.dat"
     QTableWidget* table_ = nullptr;
     AssessmentChart* chart_ = nullptr;
     QLabel* verdict_ = nullptr;

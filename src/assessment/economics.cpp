@@ -78,4 +78,18 @@ QString ZoneName(OperatingZone zone) {
     return {};
 }
 
+QString ZoneKey(OperatingZone zone) {
+    switch (zone) {
+    case OperatingZone::Economic:
+        return QStringLiteral("economic");
+    case OperatingZone::General:
+        return QStringLiteral("general");
+    case OperatingZone::NonEconomic:
+        return QStringLiteral("non_economic");
+    case OperatingZone::Overload:
+        break;
+    }
+    return QStringLiteral("overload");
+}
+
 } // namespace zr5

@@ -46,5 +46,7 @@ constexpr int kOperatingZones = 4;
 // above 1.
 OperatingZone ZoneOf(double beta, const MotorEconomics& e);
 QString ZoneName(OperatingZone zone);
+// The key of a zone in JSON: economic, general, non_economic, overload.
+QString ZoneKey(OperatingZone zone);
 
 } // namespace zr5

@@ -13,7 +13,9 @@ void FrameScanner::clear() {
     buffer_.clear();
     read_ = 0;
     matched_ = 0;
-    received_ = frames_ = skipped_ = 0;
+    lastFrame_ = 0;
+    canDrop_ = false;
+    received_ = frames_ = skipped_ = dropped_ = 0;
 }
 
 void FrameScanner::compact() {
@@ -29,6 +31,9 @@ void FrameScanner::compact() {
 }
 
 bool FrameScanner::next(ChannelRowValues& numbers) {
+    // The last frame is kept now: its bytes may go.
+    canDrop_ = false;
+    compact();
     while (matched_ < 3 && read_ < buffer_.size()) {
         if (buffer_[read_++] == kFrameMarker[matched_]) {
             ++matched_;
@@ -42,11 +47,23 @@ bool FrameScanner::next(ChannelRowValues& numbers) {
         return false;
     }
     numbers = DecodeFrameNumbers(buffer_.data() + read_);
+    lastFrame_ = read_;
+    canDrop_ = true;
     read_ += kFrameNumberBytes;
     matched_ = 0;
     ++frames_;
-    compact();
     return true;
+}
+
+void FrameScanner::dropLast() {
+    if (!canDrop_)
+        return;
+    canDrop_ = false;
+    read_ = lastFrame_;
+    matched_ = 0;
+    --frames_;
+    ++dropped_;
+    skipped_ += 3; // its marker
 }
 
 } // namespace zr5

@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTextStream>
 
 #include "recording/outputfile.h"
+#include "recording/smalltextfile.h"
 
 namespace zr5 {
 
@@ -30,10 +30,16 @@ PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
                 QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
         return map;
     }
-    QTextStream in(&file);
+    const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("串行口设置文件"));
+    if (!bytes) {
+        if (problems)
+            problems->append(bytes.error() + QStringLiteral("，已使用默认的串行口。"));
+        return map;
+    }
+    const QStringList lines = QString::fromUtf8(*bytes).split(u'\n');
     int lineNumber = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
+    for (const QString& text : lines) {
+        const QString line = text.trimmed();
         ++lineNumber;
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
@@ -48,7 +54,7 @@ PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
                 problems->append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
                                      .arg(shownName)
                                      .arg(lineNumber)
-                                     .arg(line));
+                                     .arg(QuotedPart(line)));
             continue;
         }
         map.devices_.insert(number, device);

@@ -88,12 +88,18 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
     // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
     model.resetExtrema();
+    // Another reception into the same file would interleave its rows with ours.
+    if (error.isEmpty())
+        if (const QString reason = lock_.acquire(path); !reason.isEmpty())
+            error = QStringLiteral("无法接收到数据文件 %1：%2！")
+                        .arg(QDir::toNativeSeparators(path), reason);
     if (error.isEmpty())
         error = writer_.create(path, header, OutputFile::Mode::InPlace);
     if (error.isEmpty())
         error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
     if (!error.isEmpty()) {
         port_.close();
+        lock_.release();
         return error;
     }
 
@@ -106,6 +112,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     lastRowElapsed_ = 0;
     configuredDuration_ = header.Duration;
     rowPending_ = false;
+    latest_ = LiveTableRow{}; // zeros until the first row, as at start-up
     // The ratios hold for the whole recording, whatever the settings dialog changes meanwhile.
     ctRatio_ = settings.CTRatio;
     ptRatio_ = settings.PTRatio;
@@ -162,6 +169,14 @@ void ReceptionController::onReadyRead() {
 
 bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrivedMs) {
     ApplyTransformerRatios(numbers, ctRatio_, ptRatio_);
+    if (!IsPossibleReading(numbers)) {
+        // A frame cut short, whose numbers ran into the next frame: not a row. The scan goes on
+        // inside it, so the next frame is still found.
+        scanner_.dropLast();
+        latest_.droppedFrames = framesDropped();
+        offerRow(latest_);
+        return true;
+    }
     if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
         finish(ReceptionEnd::WriteFailed, error);
         return false;
@@ -184,7 +199,9 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
         return false;
     }
-    offerRow(done.display);
+    LiveTableRow shown = done.display;
+    shown.droppedFrames = framesDropped();
+    offerRow(shown);
     if (rows_ % kSyncRows == 0) {
         onSync();
         return active_ && !finishing_;
@@ -260,7 +277,9 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     // The rows, the extrema and the duration on the disk at once, so a power cut now loses
     // nothing; after a failed write the file keeps the rows of the last good checkpoint.
     const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
+    lock_.release();
     outcome.rows = writer_.rowsWritten();
+    outcome.droppedFrames = framesDropped();
     outcome.complete = writer_.fileValid();
     if (!error.isEmpty() && outcome.end == ReceptionEnd::Completed)
         outcome.end = ReceptionEnd::WriteFailed;

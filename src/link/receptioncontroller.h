@@ -6,6 +6,7 @@
 
 #include "link/framescanner.h"
 #include "model/measurementmodel.h"
+#include "recording/receptionlock.h"
 #include "recording/recordingfile.h"
 
 class QSerialPort;
@@ -29,6 +30,7 @@ struct ReceptionOutcome {
     ReceptionEnd end = ReceptionEnd::Completed;
     QString message;      // what to show the user; empty for a plain completion
     qint64 rows = 0;      // rows written to the recording
+    qint64 droppedFrames = 0; // damaged frames that were not recorded
     QString recording;    // the file written
     bool complete = true; // the file got its extrema and is a valid recording
 };
@@ -65,6 +67,8 @@ public:
     bool isActive() const { return active_; }
     ReceptionMode mode() const { return mode_; }
     qint64 rowsReceived() const { return rows_; }
+    // Damaged frames dropped by this reception.
+    qint64 framesDropped() const { return qint64(scanner_.framesDropped()); }
     // Seconds since the start, from the monotonic clock; after the end, the time the reception
     // ran.
     double elapsedSeconds() const;
@@ -101,6 +105,7 @@ private:
     QString targetFile_;
     FrameScanner scanner_;
     RecordingWriter writer_;
+    ReceptionLock lock_; // held from the recording's first byte to the reception's end
     QTimer endTimer_;
     QTimer syncTimer_;
     QTimer liveTimer_;

@@ -124,12 +124,16 @@ LiveTable::LiveTable(QWidget* parent) {
         unitLabels_[l.index] =
             makeLabel(parent, QStringLiteral("Label2_%1").arg(l.index), l.caption,
                       TwipsRect(l.left, l.top, l.width, kLineHeight, parent));
+    // Left of the elapsed time, empty until a damaged frame is dropped.
+    droppedLabel_ = makeLabel(parent, QStringLiteral("droppedFrames"), "",
+                              TwipsRect(240, 1560, 2300, kLineHeight, parent));
 }
 
 void LiveTable::showRow(const LiveTableRow& row) {
     const LiveTableTexts texts = FormatLiveTableRow(row);
     showBoxes(texts);
     unitLabels_[10]->setText(texts.powerFactorLabel);
+    droppedLabel_->setText(texts.droppedFrames);
 }
 
 void LiveTable::showBoxes(const LiveTableTexts& texts) {

@@ -48,6 +48,7 @@ public:
 
     PictureBox* box(int index) const { return boxes_[index]; }
     QLabel* powerFactorLabel() const { return unitLabels_[10]; }
+    QLabel* droppedFramesLabel() const { return droppedLabel_; }
 
     // Writes all fifteen boxes and the "L"/"C" label from a finished row.
     void showRow(const LiveTableRow& row);
@@ -59,6 +60,7 @@ private:
     std::array<PictureBox*, kBoxCount> boxes_{};
     std::array<QLabel*, 13> nameLabels_{};
     std::array<QLabel*, 15> unitLabels_{};
+    QLabel* droppedLabel_ = nullptr;
 };
 
 } // namespace zr5

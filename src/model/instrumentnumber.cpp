@@ -65,4 +65,17 @@ void ApplyTransformerRatios(ChannelRowValues& v, float ctRatio, float ptRatio) {
     }
 }
 
+bool IsPossibleReading(const ChannelRowValues& v) {
+    constexpr float kLargestPower = kLargestReading * kLargestReading / 1000.0f; // kW
+    for (std::size_t c = 0; c < 3; ++c) {
+        const float current = std::fabs(v[3 * c]);
+        const float voltage = std::fabs(v[3 * c + 1]);
+        const float power = std::fabs(v[3 * c + 2]);
+        // Written so that a NaN fails every test.
+        if (!(current < kLargestReading && voltage < kLargestReading && power <= kLargestPower))
+            return false;
+    }
+    return true;
+}
+
 } // namespace zr5

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace zr5 {
 
@@ -15,6 +16,15 @@ QString FormatValue(float value) {
     if (text == QLatin1String("-0.000"))
         text = QStringLiteral("0.000");
     return QLatin1Char(' ') + text;
+}
+
+QString FixedNumber(double value, int digits) {
+    if (!std::isfinite(value))
+        return PlainNumber(value);
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.*f", digits, value);
+    const bool negativeZero = buf[0] == '-' && std::strtod(buf, nullptr) == 0.0;
+    return QString::fromLatin1(negativeZero ? buf + 1 : buf);
 }
 
 QString PlainNumber(double value) {

@@ -9,6 +9,10 @@ namespace zr5 {
 // (" -1.500"); a value that rounds to zero is shown without a sign.
 QString FormatValue(float value);
 
+// A figure computed in double with a fixed count of decimals, without grouping; a value that
+// rounds to zero is shown without a sign.
+QString FixedNumber(double value, int digits);
+
 // Captions, axis labels and text boxes: decimal, at most 7 significant digits, no leading blank, a
 // zero before the point of a fraction; exponent form ("1E+07") only where the plain form would
 // need more digits.

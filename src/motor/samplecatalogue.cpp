@@ -8,6 +8,21 @@
 
 namespace zr5 {
 
+bool CatalogueInstalled(const DataDirectory& dir) {
+    for (const SampleCatalogueFile& f : SampleCatalogueFiles())
+        if (QFileInfo::exists(dir.file(QString::fromLatin1(f.name))))
+            return true;
+    return false;
+}
+
+QByteArray SampleCatalogueBytes(const QString& name) {
+    for (const SampleCatalogueFile& f : SampleCatalogueFiles())
+        if (name == QLatin1String(f.name))
+            return QByteArray::fromRawData(reinterpret_cast<const char*>(f.data),
+                                           qsizetype(f.size));
+    return {};
+}
+
 QString InstallSampleCatalogue(const DataDirectory& dir) {
     QStringList present;
     QStringList missing;

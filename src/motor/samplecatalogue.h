@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <span>
@@ -16,6 +17,13 @@ struct SampleCatalogueFile {
     std::size_t size;
 };
 std::span<const SampleCatalogueFile> SampleCatalogueFiles();
+
+// True when the data directory holds any of the three catalogue files: then they are the
+// catalogue, and the sample is not used.
+bool CatalogueInstalled(const DataDirectory& dir);
+// The bytes of one file of the sample ("MTALL.OBJ", "MT_fe.txt", "bmindex.txt"); empty for another
+// name. For reading the sample without writing it into the data directory.
+QByteArray SampleCatalogueBytes(const QString& name);
 
 // Writes the sample catalogue into the data directory when none of the three catalogue files is
 // there. A user's own catalogue is never touched: when some of the files are present, nothing is

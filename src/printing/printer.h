@@ -45,7 +45,6 @@ public:
     explicit Printer(PrinterDevice& device) : device_(device) {}
 
     void setFontSize(float points) { size_ = points; }
-    float fontSize() const { return size_; }
     // One line of the current font: single spacing, the font's size.
     double lineHeight() const { return double(size_) * 20.0; }
 

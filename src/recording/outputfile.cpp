@@ -14,6 +14,8 @@
 #include <unistd.h>
 #endif
 
+#include "recording/receptionlock.h"
+
 namespace zr5 {
 
 QString SystemErrorReason(int error) {
@@ -66,8 +68,6 @@ QString SystemErrorReason(int error) {
     }
 }
 
-namespace {} // namespace
-
 QString FileErrorReason(const QFileDevice& file, int error) {
     if (error != 0)
         return SystemErrorReason(error);
@@ -108,6 +108,14 @@ QString temporaryRefusal(const QString& path, const QString& reason) {
         .arg(folder, reason);
 }
 
+// A recording that a reception is writing is never replaced under it. The reception itself
+// holds the lock and writes in place.
+QString replaceRefusal(const QString& path) {
+    if (IsRecordingInUse(path))
+        return RecordingInUseReason();
+    return {};
+}
+
 } // namespace
 
 OutputFile::OutputFile(const QString& path, Mode mode) : path_(path), mode_(mode) {}
@@ -139,6 +147,8 @@ bool OutputFile::open() {
     const QIODevice::OpenMode openMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     errno = 0;
     if (mode_ == Mode::Replace) {
+        if (const QString refusal = replaceRefusal(path_); !refusal.isEmpty())
+            return fail(refusal);
         auto save = std::make_unique<QSaveFile>(path_);
         save->setDirectWriteFallback(false);
         const bool opened = save->open(openMode);
@@ -238,6 +248,8 @@ bool NamedOutputFile::open() {
     error_.clear();
     cancel();
     if (const QString refusal = targetRefusal(path_); !refusal.isEmpty())
+        return fail(refusal);
+    if (const QString refusal = replaceRefusal(path_); !refusal.isEmpty())
         return fail(refusal);
     QTemporaryFile file(QFileInfo(path_).absoluteFilePath() + QStringLiteral(".XXXXXX"));
     file.setAutoRemove(false);

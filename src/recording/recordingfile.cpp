@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
+
+#include "model/measurementmodel.h"
 
 namespace zr5 {
 
@@ -29,6 +32,10 @@ QString nativePath(const QString& path) {
 constexpr qint64 kRowsPerBlock = 16384;
 
 } // namespace
+
+float DecodeRecord(const char* bytes) {
+    return recordAt(bytes);
+}
 
 void AppendRecords(QByteArray& out, const float* values, std::size_t count) {
     const qsizetype start = out.size();
@@ -123,12 +130,58 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
     info.header = DecodeRecordingHeader(header);
     readRecords(extrema, info.RowMaximum.data(), 12);
     readRecords(extrema + 48, info.RowMinimum.data(), 12);
+    if (const int k = rows > 0 ? FirstContradictoryExtremum(info.RowMaximum, info.RowMinimum) : -1;
+        k >= 0)
+        return R::failure(QStringLiteral("数据文件 %1 中第 %2 项的最大值 %3 小于最小值 %4，"
+                                         "文件不完整或已损坏。")
+                              .arg(nativePath(path))
+                              .arg(k + 1)
+                              .arg(double(info.RowMaximum[std::size_t(k)]))
+                              .arg(double(info.RowMinimum[std::size_t(k)])));
     for (float flag : info.header.CTFlags)
         if (!flagInRange(flag))
             return R::failure(
                 QStringLiteral("数据文件 %1 中的互感器标志 %2 不是 1 或 0，文件已损坏。")
                     .arg(nativePath(path), QString::number(double(flag))));
     return info;
+}
+
+int FirstContradictoryExtremum(const ExtremaValues& maximum, const ExtremaValues& minimum) {
+    for (std::size_t k = 0; k < maximum.size(); ++k) {
+        const bool untouched =
+            maximum[k] == kExtremumStartMaximum && minimum[k] == kExtremumStartMinimum;
+        // Not-a-number extrema are refused by the analysis on their own.
+        if (!untouched && maximum[k] < minimum[k])
+            return int(k);
+    }
+    return -1;
+}
+
+bool LooksLikeExtrema(const float* records, int count) {
+    constexpr std::size_t kPowerFactor = 8;
+    constexpr std::size_t kActivePower = 2; // the only signed extremum
+    if (count < 12)
+        return false;
+    ExtremaValues maximum{}, minimum{};
+    std::copy(records, records + 12, maximum.begin());
+    const int minima = std::min(count - 12, 12);
+    std::copy(records + 12, records + 12 + minima, minimum.begin());
+    for (std::size_t k = 0; k < 12; ++k) {
+        const bool hasMinimum = int(k) < minima;
+        const bool untouched = maximum[k] == kExtremumStartMaximum &&
+                               (!hasMinimum || minimum[k] == kExtremumStartMinimum);
+        if (untouched)
+            continue;
+        if (!std::isfinite(maximum[k]) || (hasMinimum && !std::isfinite(minimum[k])))
+            return false;
+        if (hasMinimum && maximum[k] < minimum[k])
+            return false;
+        if (k != kActivePower && (maximum[k] < 0 || (hasMinimum && minimum[k] < 0)))
+            return false;
+        if (k == kPowerFactor && maximum[k] > 1.0001f)
+            return false;
+    }
+    return true;
 }
 
 QString AnalysisRefusal(const RecordingInfo& info) {

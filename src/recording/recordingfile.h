@@ -36,6 +36,9 @@ struct RecordingHeader {
     int yellow() const;
 };
 
+// One little-endian float record.
+float DecodeRecord(const char* bytes);
+
 // The header of its first 48 bytes.
 RecordingHeader DecodeRecordingHeader(const char* bytes);
 
@@ -51,9 +54,20 @@ struct RecordingInfo {
 // The row count of a file length, or -1 when the length is not 144 + 36 N.
 qint64 RecordCountForLength(qint64 length);
 
-// Opens a recording and reads its header and extrema. A missing file, one shorter than 144 bytes
-// or one whose length is not 144 + 36 N is refused with a message naming the file and the fault.
+// Opens a recording and reads its header and extrema. A missing file, one shorter than 144 bytes,
+// one whose length is not 144 + 36 N, or one with rows whose extrema contradict each other (a
+// maximum below its minimum: rows of a cut file taken for extrema) is refused with a message
+// naming the file and the fault.
 Result<RecordingInfo> ReadRecordingInfo(const QString& path);
+
+// The first of the twelve extrema whose maximum lies below its minimum, or -1. The extrema of a
+// recording without rows are left at their starting values, which count as consistent.
+int FirstContradictoryExtremum(const ExtremaValues& maximum, const ExtremaValues& minimum);
+
+// True when `count` records (23 or 24: a file a byte short lacks part of the last) can be the
+// extrema a reception writes: each maximum at least its minimum or both at their starting
+// values, magnitudes not negative, the power factor at most 1. Rows read as extrema fail.
+bool LooksLikeExtrema(const float* records, int count);
 
 // Empty when the recording can be analysed; otherwise why not (no rows, a duration of 0, a header
 // or extremum value that is not a finite number).

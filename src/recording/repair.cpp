@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/instrumentnumber.h"
 #include "model/numbertext.h"
 #include "recording/filecopy.h"
 #include "recording/recordingfile.h"
@@ -47,8 +48,53 @@ Result<qint64> RecoverableRows(const QString& path) {
                 .arg(native(path))
                 .arg(size)
                 .arg(kLargestRecordCount));
-    if (RecordCountForLength(size) >= 0)
-        return R::failure(QStringLiteral("数据文件 %1 是完整的，无须恢复。").arg(native(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return R::failure(QStringLiteral("无法读取数据文件 %1。").arg(native(path)));
+    // The 24 records that would be a complete recording's extrema if the file had a few bytes
+    // too many or too few; false when there is no such place.
+    auto extremaAt = [&](qint64 rows, bool& looksLike) {
+        const qint64 start = kHeaderBytes + rows * kRowBytes;
+        const qint64 available = size - start;
+        if (rows < 0 || available <= kExtremaBytes - 4 || available >= kExtremaBytes + 4)
+            return false;
+        float records[24];
+        const int count = int(std::min<qint64>(24, available / 4));
+        QByteArray bytes;
+        if (!file.seek(start) || (bytes = file.read(count * 4)).size() != count * 4)
+            return false;
+        for (int i = 0; i < count; ++i)
+            records[i] = DecodeRecord(bytes.constData() + 4 * i);
+        looksLike = LooksLikeExtrema(records, count);
+        return true;
+    };
+    const qint64 complete = RecordCountForLength(size);
+    if (complete >= 0) {
+        // Whole in length: complete unless its extrema contradict each other, which makes them
+        // the rows of a file cut 24 bytes into a row.
+        ExtremaValues maximum{}, minimum{};
+        QByteArray bytes;
+        if (!file.seek(size - kExtremaBytes) ||
+            (bytes = file.read(kExtremaBytes)).size() != kExtremaBytes)
+            return R::failure(QStringLiteral("无法读取数据文件 %1。").arg(native(path)));
+        for (int k = 0; k < 12; ++k) {
+            maximum[std::size_t(k)] = DecodeRecord(bytes.constData() + 4 * k);
+            minimum[std::size_t(k)] = DecodeRecord(bytes.constData() + 48 + 4 * k);
+        }
+        if (complete == 0 || FirstContradictoryExtremum(maximum, minimum) < 0)
+            return R::failure(QStringLiteral("数据文件 %1 是完整的，无须恢复。").arg(native(path)));
+    } else {
+        // A complete recording with a byte or so too many or too few: its rows end where its
+        // extrema begin, and the extrema are never read as rows.
+        const qint64 below =
+            size >= kEmptyRecordingBytes ? (size - kEmptyRecordingBytes) / kRowBytes : -1;
+        for (qint64 rows : {below, below + 1}) {
+            bool looksLike = false;
+            if (extremaAt(rows, looksLike) && looksLike)
+                return R(rows);
+        }
+    }
+    // Rows cut by a crash: whatever follows the last whole row is dropped.
     return R((size - kHeaderBytes) / kRowBytes);
 }
 
@@ -78,12 +124,19 @@ Result<RepairReport> RepairRecording(const QString& source, const QString& targe
     RepairReport report;
     report.rows = *rows;
     report.duration = h.Duration;
+    // The header's duration holds when the rows fit into it: a reception writes the time so far
+    // at every checkpoint, and a copy of the file has another modification time.
+    const double shortest = double(*rows) / kMostFramesPerSecond;
+    const bool headerHolds =
+        std::isfinite(h.Duration) && h.Duration > 0 && double(h.Duration) >= shortest;
     const QDateTime modified = QFileInfo(source).lastModified();
     double covered = modified.time().msecsSinceStartOfDay() / 1000.0 - double(h.StartTime);
     if (covered < 0)
         covered += kSecondsPerDay; // the reception went past midnight
-    if (std::isfinite(h.StartTime) && h.StartTime >= 0 && h.StartTime < kSecondsPerDay &&
-        covered > 0 && covered<kSecondsPerDay&& * rows> 0) {
+    if (headerHolds) {
+        report.durationFromHeader = true;
+    } else if (std::isfinite(h.StartTime) && h.StartTime >= 0 && h.StartTime < kSecondsPerDay &&
+               covered > 0 && covered<kSecondsPerDay&& * rows> 0) {
         report.duration = float(covered);
         report.durationFromFileTime = true;
     }
@@ -120,6 +173,8 @@ QString RepairSummary(const RepairReport& report, const QString& target) {
                        .arg(native(target), PlainNumber(report.duration));
     if (report.durationFromFileTime)
         text += QStringLiteral("（取自文件的最后修改时间减去起始时间）");
+    else if (report.durationFromHeader)
+        text += QStringLiteral("（取自文件头中的累计时间）");
     return text + QStringLiteral("。");
 }
 

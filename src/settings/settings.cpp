@@ -8,6 +8,7 @@
 
 #include "model/numbertext.h"
 #include "recording/outputfile.h"
+#include "recording/smalltextfile.h"
 
 namespace zr5 {
 
@@ -34,13 +35,23 @@ template <auto Member> constexpr SettingsLine line(const char* name) {
     using Field = std::remove_cvref_t<decltype(std::declval<Settings&>().*Member)>;
     return {name, std::is_integral_v<Field>, getField<Member>, setField<Member>};
 }
+template <auto Member> constexpr SettingsLine boxLine(const char* name, bool zeroAllowed) {
+    SettingsLine l = line<Member>(name);
+    l.dialogBox = true;
+    l.zeroAllowed = zeroAllowed;
+    return l;
+}
 
 // The file's lines, in their order.
 constexpr SettingsLine kLines[kSettingsLines] = {
-    line<&Settings::CommPort>("串行口"),          line<&Settings::CurrentCurve>("当前曲线"),
-    line<&Settings::ReceiveDuration>("累计时间"), line<&Settings::CTRatio>("CT倍率"),
-    line<&Settings::PTRatio>("PT倍率"),           line<&Settings::SegmentHalfSpan>("分段曲线"),
-    line<&Settings::RedCTInUse>("红色标"),        line<&Settings::BlueCTInUse>("蓝色标"),
+    line<&Settings::CommPort>("串行口"),
+    line<&Settings::CurrentCurve>("当前曲线"),
+    boxLine<&Settings::ReceiveDuration>("累计时间", true),
+    boxLine<&Settings::CTRatio>("CT倍率", false),
+    boxLine<&Settings::PTRatio>("PT倍率", false),
+    line<&Settings::SegmentHalfSpan>("分段曲线"),
+    line<&Settings::RedCTInUse>("红色标"),
+    line<&Settings::BlueCTInUse>("蓝色标"),
     line<&Settings::YellowCTInUse>("黄色标"),
 };
 
@@ -78,7 +89,12 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
         return result;
     }
     result.fileFound = true;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("设置文件"));
+    if (!bytes) {
+        result.problems << bytes.error() + QStringLiteral("，已使用初始设置。");
+        return result;
+    }
+    QList<QByteArray> lines = bytes->split('\n');
     Settings& s = result.settings;
     for (int i = 0; i < kSettingsLines; ++i) {
         const QString name = QString::fromUtf8(kLines[i].name);
@@ -103,8 +119,19 @@ SettingsFileContents ReadSettingsFile(const QString& path) {
                                    "设置文件 %1 第 %2 行（%3）不是有效的数字：“%4”，已使用初始值。")
                                    .arg(path)
                                    .arg(i + 1)
-                                   .arg(name, QString::fromLatin1(lines[i].trimmed()));
+                                   .arg(name, QuotedPart(QString::fromLatin1(lines[i].trimmed())));
             continue;
+        }
+        if (kLines[i].dialogBox) {
+            const BoxNumber n = ParseBoxNumber(QString::fromLatin1(lines[i].trimmed()), false,
+                                               kLines[i].zeroAllowed);
+            if (!n.ok) {
+                result.problems << QStringLiteral("设置文件 %1 第 %2 行（%3）%4，已使用初始值。")
+                                       .arg(path)
+                                       .arg(i + 1)
+                                       .arg(name, n.reason);
+                continue;
+            }
         }
         result.lineRead[i] = true;
         kLines[i].set(s, v);

@@ -47,6 +47,10 @@ struct SettingsLine {
     bool integer;
     double (*get)(const Settings&);
     void (*set)(Settings&, double);
+    // Edited in a box of the settings dialog, whose rule (ParseBoxNumber) the file's line obeys
+    // too; zeroAllowed as for that box.
+    bool dialogBox = false;
+    bool zeroAllowed = true;
 };
 const SettingsLine& SettingsFileLine(int index); // 0..8, in the file's order
 
@@ -54,8 +58,9 @@ const SettingsLine& SettingsFileLine(int index); // 0..8, in the file's order
 void TakeSettingsLines(Settings& to, const SettingsFileContents& file, int first, int end);
 
 // Reads the nine-line settings file tolerantly: blanks around a value and a missing zero before the
-// point are accepted; integers round to the nearest, ties to even. A missing file, a missing line
-// or a line that is not a number gives that field its initial value and a message naming it.
+// point are accepted; integers round to the nearest, ties to even. A missing file, a missing line,
+// a line that is not a number or one the settings dialog would refuse (a ratio of 0, a negative
+// time) gives that field its initial value and a message naming it.
 SettingsFileContents ReadSettingsFile(const QString& path);
 
 // The file's exact bytes: each value in printed form, CR LF after every line.

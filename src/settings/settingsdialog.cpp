@@ -183,6 +183,7 @@ void SettingsDialog::Command3_Click() {
     auto* list = new PortListDialog(state_, services_, commPort, this);
     list->setAttribute(Qt::WA_DeleteOnClose);
     connect(list, &PortListDialog::portMapped, this, &SettingsDialog::portMapChanged);
+    PlaceOver(*list, this);
     list->open();
 }
 
@@ -241,19 +242,23 @@ bool SettingsDialog::refuse(QLineEdit* box, const QString& boxName, const QStrin
 
 void SettingsDialog::Command1_Click() {
     // Every box is checked before anything changes, so a refused confirmation changes nothing.
+    // Each box obeys the rule of its line of the settings file, which the file's reader applies
+    // too.
     struct Box {
         QLineEdit* edit;
         const char* name;
         bool isTime;
+        int fileLine; // 0-based
         BoxNumber number;
     };
-    Box boxes[5] = {{Text4, "CT倍率", false, {}},
-                    {Text5, "PT倍率", false, {}},
-                    {Text1, "累计时间（时）", true, {}},
-                    {Text2, "累计时间（分）", true, {}},
-                    {Text3, "累计时间（秒）", true, {}}};
+    Box boxes[5] = {{Text4, "CT倍率", false, 3, {}},
+                    {Text5, "PT倍率", false, 4, {}},
+                    {Text1, "累计时间（时）", true, 2, {}},
+                    {Text2, "累计时间（分）", true, 2, {}},
+                    {Text3, "累计时间（秒）", true, 2, {}}};
     for (Box& b : boxes) {
-        b.number = ParseBoxNumber(b.edit->text(), b.isTime, b.isTime);
+        b.number =
+            ParseBoxNumber(b.edit->text(), b.isTime, SettingsFileLine(b.fileLine).zeroAllowed);
         if (!b.number.ok) {
             refuse(b.edit, QString::fromUtf8(b.name), b.number.reason);
             return;

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -82,13 +81,6 @@ bool PseudoTerminal::write(const char* data, std::size_t size, std::size_t* writ
     if (written)
         *written = done;
     return ok;
-}
-
-std::size_t PseudoTerminal::unreadBytes() const {
-    int count = 0;
-    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &count) != 0)
-        return 0;
-    return std::size_t(count);
 }
 
 void PseudoTerminal::hangUp() {

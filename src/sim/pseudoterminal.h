@@ -26,8 +26,6 @@ public:
     // signal interrupted the wait; then *written says how far it got.
     bool write(const char* data, std::size_t size, std::size_t* written = nullptr,
                bool (*stop)() = nullptr);
-    // Bytes written but not yet read by the other end.
-    std::size_t unreadBytes() const;
     // The cable is pulled: both ends close, and the reader's next read fails.
     void hangUp();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -43,10 +44,9 @@ int RunRepair(ToolContext& context, const QStringList& args);
 int RunPlot(ToolContext& context, const QStringList& args);
 int RunPorts(ToolContext& context, const QStringList& args);
 
-// JSON texts: numbers as the shortest decimals that read back as the same single-precision value
-// (null when not finite), strings quoted and escaped.
-QString jsonNumber(float v);
-QString jsonString(const QString& s);
+// A command's JSON result: the object as QJsonDocument writes it, indented, with a final line
+// break.
+QString JsonText(const QJsonObject& object);
 
 // Prints one line to standard error and returns the failing exit code.
 int Fail(ToolContext& context, const QString& message);

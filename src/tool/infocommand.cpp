@@ -1,8 +1,10 @@
 #include <QDir>
+#include <QJsonArray>
 #include <QStringList>
 #include <cmath>
 
 #include "analysis/cumulative.h"
+#include "model/figurelist.h"
 #include "model/numbertext.h"
 #include "tool/commands.h"
 
@@ -10,11 +12,11 @@ namespace zr5::tool {
 
 namespace {
 
-QString jsonArray(const ExtremaValues& values) {
-    QStringList parts;
+QJsonArray jsonArray(const ExtremaValues& values) {
+    QJsonArray array;
     for (float v : values)
-        parts << jsonNumber(v);
-    return QLatin1Char('[') + parts.join(QStringLiteral(", ")) + QLatin1Char(']');
+        array.append(JsonSingle(v));
+    return array;
 }
 
 // hh:mm:ss.hh of seconds since midnight.
@@ -40,56 +42,55 @@ QString durationText(float seconds) {
         .arg(t.ElapsedSeconds);
 }
 
-QString infoJson(const RecordingInfo& info, const MotorParameters& motor, const AppState* analysed,
-                 const QString& refusal) {
+QJsonObject infoJson(const RecordingInfo& info, const MotorParameters& motor,
+                     const AppState* analysed, const QString& refusal) {
     const RecordingHeader& h = info.header;
-    QString j = QStringLiteral("{\n");
-    j += QStringLiteral("  \"file\": %1,\n").arg(jsonString(QDir::toNativeSeparators(info.path)));
-    j += QStringLiteral("  \"start_time\": %1,\n").arg(jsonNumber(h.StartTime));
-    j += QStringLiteral("  \"start_clock\": %1,\n").arg(jsonString(clockTime(h.StartTime)));
-    j += QStringLiteral("  \"duration\": %1,\n").arg(jsonNumber(h.Duration));
-    j += QStringLiteral("  \"record_count\": %1,\n").arg(info.RecordCount);
-    j += QStringLiteral("  \"motor\": {\"poles\": %1, \"rated_power\": %2, \"rated_current\": %3, "
-                        "\"rated_efficiency\": %4, \"no_load_current\": %5, \"no_load_power\": %6, "
-                        "\"rated_voltage\": %7, \"valid\": %8, \"rated_losses\": %9},\n")
-             .arg(jsonNumber(motor.Poles), jsonNumber(motor.RatedPower),
-                  jsonNumber(motor.RatedCurrent), jsonNumber(motor.RatedEfficiency),
-                  jsonNumber(motor.NoLoadCurrent), jsonNumber(motor.NoLoadPower),
-                  jsonNumber(motor.RatedVoltage),
-                  motor.MotorParametersValid ? QStringLiteral("true") : QStringLiteral("false"),
-                  jsonNumber(motor.MotorParametersValid ? motor.RatedLosses : 0.0f));
-    j += QStringLiteral("  \"ct_in_use\": {\"red\": %1, \"blue\": %2, \"yellow\": %3},\n")
-             .arg(h.red())
-             .arg(h.blue())
-             .arg(h.yellow());
-    j += QStringLiteral("  \"row_maximum\": %1,\n").arg(jsonArray(info.RowMaximum));
-    j += QStringLiteral("  \"row_minimum\": %1,\n").arg(jsonArray(info.RowMinimum));
+    QJsonObject j{
+        {QStringLiteral("file"), QDir::toNativeSeparators(info.path)},
+        {QStringLiteral("start_time"), JsonSingle(h.StartTime)},
+        {QStringLiteral("start_clock"), clockTime(h.StartTime)},
+        {QStringLiteral("duration"), JsonSingle(h.Duration)},
+        {QStringLiteral("record_count"), info.RecordCount},
+        {QStringLiteral("motor"),
+         QJsonObject{{QStringLiteral("poles"), JsonSingle(motor.Poles)},
+                     {QStringLiteral("rated_power"), JsonSingle(motor.RatedPower)},
+                     {QStringLiteral("rated_current"), JsonSingle(motor.RatedCurrent)},
+                     {QStringLiteral("rated_efficiency"), JsonSingle(motor.RatedEfficiency)},
+                     {QStringLiteral("no_load_current"), JsonSingle(motor.NoLoadCurrent)},
+                     {QStringLiteral("no_load_power"), JsonSingle(motor.NoLoadPower)},
+                     {QStringLiteral("rated_voltage"), JsonSingle(motor.RatedVoltage)},
+                     {QStringLiteral("valid"), motor.MotorParametersValid},
+                     {QStringLiteral("rated_losses"),
+                      JsonSingle(motor.MotorParametersValid ? motor.RatedLosses : 0.0f)}}},
+        {QStringLiteral("ct_in_use"), QJsonObject{{QStringLiteral("red"), h.red()},
+                                                  {QStringLiteral("blue"), h.blue()},
+                                                  {QStringLiteral("yellow"), h.yellow()}}},
+        {QStringLiteral("row_maximum"), jsonArray(info.RowMaximum)},
+        {QStringLiteral("row_minimum"), jsonArray(info.RowMinimum)}};
     if (!analysed) {
-        j += QStringLiteral("  \"analysis\": null,\n");
-        j += QStringLiteral("  \"analysis_refused\": %1\n}\n").arg(jsonString(refusal));
+        j.insert(QStringLiteral("analysis"), QJsonValue::Null);
+        j.insert(QStringLiteral("analysis_refused"), refusal);
         return j;
     }
     const AnalysisResults& a = analysed->analysis;
-    j += QStringLiteral("  \"analysis\": {\n");
-    j += QStringLiteral("    \"total_active_energy\": %1,\n").arg(jsonNumber(a.TotalActiveEnergy));
-    j += QStringLiteral("    \"total_reactive_energy\": %1,\n")
-             .arg(jsonNumber(a.TotalReactiveEnergy));
-    j += QStringLiteral("    \"efficiency_max\": %1,\n").arg(jsonNumber(a.EfficiencyMaximum));
-    j += QStringLiteral("    \"efficiency_min\": %1,\n").arg(jsonNumber(a.EfficiencyMinimum));
-    j += QStringLiteral("    \"load_rate_max\": %1,\n").arg(jsonNumber(a.LoadRateMaximum));
-    j += QStringLiteral("    \"load_rate_min\": %1,\n").arg(jsonNumber(a.LoadRateMinimum));
-    j += QStringLiteral("    \"time_grid_step\": %1,\n").arg(jsonNumber(a.axes.TimeGridStep));
-    j += QStringLiteral("    \"curves\": [\n");
-    for (int k = 0; k < kCurveKinds; ++k) {
-        j += QStringLiteral(
-                 "      {\"kind\": %1, \"unit\": %2, \"axis_low\": %3, \"axis_high\": %4, "
-                 "\"axis_step\": %5}%6\n")
-                 .arg(k)
-                 .arg(jsonString(a.axes.CurveUnit[k]), jsonNumber(a.axes.CurveAxisLow[k]),
-                      jsonNumber(a.axes.CurveAxisHigh[k]), jsonNumber(a.axes.CurveAxisStep[k]),
-                      k + 1 < kCurveKinds ? QStringLiteral(",") : QString());
-    }
-    j += QStringLiteral("    ]\n  }\n}\n");
+    QJsonArray curves;
+    for (int k = 0; k < kCurveKinds; ++k)
+        curves.append(
+            QJsonObject{{QStringLiteral("kind"), k},
+                        {QStringLiteral("unit"), a.axes.CurveUnit[k]},
+                        {QStringLiteral("axis_low"), JsonSingle(a.axes.CurveAxisLow[k])},
+                        {QStringLiteral("axis_high"), JsonSingle(a.axes.CurveAxisHigh[k])},
+                        {QStringLiteral("axis_step"), JsonSingle(a.axes.CurveAxisStep[k])}});
+    j.insert(
+        QStringLiteral("analysis"),
+        QJsonObject{{QStringLiteral("total_active_energy"), JsonSingle(a.TotalActiveEnergy)},
+                    {QStringLiteral("total_reactive_energy"), JsonSingle(a.TotalReactiveEnergy)},
+                    {QStringLiteral("efficiency_max"), JsonSingle(a.EfficiencyMaximum)},
+                    {QStringLiteral("efficiency_min"), JsonSingle(a.EfficiencyMinimum)},
+                    {QStringLiteral("load_rate_max"), JsonSingle(a.LoadRateMaximum)},
+                    {QStringLiteral("load_rate_min"), JsonSingle(a.LoadRateMinimum)},
+                    {QStringLiteral("time_grid_step"), JsonSingle(a.axes.TimeGridStep)},
+                    {QStringLiteral("curves"), curves}});
     return j;
 }
 
@@ -171,9 +172,9 @@ int RunInfo(ToolContext& context, const QStringList& arguments) {
         analysed = true;
     }
     const MotorParameters motor = info->header.motorParameters();
-    return PrintResult(context, json
-                                    ? infoJson(*info, motor, analysed ? &state : nullptr, refusal)
-                                    : infoText(*info, motor, analysed ? &state : nullptr, refusal));
+    return PrintResult(context,
+                       json ? JsonText(infoJson(*info, motor, analysed ? &state : nullptr, refusal))
+                            : infoText(*info, motor, analysed ? &state : nullptr, refusal));
 }
 
 } // namespace zr5::tool

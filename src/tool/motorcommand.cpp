@@ -1,5 +1,6 @@
 #include <QStringList>
 
+#include "model/figurelist.h"
 #include "model/numbertext.h"
 #include "motor/motorcatalogue.h"
 #include "motor/samplecatalogue.h"
@@ -30,14 +31,14 @@ int RunMotor(ToolContext& context, const QStringList& arguments) {
     const CatalogueRecord& r = *record;
     if (json) {
         return PrintResult(
-            context, QStringLiteral("{\"code\": %1, \"poles\": %2, \"rated_power\": %3, "
-                                    "\"rated_current\": %4, \"rated_efficiency\": %5, "
-                                    "\"no_load_current\": %6, \"no_load_power\": %7, "
-                                    "\"rated_voltage\": %8}\n")
-                         .arg(QString::number(code), ShortestNumber(r.Poles),
-                              ShortestNumber(r.RatedPower), ShortestNumber(r.RatedCurrent),
-                              ShortestNumber(r.RatedEfficiency), ShortestNumber(r.NoLoadCurrent),
-                              ShortestNumber(r.NoLoadPower), ShortestNumber(r.RatedVoltage)));
+            context, JsonText({{QStringLiteral("code"), code},
+                               {QStringLiteral("poles"), JsonSingle(r.Poles)},
+                               {QStringLiteral("rated_power"), JsonSingle(r.RatedPower)},
+                               {QStringLiteral("rated_current"), JsonSingle(r.RatedCurrent)},
+                               {QStringLiteral("rated_efficiency"), JsonSingle(r.RatedEfficiency)},
+                               {QStringLiteral("no_load_current"), JsonSingle(r.NoLoadCurrent)},
+                               {QStringLiteral("no_load_power"), JsonSingle(r.NoLoadPower)},
+                               {QStringLiteral("rated_voltage"), JsonSingle(r.RatedVoltage)}}));
     }
     const auto model = DesignationOfCode(context.dataDirectory, code);
     QString text = QStringLiteral("编码      %1%2\n")

@@ -11,6 +11,7 @@
 #include "link/receptioncontroller.h"
 #include "model/appstate.h"
 #include "model/clock.h"
+#include "model/livetablerow.h"
 #include "tool/commands.h"
 
 #ifdef Q_OS_UNIX
@@ -162,9 +163,14 @@ int RunReceive(ToolContext& context, const QStringList& arguments) {
         QString message = outcome.message;
         if (outcome.end == ReceptionEnd::RowError && outcome.complete)
             message += QStringLiteral(" 已接收的 %1 行已保存在 %2").arg(outcome.rows).arg(output);
+        if (outcome.droppedFrames > 0)
+            message += QStringLiteral(" ") + DroppedFramesText(outcome.droppedFrames);
         return Fail(context, message);
     }
-    return PrintResult(context, QStringLiteral("%1 行已保存在 %2\n").arg(outcome.rows).arg(output));
+    QString summary = QStringLiteral("%1 行已保存在 %2").arg(outcome.rows).arg(output);
+    if (outcome.droppedFrames > 0)
+        summary += QStringLiteral("，") + DroppedFramesText(outcome.droppedFrames);
+    return PrintResult(context, summary + QLatin1Char('\n'));
 }
 
 } // namespace zr5::tool

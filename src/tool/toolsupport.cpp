@@ -1,6 +1,7 @@
 #include "tool/commands.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <cerrno>
 #include <cmath>
 
@@ -11,21 +12,8 @@
 
 namespace zr5::tool {
 
-QString jsonNumber(float v) {
-    return std::isfinite(v) ? ShortestNumber(v) : QStringLiteral("null");
-}
-
-QString jsonString(const QString& s) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : s) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            out += QLatin1Char('\\') + c;
-        else if (c.unicode() < 0x20)
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
+QString JsonText(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
 int Fail(ToolContext& context, const QString& message) {

@@ -110,4 +110,16 @@ void UseChineseTexts(QTranslator& qtTranslations) {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
+void PlaceOver(QWidget& window, QWidget* over) {
+    window.adjustSize();
+    QWidget* base = over ? over->window() : QApplication::activeWindow();
+    if (!base || !base->isVisible() || base == &window)
+        return;
+    QRect place(QPoint(0, 0), window.frameGeometry().size());
+    place.moveCenter(base->frameGeometry().center());
+    if (const QScreen* screen = base->screen())
+        place = FitIntoArea(place, screen->availableGeometry());
+    window.move(place.topLeft());
+}
+
 } // namespace zr5

@@ -25,6 +25,11 @@ QRect FitIntoArea(const QRect& frame, const QRect& area);
 // the area allows (a window that can be taller than the screen scrolls its contents).
 void KeepWithinScreen(QWidget* window, std::optional<QRect> area = std::nullopt);
 
+// Centres a window that is about to be shown over another window (the active one when none is
+// given), within the screen. The window manager would otherwise place it where it likes, often at
+// the screen's corner: it honours only a place the program set itself.
+void PlaceOver(QWidget& window, QWidget* over);
+
 // From now on every window is kept within its screen whenever it is shown.
 void KeepWindowsOnScreen(QApplication& app);
 

@@ -1,5 +1,7 @@
 #include "ui/services.h"
 
+#include "ui/geometry.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -29,21 +31,8 @@ void FitMessageBox(QMessageBox& box, QWidget* parent) {
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
-    box.adjustSize();
-    // Over the window it speaks of (the active one when none is given), inside the screen.
-    QWidget* over = parent ? parent->window() : QApplication::activeWindow();
-    if (!over || !over->isVisible())
-        return;
-    QRect place(QPoint(0, 0), box.frameGeometry().size());
-    place.moveCenter(over->frameGeometry().center());
-    if (const QScreen* screen = over->screen()) {
-        const QRect room = screen->availableGeometry();
-        place.moveLeft(std::clamp(place.left(), room.left(),
-                                  std::max(room.left(), room.right() - place.width())));
-        place.moveTop(std::clamp(place.top(), room.top(),
-                                 std::max(room.top(), room.bottom() - place.height())));
-    }
-    box.move(place.topLeft());
+    // Over the window it speaks of.
+    PlaceOver(box, parent);
 }
 
 void QtMessageService::message(QWidget* parent, const QString& title, const QString& text) {

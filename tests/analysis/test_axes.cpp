@@ -76,6 +76,14 @@ INSTANTIATE_TEST_SUITE_P(Table, TimeGrids,
                                            TimeCase{10, 1, 11, "秒"},
                                            TimeCase{40000, 3600, 12, "时"},
                                            TimeCase{28, 2, 15, "秒"}, TimeCase{840, 60, 15, "分"}));
+// Fifteen intervals are one too many: each limit (T = 15 s, 450 s, 900 s, 54000 s) and the
+// duration just below it.
+INSTANTIATE_TEST_SUITE_P(Limits, TimeGrids,
+                         ::testing::Values(TimeCase{15, 2, 8, "秒"}, TimeCase{449, 30, 15, "秒"},
+                                           TimeCase{450, 60, 8, "分"}, TimeCase{899, 60, 15, "分"},
+                                           TimeCase{900, 120, 8, "分"},
+                                           TimeCase{53999, 3600, 15, "时"},
+                                           TimeCase{54000, 7200, 8, "时"}));
 
 TEST(ValueGrids, ZeroLineSolidOnScreen) {
     const std::vector<GridLine> g = ScreenValueGrid(ScreenValueAxis(-3.2f, 5.5f));
@@ -149,6 +157,35 @@ TEST(Axes, NonNumbersNeverLoop) {
     EXPECT_LE(ScreenValueGrid(ScreenValueAxis(nan, nan)).size(), 64u);
     EXPECT_LE(ScreenValueGrid(ScreenValueAxis(-3e38f, 3e38f)).size(), 64u);
     EXPECT_EQ(TimeGridStep(nan), 1.0f);
+}
+
+// The printed grid worked by hand: solid at 0 and 1, and above 1 where the nearest whole number
+// is a multiple of 50; every other line dotted.
+TEST(ValueGrids, PrintedSolidLinesWorkedByHand) {
+    struct Case {
+        float minimum, maximum;
+        std::vector<std::pair<float, bool>> lines; // value, solid
+    };
+    const Case cases[] = {
+        {1, 5, {{1, true}, {2, false}, {3, false}, {4, false}, {5, false}, {6, false}}},
+        {95, 110, {{95, false}, {100, true}, {105, false}, {110, false}, {115, false}}},
+        {225,
+         260,
+         {{220, false}, {230, false}, {240, false}, {250, true}, {260, false}, {270, false}}},
+        {0,
+         260,
+         {{0, true}, {50, true}, {100, true}, {150, true}, {200, true}, {250, true}, {300, true}}},
+        {0, 1, {{0, true}, {0.2f, false}, {0.4f, false}, {0.6f, false}, {0.8f, false}, {1, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.minimum << " to " << c.maximum);
+        const std::vector<GridLine> grid = PrintValueGrid(PrintValueAxis(c.minimum, c.maximum));
+        ASSERT_EQ(grid.size(), c.lines.size());
+        for (std::size_t i = 0; i < grid.size(); ++i) {
+            EXPECT_NEAR(grid[i].value, c.lines[i].first, 1e-4) << i;
+            EXPECT_EQ(grid[i].solid, c.lines[i].second) << grid[i].value;
+        }
+    }
 }
 
 } // namespace

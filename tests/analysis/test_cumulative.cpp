@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "analysis/cumulative.h"
+#include "analysiswindow/testrecording.h"
 #include "recording/synthetic.h"
 
 using namespace zr5;
@@ -211,3 +212,36 @@ TEST_F(Cumulative, BlocksGiveThePointsAndTheLastRowThatTheRowByRowPassGives) {
     EXPECT_EQ(shown.caption, last.caption);
     EXPECT_EQ(shown.LoadRate, last.LoadRate);
 }
+
+namespace {
+
+// Both energies worked by hand: the running mean of the signed powers times the elapsed hours,
+// shown as a magnitude. Rows at 600, 1200 and 1800 s; balanced channels of 250 V.
+TEST_F(Cumulative, BothEnergiesAreTheMeanSignedPowerTimesTheSpan) {
+    const ChannelRowValues rows[] = {
+        {-10, 250, 2, -10, 250, 2, -10, 250, 2},       // 6 kW, -4.5 kVar (negative currents)
+        {-10, 250, 2, -10, 250, 2, -10, 250, 2},       // 6 kW, -4.5 kVar
+        {10, 250, 1.5f, 10, 250, 1.5f, 10, 250, 1.5f}, // 4.5 kW, +6 kVar
+    };
+    const QString path = dir.filePath(QStringLiteral("e.MTR"));
+    ASSERT_EQ(test::WriteTestRecording(
+                  path, 3, 1800, [&](qint64 r) { return rows[r - 1]; }, test::TestMotor()),
+              QString());
+    state.recordingOpened(path);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
+    ASSERT_EQ(pass.runAll(), QString());
+    // W·h and var·h: after row 1, 6 kW x 600 s = 1000 W·h and 4.5 kVar x 600 s = 750 var·h; after
+    // row 2, 2000 and 1500; after row 3 the means are 5.5 kW and -1 kVar over 1800 s.
+    const struct {
+        std::size_t row;
+        float active, reactive;
+    } expected[] = {{1, 1000, 750}, {2, 2000, 1500}, {3, 2750, 500}};
+    for (const auto& e : expected) {
+        EXPECT_NEAR(state.analysis.ActiveEnergySeries[e.row], e.active, 0.01f) << e.row;
+        EXPECT_NEAR(state.analysis.ReactiveEnergySeries[e.row], e.reactive, 0.01f) << e.row;
+    }
+    EXPECT_NEAR(state.analysis.TotalActiveEnergy, 2750, 0.01f);
+    EXPECT_NEAR(state.analysis.TotalReactiveEnergy, 500, 0.01f);
+}
+
+} // namespace

@@ -240,4 +240,88 @@ TEST(CsvTable, ARangeIsTheWholeTablesLinesWithTheirEnergiesAndAStopLeavesTheRest
     EXPECT_FALSE(missing.error.isEmpty());
 }
 
+// A zoomed range in which a generating stretch follows normal running, worked by hand. The
+// motor: 10 kW at 80 %, no-load 0.5 kW (rated losses 2.5 kW): 6 kW in is a load rate of 50 %
+// (83.333 %), 12.5 kW in full load (80 %). A row a second, all on channel 1 at 250 V: normal
+// running at 6 kW, generating at -6 kW, then full load. A generating row keeps the values of
+// the last normal row, however long ago it was; its efficiency and load rate are not joined.
+TEST(CumulativeViewCurve, AGeneratingStretchKeepsTheValuesOfTheNormalRunningBeforeIt) {
+    const struct {
+        const char* what;
+        qint64 rows, lastGenerating;
+    } cases[] = {
+        {"ten generating rows", 30, 20},
+        {"a generating stretch longer than the rows read ahead of a view", 420, 400},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("g.MTR"));
+        ASSERT_EQ(test::WriteTestRecording(path, c.rows, float(c.rows),
+                                           [&](qint64 r) -> ChannelRowValues {
+                                               if (r <= 10)
+                                                   return {30, 250, 6, 0, 0, 0, 0, 0, 0};
+                                               if (r <= c.lastGenerating)
+                                                   return {30, 250, -6, 0, 0, 0, 0, 0, 0};
+                                               return {50, 250, 12.5f, 0, 0, 0, 0, 0, 0};
+                                           },
+                                           {4, 10, 20, 80, 6, 0.5f, 380}),
+                  QString());
+        MeasurementModel model;
+        AnalysisResults results;
+        CumulativeAnalysis pass(path, model, results);
+        ASSERT_EQ(pass.runAll(), QString());
+        // The active power's axis for -6 .. 12.5 kW: -10 .. 15 in steps of 5.
+        ASSERT_FLOAT_EQ(results.axes.CurveAxisLow[Curve::ActivePower], -10);
+        ASSERT_FLOAT_EQ(results.axes.CurveAxisHigh[Curve::ActivePower], 15);
+
+        // Five generating rows, then five at full load: x = 600 twips a row from the view's start.
+        const double from = double(c.lastGenerating - 5);
+        const CumulativeView view =
+            CumulativeView::Whole(c.rows, float(c.rows)).range(from, from + 10);
+        ASSERT_EQ(view.firstRow(), c.lastGenerating - 5);
+        ASSERT_EQ(view.lastRow(), c.lastGenerating + 5);
+        const float kept = 1600 - 1400 * 50 / 120.0f; // y of 50 % on 0 .. 120
+        const float full = 1600 - 1400 * 100 / 120.0f;
+        const float keptEfficiency = 1600 - 1400 * (500 / 6.0f) / 120;
+        const float fullEfficiency = 1600 - 1400 * 80 / 120.0f;
+        const float generating = 1600 - 1400 * 4 / 25.0f; // -6 kW on -10 .. 15
+        const float fullPower = 1600 - 1400 * 22.5f / 25;
+        const auto joinedFrom = [](float y0, float y1) {
+            // the segment into the first full-load row, then four level ones
+            std::vector<CurveLine> lines{{3000, y0, 3600, y1}};
+            for (float x = 3600; x < 6000; x += 600)
+                lines.push_back({x, y1, x + 600, y1});
+            return lines;
+        };
+        std::vector<CurveLine> power;
+        for (float x = 0; x < 3000; x += 600)
+            power.push_back({x, generating, x + 600, generating});
+        for (const CurveLine& l : joinedFrom(generating, fullPower))
+            power.push_back(l);
+        const struct {
+            int kind;
+            std::vector<CurveLine> lines;
+        } kinds[] = {
+            {Curve::LoadRate, joinedFrom(kept, full)},
+            {Curve::Efficiency, joinedFrom(keptEfficiency, fullEfficiency)},
+            {Curve::ActivePower, power},
+        };
+        for (const auto& k : kinds) {
+            SCOPED_TRACE(k.kind);
+            const auto lines =
+                CumulativeViewCurve(pass.recording(), k.kind, results.axes, view, 15);
+            ASSERT_TRUE(lines.ok()) << lines.error().toStdString();
+            ASSERT_EQ(lines->size(), k.lines.size());
+            for (std::size_t i = 0; i < k.lines.size(); ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_NEAR((*lines)[i].x1, k.lines[i].x1, 0.01);
+                EXPECT_NEAR((*lines)[i].y1, k.lines[i].y1, 0.01);
+                EXPECT_NEAR((*lines)[i].x2, k.lines[i].x2, 0.01);
+                EXPECT_NEAR((*lines)[i].y2, k.lines[i].y2, 0.01);
+            }
+        }
+    }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
+#include "printing/printdialog.h"
 #include "support/qtapplication.h"
 #include "support/waituntil.h"
 #include "ui/geometry.h"
@@ -415,13 +417,26 @@ TEST_F(AnalysisWindowTest, ARecordingThatVanishesBeforeARedrawIsReportedNotAnaly
     EXPECT_TRUE(mainWindow.isVisible());
 }
 
-TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndHandedOver) {
+TEST_F(AnalysisWindowTest, PrintIsOfferedAfterTheAnalysisAndOpensThePrintDialogOnTheRecording) {
     record(25);
-    state.recordingOpened(dir.filePath(QStringLiteral("run.MTR")));
     ASSERT_NE(open(), nullptr);
-    QSignalSpy print(window.data(), &AnalysisWindow::printRequested);
+    ASSERT_TRUE(c().mnuPr->isEnabled());
+    EXPECT_EQ(window->findChild<PrintDialog*>(), nullptr);
     c().mnuPr->trigger();
-    EXPECT_EQ(print.count(), 1);
+    // The dialog over the analysis window, its range the whole recording, nothing ticked yet.
+    const QList<PrintDialog*> dialogs = window->findChildren<PrintDialog*>();
+    ASSERT_EQ(dialogs.size(), 1);
+    PrintDialog* dialog = dialogs.front();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("打印设置"));
+    EXPECT_EQ(dialog->Text1->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog->Text2->text(), QStringLiteral("25"));
+    EXPECT_FALSE(dialog->Check1->isChecked());
+    EXPECT_FALSE(dialog->Check2->isChecked());
+    dialog->Command1->click(); // 关  闭
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window->findChildren<PrintDialog*>().isEmpty());
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(AnalysisWindowTest, ThePointerShowsTheNearestRowsOwnValueWhateverItsHeight) {

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "assessment/assessmentfigures.h"
 #include "assessment/assessmentpage.h"
 #include "motor/samplecatalogue.h"
 #include "printing/recordingprinter.h"
@@ -61,7 +62,7 @@ TEST(AssessmentPage, PrintsTheFiguresChartAndVerdictOnOnePage) {
         QStringList texts;
         for (const PrintedItem* t : device.texts())
             texts << t->text;
-        for (const AssessmentFigure& f : AssessmentFigures(a, 1.0)) {
+        for (const FigureRow& f : FigureRows(AssessmentFigures(a, 1.0))) {
             EXPECT_TRUE(texts.contains(f.name)) << f.name.toStdString();
             if (!f.isGroup() && f.value.size() < 20) {
                 EXPECT_TRUE(texts.contains(f.value)) << f.value.toStdString();

@@ -138,3 +138,56 @@ TEST(AssessmentWindow, PrintsThePageAsAPdfWhenNoPrinterIsInstalled) {
         EXPECT_TRUE(messages.shown[0].isQuestion);
     }
 }
+
+// A damaged "Assess.dat" is named, and replaced by the window's values only when the user agrees:
+// never silently overwritten with the defaults.
+TEST(AssessmentWindow, ADamagedSettingsFileIsNamedAndKeptUnlessTheUserAgrees) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool agree;
+        const char* named; // in the question
+    };
+    const Case cases[] = {
+        {"bad line kept", " .05 \r\n abc \r\n .6 \r\n", false, "第 2 行不是有效的数字"},
+        {"bad line replaced", " .05 \r\n abc \r\n .6 \r\n", true, "第 2 行不是有效的数字"},
+        {"too big kept", QByteArray(20000, '9'), false, "有 20000 字节"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const DataDirectory data(dir.filePath(QStringLiteral("data")));
+        ASSERT_EQ(data.ensureExists(), QString());
+        ASSERT_EQ(InstallSampleCatalogue(data), QString());
+        const QString file = data.file(QStringLiteral("Assess.dat"));
+        {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.bytes);
+        }
+        AppState state(data);
+        state.recordingOpened(Recording(dir, "a.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}));
+        test::AnalysisServices seams;
+        seams.messages.expecting = true;
+        seams.messages.answers = {c.agree};
+        AssessmentWindow w(state, seams.services, nullptr);
+        EXPECT_TRUE(w.verdict().contains(file)) << w.verdict().toStdString();
+        ASSERT_TRUE(w.Command1_Click());
+        ASSERT_EQ(seams.messages.shown.size(), 1u);
+        EXPECT_TRUE(seams.messages.shown[0].isQuestion);
+        EXPECT_TRUE(seams.messages.shown[0].text.contains(file));
+        EXPECT_TRUE(seams.messages.shown[0].text.contains(QString::fromUtf8(c.named)))
+            << seams.messages.shown[0].text.toStdString();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray after = f.readAll();
+        if (c.agree) {
+            EXPECT_EQ(after, QByteArray(" .05 \r\n 6000 \r\n .6 \r\n")); // the window's values
+        } else {
+            EXPECT_EQ(after, c.bytes);
+        }
+        // Asked once: the next assessment keeps to the answer.
+        ASSERT_TRUE(w.Command1_Click());
+        EXPECT_EQ(seams.messages.shown.size(), 1u);
+    }
+}

@@ -26,6 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         scanner.feed(data + at, std::min(piece, size - at));
         while (scanner.next(numbers)) {
             ApplyTransformerRatios(numbers, ratio, ratio);
+            // As the reception does: a row no measurement gives is dropped, the scan goes on
+            // inside it.
+            if (!IsPossibleReading(numbers)) {
+                scanner.dropLast();
+                continue;
+            }
             SampleRowValues row{};
             std::copy(numbers.begin(), numbers.end(), row.begin());
             elapsed += 0.034f;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "link/framescanner.h"
@@ -182,6 +183,117 @@ TEST(FrameScanner, ClearForgetsAPartialMarker) {
     EXPECT_FALSE(scanner.next(v));
     EXPECT_EQ(scanner.bytesReceived(), 28u);
 }
+
+} // namespace
+} // namespace zr5
+
+namespace zr5 {
+namespace {
+
+// A frame cut short by a glitch: its marker and the first `kept` bytes of its numbers.
+Bytes cutFrame(int k, std::size_t kept) {
+    Bytes f = frame(k);
+    f.resize(3 + kept);
+    return f;
+}
+
+Bytes framesFromTo(int first, int last) {
+    Bytes out;
+    for (int k = first; k <= last; ++k) {
+        const Bytes f = frame(k);
+        out.insert(out.end(), f.begin(), f.end());
+    }
+    return out;
+}
+
+struct DropCase {
+    const char* name;
+    Bytes stream;
+    std::vector<float> expectedFirsts; // value 0 of each frame kept
+    std::uint64_t expectedDropped;
+};
+
+void PrintTo(const DropCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DamagedFrame : public ::testing::TestWithParam<DropCase> {};
+
+// As the reception does: a frame whose numbers no measurement gives is dropped, and the scan goes
+// on inside it.
+TEST_P(DamagedFrame, IsDroppedAndTheNextFrameKept) {
+    const DropCase& c = GetParam();
+    for (std::size_t chunk : {std::size_t(1), std::size_t(5), std::size_t(30), std::size_t(4096)}) {
+        SCOPED_TRACE(chunk);
+        FrameScanner scanner;
+        std::vector<float> firsts;
+        ChannelRowValues v;
+        for (std::size_t at = 0; at < c.stream.size(); at += chunk) {
+            scanner.feed(c.stream.data() + at, std::min(chunk, c.stream.size() - at));
+            while (scanner.next(v)) {
+                if (IsPossibleReading(v))
+                    firsts.push_back(v[0]);
+                else
+                    scanner.dropLast();
+            }
+        }
+        EXPECT_EQ(firsts, c.expectedFirsts);
+        EXPECT_EQ(scanner.framesDropped(), c.expectedDropped);
+        EXPECT_EQ(scanner.framesFound(), c.expectedFirsts.size());
+    }
+}
+
+// Frame k starts with the value 10 k + 1. The 16-byte glitch is a marker and 13 bytes of
+// numbers: read as a frame, the next frame's marker becomes the exponent of its fifth number
+// (0x34 = 2^52), a voltage of about 10^15 V.
+INSTANTIATE_TEST_SUITE_P(
+    Streams, DamagedFrame,
+    ::testing::Values(DropCase{"sixteen byte glitch before frame 11",
+                               join({framesFromTo(1, 10), cutFrame(99, 13), framesFromTo(11, 12)}),
+                               {11, 21, 31, 41, 51, 61, 71, 81, 91, 101, 111, 121},
+                               1},
+                      DropCase{"two glitches in a row",
+                               join({framesFromTo(1, 1), cutFrame(98, 13), cutFrame(99, 13),
+                                     framesFromTo(2, 3)}),
+                               {11, 21, 31},
+                               2},
+                      DropCase{"whole frames only", framesFromTo(1, 4), {11, 21, 31, 41}, 0}),
+    test::ByName());
+
+struct ReadingCase {
+    const char* name;
+    ChannelRowValues scaled;
+    bool possible;
+};
+
+void PrintTo(const ReadingCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Reading : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(Reading, IsPossibleOnlyWithinTheInstrumentsRanges) {
+    EXPECT_EQ(IsPossibleReading(GetParam().scaled), GetParam().possible);
+}
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// The limits: currents and voltages below 100000, an active power up to 100000 V × 100000 A.
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Reading,
+    ::testing::Values(
+        ReadingCase{"ordinary motor", {22.6f, 380, 4.1f, 22.1f, 381, 4, -21.9f, 379, 3.9f}, true},
+        ReadingCase{"largest current and voltage", {-99999, 99999, 0, 0, 0, 0, 0, 0, 0}, true},
+        ReadingCase{"largest power", {0, 0, -1.0e7f, 0, 0, 0, 0, 0, 0}, true},
+        ReadingCase{"voltage of 100000 V", {0, 0, 0, 0, 100000, 0, 0, 0, 0}, false},
+        ReadingCase{"negative current of 100000 A", {0, 0, 0, 0, 0, 0, -100000, 0, 0}, false},
+        ReadingCase{
+            "power beyond any current and voltage", {0, 0, 0, 0, 0, 0, 0, 0, -1.1e7f}, false},
+        ReadingCase{"current not a number", {kNaN, 380, 1, 0, 0, 0, 0, 0, 0}, false},
+        ReadingCase{"infinite voltage", {1, 380, 1, 1, kInf, 1, 0, 0, 0}, false},
+        ReadingCase{"infinite power", {1, 380, 1, 1, 380, 1, 1, 380, -kInf}, false}),
+    test::ByName());
 
 } // namespace
 } // namespace zr5

@@ -277,17 +277,28 @@ INSTANTIATE_TEST_SUITE_P(
                       HangUpCase{"Timed", "Command1", {true, true, true, true, true, false}}),
     ByName());
 
-TEST_F(ReceptionGlueTest, RowErrorReturnsToTheStartUpStateWithoutAsking) {
+// Scaled beyond any measurement, every frame is dropped, not recorded; the live table counts them
+// and the reception goes on.
+TEST_F(ReceptionGlueTest, ImpossibleRowsAreDroppedAndCountedInTheLiveTable) {
     messages.expecting = true;
-    state.settings.CTRatio = 1e37f; // the scaled current overflows
+    state.settings.CTRatio = 1e37f; // the scaled current is beyond any instrument's range
     button("Command1")->click();
-    sendFrames(1);
+    ASSERT_TRUE(glue.controller().isActive());
+    sendFrames(2);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return window.liveTable().droppedFramesLabel()->text() ==
+                   QStringLiteral("已丢弃 2 个损坏的数据帧");
+        },
+        5000))
+        << window.liveTable().droppedFramesLabel()->text().toStdString();
+    EXPECT_TRUE(glue.controller().isActive());
+    EXPECT_EQ(glue.controller().rowsReceived(), 0);
+    glue.controller().stop();
     ASSERT_TRUE(waitEnded());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, RowErrorMessage(6));
-    EXPECT_EQ(controls(), (Controls{true, false, true, true, false, false}));
-    EXPECT_FALSE(action("mnuSAVEFILE")->isEnabled());
-    EXPECT_TRUE(action("mnuFileOpen")->isEnabled());
+    EXPECT_EQ(messages.shown[0].text, "数据接收完成，是否保存？");
+    EXPECT_EQ(QFileInfo(state.dataDirectory.temporaryRecording()).size(), 144);
 }
 
 TEST_F(ReceptionGlueTest, SettingsDialogSaysWhichDeviceEachPortIs) {

@@ -181,5 +181,45 @@ TEST(MotorTexts, ClearingSetsEveryValueToZero) {
     EXPECT_EQ(m.RatedLosses, 0.0f);
 }
 
+// The last code of the catalogue is looked up like any other and gets the 100 V of its range;
+// the next one is refused before the catalogue is read.
+TEST(ConfirmLastCode, SixThousandNineHundredThirtyFiveIsTheLastCatalogueEntry) {
+    QTemporaryDir temp;
+    const DataDirectory dir{temp.path()};
+    test::WriteCatalogue(dir, {test::Entry(1, QStringLiteral("甲"), QStringLiteral("Y132M-4"), 4,
+                                           7.5f, 15.4f, 87.0f, 5.89f, 0.336f)});
+    // Every record empty but the last.
+    CatalogueRecord r;
+    r.Poles = 2;
+    r.RatedPower = 0.5f;
+    r.RatedCurrent = 4;
+    r.RatedEfficiency = 75;
+    r.NoLoadCurrent = 2;
+    r.NoLoadPower = 0.125f;
+    const auto last16 = EncodeCatalogueRecord(r);
+    QByteArray records(kCatalogueFileSize - kCatalogueRecordSize, '\0');
+    records.append(reinterpret_cast<const char*>(last16.data()), kCatalogueRecordSize);
+    test::WriteBytes(dir.file(kCatalogueRecordFile), records);
+    const auto zeros = Boxes({"0", "0", "0", "0", "0", "0", "0"});
+    MotorParameters m;
+    const auto last = ConfirmMotorData(m, dir, QStringLiteral("6935"), zeros);
+    ASSERT_EQ(last.outcome, Outcome::Accepted) << last.message.toStdString();
+    ASSERT_TRUE(last.boxTexts.has_value());
+    const std::array<QString, 7> shown{QStringLiteral(" 2.000"),  QStringLiteral(" 0.500"),
+                                       QStringLiteral(" 4.000"),  QStringLiteral(" 75.000"),
+                                       QStringLiteral(" 2.000"),  QStringLiteral(" 0.125"),
+                                       QStringLiteral(" 100.000")};
+    EXPECT_EQ(QStringList(last.boxTexts->begin(), last.boxTexts->end()).join(u'|').toStdString(),
+              QStringList(shown.begin(), shown.end()).join(u'|').toStdString());
+    EXPECT_EQ(m.values(), (std::array<float, 7>{2, 0.5f, 4, 75, 2, 0.125f, 100}));
+    EXPECT_TRUE(m.MotorParametersValid);
+    EXPECT_FLOAT_EQ(m.RatedLosses, 0.5f / 3); // 0.5 x (100 / 75 - 1)
+
+    MotorParameters after = m;
+    const auto next = ConfirmMotorData(after, dir, QStringLiteral("6936"), zeros);
+    EXPECT_EQ(next.outcome, Outcome::CodeOutOfRange);
+    EXPECT_EQ(next.message, QStringLiteral("编码错误，请重新输入！"));
+}
+
 } // namespace
 } // namespace zr5

@@ -240,6 +240,9 @@ TEST_F(ReportTest, CurvePageTimeGridFollowsTheDuration) {
         {3000, 300, 11, QStringLiteral("分"), QStringLiteral("3000")},
         {10, 1, 11, QStringLiteral("秒"), QStringLiteral("10")},
         {40000, 3600, 12, QStringLiteral("时"), QStringLiteral("39600")},
+        // fifteen intervals are one too many
+        {15, 2, 8, QStringLiteral("秒"), QStringLiteral("14")},
+        {900, 120, 8, QStringLiteral("分"), QStringLiteral("840")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.duration);
@@ -431,6 +434,79 @@ TEST_F(ReportTest, DateFieldsComeFromTheRecordingsModificationTime) {
                                        QStringLiteral("5")};
     EXPECT_EQ(RecordingDateTexts(dir.filePath(QStringLiteral("none.MTR")), now), today);
     EXPECT_EQ(RecordingDateTexts(QString(), now), today);
+}
+
+// Every column of the data report worked by hand. The motor: 10 kW at 80 %, no-load 0.5 kW, so
+// the rated losses are 2.5 kW and the load model P1 = 10 b + 0.5 + 2 b^2: 6 kW in gives b = 0.5,
+// 5 kW out, 83.333 %.
+TEST_F(ReportTest, DataReportPrintsAllTenColumnsAsWorkedByHand) {
+    struct Case {
+        const char* what;
+        ChannelRowValues row;
+        std::array<const char*, 10> columns; // in tab order; the last three empty: no point
+    };
+    const Case cases[] = {
+        // 10 A, 250 V, 2 kW a channel: 2.5 kVA and 1.5 kVar each.
+        {"balanced running",
+         {10, 250, 2, 10, 250, 2, 10, 250, 2},
+         {" 1 ", " 10.000", " 250.000", " 7.500", " 0.800C", " 4.500", " 6.000", " 5.000",
+          " 83.333", " 50.000"}},
+        // Negative currents turn the reactive power negative: an inductive power factor, the
+        // reactive column its magnitude.
+        {"negative currents",
+         {-10, 250, 2, -10, 250, 2, -10, 250, 2},
+         {" 2 ", " 10.000", " 250.000", " 7.500", " 0.800L", " 4.500", " 6.000", " 5.000",
+          " 83.333", " 50.000"}},
+        // Full load: 12.5 kW on channel 1 alone (50 A, 250 V), the others zero; the means still
+        // divide by three; no reactive power gives the power factor 1.
+        {"full load on one channel",
+         {50, 250, 12.5f, 0, 0, 0, 0, 0, 0},
+         {" 3 ", " 16.667", " 83.333", " 12.500", " 1.000C", " 0.000", " 12.500", " 10.000",
+          " 80.000", " 100.000"}},
+        // More active power than U*I: held to the apparent power, 2.5 kW a channel; 7.5 kW in
+        // gives b = (sqrt(39) - 5) / 2 = 0.6225.
+        {"active power held to the apparent power",
+         {10, 250, 3, 10, 250, 3, 10, 250, 3},
+         {" 4 ", " 10.000", " 250.000", " 7.500", " 1.000C", " 0.000", " 7.500", " 6.225",
+          " 83.000", " 62.250"}},
+        // Generating: -6 kW; no operating point.
+        {"generating",
+         {10, 250, -2, 10, 250, -2, 10, 250, -2},
+         {" 5 ", " 10.000", " 250.000", " 7.500", " 0.800L", " 4.500", " -6.000", "", "", ""}},
+        // Below the no-load power: 0.24 kW on one channel of 3 A at 100 V.
+        {"below no-load",
+         {3, 100, 0.24f, 0, 0, 0, 0, 0, 0},
+         {" 6 ", " 1.000", " 33.333", " 0.300", " 0.800C", " 0.180", " 0.240", "", "", ""}},
+    };
+    const qint64 rows = qint64(std::size(cases));
+    const RecordingInfo info =
+        record(rows, 60, [&](qint64 r) { return cases[r - 1].row; }, {4, 10, 20, 80, 6, 0.5f, 380});
+    DataReportJob job(printer, {info, info.header.motorParameters(), {1, rows}, {}});
+    ASSERT_EQ(RunToEnd(job), QString());
+
+    // Each table line: the items at the row's height, left to right.
+    std::map<double, std::vector<const PrintedItem*>> byTop;
+    for (const PrintedItem* t : device.texts())
+        byTop[t->y1].push_back(t);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PrintedItem* number = findText(QString::fromLatin1(c.columns[0]));
+        ASSERT_NE(number, nullptr);
+        std::vector<const PrintedItem*> line = byTop[number->y1];
+        std::sort(line.begin(), line.end(),
+                  [](const PrintedItem* a, const PrintedItem* b) { return a->x1 < b->x1; });
+        QStringList printed, expected;
+        for (const PrintedItem* t : line)
+            if (!t->text.isEmpty())
+                printed << t->text;
+        for (const char* text : c.columns)
+            if (*text)
+                expected << QString::fromLatin1(text);
+        EXPECT_EQ(printed.join(u'|').toStdString(), expected.join(u'|').toStdString());
+        // Each at its tab column of ten points (100 twips a column, column 1 at the margin).
+        for (std::size_t k = 0; k < line.size() && k < 10; ++k)
+            EXPECT_EQ(line[k]->x1, (kDataReportTabs[k] - 1) * 100.0) << k;
+    }
 }
 
 } // namespace

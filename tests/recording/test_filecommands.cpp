@@ -454,5 +454,32 @@ TEST_F(FileCommandsTest, SavingOntoTheOpenRecordingItselfKeepsIt) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// One whole row is enough to be offered; the recovered file holds that row.
+TEST_F(FileCommandsTest, OpenOffersToRecoverARecordingCutAfterItsFirstRow) {
+    messages.expecting = true;
+    const QString cut = dataFile("cut.MTR");
+    WriteRecording(cut, 1, {2, 7.5f, 15.4f, 87, 6, 0.3f, 380}, {1, 1, 1});
+    QByteArray bytes = ReadAll(cut);
+    bytes.chop(96); // no extrema
+    ASSERT_TRUE(WriteAll(cut, bytes));
+    const QString target = dataFile("recovered.MTR");
+    files.answers = {cut, target};
+    messages.answers = {true};
+
+    item("mnuFileOpen")->trigger();
+
+    ASSERT_GE(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("数据恢复！！！"));
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("文件不完整：是否恢复已记录的 1 行数据？"));
+    EXPECT_TRUE(messages.shown[1].text.startsWith(QStringLiteral("已恢复 1 行数据")))
+        << messages.shown[1].text.toStdString();
+    EXPECT_EQ(state.CurrentFileName(), target);
+    const Result<RecordingInfo> info = ReadRecordingInfo(target);
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info->RecordCount, 1);
+    EXPECT_EQ(ReadAll(target).left(int(kHeaderBytes + kRowBytes)).mid(int(kHeaderBytes)),
+              bytes.mid(int(kHeaderBytes)));
+}
+
 } // namespace
 } // namespace zr5::test

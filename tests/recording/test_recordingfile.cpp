@@ -231,12 +231,20 @@ TEST_F(RecordingFiles, SyntheticRecordingsAreDeterministicAndCarryReceptionExtre
 namespace {
 
 // A recording cut before its extrema were written, as a crash, a full disk or an older version
-// left it. Its last modification is one minute after its start, the time its rows cover.
+// left it, or a complete one with a byte too many or too few. Its last modification is one minute
+// after its start, the time its rows cover.
 struct Cut {
     const char* name;
-    qint64 length;   // bytes of the 50-row original kept
+    qint64 length;   // bytes of the 50-row original kept (beyond its 1944 bytes: zeros added)
     qint64 rowsKept; // whole rows
+    float headerDuration = 60;
+    float duration = 60;    // what the repair takes
+    bool fromHeader = true; // else from the file's modification time
 };
+
+void PrintTo(const Cut& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CutRecordings : public RecordingFiles, public ::testing::WithParamInterface<Cut> {};
 
@@ -248,7 +256,12 @@ TEST_P(CutRecordings, AreRepairedIntoANewFileAsAReceptionWouldHaveCompletedThem)
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray bytes = whole.readAll();
     const QString cut = path("cut.MTR");
-    writeBytes(cut, bytes.left(c.length));
+    QByteArray kept = bytes.left(c.length);
+    kept.append(QByteArray(std::max<qint64>(0, c.length - bytes.size()), '\0'));
+    AppendRecords(kept, &c.headerDuration, 1);
+    kept.replace(4, 4, kept.right(4));
+    kept.chop(4);
+    writeBytes(cut, kept);
     QFile cutFile(cut);
     ASSERT_TRUE(cutFile.open(QIODevice::ReadWrite));
     ASSERT_TRUE(cutFile.setFileTime(QDateTime(QDate::currentDate(), QTime(8, 1)),
@@ -264,25 +277,80 @@ TEST_P(CutRecordings, AreRepairedIntoANewFileAsAReceptionWouldHaveCompletedThem)
     const QString repaired = path("repaired.MTR");
     const Result<RepairReport> report = RepairRecording(cut, repaired);
     ASSERT_TRUE(report) << report.error().toStdString();
-    EXPECT_EQ(report->durationFromFileTime, c.rowsKept > 0);
-    EXPECT_EQ(report->duration, 60.0f); // with no row, the header's own, which is 60 too
+    EXPECT_EQ(report->durationFromHeader, c.fromHeader);
+    EXPECT_EQ(report->durationFromFileTime, !c.fromHeader);
+    EXPECT_EQ(report->duration, c.duration);
     const Result<RecordingInfo> info = ReadRecordingInfo(repaired);
     ASSERT_TRUE(info) << info.error().toStdString();
     EXPECT_EQ(info->RecordCount, c.rowsKept);
     QFile out(repaired);
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     const QByteArray written = out.readAll();
-    EXPECT_EQ(written.left(kHeaderBytes + c.rowsKept * kRowBytes),
-              bytes.left(kHeaderBytes + c.rowsKept * kRowBytes));
-    if (c.rowsKept == 50) { // every row kept: the extrema are those the reception stored
+    EXPECT_EQ(written.mid(kHeaderBytes, c.rowsKept * kRowBytes),
+              bytes.mid(kHeaderBytes, c.rowsKept * kRowBytes));
+    if (c.rowsKept == 50 && c.duration == 60) { // every row kept: the extrema as stored
         EXPECT_EQ(written.toHex().toStdString(), bytes.toHex().toStdString());
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, CutRecordings,
-                         ::testing::Values(Cut{"extrema never written", 48 + 36 * 50, 50},
-                                           Cut{"torn last row", 48 + 36 * 50 - 11, 49},
-                                           Cut{"header only", 48, 0}),
-                         zr5::test::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Files, CutRecordings,
+    ::testing::Values(Cut{"extrema never written", 48 + 36 * 50, 50},
+                      Cut{"torn last row", 48 + 36 * 50 - 11, 49}, Cut{"header only", 48, 0},
+                      // The extrema are not turned into two rows.
+                      Cut{"complete but one byte too long", 144 + 36 * 50 + 1, 50},
+                      Cut{"complete but one byte short", 144 + 36 * 50 - 1, 50},
+                      // 144 + 36 * 47 bytes: the length of 47 rows, whose "extrema" are
+                      // rows 47 and 48 and part of row 49, a maximum below its minimum.
+                      Cut{"cut 24 bytes into a row", 48 + 36 * 48 + 24, 48},
+                      // A copy has another modification time; the header's duration
+                      // holds.
+                      Cut{"copy with its header's duration", 48 + 36 * 50, 50, 600, 600},
+                      Cut{"no duration in the header", 48 + 36 * 50, 50, 0, 60, false},
+                      // 50 rows take at least 50 / 32 s on the line.
+                      Cut{"header shorter than the rows need", 48 + 36 * 50, 50, 1.5f, 60, false}),
+    zr5::test::ByName());
+
+// A reception cut after its first row, worked by hand: the one row is recovered, the duration is
+// the minute from its start (08:00) to the file's last change (08:01), and the repaired file's
+// maxima and minima are that row completed at 60 s: 10 A, 250 V and 2 kW a channel give 6 kW,
+// 4.5 kVar, 7.5 kVA, a power factor of 0.8, 0.1 kWh and 0.075 kVarh.
+TEST_F(RecordingFiles, ACutAfterItsFirstRowIsRecoveredWithThatRowsValues) {
+    RecordingHeader h = sampleHeader();
+    h.StartTime = 28800;
+    h.Duration = 0; // a manual reception writes its duration at the end
+    const QString cut = path("one-row.MTR");
+    {
+        RecordingWriter writer;
+        ASSERT_EQ(writer.create(cut, h), QString());
+        ASSERT_EQ(writer.appendRow({10, 250, 2, 10, 250, 2, 10, 250, 2}), QString());
+        ASSERT_EQ(writer.finish({}, {}), QString());
+    }
+    QFile file(cut);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(kHeaderBytes + kRowBytes));
+    ASSERT_TRUE(file.setFileTime(QDateTime(QDate::currentDate(), QTime(8, 1)),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+
+    const Result<qint64> rows = RecoverableRows(cut);
+    ASSERT_TRUE(rows) << rows.error().toStdString();
+    EXPECT_EQ(*rows, 1);
+    const QString repaired = path("repaired.MTR");
+    const Result<RepairReport> report = RepairRecording(cut, repaired);
+    ASSERT_TRUE(report) << report.error().toStdString();
+    EXPECT_EQ(report->rows, 1);
+    EXPECT_EQ(report->duration, 60.0f);
+    EXPECT_TRUE(report->durationFromFileTime);
+    const Result<RecordingInfo> info = ReadRecordingInfo(repaired);
+    ASSERT_TRUE(info) << info.error().toStdString();
+    EXPECT_EQ(info->RecordCount, 1);
+    EXPECT_EQ(info->header.Duration, 60.0f);
+    const std::array<float, 12> row{10, 250, 6, 10, 250, 4.5f, 10, 250, 0.8f, 7.5f, 0.1f, 0.075f};
+    for (std::size_t k = 0; k < row.size(); ++k) {
+        EXPECT_NEAR(info->RowMaximum[k], row[k], 1e-6) << k;
+        EXPECT_NEAR(info->RowMinimum[k], row[k], 1e-6) << k;
+    }
+}
 
 } // namespace

@@ -106,7 +106,12 @@ struct BrokenFile {
     const char* name;
     const char* bytes; // nullptr: no file
     int badLine;       // 1-based line named in the message, 0 for a missing file
+    const char* reason = nullptr; // what the message says of the line, as the dialog says it
 };
+
+void PrintTo(const BrokenFile& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BrokenFiles : public SettingsFiles, public ::testing::WithParamInterface<BrokenFile> {};
 
@@ -129,6 +134,14 @@ TEST_P(BrokenFiles, StartFromInitialValuesAndSayWhichLine) {
     if (c.badLine == 0 || c.badLine <= 4) {
         EXPECT_EQ(r.settings.CTRatio, 1.0f);
     }
+    if (c.badLine > 0) {
+        const SettingsLine& line = SettingsFileLine(c.badLine - 1);
+        EXPECT_EQ(line.get(r.settings), line.get(initial));
+        EXPECT_FALSE(r.lineRead[std::size_t(c.badLine - 1)]);
+    }
+    if (c.reason) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason))) << text.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,7 +156,21 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"port beyond 16 bits",
                    " 70000 \r\n 0 \r\n 10 \r\n 1 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 1},
         BrokenFile{"ratio beyond single",
-                   " 1 \r\n 0 \r\n 10 \r\n 1E+39 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 4}),
+                   " 1 \r\n 0 \r\n 10 \r\n 1E+39 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 4},
+        // What the settings dialog refuses, the file may not hold either: a ratio of 0 would
+        // record every current and power as 0, a negative one negate every voltage.
+        BrokenFile{"CT ratio 0",
+                   " 1 \r\n 0 \r\n 10 \r\n 0 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 4,
+                   "第 4 行（CT倍率）必须大于 0"},
+        BrokenFile{"PT ratio minus 1",
+                   " 1 \r\n 0 \r\n 10 \r\n 40 \r\n-1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 5,
+                   "第 5 行（PT倍率）不能为负数"},
+        BrokenFile{"PT ratio minus 0.001",
+                   " 1 \r\n 0 \r\n 10 \r\n 40 \r\n-.001 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 5,
+                   "不能为负数"},
+        BrokenFile{"negative duration",
+                   " 1 \r\n 0 \r\n-60 \r\n 1 \r\n 1 \r\n 10 \r\n 1 \r\n 1 \r\n 1 \r\n", 3,
+                   "第 3 行（累计时间）不能为负数"}),
     zr5::test::ByName());
 
 TEST(Settings, InitialValuesAreThoseOfTheDialog) {

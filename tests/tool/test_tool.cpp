@@ -317,6 +317,19 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
     EXPECT_NEAR(zones, stateHours["normal"] + stateHours["below_no_load"], 1e-6);
     EXPECT_TRUE(j["inapplicable"].isNull());
     EXPECT_EQ(j["replacement"].toArray().size(), 1);
+    // The input closes: output, losses and the rows below the no-load power.
+    EXPECT_NEAR(j["output_energy_kwh"].toDouble() + j["loss_energy_kwh"].toDouble() +
+                    j["below_no_load_input_kwh"].toDouble() +
+                    j["no_motor_data_input_kwh"].toDouble(),
+                input, 1e-9);
+    // The data directory has no catalogue: the sample the program carries gives the right size
+    // (the synthetic Y160M-4's largest output needs more than the 7.5 kW of a Y132M-4), and
+    // nothing is written.
+    const QJsonObject size = j["right_size"].toObject();
+    EXPECT_EQ(size["rated_power"].toDouble(), 11.0);
+    EXPECT_EQ(size["catalogue"].toString(), QStringLiteral("sample"));
+    EXPECT_FALSE(QFile::exists(path("data/MTALL.OBJ")));
+    EXPECT_FALSE(QFile::exists(path("data/bmindex.txt")));
 }
 
 namespace {

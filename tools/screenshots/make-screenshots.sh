@@ -8,16 +8,18 @@
 set -e
 build=${1:-build}
 out=${2:-screenshots}
-cmake --build "$build" -j2 --target zr5_screenshots zr5-motor-screenshots analysiswindow_screenshots \
-    zr5_reception_screenshots zr5_print_screenshots zr5_assessment_screenshots zr5-tool
+cmake --build "$build" -j2 --target zr5_main_screenshots zr5_motor_screenshots \
+    zr5_analysis_screenshots zr5_reception_screenshots zr5_print_screenshots \
+    zr5_assessment_screenshots zr5-tool
 mkdir -p "$out/main" "$out/motor" "$out/analysis" "$out/print"
 export QT_QPA_PLATFORM=offscreen
-"$build/tools/screenshots/zr5_screenshots" "$out/main"
-"$build/tests/motor/zr5-motor-screenshots" "$out/motor"
-"$build/tests/analysiswindow/analysiswindow_screenshots" "$out/analysis"
-"$build/tools/screenshots/zr5_reception_screenshots" "$out/main"
-"$build/tools/screenshots/zr5_print_screenshots" "$out/print"
-"$build/tests/assessment/zr5_assessment_screenshots" "$out/assessment"
+shots="$build/tools/screenshots"
+"$shots/zr5_main_screenshots" "$out/main"
+"$shots/zr5_motor_screenshots" "$out/motor"
+"$shots/zr5_analysis_screenshots" "$out/analysis"
+"$shots/zr5_reception_screenshots" "$out/main"
+"$shots/zr5_print_screenshots" "$out/print"
+"$shots/zr5_assessment_screenshots" "$out/assessment"
 "$build/src/tool/zr5-tool" synth "$out/print/sample.MTR" --rows 3000 --duration 3600 --seed 7
 "$build/src/tool/zr5-tool" report "$out/print/sample.MTR" --curves "$out/print/curves.pdf" \
     --data "$out/print/data.pdf" --to 130 --date 2002-08-05T09:07

@@ -1,7 +1,7 @@
 // Renders the analysis window after the analysis of a synthesised recording (the motor of
 // zr5-tool synth), for several curve kinds, then zoomed to a tenth of the recording around the
 // selected row, and the curve picture the window exports, into PNG files:
-// analysiswindow_screenshots OUTPUT_DIR [ROWS | FILE.MTR]
+// zr5_analysis_screenshots OUTPUT_DIR [ROWS | FILE.MTR]
 
 #include <QApplication>
 #include <QDir>

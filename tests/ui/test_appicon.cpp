@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "support/qtapplication.h"
 #include "ui/appicon.h"
 
 namespace zr5::test {

@@ -1,7 +1,7 @@
 #include <QProcess>
 
 #include "link/demoinstrument.h"
-#include "receptionfixture.h"
+#include "link/receptionfixture.h"
 
 namespace zr5::test {
 namespace {

@@ -1,6 +1,6 @@
 // Pictures of the motor parameter dialog for review: a category and a model chosen, and a search.
 //
-//   QT_QPA_PLATFORM=offscreen zr5-motor-screenshots OUTDIR
+//   QT_QPA_PLATFORM=offscreen zr5_motor_screenshots OUTDIR
 
 #include <QApplication>
 #include <QDir>
@@ -43,7 +43,7 @@ int FindRow(QListWidget* list, const QString& text) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: zr5-motor-screenshots OUTDIR\n");
+        std::fprintf(stderr, "usage: zr5_motor_screenshots OUTDIR\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));

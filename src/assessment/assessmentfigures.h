@@ -1,0 +1,12 @@
+#pragma once
+
+#include "assessment/assessment.h"
+#include "model/figurelist.h"
+
+namespace zr5 {
+
+// The figures of an assessment as one keyed list, grouped and unit-labelled: the window's table,
+// the printed page, the tool's text and its JSON all show this list.
+FigureList AssessmentFigures(const RecordingAssessment& a, double recordingHours);
+
+} // namespace zr5
