@@ -12,10 +12,8 @@ const char kCsvTableHeader[] =
     "row,elapsed_s,I1,U1,P1,I2,U2,P2,I3,U3,P3,P,Q,S,PF,active_energy_Wh,"
     "reactive_energy_varh,state,load_rate_pct,output_power_kW,efficiency_pct\n";
 
-namespace {
-
-// Nine significant digits: every single-precision value reads back unchanged.
-void appendNumber(std::string& line, float v) {
+void AppendCsvNumber(std::string& line, float v) {
+    // Nine significant digits: every single-precision value reads back unchanged.
     if (!std::isfinite(v)) {
         line += std::isnan(v) ? "nan" : (v > 0 ? "inf" : "-inf");
         return;
@@ -26,30 +24,65 @@ void appendNumber(std::string& line, float v) {
     line.append(buf, end);
 }
 
-void appendRow(std::string& line, const CumulativeRowView& v) {
+namespace {
+
+CsvTableRow tableRow(const CumulativeRowView& v) {
     const MeasurementModel& m = v.model;
-    line += std::to_string(v.row);
-    line += ',';
-    appendNumber(line, v.elapsed);
-    for (float c : m.ChannelRow) {
-        line += ',';
-        appendNumber(line, c);
-    }
+    CsvTableRow r;
+    r.row = v.row;
+    r.state = v.decision.state;
+    auto out = r.numbers.begin();
+    *out++ = v.elapsed;
+    for (float c : m.ChannelRow)
+        *out++ = c;
     for (int index : {Slot::ActivePower, Slot::ReactivePower, Slot::ApparentPower,
-                      Slot::PowerFactor, Slot::ActiveEnergy, Slot::ReactiveEnergy}) {
+                      Slot::PowerFactor, Slot::ActiveEnergy, Slot::ReactiveEnergy})
+        *out++ = m.SampleRow[std::size_t(index)];
+    for (float value : {m.LoadRate, m.OutputPower, m.Efficiency})
+        *out++ = value;
+    return r;
+}
+
+void appendRow(std::string& line, const CsvTableRow& r) {
+    line += std::to_string(r.row);
+    for (int i = 0; i < CsvTableRow::kNumbers; ++i) {
         line += ',';
-        appendNumber(line, m.SampleRow[std::size_t(index)]);
-    }
-    line += ',';
-    line += MotorStateKey(v.decision.state).toStdString();
-    for (float value : {m.LoadRate, m.OutputPower, m.Efficiency}) {
-        line += ',';
-        appendNumber(line, value);
+        if (i + 1 == CsvTableRow::kStateColumn) {
+            line += MotorStateKey(r.state).toStdString();
+            line += ',';
+        }
+        AppendCsvNumber(line, r.numbers[std::size_t(i)]);
     }
     line += '\n';
 }
 
 } // namespace
+
+CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 lastRow,
+                             const std::function<bool(const std::vector<CsvTableRow>&)>& perBlock,
+                             const std::function<bool(qint64, qint64)>& progress) {
+    const qint64 count = pass.recording().RecordCount;
+    const qint64 first = std::max<qint64>(firstRow, 1);
+    const qint64 last = std::min(lastRow, count);
+    std::vector<CsvTableRow> rows;
+    rows.reserve(std::size_t(CumulativeAnalysis::kBlockRows));
+    // The rows before the first still run through the pass: their energies add up.
+    while (!pass.done() && pass.rowsDone() < last) {
+        const qint64 n = std::min<qint64>(CumulativeAnalysis::kBlockRows, last - pass.rowsDone());
+        rows.clear();
+        pass.process(n, [&](const CumulativeRowView& v) {
+            if (v.row >= first)
+                rows.push_back(tableRow(v));
+        });
+        if (!rows.empty() && !perBlock(rows))
+            return {CsvTableOutcome::WriteFailed, {}};
+        if (progress && !progress(pass.rowsDone(), last))
+            return {CsvTableOutcome::Cancelled, {}};
+    }
+    if (!pass.error().isEmpty())
+        return {CsvTableOutcome::ReadFailed, pass.error()};
+    return {};
+}
 
 CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 lastRow,
                               const std::function<bool(const std::string&)>& write,
@@ -59,28 +92,18 @@ CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 
     CumulativeAnalysis pass(recording, model, results);
     if (QString refusal = pass.begin(); !refusal.isEmpty())
         return {CsvTableOutcome::ReadFailed, refusal};
-    const qint64 count = pass.recording().RecordCount;
-    const qint64 first = std::max<qint64>(firstRow, 1);
-    const qint64 last = std::min(lastRow, count);
-    std::string block = kCsvTableHeader;
-    // The rows before the first still run through the pass: their energies add up.
-    while (!pass.done() && pass.rowsDone() < last) {
-        const qint64 rows = std::min<qint64>(2048, last - pass.rowsDone());
-        pass.process(rows, [&](const CumulativeRowView& v) {
-            if (v.row >= first)
-                appendRow(block, v);
-        });
-        if (!block.empty() && !write(block))
-            return {CsvTableOutcome::WriteFailed, {}};
-        block.clear();
-        if (progress && !progress(pass.rowsDone(), last))
-            return {CsvTableOutcome::Cancelled, {}};
-    }
-    if (!block.empty() && !write(block))
+    if (!write(kCsvTableHeader))
         return {CsvTableOutcome::WriteFailed, {}};
-    if (!pass.error().isEmpty())
-        return {CsvTableOutcome::ReadFailed, pass.error()};
-    return {};
+    std::string block;
+    return ReadCsvTable(
+        pass, firstRow, lastRow,
+        [&](const std::vector<CsvTableRow>& rows) {
+            block.clear();
+            for (const CsvTableRow& r : rows)
+                appendRow(block, r);
+            return write(block);
+        },
+        progress);
 }
 
 } // namespace zr5

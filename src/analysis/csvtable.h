@@ -2,8 +2,12 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <array>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "analysis/operatingpoint.h"
 
 namespace zr5 {
 
@@ -15,6 +19,29 @@ struct CsvTableOutcome {
     enum Status { Written, ReadFailed, WriteFailed, Cancelled } status = Written;
     QString error; // ReadFailed: why the recording could not be read
 };
+
+class CumulativeAnalysis;
+
+// One line of the table as values: the row number, the numbers of the columns elapsed_s to
+// reactive_energy_varh and load_rate_pct to efficiency_pct in the header's order, and the state
+// that stands between them.
+struct CsvTableRow {
+    static constexpr int kNumbers = 19;
+    static constexpr int kStateColumn = 17; // of the table's 21 columns, counted from 0
+    qint64 row = 0;
+    std::array<float, kNumbers> numbers{};
+    MotorState state = MotorState::NoMotorData;
+};
+
+// A number as the table writes it: nine significant digits (nan, inf, -inf when not finite).
+void AppendCsvNumber(std::string& text, float v);
+
+// Runs a pass that has begun up to row lastRow and hands rows firstRow..lastRow to `perBlock` in
+// blocks of the table's lines; `perBlock` returns false when they cannot be written (WriteFailed).
+// `progress` as for WriteCsvTable.
+CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 lastRow,
+                             const std::function<bool(const std::vector<CsvTableRow>&)>& perBlock,
+                             const std::function<bool(qint64, qint64)>& progress = {});
 
 // Writes a recording as comma-separated values: the header line, then one line per row with the
 // row number, its elapsed time, the nine channel values, the totals, the energies so far, the

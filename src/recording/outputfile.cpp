@@ -4,14 +4,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <cerrno>
-
-#include "recording/receptionlock.h"
+#include <cstdio>
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
+
+#include "recording/receptionlock.h"
 
 namespace zr5 {
 
@@ -95,6 +98,16 @@ QString targetRefusal(const QString& path) {
     return {};
 }
 
+// Why no temporary file could be made beside the target.
+QString temporaryRefusal(const QString& path, const QString& reason) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("文件夹 %1 不存在").arg(folder);
+    return QStringLiteral("文件夹 %1 中无法建立临时文件（%2），为免损坏原文件，"
+                          "不直接改写目标文件")
+        .arg(folder, reason);
+}
+
 // A recording that a reception is writing is never replaced under it. The reception itself
 // holds the lock and writes in place.
 QString replaceRefusal(const QString& path) {
@@ -141,14 +154,8 @@ bool OutputFile::open() {
         const bool opened = save->open(openMode);
         const int error = errno;
         file_ = std::move(save);
-        if (!opened) {
-            const QString folder = QDir::toNativeSeparators(QFileInfo(path_).absolutePath());
-            if (!QFileInfo(folder).isDir())
-                return fail(QStringLiteral("文件夹 %1 不存在").arg(folder));
-            return fail(QStringLiteral("文件夹 %1 中无法建立临时文件（%2），为免损坏原文件，"
-                                       "不直接改写目标文件")
-                            .arg(folder, FileErrorReason(*file_, error)));
-        }
+        if (!opened)
+            return fail(temporaryRefusal(path_, FileErrorReason(*file_, error)));
         return true;
     }
     file_ = std::make_unique<QFile>(path_);
@@ -229,6 +236,76 @@ void OutputFile::cancel() {
         file_.reset(); // a save file that is not committed is dropped
     else
         file_->close();
+}
+
+bool NamedOutputFile::fail(const QString& reason) {
+    error_ = reason;
+    cancel();
+    return false;
+}
+
+bool NamedOutputFile::open() {
+    error_.clear();
+    cancel();
+    if (const QString refusal = targetRefusal(path_); !refusal.isEmpty())
+        return fail(refusal);
+    if (const QString refusal = replaceRefusal(path_); !refusal.isEmpty())
+        return fail(refusal);
+    QTemporaryFile file(QFileInfo(path_).absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(false);
+    errno = 0;
+    if (!file.open())
+        return fail(temporaryRefusal(path_, FileErrorReason(file, errno)));
+    temporary_ = file.fileName();
+    // The permissions a new file gets (the user's mask applies), or those of the file replaced.
+    const QFileInfo target(path_);
+    file.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return true;
+}
+
+bool NamedOutputFile::commit() {
+    if (temporary_.isEmpty())
+        return fail(QStringLiteral("文件未打开"));
+    QFile file(temporary_);
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite))
+        return fail(FileErrorReason(file, errno));
+#ifdef Q_OS_WIN
+    const bool synced = _commit(file.handle()) == 0;
+#else
+    const bool synced = ::fsync(file.handle()) == 0;
+#endif
+    const int syncError = errno;
+    file.close();
+    if (!synced)
+        return fail(FileErrorReason(file, syncError));
+    if (const QString refusal = targetRefusal(path_); !refusal.isEmpty())
+        return fail(refusal);
+    errno = 0;
+#ifdef Q_OS_WIN
+    const bool renamed = MoveFileExW(reinterpret_cast<const wchar_t*>(temporary_.utf16()),
+                                     reinterpret_cast<const wchar_t*>(path_.utf16()),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const int renameError = renamed ? 0 : EACCES;
+#else
+    // rename() replaces the target at once: a reader sees the old file or the new one.
+    const bool renamed = std::rename(QFile::encodeName(temporary_).constData(),
+                                     QFile::encodeName(path_).constData()) == 0;
+    const int renameError = errno;
+#endif
+    if (!renamed)
+        return fail(SystemErrorReason(renameError));
+    temporary_.clear();
+    return true;
+}
+
+void NamedOutputFile::cancel() {
+    if (temporary_.isEmpty())
+        return;
+    QFile::remove(temporary_);
+    temporary_.clear();
 }
 
 QString WriteWholeFile(const QString& path, const QByteArray& bytes) {

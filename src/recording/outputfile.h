@@ -64,6 +64,34 @@ private:
     QString error_;
 };
 
+// Replace for a file that a library writes by name (the workbooks): open() makes an empty
+// temporary file beside the target for the library to fill; commit() puts what it wrote on the
+// disk and then in the target's place; cancel() or the destructor removes it, and the target stays
+// as it was. The target is refused and failures are told as OutputFile does.
+class NamedOutputFile {
+public:
+    explicit NamedOutputFile(const QString& path) : path_(path) {}
+    ~NamedOutputFile() { cancel(); }
+    NamedOutputFile(const NamedOutputFile&) = delete;
+    NamedOutputFile& operator=(const NamedOutputFile&) = delete;
+
+    bool open();
+    // The temporary file's name, empty before open() and after commit() or cancel().
+    const QString& temporaryPath() const { return temporary_; }
+    bool commit();
+    void cancel();
+
+    const QString& path() const { return path_; }
+    const QString& error() const { return error_; }
+
+private:
+    bool fail(const QString& reason);
+
+    QString path_;
+    QString temporary_;
+    QString error_;
+};
+
 // Writes a whole small file through OutputFile in Replace mode. Returns an empty string, or
 // the reason it failed.
 QString WriteWholeFile(const QString& path, const QByteArray& bytes);

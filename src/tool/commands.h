@@ -7,8 +7,10 @@
 #include <functional>
 #include <memory>
 
+#include "analysis/zoom.h"
 #include "model/commandline.h"
 #include "model/motorparameters.h"
+#include "model/result.h"
 #include "printing/printjob.h"
 #include "settings/datadirectory.h"
 
@@ -100,6 +102,11 @@ int PrintResult(ToolContext& context, const QString& text);
 bool WriteResult(ToolContext& context, const QString& text);
 // Why standard output could not be written, from the error number the failed write left.
 QString StandardOutputFailure();
+
+// The view of --from SECONDS --to SECONDS (both or neither; the whole recording without them),
+// or why the range cannot be taken.
+Result<CumulativeView> TimeRangeView(const QString& fromText, const QString& toText,
+                                     qint64 rowCount, float duration);
 
 // Writes one print job to a PDF; nothing is left behind when it fails. Needs a GUI application
 // (the fonts): see main.

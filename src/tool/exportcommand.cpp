@@ -5,6 +5,7 @@
 #include "recording/recordingfile.h"
 #include "recording/outputfile.h"
 #include "tool/commands.h"
+#include "workbook/recordingworkbook.h"
 
 namespace zr5::tool {
 
@@ -44,30 +45,54 @@ private:
 
 QList<QCommandLineOption> ExportOptions() {
     return {Option("output", "写到此文件，写完才出现（默认写到标准输出）", "OUT.csv"),
-            OverwriteOption()};
+            Option("xlsx", "写成 Excel 工作簿（概况、数据、曲线），写完才出现", "OUT.xlsx"),
+            Option("from", "只写这段时间的行：起始秒数（与 --to 同时给出）", "SECONDS"),
+            Option("to", "只写这段时间的行：结束秒数", "SECONDS"), OverwriteOption()};
 }
 
 int RunExport(ToolContext& context, const CommandLine& line) {
     const QStringList args = line.positional();
     const QString outputPath = line.value(QStringLiteral("output"));
+    const QString workbookPath = line.value(QStringLiteral("xlsx"));
+    const QString fromText = line.value(QStringLiteral("from"));
+    const QString toText = line.value(QStringLiteral("to"));
     if (args.size() != 1)
         return UsageFail(context);
-    if (QString e =
-            FilesRefusal(args, outputPath.isEmpty() ? QStringList() : QStringList{outputPath},
-                         line.isSet(QStringLiteral("overwrite")));
+    if (!outputPath.isEmpty() && !workbookPath.isEmpty())
+        return UsageFail(context, QStringLiteral("--output 与 --xlsx 只能给一个"));
+    const QString target = workbookPath.isEmpty() ? outputPath : workbookPath;
+    if (QString e = FilesRefusal(args, target.isEmpty() ? QStringList() : QStringList{target},
+                                 line.isSet(QStringLiteral("overwrite")));
         !e.isEmpty())
         return Fail(context, e);
 
     Output out(outputPath);
+    qint64 firstRow = 1, lastRow = std::numeric_limits<qint64>::max();
     // The recording is checked before the output is created: a refused recording leaves none.
     if (Result<RecordingInfo> info = ReadRecordingInfo(args.first()); !info)
         return Fail(context, info.error());
     else if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
         return Fail(context, refusal);
+    else if (const Result<CumulativeView> range =
+                 TimeRangeView(fromText, toText, info->RecordCount, info->header.Duration);
+             !range)
+        return Fail(context, range.error());
+    else if (!fromText.isEmpty()) {
+        firstRow = range->firstRow();
+        lastRow = range->lastRow();
+    }
+    if (!workbookPath.isEmpty()) {
+        RecordingWorkbookOptions options;
+        options.firstRow = firstRow;
+        options.lastRow = lastRow;
+        const RecordingWorkbookOutcome written =
+            WriteRecordingWorkbook(args.first(), workbookPath, options);
+        return written.status ? 0 : Fail(context, written.status.error());
+    }
     if (QString e = out.open(); !e.isEmpty())
         return Fail(context, e);
     const CsvTableOutcome outcome =
-        WriteCsvTable(args.first(), 1, std::numeric_limits<qint64>::max(),
+        WriteCsvTable(args.first(), firstRow, lastRow,
                       [&](const std::string& block) { return out.write(block); });
     const bool writeFailed = outcome.status == CsvTableOutcome::WriteFailed;
     if (writeFailed)

@@ -25,12 +25,6 @@ std::optional<int> KindOf(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<double> SecondsOf(const QString& text) {
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
-}
-
 } // namespace
 
 QList<QCommandLineOption> PlotOptions() {
@@ -74,18 +68,11 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
     if (QString refusal = pass.runAll(); !refusal.isEmpty())
         return Fail(context, refusal);
     const RecordingInfo& recording = pass.recording();
-    const float duration = recording.header.Duration;
-    CumulativeView view = CumulativeView::Whole(recording.RecordCount, duration);
-    if (!fromText.isEmpty()) {
-        const std::optional<double> from = SecondsOf(fromText), to = SecondsOf(toText);
-        if (!from || !to)
-            return Fail(context, QStringLiteral("--from 与 --to 须为秒数：%1、%2")
-                                     .arg(fromText, toText));
-        if (!(*from >= 0 && *from < *to && *to <= duration))
-            return Fail(context, QStringLiteral("时间范围 %1 至 %2 秒不在记录的 0 至 %3 秒之内")
-                                     .arg(fromText, toText, PlainNumber(duration)));
-        view = view.range(*from, *to);
-    }
+    const Result<CumulativeView> range =
+        TimeRangeView(fromText, toText, recording.RecordCount, recording.header.Duration);
+    if (!range)
+        return Fail(context, range.error());
+    const CumulativeView view = *range;
 
     // The curve is reduced to the screen's pixel columns, as the analysis window draws it.
     Result<std::vector<CurveLine>> curve =

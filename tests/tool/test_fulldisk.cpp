@@ -123,6 +123,15 @@ const Writer kWriters[] = {
          QFile::remove(source);
          return error;
      }},
+    {"workbook export", "export.xlsx",
+     [](const QString&, const QString& target) {
+         const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-xlsx.MTR"));
+         WriteSyntheticRecording(source, 50, 60, 5);
+         const QString error = runTool({QStringLiteral("export"), source, QStringLiteral("--xlsx"),
+                                        target, QStringLiteral("--overwrite")});
+         QFile::remove(source);
+         return error;
+     }},
     {"pdf report", "report.pdf",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-report.MTR"));
