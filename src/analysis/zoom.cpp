@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/completedrows.h"
 #include "analysis/operatingpoint.h"
 #include "model/numbertext.h"
-#include "model/rowpowers.h"
 #include "model/splitseconds.h"
 #include "recording/recordingfile.h"
 
@@ -168,37 +168,10 @@ QString CumulativeFrameCaption(int kind, const CumulativeView& view) {
 
 namespace {
 
-// The value and whether it is drawn, row by row, as the cumulative pass finds them for one kind.
-class KindValues {
-public:
-    KindValues(int kind, const MotorParameters& motor) : kind_(kind), motor_(motor) {}
-
-    // false: the row's point starts the next segment but is not joined to the one before.
-    bool next(ChannelRowValues& channels, float& value) {
-        SampleRowValues row{};
-        for (int j = 0; j < kChannelRowSize; ++j)
-            row[std::size_t(j)] = channels[std::size_t(j)];
-        if (kind_ >= Curve::ActivePower)
-            StoreRowPowers(row, ComputeRowPowers(channels));
-        if (kind_ < Curve::Efficiency) {
-            value = CurveValue(kind_, row, 0, 0);
-            return true;
-        }
-        // A generating row keeps the values of the row before it, as the pass's model does.
-        const MotorState state = ClassifyMotorValues(row[Slot::ActivePower], motor_, previous_,
-                                                     ClassifyCaller::AnalyseRow);
-        value = CurveValue(kind_, row, previous_.LoadRate, previous_.Efficiency);
-        return state == MotorState::Normal;
-    }
-
-private:
-    int kind_;
-    MotorParameters motor_;
-    OperatingPoint previous_;
-};
-
 // Rows read before a zoomed view's first row only to learn the values a generating row keeps.
 constexpr qint64 kLeadRows = 256;
+// Rows completed at once.
+constexpr qint64 kBlockRows = 4096;
 
 } // namespace
 
@@ -209,29 +182,30 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
     if (firstRow > lastRow || kind < 0 || kind >= kCurveKinds)
         return series;
     const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
-    auto reader = RecordingRowReader::open(recording, firstRow - lead);
-    if (!reader)
-        return Result<KindSeries>::failure(reader.error());
     const std::size_t rows = std::size_t(lastRow - firstRow + 1);
     series.y.reserve(rows);
     if (kind >= Curve::Efficiency)
         series.joined.reserve(rows);
-    KindValues values(kind, recording.header.motorParameters());
+    auto reader = CompletedRowReader::open(recording, firstRow - lead);
+    if (!reader)
+        return Result<KindSeries>::failure(reader.error());
     const float low = axes.CurveAxisLow[std::size_t(kind)];
     const float high = axes.CurveAxisHigh[std::size_t(kind)];
-    ChannelRowValues channels;
-    float value = 0;
-    for (qint64 r = firstRow - lead; r <= lastRow; ++r) {
-        if (!(*reader)->next(channels))
-            return Result<KindSeries>::failure((*reader)->error().isEmpty()
-                                                   ? QStringLiteral("读取数据文件出错")
-                                                   : (*reader)->error());
-        const bool joined = values.next(channels, value);
-        if (r < firstRow)
-            continue;
-        series.y.push_back(CurveY(kind, value, low, high));
-        if (kind >= Curve::Efficiency)
-            series.joined.push_back(joined);
+    std::vector<CompletedRow> block;
+    for (qint64 r = firstRow - lead; r <= lastRow;) {
+        const qint64 wanted = std::min<qint64>(kBlockRows, lastRow - r + 1);
+        if ((*reader)->read(block, wanted) < wanted)
+            return Result<KindSeries>::failure((*reader)->error());
+        for (const CompletedRow& row : block) {
+            if (r++ < firstRow)
+                continue;
+            // A generating row keeps the values of the row before it, as the pass's model does.
+            const float value =
+                CurveValue(kind, row.sample, row.values.LoadRate, row.values.Efficiency);
+            series.y.push_back(CurveY(kind, value, low, high));
+            if (kind >= Curve::Efficiency)
+                series.joined.push_back(row.state == MotorState::Normal);
+        }
     }
     return series;
 }
