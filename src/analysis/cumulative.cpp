@@ -41,17 +41,23 @@ CumulativeAnalysis::CumulativeAnalysis(QString recording, MeasurementModel& mode
                                        AnalysisResults& results)
     : path_(std::move(recording)), model_(model), results_(results) {}
 
+CumulativeAnalysis::CumulativeAnalysis(const RecordingInfo& recording, MeasurementModel& model,
+                                       AnalysisResults& results)
+    : path_(recording.path), model_(model), results_(results), info_(recording), opened_(true) {}
+
 QString CumulativeAnalysis::begin() {
     nextRow_ = 1;
     finished_ = false;
     lastState_ = MotorState::NoMotorData;
     error_.clear();
-    Result<RecordingInfo> info = ReadRecordingInfo(path_);
-    if (!info)
-        return error_ = info.error();
-    if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
+    if (!opened_) {
+        Result<RecordingInfo> info = ReadRecordingInfo(path_);
+        if (!info)
+            return error_ = info.error();
+        info_ = *info;
+    }
+    if (QString refusal = AnalysisRefusal(info_); !refusal.isEmpty())
         return error_ = refusal;
-    info_ = *info;
     MeasurementModel& m = model_;
     m.Motor = info_.header.motorParameters();
     auto reader = CompletedRowReader::open(info_, m.Motor);

@@ -48,6 +48,9 @@ public:
     // the operating point) and the results. The caller records the row count and duration the
     // pass found (recording()) in the shared state.
     CumulativeAnalysis(QString recording, MeasurementModel& model, AnalysisResults& results);
+    // Over a recording a window has opened (OpenRecording): it is not read again for its header.
+    CumulativeAnalysis(const RecordingInfo& recording, MeasurementModel& model,
+                       AnalysisResults& results);
 
     // Opens the current recording, refuses one that cannot be analysed (empty string on success),
     // takes over its motor data, duration and extrema, chooses the axes and resets the
@@ -84,6 +87,7 @@ private:
     MeasurementModel& model_;
     AnalysisResults& results_;
     RecordingInfo info_;
+    bool opened_ = false; // info_ was given
     std::unique_ptr<CompletedRowReader> reader_;
     qint64 nextRow_ = 1;
     QString error_;

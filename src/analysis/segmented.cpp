@@ -62,11 +62,10 @@ std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& w, qint64 selected
     return labels;
 }
 
-std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind) {
-    Result<RecordingInfo> info = ReadRecordingInfo(path);
-    if (!info || row < 1 || row > info->RecordCount)
+std::optional<float> RowCurveValue(const RecordingInfo& info, qint64 row, int kind) {
+    if (row < 1 || row > info.RecordCount)
         return std::nullopt;
-    auto reader = CompletedRowReader::open(*info, row);
+    auto reader = CompletedRowReader::open(info, row);
     const CompletedRow* r = reader ? (*reader)->next() : nullptr;
     if (!r)
         return std::nullopt;
@@ -80,10 +79,20 @@ std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind) {
 SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const AnalysisResults& a,
                                              float segmentHalfSpan, MeasurementModel& m,
                                              qint64 selectedRow) {
-    SegmentedAnalysisResult result;
     Result<RecordingInfo> info = ReadRecordingInfo(recording);
-    if (!info)
-        return result.error = info.error(), result;
+    if (!info) {
+        SegmentedAnalysisResult result;
+        result.error = info.error();
+        return result;
+    }
+    return RunSegmentedAnalysis(*info, a, segmentHalfSpan, m, selectedRow);
+}
+
+SegmentedAnalysisResult RunSegmentedAnalysis(const RecordingInfo& recording,
+                                             const AnalysisResults& a, float segmentHalfSpan,
+                                             MeasurementModel& m, qint64 selectedRow) {
+    SegmentedAnalysisResult result;
+    const RecordingInfo* info = &recording;
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
         return result.error = refusal, result;
     const qint64 count = info->RecordCount;

@@ -179,18 +179,21 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
                                   const CurveAxisTables& axes, qint64 firstRow, qint64 lastRow) {
     KindSeries series;
     series.firstRow = firstRow;
-    if (firstRow > lastRow || kind < 0 || kind >= kCurveKinds)
+    if (kind < 0 || kind >= kCurveKinds)
+        return series;
+    series.kind = kind;
+    series.axisLow = axes.CurveAxisLow[std::size_t(kind)];
+    series.axisHigh = axes.CurveAxisHigh[std::size_t(kind)];
+    if (firstRow > lastRow)
         return series;
     const qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
     const std::size_t rows = std::size_t(lastRow - firstRow + 1);
-    series.y.reserve(rows);
+    series.value.reserve(rows);
     if (kind >= Curve::Efficiency)
         series.joined.reserve(rows);
     auto reader = CompletedRowReader::open(recording, firstRow - lead);
     if (!reader)
         return Result<KindSeries>::failure(reader.error());
-    const float low = axes.CurveAxisLow[std::size_t(kind)];
-    const float high = axes.CurveAxisHigh[std::size_t(kind)];
     std::vector<CompletedRow> block;
     for (qint64 r = firstRow - lead; r <= lastRow;) {
         const qint64 wanted = std::min<qint64>(kBlockRows, lastRow - r + 1);
@@ -200,9 +203,8 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
             if (r++ < firstRow)
                 continue;
             // A generating row keeps the values of the row before it, as the pass's model does.
-            const float value =
-                CurveValue(kind, row.sample, row.values.LoadRate, row.values.Efficiency);
-            series.y.push_back(CurveY(kind, value, low, high));
+            series.value.push_back(
+                CurveValue(kind, row.sample, row.values.LoadRate, row.values.Efficiency));
             if (kind >= Curve::Efficiency)
                 series.joined.push_back(row.state == MotorState::Normal);
         }
@@ -210,17 +212,26 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
     return series;
 }
 
+std::optional<float> KindSeries::rowValue(qint64 row) const {
+    if (!holds(row))
+        return std::nullopt;
+    const std::size_t i = std::size_t(row - firstRow);
+    if (!joined.empty() && !joined[i])
+        return std::nullopt;
+    return value[i];
+}
+
 std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const CumulativeView& view,
                                        float columnWidth) {
     const qint64 first = std::max(view.firstRow(), series.firstRow);
-    const qint64 last = std::min(view.lastRow(), series.firstRow + qint64(series.y.size()) - 1);
+    const qint64 last = std::min(view.lastRow(), series.firstRow + qint64(series.value.size()) - 1);
     if (first > last)
         return {};
     const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
     CurveTrace trace(reduce ? columnWidth : 0.0f);
     // In blocks: the x and pixel column of each row, then the points at once.
     constexpr qint64 kBlock = 4096;
-    std::vector<float> x(kBlock);
+    std::vector<float> x(kBlock), y(kBlock);
     std::vector<qint64> columns(kBlock);
     for (qint64 start = first; start <= last; start += kBlock) {
         const std::size_t n = std::size_t(std::min(kBlock, last - start + 1));
@@ -229,7 +240,9 @@ std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const Cumulativ
             columns[j] = reduce ? trace.columnOf(x[j]) : 0;
         }
         const std::size_t i = std::size_t(start - series.firstRow);
-        trace.add(x.data(), columns.data(), series.y.data() + i,
+        for (std::size_t j = 0; j < n; ++j)
+            y[j] = CurveY(series.kind, series.value[i + j], series.axisLow, series.axisHigh);
+        trace.add(x.data(), columns.data(), y.data(),
                   series.joined.empty() ? nullptr : series.joined.data() + i, n);
     }
     trace.finish();

@@ -38,9 +38,10 @@ constexpr qint64 kRowsPerSlice = 2048;
 
 } // namespace
 
-AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow)
+AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow,
+                               RecordingInfo recording)
     : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint), state_(state), services_(services),
-      mainWindow_(mainWindow) {
+      mainWindow_(mainWindow), recording_(std::move(recording)) {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ChineseFont(9));
@@ -58,13 +59,14 @@ AnalysisWindow::~AnalysisWindow() = default;
 AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWidget* mainWindow,
                                      AnalysisOpening how) {
     // Refused before the window opens: the pass divides by the row count and by the duration.
-    Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
+    Result<RecordingInfo> info = OpenRecording(state.CurrentFileName());
     const QString refusal = info ? AnalysisRefusal(*info) : info.error();
     if (!refusal.isEmpty()) {
         services.messages.message(mainWindow, kErrorTitle, refusal);
         return nullptr;
     }
-    auto* w = new AnalysisWindow(state, services, mainWindow); // owned by the main window
+    // owned by the main window
+    auto* w = new AnalysisWindow(state, services, mainWindow, std::move(*info));
     if (how == AnalysisOpening::Button)
         w->setGeometry(TwipsRect(500, 200, kAnalysisWindowWidth, kAnalysisWindowHeight, w));
     else
@@ -82,11 +84,7 @@ void AnalysisWindow::Form_Load() {
     c_.mnuAssess->setEnabled(false);
     c_.mnuExport->setEnabled(false);
     c_.mnuExport->menuAction()->setEnabled(false);
-    Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
-    if (info)
-        state_.analysisBegun(info->RecordCount, info->header.Duration);
-    else
-        state_.analysisBegun(0, state_.settings.ReceiveDuration);
+    state_.analysisBegun(recording_.RecordCount, recording_.header.Duration);
 
     bars_ = ScrollBarsForRecordCount(state_.RecordCount());
     const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
@@ -243,8 +241,15 @@ void AnalysisWindow::Command2_Click() {
     for (QLabel* l : c_.Label8)
         l->hide();
     setAnalysing(true);
-    pass_ = std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
-                                                 state_.analysis);
+    // 重绘曲线 reads the recording anew; the first pass uses the one the window opened.
+    if (passesRun_++ > 0) {
+        Result<RecordingInfo> info = OpenRecording(state_.CurrentFileName());
+        recording_ = info ? std::move(*info) : RecordingInfo{};
+    }
+    pass_ = recording_.file
+                ? std::make_unique<CumulativeAnalysis>(recording_, state_.model, state_.analysis)
+                : std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
+                                                       state_.analysis);
     if (QString error = pass_->begin(); !error.isEmpty()) {
         pass_.reset();
         setAnalysing(false);
@@ -291,9 +296,10 @@ void AnalysisWindow::passSlice() {
     slice.start();
     CurvePoints points;
     do {
-        CumulativePlotPoints(pass_->processBlock(kRowsPerSlice), count, axes, points);
+        const CumulativeBlock& block = pass_->processBlock(kRowsPerSlice);
+        CumulativePlotPoints(block, count, axes, points);
         traces_->add(points);
-        zoom_->keepPassPoints(points);
+        zoom_->keepPassRows(block);
     } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
     if (pass_->rowsDone() > 0)
         lastDecision_ = pass_->lastDecision();
@@ -429,9 +435,8 @@ void AnalysisWindow::FENG() {
     if (analysing_)
         return;
     const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
-    const SegmentedAnalysisResult r =
-        RunSegmentedAnalysis(state_.CurrentFileName(), state_.analysis,
-                             state_.settings.SegmentHalfSpan, state_.model, target.row);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        recording_, state_.analysis, state_.settings.SegmentHalfSpan, state_.model, target.row);
     if (!r.error.isEmpty()) {
         services_.messages.message(this, kErrorTitle, r.error);
         return;
@@ -494,7 +499,7 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
         QStringLiteral("第 %1 组  时间 %2 秒")
             .arg(row)
             .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())));
-    const std::optional<float> value = RowCurveValue(state_.CurrentFileName(), row, shownCurve_);
+    const std::optional<float> value = zoom_->rowValue(shownCurve_, row);
     if (!value)
         return where + QStringLiteral("  无运行数据");
     return where + QStringLiteral("  ") + PlainNumber(std::round(*value * 1000.0) / 1000.0) +

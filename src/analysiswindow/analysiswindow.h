@@ -29,7 +29,10 @@ enum class AnalysisOpening { Button, Menu };
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
-    AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow);
+    // `recording` is the current recording as OpenRecording opened it: the window reads it
+    // through that one object until 重绘曲线 reads it anew.
+    AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow,
+                   RecordingInfo recording);
     ~AnalysisWindow() override;
 
     // What the main window's data-analysis commands do: a recording with no rows or a duration of
@@ -104,6 +107,8 @@ private:
     AppState& state_;
     UiServices& services_;
     QWidget* mainWindow_;
+    RecordingInfo recording_;
+    int passesRun_ = 0;
     AnalysisControls c_;
     ZoomController* zoom_ = nullptr; // a child
     int shownCurve_ = 0;

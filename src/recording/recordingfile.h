@@ -46,6 +46,9 @@ struct RecordingInfo {
     RecordingHeader header;
     ExtremaValues RowMaximum{};
     ExtremaValues RowMinimum{};
+    // Set by OpenRecording: the file, open, that every reader of this info and its copies reads
+    // through, so that a window's queries never open the recording again.
+    std::shared_ptr<QFile> file;
 };
 
 // The row count of a file length, or -1 when the length is not 144 + 36 N.
@@ -54,6 +57,9 @@ qint64 RecordCountForLength(qint64 length);
 // Opens a recording and reads its header and extrema. A missing file, one shorter than 144 bytes
 // or one whose length is not 144 + 36 N is refused with a message naming the file and the fault.
 Result<RecordingInfo> ReadRecordingInfo(const QString& path);
+// The same, keeping the file open in the info: a window opens its recording once with this and
+// hands the info to every core call.
+Result<RecordingInfo> OpenRecording(const QString& path);
 
 // Empty when the recording can be analysed; otherwise why not (no rows, a duration of 0, a header
 // or extremum value that is not a finite number).
@@ -71,14 +77,16 @@ public:
     // Fills up to maxRows next rows; returns how many. Fewer than asked for at the last row's end
     // or on a read error (then error() says why).
     qint64 read(ChannelRowValues* rows, qint64 maxRows);
-    qint64 nextRow() const { return nextRow_; }
     const QString& error() const { return error_; }
 
 private:
     RecordingRowReader() = default;
     bool refill();
 
-    QFile file_;
+    // The info's open file when it has one (readers take turns on it: each seeks to where it
+    // stands before it reads); a file of the reader's own otherwise.
+    std::shared_ptr<QFile> file_;
+    qint64 offset_ = 0;
     qint64 recordCount_ = 0;
     qint64 nextRow_ = 1;
     std::vector<char> buffer_;
