@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include <cmath>
 
 #include "analysis/cumulative.h"
+#include "analysiswindow/cumulativepassrun.h"
 #include "analysiswindow/curveexport.h"
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/zoomcontroller.h"
@@ -33,9 +33,6 @@ const QColor kWhite = ColourOf(Colour::White);
 
 const QString kSegmentedHint = QStringLiteral("输入组号并按[查 询]，或点击上方曲线");
 
-// Rows between two looks at the clock while the pass runs.
-constexpr qint64 kRowsPerSlice = 2048;
-
 } // namespace
 
 AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow,
@@ -48,13 +45,19 @@ AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* m
     resize(TwipsToPixels(kAnalysisWindowWidth, this), TwipsToPixels(kAnalysisWindowHeight, this));
     c_ = BuildAnalysisControls(this);
     zoom_ = new ZoomController(c_, state_, this);
-    passTimer_.setInterval(0);
-    connect(&passTimer_, &QTimer::timeout, this, &AnalysisWindow::passSlice);
+    pass_ = new CumulativePassRun(c_, state_, *zoom_, this);
+    pass_->setTurnTime(30);
+    connect(pass_, &CumulativePassRun::progressed, this, &AnalysisWindow::showPassProgress);
+    connect(pass_, &CumulativePassRun::finished, this, &AnalysisWindow::finishPass);
     connectControls();
     Form_Load();
 }
 
 AnalysisWindow::~AnalysisWindow() = default;
+
+void AnalysisWindow::setEventInterval(qint64 milliseconds) {
+    pass_->setTurnTime(milliseconds);
+}
 
 AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWidget* mainWindow,
                                      AnalysisOpening how) {
@@ -246,12 +249,7 @@ void AnalysisWindow::Command2_Click() {
         Result<RecordingInfo> info = OpenRecording(state_.CurrentFileName());
         recording_ = info ? std::move(*info) : RecordingInfo{};
     }
-    pass_ = recording_.file
-                ? std::make_unique<CumulativeAnalysis>(recording_, state_.model, state_.analysis)
-                : std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
-                                                       state_.analysis);
-    if (QString error = pass_->begin(); !error.isEmpty()) {
-        pass_.reset();
+    if (QString error = pass_->begin(recording_); !error.isEmpty()) {
         setAnalysing(false);
         services_.messages.message(this, kErrorTitle, error);
         emit passFinished();
@@ -269,64 +267,16 @@ void AnalysisWindow::Command2_Click() {
     // The unit, the value labels, and the time labels and unit of the view.
     c_.Label4->setText(state_.analysis.axes.CurveUnit[std::size_t(shownCurve_)]);
     placeLabels();
-
-    // Curves longer than the surface is wide are drawn column by column.
-    const qint64 count = state_.RecordCount();
-    CurveSurface* surface = c_.Picture2[0];
-    const float column = surface->twipsPerPixel();
-    const bool reduce = double(count) > double(kTimeAxisWidth) / column;
-    traces_ = std::make_unique<CurveSetTrace>(reduce ? column : 0.0f);
-    c_.progress->setRange(0, 1000);
-    c_.progress->setValue(0);
-    lastDecision_ = {};
-    abortPass_ = false;
-    // The first slice runs at once; the rest follow one per turn of the event loop.
-    passTimer_.start();
-    passSlice();
+    pass_->start();
 }
 
-void AnalysisWindow::passSlice() {
-    if (abortPass_ || !pass_) {
-        passTimer_.stop();
-        return;
-    }
-    const qint64 count = state_.RecordCount();
-    const CurveAxisTables& axes = state_.analysis.axes;
-    QElapsedTimer slice;
-    slice.start();
-    CurvePoints points;
-    do {
-        const CumulativeBlock& block = pass_->processBlock(kRowsPerSlice);
-        CumulativePlotPoints(block, count, axes, points);
-        traces_->add(points);
-        zoom_->keepPassRows(block);
-    } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
-    if (pass_->rowsDone() > 0)
-        lastDecision_ = pass_->lastDecision();
-    if (pass_->done()) {
-        passTimer_.stop();
-        traces_->finish();
-        drawPassSoFar();
-        finishPass();
-    } else {
-        drawPassSoFar();
-    }
-}
-
-void AnalysisWindow::drawPassSoFar() {
-    for (int k = 0; k < kCurveKinds; ++k)
-        c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), CumulativeCurveColour());
+void AnalysisWindow::showPassProgress() {
     const MeasurementModel& m = state_.model;
-    showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
+    showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, pass_->lastDecision()));
     showDataNumber(pass_->rowsDone());
-    c_.progress->setValue(int(1000.0 * double(pass_->rowsDone()) /
-                              double(std::max<qint64>(1, state_.RecordCount()))));
 }
 
-void AnalysisWindow::finishPass() {
-    const QString error = pass_->error();
-    pass_.reset();
-    traces_.reset();
+void AnalysisWindow::finishPass(const QString& error) {
     setAnalysing(false);
     if (!error.isEmpty())
         services_.messages.message(this, kErrorTitle, error);
@@ -399,7 +349,7 @@ void AnalysisWindow::exportAllPictures() {
 void AnalysisWindow::exportTable() {
     // While zoomed, the rows of the range shown.
     const CumulativeView& view = zoom_->view();
-    ExportCsvTable(this, services_, state_.CurrentFileName(), view.firstRow(), view.lastRow());
+    ExportCsvTable(this, services_, recording_, view.firstRow(), view.lastRow());
 }
 
 void AnalysisWindow::HScroll1_Change() {
@@ -522,8 +472,7 @@ bool AnalysisWindow::endProgramKey(const QKeyEvent* event) {
     const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (event->key() != Qt::Key_F12 || (event->modifiers() & held))
         return false;
-    abortPass_ = true;
-    passTimer_.stop();
+    pass_->stop();
     emit programEndRequested();
     QCoreApplication::quit();
     return true;
