@@ -90,19 +90,7 @@ void AnalysisWindow::Form_Load() {
     state_.analysisBegun(recording_.RecordCount, recording_.header.Duration);
 
     bars_ = ScrollBarsForRecordCount(state_.RecordCount());
-    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
-    if (bars_.paged) {
-        c_.HScroll2->setRange(1, bars_.pageMaximum);
-        c_.HScroll2->setPageStep(1);
-        c_.HScroll2->setSingleStep(1);
-        c_.HScroll2->setValue(1);
-    }
-    c_.HScroll1->setRange(1, bars_.rowMaximum);
-    c_.HScroll1->setPageStep(10);
-    c_.HScroll1->setSingleStep(1);
-    c_.HScroll1->setValue(bars_.rowValue);
-    c_.HScroll1->hide();
-    c_.HScroll2->hide();
+    SetUpRowBars(c_, bars_);
 
     // A settings file may name a kind that does not exist; the first kind is shown then.
     const int curve = state_.settings.CurrentCurve;
@@ -168,21 +156,7 @@ void AnalysisWindow::showCurve(int kind) {
 }
 
 void AnalysisWindow::placeLabels() {
-    for (QLabel* l : c_.Label5)
-        l->hide();
-    for (QLabel* l : c_.Label6)
-        l->hide();
-    for (QLabel* l : c_.Label7)
-        l->hide();
-    const CurveAxisTables& axes = state_.analysis.axes;
-    const std::vector<ValueLabel> values = ValueLabels(axes.axis(shownCurve_));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        for (QLabel* l : {c_.Label5[i], c_.Label6[i]}) {
-            l->setText(values[i].caption);
-            l->move(l->x(), TwipsToPixels(values[i].top, l));
-            l->show();
-        }
-    }
+    PlaceValueLabels(c_, ValueLabels(state_.analysis.axes.axis(shownCurve_)));
     zoom_->placeTimeLabels();
 }
 
@@ -211,20 +185,6 @@ ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* sur
                                         surface->palette().color(QPalette::WindowText));
     surface->draw(grid);
     return axis;
-}
-
-void AnalysisWindow::showRowDisplay(const RowDisplay& d) {
-    for (int k = 0; k < 16; ++k)
-        c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
-    c_.Picture1[19]->setText(d.boxes[19]);
-    c_.Label2_10->setText(d.powerFactorLabel);
-    if (d.motorBoxes != MotorBoxes::Unchanged)
-        for (int k = 16; k <= 18; ++k)
-            c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
-    c_.motorFrame->setTitle(d.motorCaption);
-    QPalette pal = c_.motorFrame->palette();
-    pal.setColor(QPalette::WindowText, ColourOf(d.motorColour));
-    c_.motorFrame->setPalette(pal);
 }
 
 void AnalysisWindow::Command1_Click() {
@@ -272,7 +232,7 @@ void AnalysisWindow::Command2_Click() {
 
 void AnalysisWindow::showPassProgress() {
     const MeasurementModel& m = state_.model;
-    showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, pass_->lastDecision()));
+    ShowRowDisplay(c_, FormatRowDisplay(m.SampleRow, m.Elapsed, pass_->lastDecision()));
     showDataNumber(pass_->rowsDone());
 }
 
@@ -308,13 +268,7 @@ void AnalysisWindow::finishPass(const QString& error) {
 void AnalysisWindow::showDataNumber(qint64 dataNumber) {
     c_.Text1->setText(PlainNumber(double(dataNumber)));
     // Both bars follow the data number without running the analysis a second time.
-    const RowBarPosition pos = RowBarPositionFor(dataNumber);
-    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
-    if (bars_.paged) {
-        c_.HScroll2->setValue(pos.page);
-        c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount()));
-    }
-    c_.HScroll1->setValue(pos.row);
+    MoveRowBars(c_, bars_, dataNumber, state_.RecordCount());
 }
 
 void AnalysisWindow::Command3_Click() {
@@ -393,9 +347,10 @@ void AnalysisWindow::FENG() {
     }
     lastWindow_ = r.window;
     lastHalfSpan_ = EffectiveHalfSpan(state_.settings.SegmentHalfSpan);
-    showRowDisplay(r.display);
+    ShowRowDisplay(c_, r.display);
     zoom_->markRow(r.selectedRow);
-    placeSegmentTimes(r);
+    PlaceSegmentTimes(c_, SegmentTimeLabels(r.window, r.selectedRow, lastHalfSpan_,
+                                            state_.settings.ReceiveDuration, state_.RecordCount()));
     const MeasurementModel& m = state_.model;
     drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
@@ -406,21 +361,6 @@ void AnalysisWindow::FENG() {
         s->drawLines(r.curves[std::size_t(k)], kGreen);
         const float x = r.MarkerX, y = r.MarkerY[std::size_t(k)];
         s->drawLines({{x - 100, y, x + 100, y}, {x, y - 100, x, y + 100}}, kWhite);
-    }
-}
-
-void AnalysisWindow::placeSegmentTimes(const SegmentedAnalysisResult& r) {
-    for (QLabel* l : c_.Label8)
-        l->hide();
-    const std::vector<TimeLabel> times =
-        SegmentTimeLabels(r.window, r.selectedRow, lastHalfSpan_, state_.settings.ReceiveDuration,
-                          state_.RecordCount());
-    for (std::size_t i = 0; i < times.size() && i < c_.Label8.size(); ++i) {
-        QLabel* l = c_.Label8[i];
-        l->setText(times[i].caption);
-        l->setGeometry(TwipsToPixels(std::max(0.0f, times[i].left), l), l->y(),
-                       TwipsToPixels(kSegmentTimeLabelWidth, l), l->height());
-        l->show();
     }
 }
 
@@ -445,15 +385,9 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
             return {};
     }
     // The row's own value, not the height of the pointer.
-    const QString where =
-        QStringLiteral("第 %1 组  时间 %2 秒")
-            .arg(row)
-            .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())));
-    const std::optional<float> value = zoom_->rowValue(shownCurve_, row);
-    if (!value)
-        return where + QStringLiteral("  无运行数据");
-    return where + QStringLiteral("  ") + PlainNumber(std::round(*value * 1000.0) / 1000.0) +
-           a.axes.CurveUnit[std::size_t(shownCurve_)];
+    return PointerReadoutText(row, RowElapsedTime(row, duration, state_.RecordCount()),
+                              zoom_->rowValue(shownCurve_, row),
+                              a.axes.CurveUnit[std::size_t(shownCurve_)]);
 }
 
 void AnalysisWindow::closeEvent(QCloseEvent* event) {

@@ -88,8 +88,6 @@ private:
     void displayKind(int kind);
     void placeLabels();
     void setAnalysing(bool on);
-    void showRowDisplay(const RowDisplay& d);
-    void placeSegmentTimes(const SegmentedAnalysisResult& r);
     void drawTimeGrid();
     void exportPicture();
     void exportAllPictures();
