@@ -121,4 +121,12 @@ qint64 CumulativeRowAtX(float x, qint64 n) {
     const double r = std::nearbyint(double(x) * double(n) / double(kTimeAxisWidth));
     return std::clamp<qint64>(qint64(r), 1, n);
 }
+QString PointerReadoutText(qint64 row, float elapsed, std::optional<float> value,
+                           const QString& unit) {
+    const QString where = QStringLiteral("第 %1 组  时间 %2 秒").arg(row).arg(PlainNumber(elapsed));
+    if (!value)
+        return where + QStringLiteral("  无运行数据");
+    return where + QStringLiteral("  ") + PlainNumber(std::round(*value * 1000.0) / 1000.0) + unit;
+}
+
 } // namespace zr5

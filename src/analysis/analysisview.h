@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 #include <vector>
 
 #include "analysis/curves.h"
@@ -78,5 +79,10 @@ ExtremesLine CumulativeExtremesLine(float maximum, float minimum, const QString&
 
 // The row of a cumulative surface nearest to an x in twips.
 qint64 CumulativeRowAtX(float x, qint64 recordCount);
+
+// The pointer's readout over a curve: "第 50 组  时间 300 秒  12.345 A", or "无运行数据" in place
+// of the value where the row has none.
+QString PointerReadoutText(qint64 row, float elapsed, std::optional<float> value,
+                           const QString& unit);
 
 } // namespace zr5

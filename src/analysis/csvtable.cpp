@@ -84,26 +84,75 @@ CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 l
     return {};
 }
 
+CsvTableWriter::CsvTableWriter(const QString& recording, qint64 firstRow, qint64 lastRow,
+                               Write write)
+    : model_(std::make_unique<MeasurementModel>()), results_(std::make_unique<AnalysisResults>()),
+      pass_(std::make_unique<CumulativeAnalysis>(recording, *model_, *results_)), first_(firstRow),
+      last_(lastRow), write_(std::move(write)) {}
+
+CsvTableWriter::CsvTableWriter(const RecordingInfo& recording, qint64 firstRow, qint64 lastRow,
+                               Write write)
+    : model_(std::make_unique<MeasurementModel>()), results_(std::make_unique<AnalysisResults>()),
+      pass_(std::make_unique<CumulativeAnalysis>(recording, *model_, *results_)), first_(firstRow),
+      last_(lastRow), write_(std::move(write)) {}
+
+CsvTableWriter::~CsvTableWriter() = default;
+
+qint64 CsvTableWriter::done() const {
+    return pass_->rowsDone();
+}
+
+bool CsvTableWriter::fail(CsvTableOutcome::Status status, const QString& error) {
+    ended_ = true;
+    outcome_ = {status, error};
+    return false;
+}
+
+bool CsvTableWriter::step() {
+    passed_ = false;
+    if (ended_)
+        return false;
+    std::string block;
+    if (!started_) {
+        started_ = true;
+        if (QString refusal = pass_->begin(); !refusal.isEmpty())
+            return fail(CsvTableOutcome::ReadFailed, refusal);
+        first_ = std::max<qint64>(first_, 1);
+        last_ = std::min(last_, pass_->recording().RecordCount);
+        block = kCsvTableHeader;
+    }
+    // The rows before the first still run through the pass: their energies add up.
+    passed_ = !pass_->done() && pass_->rowsDone() < last_;
+    if (passed_) {
+        const qint64 rows = std::min<qint64>(2048, last_ - pass_->rowsDone());
+        pass_->process(rows, [&](const CumulativeRowView& v) {
+            if (v.row >= first_)
+                appendRow(block, tableRow(v));
+        });
+    }
+    if (!block.empty() && !write_(block))
+        return fail(CsvTableOutcome::WriteFailed);
+    if (!pass_->done() && pass_->rowsDone() < last_)
+        return true;
+    if (!pass_->error().isEmpty())
+        return fail(CsvTableOutcome::ReadFailed, pass_->error());
+    ended_ = true;
+    return false;
+}
+
 CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 lastRow,
                               const std::function<bool(const std::string&)>& write,
                               const std::function<bool(qint64, qint64)>& progress) {
-    MeasurementModel model;
-    AnalysisResults results;
-    CumulativeAnalysis pass(recording, model, results);
-    if (QString refusal = pass.begin(); !refusal.isEmpty())
-        return {CsvTableOutcome::ReadFailed, refusal};
-    if (!write(kCsvTableHeader))
-        return {CsvTableOutcome::WriteFailed, {}};
-    std::string block;
-    return ReadCsvTable(
-        pass, firstRow, lastRow,
-        [&](const std::vector<CsvTableRow>& rows) {
-            block.clear();
-            for (const CsvTableRow& r : rows)
-                appendRow(block, r);
-            return write(block);
-        },
-        progress);
+    CsvTableWriter table(recording, firstRow, lastRow, write);
+    for (;;) {
+        const bool more = table.step();
+        if (table.outcome().status == CsvTableOutcome::WriteFailed)
+            return table.outcome();
+        if (table.passedRows() && progress && !progress(table.done(), table.total()))
+            return {CsvTableOutcome::Cancelled, {}};
+        if (!more)
+            return table.outcome();
+    }
 }
 
 } // namespace zr5

@@ -4,12 +4,18 @@
 #include <QtGlobal>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "analysis/operatingpoint.h"
 
 namespace zr5 {
+
+class CumulativeAnalysis;
+struct AnalysisResults;
+struct MeasurementModel;
+struct RecordingInfo;
 
 // The header line of a recording's table.
 extern const char kCsvTableHeader[];
@@ -53,5 +59,34 @@ CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 l
 CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 lastRow,
                               const std::function<bool(const std::string&)>& write,
                               const std::function<bool(qint64, qint64)>& progress = {});
+
+// The same a block of rows at a time, for a window that writes between its events.
+class CsvTableWriter {
+public:
+    using Write = std::function<bool(const std::string&)>;
+    CsvTableWriter(const QString& recording, qint64 firstRow, qint64 lastRow, Write write);
+    // Over a recording a window has opened.
+    CsvTableWriter(const RecordingInfo& recording, qint64 firstRow, qint64 lastRow, Write write);
+    ~CsvTableWriter();
+    // Writes the next block; false once the table is complete or has failed (outcome() says).
+    bool step();
+    // Rows passed of the rows to pass.
+    qint64 done() const;
+    qint64 total() const { return last_; }
+    // Whether the last step passed rows (and wrote them, unless it failed).
+    bool passedRows() const { return passed_; }
+    const CsvTableOutcome& outcome() const { return outcome_; }
+
+private:
+    bool fail(CsvTableOutcome::Status status, const QString& error = {});
+
+    std::unique_ptr<MeasurementModel> model_;
+    std::unique_ptr<AnalysisResults> results_;
+    std::unique_ptr<CumulativeAnalysis> pass_;
+    qint64 first_ = 1, last_ = 0;
+    Write write_;
+    bool started_ = false, ended_ = false, passed_ = false;
+    CsvTableOutcome outcome_;
+};
 
 } // namespace zr5

@@ -8,37 +8,6 @@ namespace zr5 {
 
 namespace {
 
-// A row is completed in three steps; the pass takes each step over a whole block of rows, where
-// the rows' arithmetic overlaps instead of waiting on one row's square roots and divisions.
-// First the power rules (PF stays signed) for count rows: SampleRow keeps the values as read,
-// ChannelRow the active powers held to the apparent power. `in` is changed; `powers` is room for
-// count totals.
-void CompleteRowsPowers(ChannelRowValues* in, RowPowers* powers, CompletedRow* out,
-                        std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
-    ComputeRowPowers(in, powers, count);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i].channels = in[i];
-        StoreRowPowers(out[i].sample, powers[i]);
-    }
-}
-
-// Then the energies over spanSeconds since the start, stored in W·h and var·h.
-inline void CompleteRowEnergies(float spanSeconds, EnergyAccumulator& energy, CompletedRow& out) {
-    energy.add(out.sample[Slot::ActivePower], out.sample[Slot::ReactivePower], spanSeconds);
-    out.sample[Slot::ActiveEnergy] = std::fabs(energy.ActiveEnergy) * 1000.0f;
-    out.sample[Slot::ReactiveEnergy] = std::fabs(energy.ReactiveEnergy) * 1000.0f;
-}
-
-// Then the motor state; `values` carries the operating point from row to row.
-inline void CompleteRowState(const MotorParameters& motor, OperatingPoint& values,
-                             CompletedRow& out) {
-    out.state = ClassifyMotorValues(out.sample[Slot::ActivePower], motor, values,
-                                    ClassifyCaller::AnalyseRow);
-    out.values = values;
-}
-
 OperatingPoint OperatingPointOf(const MeasurementModel& m) {
     return {m.LoadRate, m.OutputPower, m.Efficiency};
 }
@@ -54,51 +23,49 @@ void SetOperatingPoint(MeasurementModel& m, const OperatingPoint& values) {
 AnalysedRow AnalyseRow(MeasurementModel& m, float rowTime, float startTime, float elapsed) {
     ChannelRowValues in;
     std::copy_n(m.SampleRow.begin(), kChannelRowSize, in.begin());
-    OperatingPoint values = OperatingPointOf(m);
-    CompletedRow row;
-    RowPowers powers;
-    CompleteRowsPowers(&in, &powers, &row, 1);
-    CompleteRowEnergies(rowTime - startTime, m.Energy, row);
-    CompleteRowState(m.Motor, values, row);
+    RowCompleter completer(m.Motor, OperatingPointOf(m));
+    completer.setEnergy(m.Energy);
+    const CompletedRow row = completer.complete(in, rowTime - startTime);
+    m.Energy = completer.energy();
     m.SampleRow = row.sample;
     m.ChannelRow = row.channels;
-    SetOperatingPoint(m, values);
+    SetOperatingPoint(m, row.values);
     AnalysedRow result;
     result.elapsed = SplitSeconds(elapsed);
     m.Elapsed = result.elapsed;
-    result.decision = DescribeMotorState(row.state, m.Motor, values);
+    result.decision = DescribeMotorState(row.state, m.Motor, row.values);
     return result;
-}
-
-float RowElapsedTime(qint64 row, float duration, qint64 rowCount) {
-    if (rowCount <= 0)
-        return 0;
-    return static_cast<float>(double(row) * double(duration) / double(rowCount));
 }
 
 CumulativeAnalysis::CumulativeAnalysis(QString recording, MeasurementModel& model,
                                        AnalysisResults& results)
     : path_(std::move(recording)), model_(model), results_(results) {}
 
+CumulativeAnalysis::CumulativeAnalysis(const RecordingInfo& recording, MeasurementModel& model,
+                                       AnalysisResults& results)
+    : path_(recording.path), model_(model), results_(results), info_(recording), opened_(true) {}
+
 QString CumulativeAnalysis::begin() {
     nextRow_ = 1;
     finished_ = false;
     lastState_ = MotorState::NoMotorData;
     error_.clear();
-    Result<RecordingInfo> info = ReadRecordingInfo(path_);
-    if (!info)
-        return error_ = info.error();
-    if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
+    if (!opened_) {
+        Result<RecordingInfo> info = ReadRecordingInfo(path_);
+        if (!info)
+            return error_ = info.error();
+        info_ = *info;
+    }
+    if (QString refusal = AnalysisRefusal(info_); !refusal.isEmpty())
         return error_ = refusal;
-    info_ = *info;
-    auto reader = RecordingRowReader::open(info_);
+    MeasurementModel& m = model_;
+    m.Motor = info_.header.motorParameters();
+    auto reader = CompletedRowReader::open(info_, m.Motor);
     if (!reader)
         return error_ = reader.error();
     reader_ = std::move(*reader);
 
-    MeasurementModel& m = model_;
     AnalysisResults& a = results_;
-    m.Motor = info_.header.motorParameters();
     m.RowMaximum = info_.RowMaximum;
     m.RowMinimum = info_.RowMinimum;
 
@@ -121,36 +88,23 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
             finish();
         return block;
     }
-    const qint64 wanted = std::min(maxRows, info_.RecordCount - nextRow_ + 1);
-    read_.resize(std::size_t(wanted));
-    const qint64 got = reader_->read(read_.data(), wanted);
-    block.rows.resize(std::size_t(got));
-
     MeasurementModel& m = model_;
     AnalysisResults& a = results_;
-    const float start = info_.header.StartTime;
-    const float duration = info_.header.Duration;
-    const qint64 count = info_.RecordCount;
-    const MotorParameters motor = m.Motor;
-    OperatingPoint values = OperatingPointOf(m);
-    EnergyAccumulator energy = m.Energy;
+    // The rows go on from what the model holds.
+    reader_->completer().setValues(OperatingPointOf(m));
+    reader_->completer().setEnergy(m.Energy);
+    const qint64 wanted = std::min(maxRows, info_.RecordCount - nextRow_ + 1);
+    const qint64 got = reader_->read(block.rows, wanted);
+
     float efficiencyMaximum = a.EfficiencyMaximum, efficiencyMinimum = a.EfficiencyMinimum;
     float loadRateMaximum = a.LoadRateMaximum, loadRateMinimum = a.LoadRateMinimum;
     float* activeSeries = a.ActiveEnergySeries.data() + nextRow_;
     float* reactiveSeries = a.ReactiveEnergySeries.data() + nextRow_;
-    CompletedRow* rows = block.rows.data();
-    powers_.resize(std::size_t(got));
-    CompleteRowsPowers(read_.data(), powers_.data(), rows, std::size_t(got));
-    float elapsed = m.ElapsedTime;
+    const CompletedRow* rows = block.rows.data();
     for (qint64 i = 0; i < got; ++i) {
-        elapsed = RowElapsedTime(nextRow_ + i, duration, count);
-        const float rowTime = start + elapsed;
-        CompleteRowEnergies(rowTime - start, energy, rows[i]);
         activeSeries[i] = rows[i].sample[Slot::ActiveEnergy];
         reactiveSeries[i] = rows[i].sample[Slot::ReactiveEnergy];
-    }
-    for (qint64 i = 0; i < got; ++i) {
-        CompleteRowState(motor, values, rows[i]);
+        const OperatingPoint& values = rows[i].values;
         if (!(efficiencyMaximum >= values.Efficiency))
             efficiencyMaximum = values.Efficiency;
         if (efficiencyMinimum > values.Efficiency)
@@ -161,7 +115,7 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
             loadRateMinimum = values.LoadRate;
     }
     nextRow_ += got;
-    m.Energy = energy;
+    m.Energy = reader_->completer().energy();
     a.EfficiencyMaximum = efficiencyMaximum;
     a.EfficiencyMinimum = efficiencyMinimum;
     a.LoadRateMaximum = loadRateMaximum;
@@ -170,14 +124,14 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
         const CompletedRow& last = block.rows.back();
         m.SampleRow = last.sample;
         m.ChannelRow = last.channels;
-        SetOperatingPoint(m, values);
+        SetOperatingPoint(m, last.values);
         lastState_ = last.state;
         // Only the last row's elapsed time is shown, so only it is split.
-        m.ElapsedTime = elapsed;
-        m.Elapsed = SplitSeconds(elapsed);
+        m.ElapsedTime = RowElapsedTime(nextRow_ - 1, info_.header.Duration, info_.RecordCount);
+        m.Elapsed = SplitSeconds(m.ElapsedTime);
     }
     if (got < wanted)
-        error_ = reader_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : reader_->error();
+        error_ = reader_->error();
     if (done())
         finish();
     return block;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/completedrows.h"
 #include "analysis/curvetrace.h"
 #include "analysis/operatingpoint.h"
 #include "model/appstate.h"
@@ -23,24 +24,12 @@ struct AnalysedRow {
 // state and keeps the operating point in the model.
 AnalysedRow AnalyseRow(MeasurementModel& model, float rowTime, float startTime, float elapsed);
 
-// Row k's elapsed time: k x duration / row count, in double precision. Adding the interval once per
-// row in single precision drifts by minutes over a million rows.
-float RowElapsedTime(qint64 row, float duration, qint64 rowCount);
-
 // What a caller sees of each row of the pass (to draw it, export it, ...).
 struct CumulativeRowView {
     qint64 row;                    // 1..RecordCount
     float elapsed;                 // seconds since the recording's start
     const MeasurementModel& model; // SampleRow, ChannelRow (clamped) and the operating point
     const MotorStateDecision& decision;
-};
-
-// One row as the pass completed it.
-struct CompletedRow {
-    SampleRowValues sample;    // as SampleRow holds it after the row
-    ChannelRowValues channels; // as ChannelRow holds it (active powers held to the apparent power)
-    OperatingPoint values;     // load rate, output power and efficiency after the row
-    MotorState state;
 };
 
 // Consecutive rows of the pass, from firstRow on.
@@ -59,6 +48,9 @@ public:
     // the operating point) and the results. The caller records the row count and duration the
     // pass found (recording()) in the shared state.
     CumulativeAnalysis(QString recording, MeasurementModel& model, AnalysisResults& results);
+    // Over a recording a window has opened (OpenRecording): it is not read again for its header.
+    CumulativeAnalysis(const RecordingInfo& recording, MeasurementModel& model,
+                       AnalysisResults& results);
 
     // Opens the current recording, refuses one that cannot be analysed (empty string on success),
     // takes over its motor data, duration and extrema, chooses the axes and resets the
@@ -95,12 +87,11 @@ private:
     MeasurementModel& model_;
     AnalysisResults& results_;
     RecordingInfo info_;
-    std::unique_ptr<RecordingRowReader> reader_;
+    bool opened_ = false; // info_ was given
+    std::unique_ptr<CompletedRowReader> reader_;
     qint64 nextRow_ = 1;
     QString error_;
     bool finished_ = false;
-    std::vector<ChannelRowValues> read_;
-    std::vector<RowPowers> powers_;
     CumulativeBlock block_;
     MotorState lastState_ = MotorState::NoMotorData;
 };

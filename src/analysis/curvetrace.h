@@ -50,7 +50,6 @@ public:
     void finish();
     // The lines emitted since the last call; the caller takes them.
     std::vector<CurveLine> takeLines();
-    const std::vector<CurveLine>& pendingLines() const { return lines_; }
 
 private:
     qint64 column(float x) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/completedrows.h"
 #include "analysis/cumulative.h"
 #include "model/numbertext.h"
 #include "recording/recordingfile.h"
@@ -61,32 +62,37 @@ std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& w, qint64 selected
     return labels;
 }
 
-std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind) {
-    Result<RecordingInfo> info = ReadRecordingInfo(path);
-    if (!info || row < 1 || row > info->RecordCount)
+std::optional<float> RowCurveValue(const RecordingInfo& info, qint64 row, int kind) {
+    if (row < 1 || row > info.RecordCount)
         return std::nullopt;
-    auto reader = RecordingRowReader::open(*info, row);
-    ChannelRowValues channels;
-    if (!reader || !(*reader)->next(channels))
+    auto reader = CompletedRowReader::open(info, row);
+    const CompletedRow* r = reader ? (*reader)->next() : nullptr;
+    if (!r)
         return std::nullopt;
-    SampleRowValues sample{};
-    for (int j = 0; j < kChannelRowSize; ++j)
-        sample[std::size_t(j)] = channels[std::size_t(j)];
-    StoreRowPowers(sample, ComputeRowPowers(channels));
-    const std::optional<OperatingPoint> op =
-        ComputeMotorOperatingPoint(sample[Slot::ActivePower], info->header.motorParameters());
+    const bool op = r->state == MotorState::Normal;
     if (kind >= Curve::Efficiency && !op)
         return std::nullopt;
-    return CurveValue(kind, sample, op ? op->LoadRate : 0.0f, op ? op->Efficiency : 0.0f);
+    return CurveValue(kind, r->sample, op ? r->values.LoadRate : 0.0f,
+                      op ? r->values.Efficiency : 0.0f);
 }
 
 SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const AnalysisResults& a,
                                              float segmentHalfSpan, MeasurementModel& m,
                                              qint64 selectedRow) {
-    SegmentedAnalysisResult result;
     Result<RecordingInfo> info = ReadRecordingInfo(recording);
-    if (!info)
-        return result.error = info.error(), result;
+    if (!info) {
+        SegmentedAnalysisResult result;
+        result.error = info.error();
+        return result;
+    }
+    return RunSegmentedAnalysis(*info, a, segmentHalfSpan, m, selectedRow);
+}
+
+SegmentedAnalysisResult RunSegmentedAnalysis(const RecordingInfo& recording,
+                                             const AnalysisResults& a, float segmentHalfSpan,
+                                             MeasurementModel& m, qint64 selectedRow) {
+    SegmentedAnalysisResult result;
+    const RecordingInfo* info = &recording;
     if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
         return result.error = refusal, result;
     const qint64 count = info->RecordCount;
@@ -98,22 +104,21 @@ SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const Ana
     const qint64 s = std::clamp<qint64>(selectedRow, 1, count);
     result.selectedRow = s;
 
-    // The selected row as the boxes show it.
+    // The selected row as the boxes show it; a row without motor data leaves the values shown.
     {
-        auto reader = RecordingRowReader::open(*info, s);
+        auto reader =
+            CompletedRowReader::open(*info, m.Motor, s, {m.LoadRate, m.OutputPower, m.Efficiency},
+                                     ClassifyCaller::SingleRowDisplay);
         if (!reader)
             return result.error = reader.error(), result;
-        ChannelRowValues values;
-        if (!(*reader)->next(values))
+        const CompletedRow* row = (*reader)->next();
+        if (!row)
             return result.error = (*reader)->error(), result;
-        for (int j = 0; j < kChannelRowSize; ++j)
-            m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
-        StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
+        m.SampleRow = row->sample;
+        m.ChannelRow = row->channels;
         m.SampleRow[Slot::ActiveEnergy] = a.ActiveEnergySeries[std::size_t(s)];
         m.SampleRow[Slot::ReactiveEnergy] = a.ReactiveEnergySeries[std::size_t(s)];
-        const MotorStateDecision decision = ClassifyMotorState(
-            m.SampleRow[Slot::ActivePower], m.Motor, {m.LoadRate, m.OutputPower, m.Efficiency},
-            ClassifyCaller::SingleRowDisplay);
+        const MotorStateDecision decision = DescribeMotorState(row->state, m.Motor, row->values);
         m.LoadRate = decision.LoadRate;
         m.Efficiency = decision.Efficiency;
         m.OutputPower = decision.OutputPower;
@@ -125,33 +130,36 @@ SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording, const Ana
     // The curves of the rows around it, scaled on the cumulative analysis's axes.
     const int n = EffectiveHalfSpan(segmentHalfSpan);
     result.window = SegmentWindowRows(s, n, count);
-    auto reader = RecordingRowReader::open(*info, result.window.WindowFirstRow);
+    auto reader = CompletedRowReader::open(*info, m.Motor, result.window.WindowFirstRow);
     if (!reader)
         return result.error = reader.error(), result;
+    std::vector<CompletedRow> rows;
+    const qint64 wanted = result.window.WindowLastRow - result.window.WindowFirstRow + 1;
+    if ((*reader)->read(rows, wanted) < wanted)
+        return result.error = (*reader)->error(), result;
     CurveSetTrace traces;
-    for (qint64 r = result.window.WindowFirstRow; r <= result.window.WindowLastRow; ++r) {
-        ChannelRowValues values;
-        if (!(*reader)->next(values))
-            return result.error = (*reader)->error(), result;
-        for (int j = 0; j < kChannelRowSize; ++j)
-            m.SampleRow[std::size_t(j)] = m.ChannelRow[std::size_t(j)] = values[std::size_t(j)];
-        StoreRowPowers(m.SampleRow, ComputeRowPowers(m.ChannelRow));
-        const std::optional<OperatingPoint> op =
-            ComputeMotorOperatingPoint(m.SampleRow[Slot::ActivePower], m.Motor);
+    qint64 r = result.window.WindowFirstRow;
+    for (const CompletedRow& row : rows) {
+        // The energies stay those of the selected row.
+        std::copy_n(row.sample.begin(), Slot::ApparentPower + 1, m.SampleRow.begin());
+        m.ChannelRow = row.channels;
+        // A row without an operating point keeps the one before it on the curves.
+        const bool op = row.state == MotorState::Normal;
         if (op) {
-            m.LoadRate = op->LoadRate;
-            m.Efficiency = op->Efficiency;
-            m.OutputPower = op->OutputPower;
+            m.LoadRate = row.values.LoadRate;
+            m.Efficiency = row.values.Efficiency;
+            m.OutputPower = row.values.OutputPower;
         }
         const float x = SegmentPlotX(r - result.window.WindowFirstRow + 1, n);
         const auto ys = CurvePlotYs(m.SampleRow, m.LoadRate, m.Efficiency, a.axes);
-        traces.add(x, ys, op.has_value());
+        traces.add(x, ys, op);
         if (r == s) {
             result.MarkerX = x;
             // The selected row's marker stays on the plot, however far its values run out.
             for (int k = 0; k < kCurveKinds; ++k)
                 result.MarkerY[std::size_t(k)] = ClampToPlot(ys[std::size_t(k)]);
         }
+        ++r;
     }
     traces.finish();
     for (int k = 0; k < kCurveKinds; ++k)

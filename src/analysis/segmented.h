@@ -9,6 +9,7 @@
 #include "analysis/curvetrace.h"
 #include "analysis/rowdisplay.h"
 #include "model/appstate.h"
+#include "recording/recordingfile.h"
 
 namespace zr5 {
 
@@ -52,12 +53,16 @@ struct SegmentedAnalysisResult {
 // The value a kind's curve shows for one row of a recording, from that row alone and the motor
 // data of its header. Empty when the row cannot be read, and for efficiency and load rate when the
 // row has no operating point.
-std::optional<float> RowCurveValue(const QString& path, qint64 row, int kind);
+std::optional<float> RowCurveValue(const RecordingInfo& recording, qint64 row, int kind);
 
 // The segmented analysis of a recording around `selectedRow` (clamped to 1..RecordCount) with the
 // axes and energies of the last cumulative analysis and `segmentHalfSpan` rows on either side.
 // Changes the model as the pass does: SampleRow, ChannelRow and the operating point hold the
 // window's last row, the elapsed time that of the selected row.
+SegmentedAnalysisResult RunSegmentedAnalysis(const RecordingInfo& recording,
+                                             const AnalysisResults& results, float segmentHalfSpan,
+                                             MeasurementModel& model, qint64 selectedRow);
+// The same for a recording not yet read.
 SegmentedAnalysisResult RunSegmentedAnalysis(const QString& recording,
                                              const AnalysisResults& results, float segmentHalfSpan,
                                              MeasurementModel& model, qint64 selectedRow);

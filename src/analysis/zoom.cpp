@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/completedrows.h"
 #include "analysis/operatingpoint.h"
 #include "model/numbertext.h"
-#include "model/rowpowers.h"
 #include "model/splitseconds.h"
 #include "recording/recordingfile.h"
 
@@ -168,41 +168,10 @@ QString CumulativeFrameCaption(int kind, const CumulativeView& view) {
 
 namespace {
 
-// The value and whether it is drawn, row by row, as the cumulative pass finds them for one kind.
-class KindValues {
-public:
-    KindValues(int kind, const MotorParameters& motor) : kind_(kind), motor_(motor) {}
-
-    // false: the row's point starts the next segment but is not joined to the one before.
-    bool next(ChannelRowValues& channels, float& value) {
-        SampleRowValues row{};
-        for (int j = 0; j < kChannelRowSize; ++j)
-            row[std::size_t(j)] = channels[std::size_t(j)];
-        if (kind_ >= Curve::ActivePower)
-            StoreRowPowers(row, ComputeRowPowers(channels));
-        if (kind_ < Curve::Efficiency) {
-            value = CurveValue(kind_, row, 0, 0);
-            return true;
-        }
-        // A generating row keeps the values of the row before it, as the pass's model does.
-        const MotorState state = ClassifyMotorValues(row[Slot::ActivePower], motor_, previous_,
-                                                     ClassifyCaller::AnalyseRow);
-        value = CurveValue(kind_, row, previous_.LoadRate, previous_.Efficiency);
-        settled_ = settled_ || state != MotorState::Generating;
-        return state == MotorState::Normal;
-    }
-    // Whether a row so far set the values (every row but a generating one does).
-    bool settled() const { return settled_; }
-
-private:
-    int kind_;
-    MotorParameters motor_;
-    OperatingPoint previous_;
-    bool settled_ = false;
-};
-
 // Rows read before a zoomed view's first row only to learn the values a generating row keeps.
 constexpr qint64 kLeadRows = 256;
+// Rows completed at once.
+constexpr qint64 kBlockRows = 4096;
 
 } // namespace
 
@@ -210,59 +179,74 @@ Result<KindSeries> ReadKindSeries(const RecordingInfo& recording, int kind,
                                   const CurveAxisTables& axes, qint64 firstRow, qint64 lastRow) {
     KindSeries series;
     series.firstRow = firstRow;
-    if (firstRow > lastRow || kind < 0 || kind >= kCurveKinds)
+    if (kind < 0 || kind >= kCurveKinds)
+        return series;
+    series.kind = kind;
+    series.axisLow = axes.CurveAxisLow[std::size_t(kind)];
+    series.axisHigh = axes.CurveAxisHigh[std::size_t(kind)];
+    if (firstRow > lastRow)
         return series;
     qint64 lead = kind >= Curve::Efficiency ? std::min(kLeadRows, firstRow - 1) : 0;
-    const float low = axes.CurveAxisLow[std::size_t(kind)];
-    const float high = axes.CurveAxisHigh[std::size_t(kind)];
     const std::size_t rows = std::size_t(lastRow - firstRow + 1);
     // A generating stretch may be longer than the rows read ahead: then the look-back widens
     // until it reaches a row that set the values, or the first row.
     for (bool known = false; !known;) {
-        auto reader = RecordingRowReader::open(recording, firstRow - lead);
-        if (!reader)
-            return Result<KindSeries>::failure(reader.error());
-        series.y.clear();
+        series.value.clear();
         series.joined.clear();
-        series.y.reserve(rows);
+        series.value.reserve(rows);
         if (kind >= Curve::Efficiency)
             series.joined.reserve(rows);
-        KindValues values(kind, recording.header.motorParameters());
-        ChannelRowValues channels;
-        float value = 0;
+        auto reader = CompletedRowReader::open(recording, firstRow - lead);
+        if (!reader)
+            return Result<KindSeries>::failure(reader.error());
+        std::vector<CompletedRow> block;
+        bool settled = false; // a row before the first one set the values
         known = true;
-        for (qint64 r = firstRow - lead; r <= lastRow; ++r) {
-            if (r == firstRow && lead > 0 && lead < firstRow - 1 && !values.settled()) {
-                lead = std::min(lead * 8, firstRow - 1);
-                known = false;
-                break;
+        for (qint64 r = firstRow - lead; r <= lastRow && known;) {
+            const qint64 wanted = std::min<qint64>(kBlockRows, lastRow - r + 1);
+            if ((*reader)->read(block, wanted) < wanted)
+                return Result<KindSeries>::failure((*reader)->error());
+            for (const CompletedRow& row : block) {
+                if (r == firstRow && lead > 0 && lead < firstRow - 1 && !settled) {
+                    lead = std::min(lead * 8, firstRow - 1);
+                    known = false;
+                    break;
+                }
+                if (r++ < firstRow) {
+                    settled = settled || row.state != MotorState::Generating;
+                    continue;
+                }
+                // A generating row keeps the values of the row before it, as the pass's model does.
+                series.value.push_back(
+                    CurveValue(kind, row.sample, row.values.LoadRate, row.values.Efficiency));
+                if (kind >= Curve::Efficiency)
+                    series.joined.push_back(row.state == MotorState::Normal);
             }
-            if (!(*reader)->next(channels))
-                return Result<KindSeries>::failure((*reader)->error().isEmpty()
-                                                       ? QStringLiteral("读取数据文件出错")
-                                                       : (*reader)->error());
-            const bool joined = values.next(channels, value);
-            if (r < firstRow)
-                continue;
-            series.y.push_back(CurveY(kind, value, low, high));
-            if (kind >= Curve::Efficiency)
-                series.joined.push_back(joined);
         }
     }
     return series;
 }
 
+std::optional<float> KindSeries::rowValue(qint64 row) const {
+    if (!holds(row))
+        return std::nullopt;
+    const std::size_t i = std::size_t(row - firstRow);
+    if (!joined.empty() && !joined[i])
+        return std::nullopt;
+    return value[i];
+}
+
 std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const CumulativeView& view,
                                        float columnWidth) {
     const qint64 first = std::max(view.firstRow(), series.firstRow);
-    const qint64 last = std::min(view.lastRow(), series.firstRow + qint64(series.y.size()) - 1);
+    const qint64 last = std::min(view.lastRow(), series.firstRow + qint64(series.value.size()) - 1);
     if (first > last)
         return {};
     const bool reduce = columnWidth > 0 && double(last - first + 1) > kTimeAxisWidth / columnWidth;
     CurveTrace trace(reduce ? columnWidth : 0.0f);
     // In blocks: the x and pixel column of each row, then the points at once.
     constexpr qint64 kBlock = 4096;
-    std::vector<float> x(kBlock);
+    std::vector<float> x(kBlock), y(kBlock);
     std::vector<qint64> columns(kBlock);
     for (qint64 start = first; start <= last; start += kBlock) {
         const std::size_t n = std::size_t(std::min(kBlock, last - start + 1));
@@ -271,7 +255,9 @@ std::vector<CurveLine> TraceKindSeries(const KindSeries& series, const Cumulativ
             columns[j] = reduce ? trace.columnOf(x[j]) : 0;
         }
         const std::size_t i = std::size_t(start - series.firstRow);
-        trace.add(x.data(), columns.data(), series.y.data() + i,
+        for (std::size_t j = 0; j < n; ++j)
+            y[j] = CurveY(series.kind, series.value[i + j], series.axisLow, series.axisHigh);
+        trace.add(x.data(), columns.data(), y.data(),
                   series.joined.empty() ? nullptr : series.joined.data() + i, n);
     }
     trace.finish();

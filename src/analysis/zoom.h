@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 #include <vector>
 
 #include "analysis/analysisview.h"
@@ -83,13 +84,22 @@ QString CumulativeFrameCaption(int kind, const CumulativeView& view);
 // less than ten seconds with hundredths).
 QString RecordingTimeText(double seconds, bool hundredths);
 
-// One kind's plotted values row by row, as the cumulative pass finds them: y in twips on the
-// kind's axis, and whether each row's point is joined to the one before (efficiency and load rate
-// have no point where the motor has no operating point).
+// One kind's plotted values row by row, as the cumulative pass finds them, with the kind's axis,
+// and whether each row's point is joined to the one before (efficiency and load rate have no
+// point where the motor has no operating point).
 struct KindSeries {
     qint64 firstRow = 1;
-    std::vector<float> y;
+    int kind = 0;
+    float axisLow = 0, axisHigh = 0;
+    std::vector<float> value;          // as CurveValue gives it
     std::vector<unsigned char> joined; // 1 or 0; empty: every point is joined
+
+    bool holds(qint64 row) const {
+        return row >= firstRow && row - firstRow < qint64(value.size());
+    }
+    // A row's value as the pointer readout shows it: none for a row it does not hold, nor for
+    // efficiency and load rate where the row has no operating point.
+    std::optional<float> rowValue(qint64 row) const;
 };
 // Reads rows firstRow..lastRow of a recording for one kind (a few rows before them too, for the
 // values a generating row keeps from the rows before it).

@@ -8,10 +8,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <algorithm>
 
+#include "analysis/segmented.h"
 #include "analysiswindow/curvesurface.h"
 #include "ui/fittedtext.h"
 #include "ui/geometry.h"
+#include "ui/qtcolour.h"
 
 namespace zr5 {
 
@@ -243,6 +246,75 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
     c.Command1 = placed(new QPushButton(QStringLiteral("关  闭"), client), 7700, 6100, 975, 375);
     c.Command1->setObjectName(QStringLiteral("Command1"));
     return c;
+}
+
+void ShowRowDisplay(AnalysisControls& c, const RowDisplay& d) {
+    for (int k = 0; k < 16; ++k)
+        c.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
+    c.Picture1[19]->setText(d.boxes[19]);
+    c.Label2_10->setText(d.powerFactorLabel);
+    if (d.motorBoxes != MotorBoxes::Unchanged)
+        for (int k = 16; k <= 18; ++k)
+            c.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
+    c.motorFrame->setTitle(d.motorCaption);
+    QPalette pal = c.motorFrame->palette();
+    pal.setColor(QPalette::WindowText, ColourOf(d.motorColour));
+    c.motorFrame->setPalette(pal);
+}
+
+void SetUpRowBars(AnalysisControls& c, const ScrollBarSetup& bars) {
+    const QSignalBlocker b1(c.HScroll1), b2(c.HScroll2);
+    if (bars.paged) {
+        c.HScroll2->setRange(1, bars.pageMaximum);
+        c.HScroll2->setPageStep(1);
+        c.HScroll2->setSingleStep(1);
+        c.HScroll2->setValue(1);
+    }
+    c.HScroll1->setRange(1, bars.rowMaximum);
+    c.HScroll1->setPageStep(10);
+    c.HScroll1->setSingleStep(1);
+    c.HScroll1->setValue(bars.rowValue);
+    c.HScroll1->hide();
+    c.HScroll2->hide();
+}
+
+void MoveRowBars(AnalysisControls& c, const ScrollBarSetup& bars, qint64 dataNumber,
+                 qint64 recordCount) {
+    const RowBarPosition pos = RowBarPositionFor(dataNumber);
+    const QSignalBlocker b1(c.HScroll1), b2(c.HScroll2);
+    if (bars.paged) {
+        c.HScroll2->setValue(pos.page);
+        c.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, recordCount));
+    }
+    c.HScroll1->setValue(pos.row);
+}
+
+void PlaceValueLabels(AnalysisControls& c, const std::vector<ValueLabel>& values) {
+    for (QLabel* l : c.Label5)
+        l->hide();
+    for (QLabel* l : c.Label6)
+        l->hide();
+    for (QLabel* l : c.Label7)
+        l->hide();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        for (QLabel* l : {c.Label5[i], c.Label6[i]}) {
+            l->setText(values[i].caption);
+            l->move(l->x(), TwipsToPixels(values[i].top, l));
+            l->show();
+        }
+    }
+}
+
+void PlaceSegmentTimes(AnalysisControls& c, const std::vector<TimeLabel>& times) {
+    for (QLabel* l : c.Label8)
+        l->hide();
+    for (std::size_t i = 0; i < times.size() && i < c.Label8.size(); ++i) {
+        QLabel* l = c.Label8[i];
+        l->setText(times[i].caption);
+        l->setGeometry(TwipsToPixels(std::max(0.0f, times[i].left), l), l->y(),
+                       TwipsToPixels(kSegmentTimeLabelWidth, l), l->height());
+        l->show();
+    }
 }
 
 } // namespace zr5

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <array>
+#include <vector>
+
+#include "analysis/analysisview.h"
+#include "analysis/rowdisplay.h"
 
 #include "ui/fittedtext.h"
 
@@ -73,5 +77,18 @@ constexpr double kAnalysisWindowHeight = 7920;
 
 // Builds every control of the window in its place (twips below the menu bar).
 AnalysisControls BuildAnalysisControls(QWidget* window);
+
+// What the controls show of the core's results.
+// The selected row's boxes, the power factor's label and the motor frame.
+void ShowRowDisplay(AnalysisControls& c, const RowDisplay& d);
+// The ranges of both bars for a recording; both stay hidden until the pass has ended.
+void SetUpRowBars(AnalysisControls& c, const ScrollBarSetup& bars);
+// Both bars moved to a data number, without their signals.
+void MoveRowBars(AnalysisControls& c, const ScrollBarSetup& bars, qint64 dataNumber,
+                 qint64 recordCount);
+// The value labels beside both surfaces (the time labels hidden until the view places them).
+void PlaceValueLabels(AnalysisControls& c, const std::vector<ValueLabel>& values);
+// The times under the segmented curve.
+void PlaceSegmentTimes(AnalysisControls& c, const std::vector<TimeLabel>& times);
 
 } // namespace zr5

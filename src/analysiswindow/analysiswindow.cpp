@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include <cmath>
 
 #include "analysis/cumulative.h"
+#include "analysiswindow/cumulativepassrun.h"
 #include "analysiswindow/curveexport.h"
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/zoomcontroller.h"
@@ -33,38 +33,43 @@ const QColor kWhite = ColourOf(Colour::White);
 
 const QString kSegmentedHint = QStringLiteral("输入组号并按[查 询]，或点击上方曲线");
 
-// Rows between two looks at the clock while the pass runs.
-constexpr qint64 kRowsPerSlice = 2048;
-
 } // namespace
 
-AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow)
+AnalysisWindow::AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow,
+                               RecordingInfo recording)
     : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint), state_(state), services_(services),
-      mainWindow_(mainWindow) {
+      mainWindow_(mainWindow), recording_(std::move(recording)) {
     setObjectName(QStringLiteral("AnalysisWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(ChineseFont(9));
     resize(TwipsToPixels(kAnalysisWindowWidth, this), TwipsToPixels(kAnalysisWindowHeight, this));
     c_ = BuildAnalysisControls(this);
     zoom_ = new ZoomController(c_, state_, this);
-    passTimer_.setInterval(0);
-    connect(&passTimer_, &QTimer::timeout, this, &AnalysisWindow::passSlice);
+    pass_ = new CumulativePassRun(c_, state_, *zoom_, this);
+    pass_->setTurnTime(30);
+    connect(pass_, &CumulativePassRun::progressed, this, &AnalysisWindow::showPassProgress);
+    connect(pass_, &CumulativePassRun::finished, this, &AnalysisWindow::finishPass);
     connectControls();
     Form_Load();
 }
 
 AnalysisWindow::~AnalysisWindow() = default;
 
+void AnalysisWindow::setEventInterval(qint64 milliseconds) {
+    pass_->setTurnTime(milliseconds);
+}
+
 AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWidget* mainWindow,
                                      AnalysisOpening how) {
     // Refused before the window opens: the pass divides by the row count and by the duration.
-    Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
+    Result<RecordingInfo> info = OpenRecording(state.CurrentFileName());
     const QString refusal = info ? AnalysisRefusal(*info) : info.error();
     if (!refusal.isEmpty()) {
         services.messages.message(mainWindow, kErrorTitle, refusal);
         return nullptr;
     }
-    auto* w = new AnalysisWindow(state, services, mainWindow); // owned by the main window
+    // owned by the main window
+    auto* w = new AnalysisWindow(state, services, mainWindow, std::move(*info));
     if (how == AnalysisOpening::Button)
         w->setGeometry(TwipsRect(500, 200, kAnalysisWindowWidth, kAnalysisWindowHeight, w));
     else
@@ -82,26 +87,10 @@ void AnalysisWindow::Form_Load() {
     c_.mnuAssess->setEnabled(false);
     c_.mnuExport->setEnabled(false);
     c_.mnuExport->menuAction()->setEnabled(false);
-    Result<RecordingInfo> info = ReadRecordingInfo(state_.CurrentFileName());
-    if (info)
-        state_.analysisBegun(info->RecordCount, info->header.Duration);
-    else
-        state_.analysisBegun(0, state_.settings.ReceiveDuration);
+    state_.analysisBegun(recording_.RecordCount, recording_.header.Duration);
 
     bars_ = ScrollBarsForRecordCount(state_.RecordCount());
-    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
-    if (bars_.paged) {
-        c_.HScroll2->setRange(1, bars_.pageMaximum);
-        c_.HScroll2->setPageStep(1);
-        c_.HScroll2->setSingleStep(1);
-        c_.HScroll2->setValue(1);
-    }
-    c_.HScroll1->setRange(1, bars_.rowMaximum);
-    c_.HScroll1->setPageStep(10);
-    c_.HScroll1->setSingleStep(1);
-    c_.HScroll1->setValue(bars_.rowValue);
-    c_.HScroll1->hide();
-    c_.HScroll2->hide();
+    SetUpRowBars(c_, bars_);
 
     // A settings file may name a kind that does not exist; the first kind is shown then.
     const int curve = state_.settings.CurrentCurve;
@@ -167,21 +156,7 @@ void AnalysisWindow::showCurve(int kind) {
 }
 
 void AnalysisWindow::placeLabels() {
-    for (QLabel* l : c_.Label5)
-        l->hide();
-    for (QLabel* l : c_.Label6)
-        l->hide();
-    for (QLabel* l : c_.Label7)
-        l->hide();
-    const CurveAxisTables& axes = state_.analysis.axes;
-    const std::vector<ValueLabel> values = ValueLabels(axes.axis(shownCurve_));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        for (QLabel* l : {c_.Label5[i], c_.Label6[i]}) {
-            l->setText(values[i].caption);
-            l->move(l->x(), TwipsToPixels(values[i].top, l));
-            l->show();
-        }
-    }
+    PlaceValueLabels(c_, ValueLabels(state_.analysis.axes.axis(shownCurve_)));
     zoom_->placeTimeLabels();
 }
 
@@ -212,20 +187,6 @@ ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* sur
     return axis;
 }
 
-void AnalysisWindow::showRowDisplay(const RowDisplay& d) {
-    for (int k = 0; k < 16; ++k)
-        c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
-    c_.Picture1[19]->setText(d.boxes[19]);
-    c_.Label2_10->setText(d.powerFactorLabel);
-    if (d.motorBoxes != MotorBoxes::Unchanged)
-        for (int k = 16; k <= 18; ++k)
-            c_.Picture1[std::size_t(k)]->setText(d.boxes[std::size_t(k)]);
-    c_.motorFrame->setTitle(d.motorCaption);
-    QPalette pal = c_.motorFrame->palette();
-    pal.setColor(QPalette::WindowText, ColourOf(d.motorColour));
-    c_.motorFrame->setPalette(pal);
-}
-
 void AnalysisWindow::Command1_Click() {
     close();
 }
@@ -243,10 +204,12 @@ void AnalysisWindow::Command2_Click() {
     for (QLabel* l : c_.Label8)
         l->hide();
     setAnalysing(true);
-    pass_ = std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
-                                                 state_.analysis);
-    if (QString error = pass_->begin(); !error.isEmpty()) {
-        pass_.reset();
+    // 重绘曲线 reads the recording anew; the first pass uses the one the window opened.
+    if (passesRun_++ > 0) {
+        Result<RecordingInfo> info = OpenRecording(state_.CurrentFileName());
+        recording_ = info ? std::move(*info) : RecordingInfo{};
+    }
+    if (QString error = pass_->begin(recording_); !error.isEmpty()) {
         setAnalysing(false);
         services_.messages.message(this, kErrorTitle, error);
         emit passFinished();
@@ -264,63 +227,16 @@ void AnalysisWindow::Command2_Click() {
     // The unit, the value labels, and the time labels and unit of the view.
     c_.Label4->setText(state_.analysis.axes.CurveUnit[std::size_t(shownCurve_)]);
     placeLabels();
-
-    // Curves longer than the surface is wide are drawn column by column.
-    const qint64 count = state_.RecordCount();
-    CurveSurface* surface = c_.Picture2[0];
-    const float column = surface->twipsPerPixel();
-    const bool reduce = double(count) > double(kTimeAxisWidth) / column;
-    traces_ = std::make_unique<CurveSetTrace>(reduce ? column : 0.0f);
-    c_.progress->setRange(0, 1000);
-    c_.progress->setValue(0);
-    lastDecision_ = {};
-    abortPass_ = false;
-    // The first slice runs at once; the rest follow one per turn of the event loop.
-    passTimer_.start();
-    passSlice();
+    pass_->start();
 }
 
-void AnalysisWindow::passSlice() {
-    if (abortPass_ || !pass_) {
-        passTimer_.stop();
-        return;
-    }
-    const qint64 count = state_.RecordCount();
-    const CurveAxisTables& axes = state_.analysis.axes;
-    QElapsedTimer slice;
-    slice.start();
-    CurvePoints points;
-    do {
-        CumulativePlotPoints(pass_->processBlock(kRowsPerSlice), count, axes, points);
-        traces_->add(points);
-        zoom_->keepPassPoints(points);
-    } while (!pass_->done() && slice.elapsed() < eventIntervalMs_);
-    if (pass_->rowsDone() > 0)
-        lastDecision_ = pass_->lastDecision();
-    if (pass_->done()) {
-        passTimer_.stop();
-        traces_->finish();
-        drawPassSoFar();
-        finishPass();
-    } else {
-        drawPassSoFar();
-    }
-}
-
-void AnalysisWindow::drawPassSoFar() {
-    for (int k = 0; k < kCurveKinds; ++k)
-        c_.Picture2[std::size_t(k)]->drawLines(traces_->kind(k).takeLines(), CumulativeCurveColour());
+void AnalysisWindow::showPassProgress() {
     const MeasurementModel& m = state_.model;
-    showRowDisplay(FormatRowDisplay(m.SampleRow, m.Elapsed, lastDecision_));
+    ShowRowDisplay(c_, FormatRowDisplay(m.SampleRow, m.Elapsed, pass_->lastDecision()));
     showDataNumber(pass_->rowsDone());
-    c_.progress->setValue(int(1000.0 * double(pass_->rowsDone()) /
-                              double(std::max<qint64>(1, state_.RecordCount()))));
 }
 
-void AnalysisWindow::finishPass() {
-    const QString error = pass_->error();
-    pass_.reset();
-    traces_.reset();
+void AnalysisWindow::finishPass(const QString& error) {
     setAnalysing(false);
     if (!error.isEmpty())
         services_.messages.message(this, kErrorTitle, error);
@@ -352,13 +268,7 @@ void AnalysisWindow::finishPass() {
 void AnalysisWindow::showDataNumber(qint64 dataNumber) {
     c_.Text1->setText(PlainNumber(double(dataNumber)));
     // Both bars follow the data number without running the analysis a second time.
-    const RowBarPosition pos = RowBarPositionFor(dataNumber);
-    const QSignalBlocker b1(c_.HScroll1), b2(c_.HScroll2);
-    if (bars_.paged) {
-        c_.HScroll2->setValue(pos.page);
-        c_.HScroll1->setMaximum(RowBarMaximumForPage(pos.page, state_.RecordCount()));
-    }
-    c_.HScroll1->setValue(pos.row);
+    MoveRowBars(c_, bars_, dataNumber, state_.RecordCount());
 }
 
 void AnalysisWindow::Command3_Click() {
@@ -393,7 +303,7 @@ void AnalysisWindow::exportAllPictures() {
 void AnalysisWindow::exportTable() {
     // While zoomed, the rows of the range shown.
     const CumulativeView& view = zoom_->view();
-    ExportCsvTable(this, services_, state_.CurrentFileName(), view.firstRow(), view.lastRow());
+    ExportCsvTable(this, services_, recording_, view.firstRow(), view.lastRow());
 }
 
 void AnalysisWindow::HScroll1_Change() {
@@ -429,18 +339,18 @@ void AnalysisWindow::FENG() {
     if (analysing_)
         return;
     const QueryTarget target = QueryDataNumber(c_.Text1->text(), state_.RecordCount());
-    const SegmentedAnalysisResult r =
-        RunSegmentedAnalysis(state_.CurrentFileName(), state_.analysis,
-                             state_.settings.SegmentHalfSpan, state_.model, target.row);
+    const SegmentedAnalysisResult r = RunSegmentedAnalysis(
+        recording_, state_.analysis, state_.settings.SegmentHalfSpan, state_.model, target.row);
     if (!r.error.isEmpty()) {
         services_.messages.message(this, kErrorTitle, r.error);
         return;
     }
     lastWindow_ = r.window;
     lastHalfSpan_ = EffectiveHalfSpan(state_.settings.SegmentHalfSpan);
-    showRowDisplay(r.display);
+    ShowRowDisplay(c_, r.display);
     zoom_->markRow(r.selectedRow);
-    placeSegmentTimes(r);
+    PlaceSegmentTimes(c_, SegmentTimeLabels(r.window, r.selectedRow, lastHalfSpan_,
+                                            state_.settings.ReceiveDuration, state_.RecordCount()));
     const MeasurementModel& m = state_.model;
     drawTimeGrid();
     for (int k = 0; k < kCurveKinds; ++k) {
@@ -451,21 +361,6 @@ void AnalysisWindow::FENG() {
         s->drawLines(r.curves[std::size_t(k)], kGreen);
         const float x = r.MarkerX, y = r.MarkerY[std::size_t(k)];
         s->drawLines({{x - 100, y, x + 100, y}, {x, y - 100, x, y + 100}}, kWhite);
-    }
-}
-
-void AnalysisWindow::placeSegmentTimes(const SegmentedAnalysisResult& r) {
-    for (QLabel* l : c_.Label8)
-        l->hide();
-    const std::vector<TimeLabel> times =
-        SegmentTimeLabels(r.window, r.selectedRow, lastHalfSpan_, state_.settings.ReceiveDuration,
-                          state_.RecordCount());
-    for (std::size_t i = 0; i < times.size() && i < c_.Label8.size(); ++i) {
-        QLabel* l = c_.Label8[i];
-        l->setText(times[i].caption);
-        l->setGeometry(TwipsToPixels(std::max(0.0f, times[i].left), l), l->y(),
-                       TwipsToPixels(kSegmentTimeLabelWidth, l), l->height());
-        l->show();
     }
 }
 
@@ -490,15 +385,9 @@ QString AnalysisWindow::hoverText(bool cumulative, QPointF p) const {
             return {};
     }
     // The row's own value, not the height of the pointer.
-    const QString where =
-        QStringLiteral("第 %1 组  时间 %2 秒")
-            .arg(row)
-            .arg(PlainNumber(RowElapsedTime(row, duration, state_.RecordCount())));
-    const std::optional<float> value = RowCurveValue(state_.CurrentFileName(), row, shownCurve_);
-    if (!value)
-        return where + QStringLiteral("  无运行数据");
-    return where + QStringLiteral("  ") + PlainNumber(std::round(*value * 1000.0) / 1000.0) +
-           a.axes.CurveUnit[std::size_t(shownCurve_)];
+    return PointerReadoutText(row, RowElapsedTime(row, duration, state_.RecordCount()),
+                              zoom_->rowValue(shownCurve_, row),
+                              a.axes.CurveUnit[std::size_t(shownCurve_)]);
 }
 
 void AnalysisWindow::closeEvent(QCloseEvent* event) {
@@ -517,8 +406,7 @@ bool AnalysisWindow::endProgramKey(const QKeyEvent* event) {
     const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (event->key() != Qt::Key_F12 || (event->modifiers() & held))
         return false;
-    abortPass_ = true;
-    passTimer_.stop();
+    pass_->stop();
     emit programEndRequested();
     QCoreApplication::quit();
     return true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -14,7 +13,7 @@
 
 namespace zr5 {
 
-class CumulativeAnalysis;
+class CumulativePassRun;
 class CurveSurface;
 class ZoomController;
 
@@ -29,7 +28,10 @@ enum class AnalysisOpening { Button, Menu };
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
-    AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow);
+    // `recording` is the current recording as OpenRecording opened it: the window reads it
+    // through that one object until 重绘曲线 reads it anew.
+    AnalysisWindow(AppState& state, UiServices& services, QWidget* mainWindow,
+                   RecordingInfo recording);
     ~AnalysisWindow() override;
 
     // What the main window's data-analysis commands do: a recording with no rows or a duration of
@@ -45,7 +47,7 @@ public:
     ZoomController& zoom() { return *zoom_; }
     // The longest time a slice of the pass keeps the window's events waiting (30 ms; 0 returns to
     // them after every slice of rows).
-    void setEventInterval(qint64 milliseconds) { eventIntervalMs_ = milliseconds; }
+    void setEventInterval(qint64 milliseconds);
 
 signals:
     // The cumulative analysis has ended, completed or not.
@@ -86,15 +88,12 @@ private:
     void displayKind(int kind);
     void placeLabels();
     void setAnalysing(bool on);
-    void showRowDisplay(const RowDisplay& d);
-    void placeSegmentTimes(const SegmentedAnalysisResult& r);
     void drawTimeGrid();
     void exportPicture();
     void exportAllPictures();
     void exportTable();
-    void passSlice();
-    void drawPassSoFar();
-    void finishPass();
+    void showPassProgress();
+    void finishPass(const QString& error);
     void selectCumulativeRow(QPointF twips);
     // Puts a data number into Text1 and moves both bars to it, without a query.
     void showDataNumber(qint64 dataNumber);
@@ -104,19 +103,16 @@ private:
     AppState& state_;
     UiServices& services_;
     QWidget* mainWindow_;
+    RecordingInfo recording_;
+    int passesRun_ = 0;
     AnalysisControls c_;
     ZoomController* zoom_ = nullptr; // a child
     int shownCurve_ = 0;
     bool analysing_ = false;
     bool closeDeferred_ = false;
-    bool abortPass_ = false;
-    qint64 eventIntervalMs_ = 30;
     // The running pass: one slice of rows per turn of the event loop, so that no handler runs in
     // the middle of another.
-    QTimer passTimer_;
-    std::unique_ptr<CumulativeAnalysis> pass_;
-    std::unique_ptr<CurveSetTrace> traces_;
-    MotorStateDecision lastDecision_;
+    CumulativePassRun* pass_ = nullptr; // a child
     ScrollBarSetup bars_;
     SegmentWindow lastWindow_;
     int lastHalfSpan_ = 10;

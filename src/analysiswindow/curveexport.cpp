@@ -9,11 +9,13 @@
 
 #include "analysis/analysisview.h"
 #include "analysis/csvtable.h"
-#include "model/numbertext.h"
-#include "ui/services.h"
 #include "analysiswindow/analysiscontrols.h"
 #include "analysiswindow/curvesurface.h"
+#include "model/numbertext.h"
 #include "recording/outputfile.h"
+#include "recording/recordingfile.h"
+#include "ui/services.h"
+#include "ui/slicerunner.h"
 
 namespace zr5 {
 
@@ -77,6 +79,63 @@ std::unique_ptr<QProgressDialog> progressDialog(QWidget* window, const QString& 
     return dialog;
 }
 
+// The table written a block at a time through the slice runner, so that the window stays alive
+// without an event loop inside the export; the progress dialog's cancel drops the unfinished file.
+class CsvExportJob : public QObject {
+public:
+    CsvExportJob(QWidget* window, UiServices& services, QString path,
+                 std::unique_ptr<OutputFile> out, const RecordingInfo& recording, qint64 firstRow,
+                 qint64 lastRow)
+        : QObject(window), window_(window), services_(services), path_(std::move(path)),
+          out_(std::move(out)),
+          table_(recording, firstRow, lastRow, [this](const std::string& block) {
+              return out_->write(block.data(), qint64(block.size()));
+          }) {}
+
+    void start() {
+        // Not modal: a modal one would run the event loop inside setValue.
+        progress_ = new QProgressDialog(QStringLiteral("正在导出数据表格…"),
+                                        QStringLiteral("取 消"), 0, 1000, window_);
+        progress_->setWindowTitle(kExportTitle);
+        progress_->setMinimumDuration(300);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        connect(progress_, &QProgressDialog::canceled, &runner_, &SliceRunner::cancel);
+        connect(&runner_, &SliceRunner::progressed, this, [this] {
+            progress_->setValue(
+                int(1000.0 * double(table_.done()) / double(std::max<qint64>(table_.total(), 1))));
+        });
+        connect(&runner_, &SliceRunner::finished, this, &CsvExportJob::end);
+        // A short table is written at once.
+        runner_.setTurnTime(100);
+        runner_.start([this] { return table_.step(); }, true);
+    }
+
+private:
+    void end(bool cancelled) {
+        progress_->deleteLater();
+        deleteLater();
+        if (cancelled)
+            return; // the unfinished table is dropped with the output file
+        const CsvTableOutcome& outcome = table_.outcome();
+        QString error;
+        if (outcome.status == CsvTableOutcome::ReadFailed)
+            error = outcome.error;
+        else if (outcome.status == CsvTableOutcome::WriteFailed || !out_->commit())
+            error = QStringLiteral("写入数据表格 %1 出错：%2").arg(path_, out_->error());
+        if (!error.isEmpty())
+            services_.messages.message(window_, kErrorTitle, error);
+    }
+
+    QWidget* window_;
+    UiServices& services_;
+    QString path_;
+    std::unique_ptr<OutputFile> out_;
+    CsvTableWriter table_;
+    SliceRunner runner_;
+    QProgressDialog* progress_ = nullptr; // a child of the window
+};
+
 } // namespace
 
 void ExportCurvePicture(QWidget* window, UiServices& services, const AnalysisControls& controls,
@@ -137,8 +196,9 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services,
             error + QStringLiteral("\n已保存 %1 个图片。").arg(saved));
 }
 
-void ExportCsvTable(QWidget* window, UiServices& services, const QString& recording,
+void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& info,
                     qint64 firstRow, qint64 lastRow) {
+    const QString& recording = info.path;
     services.files.setStartFolder(QFileInfo(recording).absolutePath());
     const std::optional<QString> path = services.files.saveFileNameFrom(
         window, QStringLiteral("保存数据表格"), QStringLiteral("CSV 表格 (*.csv)"),
@@ -147,30 +207,16 @@ void ExportCsvTable(QWidget* window, UiServices& services, const QString& record
                                                     QStringLiteral(".csv")));
     if (!path)
         return;
-    OutputFile out(*path);
-    if (!out.open()) {
-        services.messages.message(window, kErrorTitle,
-                                  QStringLiteral("无法创建数据表格 %1：%2").arg(*path, out.error()));
+    auto out = std::make_unique<OutputFile>(*path);
+    if (!out->open()) {
+        services.messages.message(
+            window, kErrorTitle,
+            QStringLiteral("无法创建数据表格 %1：%2").arg(*path, out->error()));
         return;
     }
-    const auto progress = progressDialog(window, QStringLiteral("正在导出数据表格…"), 1000);
-    const CsvTableOutcome outcome = WriteCsvTable(
-        recording, firstRow, lastRow,
-        [&](const std::string& block) { return out.write(block.data(), qint64(block.size())); },
-        [&](qint64 done, qint64 total) {
-            progress->setValue(int(1000.0 * double(done) / double(std::max<qint64>(total, 1))));
-            return !progress->wasCanceled();
-        });
-    progress->setValue(1000);
-    QString error;
-    if (outcome.status == CsvTableOutcome::Cancelled)
-        return; // the unfinished table is dropped with the output file
-    if (outcome.status == CsvTableOutcome::ReadFailed)
-        error = outcome.error;
-    else if (outcome.status == CsvTableOutcome::WriteFailed || !out.commit())
-        error = QStringLiteral("写入数据表格 %1 出错：%2").arg(*path, out.error());
-    if (!error.isEmpty())
-        services.messages.message(window, kErrorTitle, error);
+    // Owned by the window until the table is written, given up or the window closes.
+    auto* job = new CsvExportJob(window, services, *path, std::move(out), info, firstRow, lastRow);
+    job->start();
 }
 
 } // namespace zr5

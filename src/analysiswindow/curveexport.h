@@ -12,6 +12,7 @@ class QWidget;
 namespace zr5 {
 
 struct AnalysisControls;
+struct RecordingInfo;
 struct UiServices;
 
 // The size in screen pixels of the analysis window's curve picture: the cumulative frame with the
@@ -41,7 +42,9 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services,
                             const AnalysisControls& controls, const QString& recording,
                             int shownKind, const std::function<QString(int)>& showKind);
 // "数据表格 (CSV)…": the table of the recording's rows firstRow..lastRow.
-void ExportCsvTable(QWidget* window, UiServices& services, const QString& recording,
+// Written a block per turn of the event loop from the recording the window opened; returns
+// before a long table is done.
+void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& recording,
                     qint64 firstRow, qint64 lastRow);
 
 } // namespace zr5

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "analysis/analysisview.h"
+#include "analysis/segmented.h"
 #include "analysiswindow/analysiscontrols.h"
 #include "analysiswindow/curvesurface.h"
 #include "model/appstate.h"
@@ -47,7 +48,10 @@ void ZoomController::reset(const RecordingInfo& recording) {
         if (recording.RecordCount > kPassKeptRows)
             continue;
         series.emplace();
-        series->y.reserve(std::size_t(recording.RecordCount));
+        series->kind = k;
+        series->axisLow = state_.analysis.axes.CurveAxisLow[std::size_t(k)];
+        series->axisHigh = state_.analysis.axes.CurveAxisHigh[std::size_t(k)];
+        series->value.reserve(std::size_t(recording.RecordCount));
         if (k >= Curve::Efficiency)
             series->joined.reserve(std::size_t(recording.RecordCount));
     }
@@ -57,17 +61,25 @@ void ZoomController::reset(const RecordingInfo& recording) {
     markRow(0);
 }
 
-void ZoomController::keepPassPoints(const CurvePoints& points) {
+void ZoomController::keepPassRows(const CumulativeBlock& block) {
     for (int k = 0; k < kCurveKinds; ++k) {
         std::optional<KindSeries>& series = series_[std::size_t(k)];
         if (!series)
             continue;
-        const std::vector<float>& y = points.y[std::size_t(k)];
-        series->y.insert(series->y.end(), y.begin(), y.end());
+        for (const CompletedRow& row : block.rows)
+            series->value.push_back(
+                CurveValue(k, row.sample, row.values.LoadRate, row.values.Efficiency));
         if (k >= Curve::Efficiency)
-            series->joined.insert(series->joined.end(), points.operatingPoint.begin(),
-                                  points.operatingPoint.end());
+            for (const CompletedRow& row : block.rows)
+                series->joined.push_back(row.state == MotorState::Normal);
     }
+}
+
+std::optional<float> ZoomController::rowValue(int kind, qint64 row) const {
+    const std::optional<KindSeries>& series = series_[std::size_t(kind)];
+    if (series && qint64(series->value.size()) == recording_.RecordCount)
+        return series->rowValue(row);
+    return RowCurveValue(recording_, row, kind);
 }
 
 void ZoomController::request(const CumulativeView& view) {
@@ -83,7 +95,6 @@ QString ZoomController::show(const CumulativeView& view) {
     c_.Command5->setVisible(!view_.whole());
     markRow(markedRow_);
     placeTimeLabels();
-    emit viewChanged();
     return error;
 }
 
@@ -101,7 +112,7 @@ QString ZoomController::drawKind(int kind) {
     std::vector<CurveLine> curve;
     if (recording_.RecordCount <= kKeptSeriesRows) {
         // Kept from the pass, or read now when the pass could not keep it whole.
-        if (!series_[k] || qint64(series_[k]->y.size()) != recording_.RecordCount) {
+        if (!series_[k] || qint64(series_[k]->value.size()) != recording_.RecordCount) {
             Result<KindSeries> series = ReadKindSeries(recording_, kind, state_.analysis.axes, 1,
                                                        recording_.RecordCount);
             if (!series)

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "analysis/cumulative.h"
 #include "analysis/curves.h"
 #include "analysis/surfacepicture.h"
 #include "analysis/zoom.h"
@@ -40,9 +41,13 @@ public:
     void drawOnCurrentSurfaces(const SurfacePicture& picture);
     // The thin line at the selected row on every cumulative surface (none when 0 or outside).
     void markRow(qint64 row);
-    // The points of a block of the cumulative pass: they become the kinds' values, so that no zoom
-    // has to read the recording again (recordings of up to kPassKeptRows rows).
-    void keepPassPoints(const CurvePoints& points);
+    // The rows of a block of the cumulative pass: they become the kinds' values, so that no zoom
+    // nor pointer readout has to read the recording again (recordings of up to kPassKeptRows rows).
+    void keepPassRows(const CumulativeBlock& block);
+    // A row's value of a kind as the pointer readout shows it, from the kept values (read from the
+    // recording only when it is too long to keep them); none where the row has no operating
+    // point for efficiency and load rate.
+    std::optional<float> rowValue(int kind, qint64 row) const;
     static constexpr qint64 kPassKeptRows = qint64(1) << 22;
     // Whether zooming is possible now (the pass has ended and none runs).
     void setEnabled(bool on) { enabled_ = on; }
@@ -54,8 +59,6 @@ public:
 signals:
     // A read error met while drawing a range.
     void failed(const QString& message);
-    // The view changed (the window updates what depends on it).
-    void viewChanged();
 
 private:
     void request(const CumulativeView& view);

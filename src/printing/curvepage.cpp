@@ -7,7 +7,6 @@
 #include "analysis/operatingpoint.h"
 #include "model/numbertext.h"
 #include "model/programversion.h"
-#include "model/rowpowers.h"
 #include "model/splitseconds.h"
 
 namespace zr5 {
@@ -151,7 +150,7 @@ void CurvePageJob::start() {
     for (int t = 0; t < kCurveBands + kGreyTraces; ++t)
         traces_.emplace_back(float(pixel), CurveTrace::Clip::None); // nothing is clipped on paper
 
-    auto reader = RecordingRowReader::open(in_.recording);
+    auto reader = CompletedRowReader::open(in_.recording, in_.motor);
     if (!reader) {
         error_ = reader.error();
         return;
@@ -267,31 +266,22 @@ bool CurvePageJob::step() {
     if (!started_)
         start();
     const qint64 N = in_.recording.RecordCount;
-    ChannelRowValues values;
-    for (qint64 n = 0; n < stepRows_ && row_ < N && error().isEmpty(); ++n) {
-        if (!reader_->next(values)) {
-            error_ =
-                reader_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : reader_->error();
-            break;
-        }
+    const qint64 wanted = std::min(stepRows_, N - row_);
+    if (wanted > 0 && error().isEmpty() && reader_->read(rows_, wanted) < wanted)
+        error_ = reader_->error();
+    for (const CompletedRow& row : rows_) {
         ++row_;
-        const RowPowers powers = ComputeRowPowers(values);
-        SampleRowValues s{};
-        for (int j = 0; j < kChannelRowSize; ++j)
-            s[j] = values[j];
-        StoreRowPowers(s, powers);
-        const auto op = ComputeMotorOperatingPoint(s[Slot::ActivePower], in_.motor);
+        const SampleRowValues& s = row.sample;
+        const bool op = row.state == MotorState::Normal;
         if (op) {
-            efficiency_ = op->Efficiency;
-            loadRate_ = op->LoadRate;
+            efficiency_ = row.values.Efficiency;
+            loadRate_ = row.values.LoadRate;
         }
         const float x = float(double(row_) * kPlotWidth / double(N) + kPlotLeft);
-        const float meanCurrent = (std::fabs(s[Slot::Current1]) + std::fabs(s[Slot::Current2]) +
-                                   std::fabs(s[Slot::Current3])) /
-                                  divisor_;
-        const float meanVoltage = (std::fabs(s[Slot::Voltage1]) + std::fabs(s[Slot::Voltage2]) +
-                                   std::fabs(s[Slot::Voltage3])) /
-                                  divisor_;
+        const float meanCurrent =
+            PrintedChannelMean(s, Slot::Current1, Slot::Current2, Slot::Current3, divisor_);
+        const float meanVoltage =
+            PrintedChannelMean(s, Slot::Voltage1, Slot::Voltage2, Slot::Voltage3, divisor_);
         const float value[kCurveBands] = {meanCurrent,          meanVoltage, s[Slot::ActivePower],
                                           s[Slot::PowerFactor], efficiency_, loadRate_};
         for (int b = 0; b < kCurveBands; ++b) {
@@ -304,6 +294,7 @@ bool CurvePageJob::step() {
                 traces_[std::size_t(kCurveBands + b - 4)].add(x, y, grey);
         }
     }
+    rows_.clear();
     if (row_ >= N || !error().isEmpty()) {
         finished_ = true;
         reader_.reset();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/axes.h"
+#include "analysis/completedrows.h"
 #include "analysis/curvetrace.h"
 #include "model/appstate.h"
 #include "printing/printjob.h"
@@ -83,7 +84,8 @@ private:
     std::array<ValueAxis, kCurveBands> axes_{};
     float timeStep_ = 1;
     float divisor_ = 3;
-    std::unique_ptr<RecordingRowReader> reader_;
+    std::unique_ptr<CompletedRowReader> reader_;
+    std::vector<CompletedRow> rows_;
     std::vector<CurveTrace> traces_; // one per band, then the grey ones of bands 4 and 5
     float loadRate_ = 0, efficiency_ = 0;
     qint64 row_ = 0;

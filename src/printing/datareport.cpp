@@ -4,7 +4,6 @@
 
 #include "analysis/operatingpoint.h"
 #include "model/numbertext.h"
-#include "model/rowpowers.h"
 
 namespace zr5 {
 
@@ -25,30 +24,27 @@ QString footer(int page) {
 
 DataReportColumns DataReportLine(qint64 row, const ChannelRowValues& values,
                                  const MotorParameters& motor) {
-    ChannelRowValues channels = values;
-    const RowPowers powers = ComputeRowPowers(channels);
-    SampleRowValues s{};
-    for (int j = 0; j < kChannelRowSize; ++j)
-        s[j] = channels[j];
-    StoreRowPowers(s, powers);
+    return DataReportLine(row, RowCompleter(motor).complete(values));
+}
 
-    auto mean = [&](int a, int b, int c) {
-        return (std::fabs(s[a]) + std::fabs(s[b]) + std::fabs(s[c])) / 3.0f;
-    };
+DataReportColumns DataReportLine(qint64 row, const CompletedRow& completed) {
+    const SampleRowValues& s = completed.sample;
     DataReportColumns line;
     line.text[0] = PrintedNumber(double(row));
-    line.text[1] = FormatValue(mean(Slot::Current1, Slot::Current2, Slot::Current3));
-    line.text[2] = FormatValue(mean(Slot::Voltage1, Slot::Voltage2, Slot::Voltage3));
+    line.text[1] =
+        FormatValue(PrintedChannelMean(s, Slot::Current1, Slot::Current2, Slot::Current3));
+    line.text[2] =
+        FormatValue(PrintedChannelMean(s, Slot::Voltage1, Slot::Voltage2, Slot::Voltage3));
     line.text[3] = FormatValue(s[Slot::ApparentPower]);
     const float pf = s[Slot::PowerFactor];
     line.text[4] =
         FormatValue(std::fabs(pf)) + (pf >= 0 ? QStringLiteral("C") : QStringLiteral("L"));
     line.text[5] = FormatValue(std::fabs(s[Slot::ReactivePower]));
     line.text[6] = FormatValue(s[Slot::ActivePower]);
-    if (const auto op = ComputeMotorOperatingPoint(s[Slot::ActivePower], motor)) {
-        line.text[7] = FormatValue(op->OutputPower);
-        line.text[8] = FormatValue(op->Efficiency);
-        line.text[9] = FormatValue(op->LoadRate);
+    if (completed.state == MotorState::Normal) {
+        line.text[7] = FormatValue(completed.values.OutputPower);
+        line.text[8] = FormatValue(completed.values.Efficiency);
+        line.text[9] = FormatValue(completed.values.LoadRate);
     }
     return line;
 }
@@ -97,7 +93,7 @@ void DataReportJob::start() {
     next_ = in_.range.first;
     if (total() == 0)
         return;
-    auto reader = RecordingRowReader::open(in_.recording, in_.range.first);
+    auto reader = CompletedRowReader::open(in_.recording, in_.motor, in_.range.first);
     if (!reader) {
         error_ = reader.error();
         return;
@@ -105,8 +101,8 @@ void DataReportJob::start() {
     reader_ = std::move(*reader);
 }
 
-void DataReportJob::printRow(qint64 row, const ChannelRowValues& values) {
-    const DataReportColumns line = DataReportLine(row, values, in_.motor);
+void DataReportJob::printRow(qint64 row, const CompletedRow& values) {
+    const DataReportColumns line = DataReportLine(row, values);
     for (int c = 0; c < 10; ++c) {
         p_.tab(kDataReportTabs[c]);
         p_.print(line.text[std::size_t(c)]);
@@ -140,14 +136,16 @@ bool DataReportJob::step() {
         return false;
     if (!started_)
         start();
-    ChannelRowValues values;
-    for (qint64 n = 0; n < stepRows_ && next_ <= in_.range.last && error().isEmpty(); ++n) {
-        if (!reader_->next(values)) {
-            error_ =
-                reader_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : reader_->error();
-            break;
+    const qint64 wanted = std::min(stepRows_, in_.range.last - next_ + 1);
+    if (wanted > 0 && error().isEmpty()) {
+        const qint64 got = reader_->read(rows_, wanted);
+        for (const CompletedRow& row : rows_) {
+            printRow(next_++, row);
+            if (!error().isEmpty())
+                break;
         }
-        printRow(next_++, values);
+        if (got < wanted && error().isEmpty())
+            error_ = reader_->error();
     }
     if (next_ > in_.range.last || !error().isEmpty())
         finish();

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "analysis/completedrows.h"
 #include "printing/printjob.h"
 #include "recording/recordingfile.h"
 
@@ -33,14 +34,15 @@ public:
 
 private:
     void start();
-    void printRow(qint64 row, const ChannelRowValues& values);
+    void printRow(qint64 row, const CompletedRow& values);
     void pageBreak();
     void finish();
     void tableHeader();
 
     Printer& p_;
     DataReportInput in_;
-    std::unique_ptr<RecordingRowReader> reader_;
+    std::unique_ptr<CompletedRowReader> reader_;
+    std::vector<CompletedRow> rows_;
     bool started_ = false;
     bool finished_ = false;
     qint64 next_ = 0;
@@ -56,6 +58,7 @@ struct DataReportColumns {
 };
 DataReportColumns DataReportLine(qint64 row, const ChannelRowValues& values,
                                  const MotorParameters& motor);
+DataReportColumns DataReportLine(qint64 row, const CompletedRow& completed);
 
 extern const int kDataReportTabs[10];
 

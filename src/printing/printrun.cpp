@@ -1,6 +1,5 @@
 #include "printing/printrun.h"
 
-#include <QElapsedTimer>
 #include <QPrinter>
 #include <QProgressDialog>
 
@@ -87,8 +86,7 @@ void PaperOutput::cancel() {
 
 PrintRun::PrintRun(QWidget* parent, std::vector<PrintTask> tasks)
     : QObject(parent), parent_(parent), tasks_(std::move(tasks)) {
-    timer_.setInterval(0);
-    connect(&timer_, &QTimer::timeout, this, &PrintRun::tick);
+    runner_.setTurnTime(kSliceMs);
 }
 
 PrintRun::~PrintRun() {
@@ -107,11 +105,11 @@ void PrintRun::start() {
     progress_->setAutoReset(false);
     connect(progress_, &QProgressDialog::canceled, this, &PrintRun::cancel);
     progress_->setValue(0);
-    timer_.start();
+    runner_.start([this] { return slice(); });
 }
 
 void PrintRun::cancel() {
-    if (!timer_.isActive())
+    if (!runner_.running())
         return;
     current_.reset();
     if (task_ < tasks_.size())
@@ -133,44 +131,41 @@ bool PrintRun::startJob() {
     return true;
 }
 
-void PrintRun::tick() {
-    QElapsedTimer slice;
-    slice.start();
-    while (slice.elapsed() < kSliceMs) {
-        if (task_ >= tasks_.size()) {
-            end({}, false);
-            return;
-        }
-        if (!current_ && !startJob())
-            return;
-        const bool more = current_->step();
-        if (progress_ && current_->total() > 0)
-            progress_->setValue(int(100 * current_->done() / current_->total()));
-        if (more)
-            continue;
-        const QString error = current_->error();
-        current_.reset();
-        PrintTask& task = tasks_[task_];
-        if (!error.isEmpty()) {
-            task.output->cancel();
-            end(error, false);
-            return;
-        }
-        if (++job_ < task.jobs.size())
-            continue;
-        const QString committed = task.output->commit();
-        if (!committed.isEmpty()) {
-            end(committed, false);
-            return;
-        }
-        ++task_;
-        job_ = 0;
-        opened_ = false;
+bool PrintRun::slice() {
+    if (task_ >= tasks_.size()) {
+        end({}, false);
+        return false;
     }
+    if (!current_ && !startJob())
+        return false;
+    const bool more = current_->step();
+    if (progress_ && current_->total() > 0)
+        progress_->setValue(int(100 * current_->done() / current_->total()));
+    if (more)
+        return true;
+    const QString error = current_->error();
+    current_.reset();
+    PrintTask& task = tasks_[task_];
+    if (!error.isEmpty()) {
+        task.output->cancel();
+        end(error, false);
+        return false;
+    }
+    if (++job_ < task.jobs.size())
+        return true;
+    const QString committed = task.output->commit();
+    if (!committed.isEmpty()) {
+        end(committed, false);
+        return false;
+    }
+    ++task_;
+    job_ = 0;
+    opened_ = false;
+    return true;
 }
 
 void PrintRun::end(const QString& error, bool cancelled) {
-    timer_.stop();
+    runner_.stop();
     if (progress_)
         progress_->deleteLater();
     emit finished(error, cancelled);

@@ -2,13 +2,13 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "printing/painterprinter.h"
 #include "printing/printjob.h"
+#include "ui/slicerunner.h"
 
 class QPrinter;
 class QProgressDialog;
@@ -55,7 +55,7 @@ private:
     std::unique_ptr<Printer> model_;
 };
 
-// Runs print tasks one after the other, a slice at a time from a zero-interval timer, so that the
+// Runs print tasks one after the other, a slice at a time through the slice runner, so that the
 // windows stay alive; a progress dialog with a cancel button shows once a run takes longer than
 // half a second. Cancel ends the job cleanly: its output is abandoned.
 class PrintRun final : public QObject {
@@ -74,7 +74,8 @@ signals:
     void finished(const QString& error, bool cancelled);
 
 private:
-    void tick();
+    // One step of the current job, or the next job or output; false once the run has ended.
+    bool slice();
     bool startJob();
     void end(const QString& error, bool cancelled);
 
@@ -83,7 +84,7 @@ private:
     std::size_t task_ = 0, job_ = 0;
     std::unique_ptr<PrintJob> current_;
     bool opened_ = false;
-    QTimer timer_;
+    SliceRunner runner_;
     QPointer<QProgressDialog> progress_;
 };
 

@@ -86,14 +86,16 @@ qint64 RecordCountForLength(qint64 length) {
     return (length - kEmptyRecordingBytes) / kRowBytes;
 }
 
-Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
+namespace {
+Result<RecordingInfo> ReadInfo(const QString& path, bool keepOpen) {
     using R = Result<RecordingInfo>;
     const QFileInfo fi(path);
     if (!fi.exists())
         return R::failure(QStringLiteral("数据文件 %1 不存在。").arg(nativePath(path)));
     if (!fi.isFile())
         return R::failure(QStringLiteral("%1 不是数据文件。").arg(nativePath(path)));
-    QFile file(path);
+    auto opened = std::make_shared<QFile>(path);
+    QFile& file = *opened;
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
@@ -145,7 +147,18 @@ Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
             return R::failure(
                 QStringLiteral("数据文件 %1 中的互感器标志 %2 不是 1 或 0，文件已损坏。")
                     .arg(nativePath(path), QString::number(double(flag))));
+    if (keepOpen)
+        info.file = std::move(opened);
     return info;
+}
+} // namespace
+
+Result<RecordingInfo> ReadRecordingInfo(const QString& path) {
+    return ReadInfo(path, false);
+}
+
+Result<RecordingInfo> OpenRecording(const QString& path) {
+    return ReadInfo(path, true);
 }
 
 int FirstContradictoryExtremum(const ExtremaValues& maximum, const ExtremaValues& minimum) {
@@ -211,20 +224,26 @@ Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const Recor
                                                                      qint64 firstRow) {
     using R = Result<std::unique_ptr<RecordingRowReader>>;
     std::unique_ptr<RecordingRowReader> reader(new RecordingRowReader);
-    reader->file_.setFileName(info.path);
-    if (!reader->file_.open(QIODevice::ReadOnly))
-        return R::failure(QStringLiteral("无法打开数据文件 %1：%2")
-                              .arg(nativePath(info.path), FileErrorReason(reader->file_, errno)));
-    if (reader->file_.size() != info.fileSize)
+    if (info.file && info.file->isOpen()) {
+        reader->file_ = info.file;
+    } else {
+        reader->file_ = std::make_shared<QFile>(info.path);
+        if (!reader->file_->open(QIODevice::ReadOnly))
+            return R::failure(
+                QStringLiteral("无法打开数据文件 %1：%2")
+                    .arg(nativePath(info.path), FileErrorReason(*reader->file_, errno)));
+    }
+    if (reader->file_->size() != info.fileSize)
         return R::failure(QStringLiteral("数据文件 %1 在读取期间被改动，请重新打开。")
                               .arg(nativePath(info.path)));
     reader->recordCount_ = info.RecordCount;
     if (firstRow < 1)
         firstRow = 1;
     reader->nextRow_ = firstRow;
-    if (!reader->file_.seek(kHeaderBytes + (firstRow - 1) * kRowBytes))
+    reader->offset_ = kHeaderBytes + (firstRow - 1) * kRowBytes;
+    if (!reader->file_->seek(reader->offset_))
         return R::failure(QStringLiteral("读取数据文件 %1 出错：%2")
-                              .arg(nativePath(info.path), FileErrorReason(reader->file_, errno)));
+                              .arg(nativePath(info.path), FileErrorReason(*reader->file_, errno)));
     return R(std::move(reader));
 }
 
@@ -234,13 +253,16 @@ bool RecordingRowReader::refill() {
     if (rows <= 0)
         return false;
     buffer_.resize(std::size_t(rows * kRowBytes));
-    const qint64 got = file_.read(buffer_.data(), rows * kRowBytes);
+    QFile& file = *file_;
+    const bool placed = file.pos() == offset_ || file.seek(offset_);
+    const qint64 got = placed ? file.read(buffer_.data(), rows * kRowBytes) : -1;
     if (got != rows * kRowBytes) {
         error_ = QStringLiteral("读取数据文件 %1 出错：%2")
-                     .arg(nativePath(file_.fileName()),
-                          got < 0 ? FileErrorReason(file_, errno) : QStringLiteral("文件意外结束"));
+                     .arg(nativePath(file.fileName()),
+                          got < 0 ? FileErrorReason(file, errno) : QStringLiteral("文件意外结束"));
         return false;
     }
+    offset_ += got;
     bufferPos_ = 0;
     bufferEnd_ = std::size_t(got);
     return true;

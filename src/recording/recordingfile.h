@@ -49,6 +49,9 @@ struct RecordingInfo {
     RecordingHeader header;
     ExtremaValues RowMaximum{};
     ExtremaValues RowMinimum{};
+    // Set by OpenRecording: the file, open, that every reader of this info and its copies reads
+    // through, so that a window's queries never open the recording again.
+    std::shared_ptr<QFile> file;
 };
 
 // The row count of a file length, or -1 when the length is not 144 + 36 N.
@@ -59,6 +62,9 @@ qint64 RecordCountForLength(qint64 length);
 // maximum below its minimum: rows of a cut file taken for extrema) is refused with a message
 // naming the file and the fault.
 Result<RecordingInfo> ReadRecordingInfo(const QString& path);
+// The same, keeping the file open in the info: a window opens its recording once with this and
+// hands the info to every core call.
+Result<RecordingInfo> OpenRecording(const QString& path);
 
 // The first of the twelve extrema whose maximum lies below its minimum, or -1. The extrema of a
 // recording without rows are left at their starting values, which count as consistent.
@@ -85,14 +91,16 @@ public:
     // Fills up to maxRows next rows; returns how many. Fewer than asked for at the last row's end
     // or on a read error (then error() says why).
     qint64 read(ChannelRowValues* rows, qint64 maxRows);
-    qint64 nextRow() const { return nextRow_; }
     const QString& error() const { return error_; }
 
 private:
     RecordingRowReader() = default;
     bool refill();
 
-    QFile file_;
+    // The info's open file when it has one (readers take turns on it: each seeks to where it
+    // stands before it reads); a file of the reader's own otherwise.
+    std::shared_ptr<QFile> file_;
+    qint64 offset_ = 0;
     qint64 recordCount_ = 0;
     qint64 nextRow_ = 1;
     std::vector<char> buffer_;

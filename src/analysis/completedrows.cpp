@@ -1,0 +1,104 @@
+#include "analysis/completedrows.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zr5 {
+
+RowCompleter::RowCompleter(const MotorParameters& motor, OperatingPoint values,
+                           ClassifyCaller caller)
+    : motor_(motor), values_(values), caller_(caller) {}
+
+void RowCompleter::complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
+                            std::size_t count) {
+    // First the power rules: the sample keeps the values as read, the channels the active powers
+    // held to the apparent power.
+    for (std::size_t i = 0; i < count; ++i)
+        std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
+    powers_.resize(count);
+    ComputeRowPowers(in, powers_.data(), count);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i].channels = in[i];
+        StoreRowPowers(out[i].sample, powers_[i]);
+    }
+    // Then the energies, stored in W·h and var·h.
+    EnergyAccumulator energy = energy_;
+    for (std::size_t i = 0; i < count; ++i) {
+        SampleRowValues& s = out[i].sample;
+        energy.add(s[Slot::ActivePower], s[Slot::ReactivePower], spanSeconds[i]);
+        s[Slot::ActiveEnergy] = std::fabs(energy.ActiveEnergy) * 1000.0f;
+        s[Slot::ReactiveEnergy] = std::fabs(energy.ReactiveEnergy) * 1000.0f;
+    }
+    energy_ = energy;
+    // Then the motor state; the operating point goes from row to row.
+    const MotorParameters motor = motor_;
+    OperatingPoint values = values_;
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i].state =
+            ClassifyMotorValues(out[i].sample[Slot::ActivePower], motor, values, caller_);
+        out[i].values = values;
+    }
+    values_ = values;
+}
+
+CompletedRow RowCompleter::complete(ChannelRowValues in, float spanSeconds) {
+    CompletedRow row;
+    complete(&in, &spanSeconds, &row, 1);
+    return row;
+}
+
+float RowElapsedTime(qint64 row, float duration, qint64 rowCount) {
+    if (rowCount <= 0)
+        return 0;
+    return static_cast<float>(double(row) * double(duration) / double(rowCount));
+}
+
+CompletedRowReader::CompletedRowReader(const RecordingInfo& info, const MotorParameters& motor,
+                                       qint64 firstRow, OperatingPoint values,
+                                       ClassifyCaller caller)
+    : info_(info), completer_(motor, values, caller), nextRow_(firstRow) {}
+
+Result<std::unique_ptr<CompletedRowReader>>
+CompletedRowReader::open(const RecordingInfo& info, const MotorParameters& motor, qint64 firstRow,
+                         OperatingPoint values, ClassifyCaller caller) {
+    using R = Result<std::unique_ptr<CompletedRowReader>>;
+    auto rows = RecordingRowReader::open(info, firstRow);
+    if (!rows)
+        return R::failure(rows.error());
+    std::unique_ptr<CompletedRowReader> reader(
+        new CompletedRowReader(info, motor, firstRow, values, caller));
+    reader->rows_ = std::move(*rows);
+    return reader;
+}
+
+Result<std::unique_ptr<CompletedRowReader>> CompletedRowReader::open(const RecordingInfo& info,
+                                                                     qint64 firstRow) {
+    return open(info, info.header.motorParameters(), firstRow);
+}
+
+qint64 CompletedRowReader::read(std::vector<CompletedRow>& rows, qint64 maxRows) {
+    const qint64 wanted = std::clamp<qint64>(info_.RecordCount - nextRow_ + 1, 0, maxRows);
+    read_.resize(std::size_t(wanted));
+    const qint64 got = wanted > 0 ? rows_->read(read_.data(), wanted) : 0;
+    rows.resize(std::size_t(got));
+    spans_.resize(std::size_t(got));
+    const float start = info_.header.StartTime;
+    for (qint64 i = 0; i < got; ++i) {
+        // The energies run over the row's time of day less the start, as the instrument's clock
+        // gives them.
+        const float rowTime =
+            start + RowElapsedTime(nextRow_ + i, info_.header.Duration, info_.RecordCount);
+        spans_[std::size_t(i)] = rowTime - start;
+    }
+    completer_.complete(read_.data(), spans_.data(), rows.data(), std::size_t(got));
+    nextRow_ += got;
+    if (got < wanted)
+        error_ = rows_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : rows_->error();
+    return got;
+}
+
+const CompletedRow* CompletedRowReader::next() {
+    return read(one_, 1) == 1 ? &one_.front() : nullptr;
+}
+
+} // namespace zr5

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "analysis/operatingpoint.h"
+#include "model/result.h"
+#include "model/rowpowers.h"
+#include "recording/recordingfile.h"
+
+namespace zr5 {
+
+// One row of a recording as the analysis completes it.
+struct CompletedRow {
+    // The nine values as read, then [2] P, [5] Q, [8] signed PF, [9] S and the energies so far in
+    // W·h and var·h ([10], [11]).
+    SampleRowValues sample;
+    ChannelRowValues channels; // the nine values with the active powers held to the apparent power
+    OperatingPoint values;     // load rate, output power and efficiency after the row
+    MotorState state;
+};
+
+// The mean of a row's three currents or voltages as the reports print it: the sum of their
+// magnitudes over `divisor` (3, or the transformers in use).
+inline float PrintedChannelMean(const SampleRowValues& row, int first, int second, int third,
+                                float divisor = 3.0f) {
+    return (std::fabs(row[first]) + std::fabs(row[second]) + std::fabs(row[third])) / divisor;
+}
+
+// Completes rows one after the other: the power rules (PF stays signed), the energies since the
+// first row completed, the motor state. What a row finds of the one before (the energy sums, the
+// operating point a generating row keeps) is carried here.
+class RowCompleter {
+public:
+    // `values` are what the first row finds; `caller` chooses whether rows without motor data
+    // reset them (the pass) or leave them (the single row of a query).
+    explicit RowCompleter(const MotorParameters& motor, OperatingPoint values = {},
+                          ClassifyCaller caller = ClassifyCaller::AnalyseRow);
+
+    // Completes count rows, whose energies run over spanSeconds[i] since the start. `in` holds
+    // the rows as read and is changed (active powers held). The steps are each taken over the
+    // whole block, where the rows' arithmetic overlaps instead of waiting on one row's square
+    // roots and divisions.
+    void complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
+                  std::size_t count);
+    CompletedRow complete(ChannelRowValues in, float spanSeconds = 0);
+
+    const MotorParameters& motor() const { return motor_; }
+    const EnergyAccumulator& energy() const { return energy_; }
+    void setEnergy(const EnergyAccumulator& energy) { energy_ = energy; }
+    const OperatingPoint& values() const { return values_; }
+    void setValues(const OperatingPoint& values) { values_ = values; }
+
+private:
+    MotorParameters motor_;
+    OperatingPoint values_;
+    ClassifyCaller caller_;
+    EnergyAccumulator energy_;
+    std::vector<RowPowers> powers_;
+};
+
+// Row k's elapsed time: k x duration / row count, in double precision. Adding the interval once per
+// row in single precision drifts by minutes over a million rows.
+float RowElapsedTime(qint64 row, float duration, qint64 rowCount);
+
+// A recording's rows, completed, in order, per row or per block. The energies are those since the
+// reader's first row: the recording's own for a reader opened at row 1.
+class CompletedRowReader {
+public:
+    static Result<std::unique_ptr<CompletedRowReader>>
+    open(const RecordingInfo& info, const MotorParameters& motor, qint64 firstRow = 1,
+         OperatingPoint values = {}, ClassifyCaller caller = ClassifyCaller::AnalyseRow);
+    // With the motor data of the recording's header.
+    static Result<std::unique_ptr<CompletedRowReader>> open(const RecordingInfo& info,
+                                                            qint64 firstRow = 1);
+
+    // Completes up to maxRows next rows into `rows` (resized to them) and returns how many: fewer
+    // at the last row's end or on a read error (then error() says why).
+    qint64 read(std::vector<CompletedRow>& rows, qint64 maxRows);
+    // The next row, or nullptr at the last row's end or on a read error.
+    const CompletedRow* next();
+
+    // The number of the row the next read starts with.
+    qint64 nextRow() const { return nextRow_; }
+    bool atEnd() const { return nextRow_ > info_.RecordCount; }
+    // Why a read stopped short ("读取数据文件出错" when the file gave no reason); empty otherwise.
+    const QString& error() const { return error_; }
+    const RowCompleter& completer() const { return completer_; }
+    RowCompleter& completer() { return completer_; }
+
+private:
+    CompletedRowReader(const RecordingInfo& info, const MotorParameters& motor, qint64 firstRow,
+                       OperatingPoint values, ClassifyCaller caller);
+
+    RecordingInfo info_;
+    RowCompleter completer_;
+    std::unique_ptr<RecordingRowReader> rows_;
+    qint64 nextRow_ = 1;
+    QString error_;
+    std::vector<ChannelRowValues> read_;
+    std::vector<float> spans_;
+    std::vector<CompletedRow> one_;
+};
+
+} // namespace zr5
