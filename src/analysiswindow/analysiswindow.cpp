@@ -118,7 +118,6 @@ void AnalysisWindow::connectControls() {
     connect(c_.mnu5, &QAction::triggered, this, [this] { setSegmentSpan(5); });
     connect(c_.mnu10, &QAction::triggered, this, [this] { setSegmentSpan(10); });
     connect(c_.mnu20, &QAction::triggered, this, [this] { setSegmentSpan(20); });
-    connect(c_.mnuPr, &QAction::triggered, this, &AnalysisWindow::printRequested);
     connect(c_.mnuAssess, &QAction::triggered, this, [this] {
         auto* w = new AssessmentWindow(state_, services_, this); // deleted when it closes
         w->show();

@@ -70,7 +70,6 @@ public:
     ValueAxis ZBX_DS(float minimum, float maximum, CurveSurface* surface);
 
 signals:
-    void printRequested();
     // F12 ends the program at once.
     void programEndRequested();
 
