@@ -211,3 +211,49 @@ TEST_F(Cumulative, BlocksGiveThePointsAndTheLastRowThatTheRowByRowPassGives) {
     EXPECT_EQ(shown.caption, last.caption);
     EXPECT_EQ(shown.LoadRate, last.LoadRate);
 }
+
+namespace {
+
+// Rows of the motor of the fixture (10 kW, 80 %, no-load 0.5 kW: K = 2.5 - 0.5 = 2 kW), each
+// total input chosen from the loss model P1 = P0 + beta x PN + K x beta^2 for a load rate worked
+// out by hand; the efficiency is beta x PN / P1.
+struct ExtremesCase {
+    const char* name;
+    std::vector<float> inputs; // kW
+    float loadMinimum, loadMaximum, efficiencyMinimum, efficiencyMaximum;
+};
+
+class CumulativeExtremes : public Cumulative, public ::testing::WithParamInterface<ExtremesCase> {};
+
+} // namespace
+
+TEST_P(CumulativeExtremes, StartFromTheFirstRowNotFromAValueNoRowHas) {
+    const ExtremesCase& c = GetParam();
+    record(c.inputs, 60);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
+    ASSERT_EQ(pass.runAll(), QString());
+    EXPECT_NEAR(state.analysis.LoadRateMinimum, c.loadMinimum, 1e-3);
+    EXPECT_NEAR(state.analysis.LoadRateMaximum, c.loadMaximum, 1e-3);
+    EXPECT_NEAR(state.analysis.EfficiencyMinimum, c.efficiencyMinimum, 1e-3);
+    EXPECT_NEAR(state.analysis.EfficiencyMaximum, c.efficiencyMaximum, 1e-3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CumulativeExtremes,
+    ::testing::Values(
+        // 24.125 kW: beta 1.75; 28.5 kW: beta 2; every row above the load rate's start of 150
+        ExtremesCase{"every row above 150 percent",
+                     {24.125f, 28.5f},
+                     175,
+                     200,
+                     100 * 20 / 28.5f,
+                     100 * 17.5f / 24.125f},
+        ExtremesCase{"one row at exactly 150 percent", {20}, 150, 150, 75, 75},
+        // 6 kW: beta 0.5, efficiency 5 / 6
+        ExtremesCase{"rows on both sides of the start values",
+                     {6, 28.5f},
+                     50,
+                     200,
+                     100 * 20 / 28.5f,
+                     100 * 5 / 6.0f}),
+    test::ByName{});
