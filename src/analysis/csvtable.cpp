@@ -42,9 +42,14 @@ void appendRow(std::string& line, const CumulativeRowView& v) {
     }
     line += ',';
     line += MotorStateKey(v.decision.state).toStdString();
+    // A row without an operating point (below no-load, generating, no motor data) leaves the three
+    // fields empty, as the window and the printed table do; the figures it carries over from an
+    // earlier row would spoil any average taken from the file.
+    const bool operating = v.decision.state == MotorState::Normal;
     for (float value : {m.LoadRate, m.OutputPower, m.Efficiency}) {
         line += ',';
-        appendNumber(line, value);
+        if (operating)
+            appendNumber(line, value);
     }
     line += '\n';
 }

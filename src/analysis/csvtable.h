@@ -18,7 +18,8 @@ struct CsvTableOutcome {
 
 // Writes a recording as comma-separated values: the header line, then one line per row with the
 // row number, its elapsed time, the nine channel values, the totals, the energies so far, the
-// motor state and the operating point, as the cumulative analysis computes them (numbers with
+// motor state and the operating point (empty in a row without one), as the cumulative analysis
+// computes them (numbers with
 // nine significant digits, so every value reads back unchanged). Only rows firstRow..lastRow are
 // written (held to the recording's rows), but the energies are those of the whole pass. `write`
 // takes blocks of text and returns false when they cannot be written; `progress` gets the rows
