@@ -51,7 +51,8 @@ void appendRow(std::string& line, const CsvTableRow& r) {
             line += MotorStateKey(r.state).toStdString();
             line += ',';
         }
-        AppendCsvNumber(line, r.numbers[std::size_t(i)]);
+        if (r.hasNumber(i))
+            AppendCsvNumber(line, r.numbers[std::size_t(i)]);
     }
     line += '\n';
 }

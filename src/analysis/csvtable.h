@@ -34,9 +34,16 @@ class CumulativeAnalysis;
 struct CsvTableRow {
     static constexpr int kNumbers = 19;
     static constexpr int kStateColumn = 17; // of the table's 21 columns, counted from 0
+    // numbers[16..18]: load rate, output power and efficiency, the operating point.
+    static constexpr int kFirstOperatingPoint = 16;
     qint64 row = 0;
     std::array<float, kNumbers> numbers{};
     MotorState state = MotorState::NoMotorData;
+
+    // A row without an operating point (below no-load, generating, no motor data) leaves its three
+    // fields empty, as the window and the printed table do: the figures it carries over from an
+    // earlier row would spoil any average taken from the table.
+    bool hasNumber(int i) const { return i < kFirstOperatingPoint || state == MotorState::Normal; }
 };
 
 // A number as the table writes it: nine significant digits (nan, inf, -inf when not finite).
@@ -51,7 +58,8 @@ CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 l
 
 // Writes a recording as comma-separated values: the header line, then one line per row with the
 // row number, its elapsed time, the nine channel values, the totals, the energies so far, the
-// motor state and the operating point, as the cumulative analysis computes them (numbers with
+// motor state and the operating point (empty in a row without one), as the cumulative analysis
+// computes them (numbers with
 // nine significant digits, so every value reads back unchanged). Only rows firstRow..lastRow are
 // written (held to the recording's rows), but the energies are those of the whole pass. `write`
 // takes blocks of text and returns false when they cannot be written; `progress` gets the rows

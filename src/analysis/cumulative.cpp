@@ -105,6 +105,12 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
         activeSeries[i] = rows[i].sample[Slot::ActiveEnergy];
         reactiveSeries[i] = rows[i].sample[Slot::ReactiveEnergy];
         const OperatingPoint& values = rows[i].values;
+        if (nextRow_ + i == 1) {
+            // The extremes start from the first row: a start value that no row reaches (a load
+            // rate minimum of 150 when every row runs above it) is no row's value.
+            efficiencyMaximum = efficiencyMinimum = values.Efficiency;
+            loadRateMaximum = loadRateMinimum = values.LoadRate;
+        }
         if (!(efficiencyMaximum >= values.Efficiency))
             efficiencyMaximum = values.Efficiency;
         if (efficiencyMinimum > values.Efficiency)

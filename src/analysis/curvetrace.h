@@ -31,8 +31,8 @@ float ClampToPlot(float y);
 // column width of 0 keeps every segment.
 class CurveTrace {
 public:
-    // The screen's surfaces hold their curves in the plot; the printed page draws values beyond
-    // an axis outside its band, unclipped (Clip::None).
+    // The screen's surfaces and the printed page hold their curves in the plot; Clip::None
+    // leaves values beyond an axis where they fall.
     enum class Clip { ToPlot, None };
     explicit CurveTrace(float columnWidth = 0, Clip clip = Clip::ToPlot)
         : columnWidth_(columnWidth), clip_(clip) {}

@@ -79,6 +79,10 @@ MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& m
         d.caption = m.MotorParametersValid && m.NoLoadPower > m.RatedLosses
                         ? QStringLiteral("电机参数不合理：空载功率大于额定损耗")
                         : QStringLiteral("无电机参数或参数不全");
+        // Data a motor cannot have are named as such, not as missing.
+        if (m.allNonZero())
+            if (const Status plausible = CheckMotorValues(m); !plausible)
+                d.caption = plausible.error();
         break;
     }
     return d;

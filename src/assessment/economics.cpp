@@ -21,6 +21,10 @@ EconomicsResult MotorEconomicsFor(const MotorParameters& m, double kq) {
         r.inapplicable = QStringLiteral("电机参数不全");
         return r;
     }
+    if (const Status plausible = CheckMotorValues(m); !plausible) {
+        r.inapplicable = plausible.error();
+        return r;
+    }
     MotorEconomics e;
     e.PN = m.RatedPower;
     e.P0 = m.NoLoadPower;

@@ -12,9 +12,13 @@ void MeasurementModel::resetExtrema() {
 void MeasurementModel::updateExtrema(const SampleRowValues& row) {
     for (int k = 0; k < kSampleRowSize; ++k) {
         const float v = ShownValue(k, row[k]);
-        if (v > RowMaximum[k])
+        // The first row after a reset starts both extremes, whatever the start values: a value
+        // beyond them would otherwise leave a start value that no row has.
+        const bool first =
+            RowMaximum[k] == kExtremumStartMaximum && RowMinimum[k] == kExtremumStartMinimum;
+        if (first || v > RowMaximum[k])
             RowMaximum[k] = v;
-        if (v < RowMinimum[k])
+        if (first || v < RowMinimum[k])
             RowMinimum[k] = v;
     }
 }

@@ -1,5 +1,7 @@
 #include "model/motorparameters.h"
 
+#include "model/numbertext.h"
+
 namespace zr5 {
 
 std::array<float, 7> MotorParameters::values() const {
@@ -27,9 +29,34 @@ bool MotorParameters::allNonZero() const {
 }
 
 void MotorParameters::revalidate() {
-    MotorParametersValid = allNonZero();
+    MotorParametersValid = allNonZero() && CheckMotorValues(*this).ok();
     if (MotorParametersValid)
         RatedLosses = ComputeRatedLosses(RatedPower, RatedEfficiency);
+}
+
+Status CheckMotorValues(const MotorParameters& m) {
+    // A NaN fails every test, as it should.
+    const auto refuse = [](const char* name, float value, const char* unit, const QString& why) {
+        return Status::failure(QStringLiteral("%1 %2%3 不合理：%4")
+                                   .arg(QString::fromUtf8(name), PlainNumber(double(value)),
+                                        QString::fromUtf8(unit), why));
+    };
+    const QString positive = QStringLiteral("应大于 0");
+    if (!(m.RatedPower > 0))
+        return refuse("额定功率", m.RatedPower, " kW", positive);
+    if (!(m.RatedCurrent > 0))
+        return refuse("额定电流", m.RatedCurrent, " A", positive);
+    if (!(m.RatedEfficiency > 0 && m.RatedEfficiency < 100))
+        return refuse("额定效率", m.RatedEfficiency, "%", QStringLiteral("应大于 0 且小于 100"));
+    if (!(m.NoLoadCurrent > 0))
+        return refuse("空载电流", m.NoLoadCurrent, " A", positive);
+    if (!(m.NoLoadCurrent < m.RatedCurrent))
+        return refuse(
+            "空载电流", m.NoLoadCurrent, " A",
+            QStringLiteral("应小于额定电流 %1 A").arg(PlainNumber(double(m.RatedCurrent))));
+    if (!(m.RatedVoltage > 0))
+        return refuse("额定电压", m.RatedVoltage, " V", positive);
+    return {};
 }
 
 float ComputeRatedLosses(float ratedPower, float ratedEfficiency) {

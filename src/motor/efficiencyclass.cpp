@@ -92,7 +92,8 @@ QString EfficiencyClassScopeReason(float poles, float kw, float volts) {
 }
 
 EfficiencyClass ClassifyEfficiency(float poles, float kw, float eta, float volts) {
-    if (poles == 0.0f || kw == 0.0f || eta == 0.0f)
+    // An efficiency no motor can have earns no class.
+    if (poles == 0.0f || kw == 0.0f || !(eta > 0.0f && eta < 100.0f))
         return EfficiencyClass::NotRated;
     if (!EfficiencyClassScopeReason(poles, kw, volts).isEmpty())
         return EfficiencyClass::NotApplicable;

@@ -20,7 +20,8 @@ float EfficiencyClassLimit(EfficiencyClass cls, float poles, float ratedPowerKw)
 QString EfficiencyClassScopeReason(float poles, float ratedPowerKw, float ratedVoltage);
 
 // The highest class whose limit the rated efficiency reaches; NotRated while the pole count, the
-// rated power or the rated efficiency is 0, NotApplicable outside the classes' range.
+// rated power or the rated efficiency is 0 (and for an efficiency not between 0 and 100),
+// NotApplicable outside the classes' range.
 EfficiencyClass ClassifyEfficiency(float poles, float ratedPowerKw, float ratedEfficiency,
                                    float ratedVoltage = 0);
 

@@ -127,6 +127,11 @@ MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& 
         }
     }
     MotorParameters stored = MotorParameters::fromValues(values);
+    if (const Status plausible = CheckMotorValues(stored); !plausible) {
+        motor.MotorParametersValid = false;
+        result.message = plausible.error() + kNotConfirmed;
+        return result;
+    }
     stored.MotorParametersValid = true;
     stored.RatedLosses = ComputeRatedLosses(stored.RatedPower, stored.RatedEfficiency);
     motor = stored;

@@ -30,7 +30,8 @@ std::array<QString, 7> PlainMotorTexts(const MotorParameters& motor);
 std::array<QString, 7> CatalogueMotorTexts(const std::array<float, 7>& values);
 
 // Why a box of the data frame cannot be taken (its name, the text and the reason), or empty when
-// it holds a usable value. Zero counts as missing; negative values pass.
+// it holds a usable value. Zero counts as missing; whether the seven values can describe a motor
+// is CheckMotorValues's concern.
 QString MotorValueProblem(int index, const QString& text);
 
 struct MotorConfirmation {
@@ -48,8 +49,9 @@ struct MotorConfirmation {
 };
 
 // Confirms the dialog's data. Codes 1 to 6935 are looked up (the pole count and the rated voltage
-// are stored at once); code 0 takes the seven box texts. At the first value of 0 the flag is
-// cleared and nothing more is stored; otherwise all seven are stored and the flag set.
+// are stored at once); code 0 takes the seven box texts. At the first value of 0, or for data no
+// motor can have (CheckMotorValues), the flag is cleared and nothing more is stored; otherwise
+// all seven are stored and the flag set.
 MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& dir,
                                    const QString& codeText, const std::array<QString, 7>& boxes);
 

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "motor/efficiencyclass.h"
 #include "motor/motorconfirm.h"
@@ -55,14 +56,21 @@ MotorParameterDialog::MotorParameterDialog(AppState& state, UiServices& services
     setWindowTitle(QStringLiteral("电机参数调取"));
     setFont(ChineseFont(9));
     buildWidgets();
+    fitHeight();
     connectWidgets();
     move(TwipsToPixels(3000, this), TwipsToPixels(2000, this));
 }
 
 void MotorParameterDialog::buildWidgets() {
-    // The controls stand on a page that scrolls when the screen is lower than the dialog.
+    // The controls stand on a page that scrolls when the screen is lower than the dialog. The
+    // catalogue's lists stand on the left, the data and the code on the right, so that the whole
+    // dialog fits a laptop's 768 lines with a title bar and a panel.
     auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
+    auto* columns = new QHBoxLayout(page);
+    auto* layout = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(layout, 1);
+    columns->addLayout(right);
 
     Frame1 = MakeFrame(QStringLiteral("Frame1"), QStringLiteral("内存电机参数分类"),
                        QStringLiteral("电机技术参数大类"), this);
@@ -86,9 +94,9 @@ void MotorParameterDialog::buildWidgets() {
     modelLayout->addLayout(searchRow);
     List2 = new QListWidget(Frame2);
     List2->setObjectName(QStringLiteral("List2"));
-    List2->setFixedHeight(TwipsToPixels(2400, this));
+    List2->setMinimumHeight(TwipsToPixels(2400, this));
     modelLayout->addWidget(List2);
-    layout->addWidget(Frame2);
+    layout->addWidget(Frame2, 1);
 
     Frame3 = MakeFrame(QStringLiteral("Frame3"), QStringLiteral("电动机技术数据"), QString(), this);
     auto* dataLayout = new QGridLayout(Frame3);
@@ -116,9 +124,8 @@ void MotorParameterDialog::buildWidgets() {
     dataLayout->setColumnStretch(3, 1);
     auto* note =
         new QLabel(QStringLiteral("如需输入自定义数据，请把技术数据编码设置为 0 。 "), Frame3);
-    note->setWordWrap(true);
     dataLayout->addWidget(note, 7, 0, 1, 5);
-    layout->addWidget(Frame3);
+    right->addWidget(Frame3);
 
     Frame4 = MakeFrame(QStringLiteral("Frame4"), QStringLiteral("技术数据编码"), QString(), this);
     auto* codeLayout = new QGridLayout(Frame4);
@@ -136,10 +143,11 @@ void MotorParameterDialog::buildWidgets() {
     lblConfirmed->setObjectName(QStringLiteral("lblConfirmed"));
     codeLayout->addWidget(lblConfirmed, 2, 0, 1, 3);
     codeLayout->setColumnStretch(1, 1);
-    layout->addWidget(Frame4);
+    right->addWidget(Frame4);
 
     Command3 = MakeButton(QStringLiteral("Command3"), QStringLiteral("关　闭　窗　口"), this);
-    layout->addWidget(Command3);
+    right->addStretch(1);
+    right->addWidget(Command3);
 
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrollArea"));
@@ -151,8 +159,22 @@ void MotorParameterDialog::buildWidgets() {
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
-    setFixedWidth(TwipsToPixels(7800, this));
-    setFixedHeight(page->sizeHint().height());
+    setFixedWidth(TwipsToPixels(13500, this));
+}
+
+void MotorParameterDialog::fitHeight() {
+    // Measured in the style the dialog is shown in and with the texts that come later (a
+    // category's name over the models, what was confirmed): the page never grows out of the
+    // window when they appear.
+    QWidget* page = findChild<QScrollArea*>(QStringLiteral("scrollArea"))->widget();
+    const QString title = Frame2->title(), confirmed = lblConfirmed->text();
+    Frame2->setTitle(QStringLiteral("Y系列(IP44) 380V B3"));
+    lblConfirmed->setText(QStringLiteral("已确认：Y132M-4 B3，7.5 kW"));
+    ensurePolished();
+    page->layout()->activate();
+    setFixedHeight(std::max(page->sizeHint().height(), page->minimumSizeHint().height()));
+    Frame2->setTitle(title);
+    lblConfirmed->setText(confirmed);
 }
 
 void MotorParameterDialog::connectWidgets() {
@@ -163,6 +185,8 @@ void MotorParameterDialog::connectWidgets() {
     connect(List2, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { List2_DblClick(List2->row(item)); });
     connect(Text1, &QLineEdit::textChanged, this, &MotorParameterDialog::Text1_Change);
+    // Enter in the code box looks the code up, as "确　定" does.
+    connect(Text1, &QLineEdit::returnPressed, this, &MotorParameterDialog::Command4_Click);
     connect(txtSearch, &QLineEdit::textChanged, this, &MotorParameterDialog::txtSearch_Change);
     for (QLineEdit* box : Text2)
         connect(box, &QLineEdit::textChanged, this, &MotorParameterDialog::updateEfficiencyClass);

@@ -42,6 +42,7 @@ protected:
 private:
     void buildWidgets();
     void connectWidgets();
+    void fitHeight();
     void confirm();
     void showModels(const ModelList& models, const QString& caption);
     void clearModels();

@@ -147,8 +147,10 @@ void CurvePageJob::start() {
     timeStep_ = TimeGridStep(in_.recording.header.Duration);
 
     const double pixel = std::max(p_.device().pixelTwips(), 0.0);
+    // Each band's curve stays in its band, as on the screen: a value beyond the axis stands at the
+    // band's edge with the screen's over-range marks.
     for (int t = 0; t < kCurveBands + kGreyTraces; ++t)
-        traces_.emplace_back(float(pixel), CurveTrace::Clip::None); // nothing is clipped on paper
+        traces_.emplace_back(float(pixel), CurveTrace::Clip::ToPlot);
 
     auto reader = CompletedRowReader::open(in_.recording, in_.motor);
     if (!reader) {
@@ -254,8 +256,10 @@ void CurvePageJob::drawTraces(bool all) {
             t.finish();
     for (std::size_t t = 0; t < traces_.size(); ++t) {
         p_.setPenColour(t < kCurveBands ? Colour::Black : Colour::LightGrey);
+        // The traces hold y within their band; the band's offset places it on the page.
+        const double offset = BandOffset(t < kCurveBands ? int(t) : int(t) - kCurveBands + 4);
         for (const CurveLine& l : traces_[t].takeLines())
-            p_.line(l.x1, l.y1, l.x2, l.y2);
+            p_.line(l.x1, offset + l.y1, l.x2, offset + l.y2);
     }
     p_.setPenColour(Colour::Black);
 }
@@ -286,8 +290,7 @@ bool CurvePageJob::step() {
                                           s[Slot::PowerFactor], efficiency_, loadRate_};
         for (int b = 0; b < kCurveBands; ++b) {
             const ValueAxis& a = axes_[std::size_t(b)];
-            const float y =
-                float(BandOffset(b)) + CurveY(kBandKind[b], value[b], a.AxisLow, a.AxisHigh);
+            const float y = CurveY(kBandKind[b], value[b], a.AxisLow, a.AxisHigh);
             const bool grey = b >= 4 && !op;
             traces_[std::size_t(b)].add(x, y, !grey);
             if (b >= 4)

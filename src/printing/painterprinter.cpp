@@ -5,9 +5,11 @@
 #include <QGlyphRun>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "recording/outputfile.h"
 
@@ -137,6 +139,8 @@ void PainterPrinterDevice::drawRun(const Run& run) {
     if (!(shownPen_ == PrinterPen{1, PenStyle::Solid, Colour::Black}))
         usePen({1, PenStyle::Solid, Colour::Black});
     const QPointF origin(run.x * scale_, (run.top + f.ascent) * scale_);
+    for (QChar c : run.text)
+        drawn_.set(c.unicode());
     if (!f.fixedPitch || !isPrintableAscii(run.text)) {
         painter_.drawText(origin, run.text);
         return;
@@ -161,6 +165,119 @@ void PainterPrinterDevice::drawRun(const Run& run) {
     line.setGlyphIndexes(glyphs);
     line.setPositions(positions);
     painter_.drawGlyphRun(origin, line);
+}
+
+char16_t PainterPrinterDevice::drawnCharacter(char16_t c) {
+    if (drawn_.test(c))
+        return c;
+    if (!glyphsOf_) {
+        // The glyphs of the characters drawn, looked up once all are drawn (the PDF's maps are
+        // written when the painter ends).
+        glyphsOf_ = std::make_unique<QRawFont>(QRawFont::fromFont(ReportFont()));
+        for (std::size_t d = 0; d < drawn_.size(); ++d) {
+            if (!drawn_.test(d))
+                continue;
+            const QList<quint32> g = glyphsOf_->glyphIndexesForString(QString(QChar(char16_t(d))));
+            if (g.size() == 1 && g[0] != 0)
+                drawnOfGlyph_.emplace(g[0], char16_t(d));
+        }
+    }
+    const QList<quint32> g = glyphsOf_->glyphIndexesForString(QString(QChar(c)));
+    if (g.size() != 1 || g[0] == 0)
+        return c;
+    const auto found = drawnOfGlyph_.find(g[0]);
+    return found == drawnOfGlyph_.end() ? c : found->second;
+}
+
+namespace {
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// A code "<XXXX>" at `at`: its value, and `at` moved past it. Null when there is none.
+std::optional<unsigned> readCode(const QByteArray& text, qsizetype& at, qsizetype* digits) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\n' || text[at] == '\r'))
+        ++at;
+    if (at >= text.size() || text[at] != '<')
+        return std::nullopt;
+    qsizetype end = at + 1;
+    while (end < text.size() && isHex(text[end]))
+        ++end;
+    if (end >= text.size() || text[end] != '>' || end == at + 1)
+        return std::nullopt;
+    bool ok = false;
+    const unsigned value = text.mid(at + 1, end - at - 1).toUInt(&ok, 16);
+    if (digits)
+        *digits = end - at - 1;
+    at = end + 1;
+    return ok ? std::optional<unsigned>(value) : std::nullopt;
+}
+
+// Rewrites the four-digit code that ends just before `end` (at "<XXXX>").
+int rewriteCode(QByteArray& text, qsizetype end, qsizetype digits, unsigned code,
+                const std::function<char16_t(char16_t)>& actual) {
+    if (digits != 4)
+        return 0;
+    const char16_t to = actual(char16_t(code));
+    if (to == code)
+        return 0;
+    const QByteArray hex = QByteArray::number(unsigned(to), 16).toUpper().rightJustified(4, '0');
+    text.replace(end - 5, 4, hex);
+    return 1;
+}
+
+} // namespace
+
+int RestoreToUnicodeCharacters(QByteArray& cmap, const std::function<char16_t(char16_t)>& actual) {
+    int changed = 0;
+    for (const char* kind : {"bfrange", "bfchar"}) {
+        const QByteArray begin = QByteArray("begin") + kind;
+        const QByteArray end = QByteArray("end") + kind;
+        const bool range = kind[2] == 'r';
+        qsizetype from = 0;
+        while ((from = cmap.indexOf(begin, from)) >= 0) {
+            qsizetype at = from + begin.size();
+            const qsizetype stop = cmap.indexOf(end, at);
+            if (stop < 0)
+                break;
+            while (at < stop) {
+                const auto first = readCode(cmap, at, nullptr);
+                if (!first)
+                    break;
+                unsigned last = *first;
+                if (range) {
+                    const auto second = readCode(cmap, at, nullptr);
+                    if (!second)
+                        break;
+                    last = *second;
+                }
+                while (at < stop && cmap[at] == ' ')
+                    ++at;
+                if (range && at < stop && cmap[at] == '[') {
+                    // One character per glyph of the range.
+                    ++at;
+                    qsizetype digits = 0;
+                    while (const auto code = readCode(cmap, at, &digits))
+                        changed += rewriteCode(cmap, at, digits, *code, actual);
+                    while (at < stop && cmap[at] != ']')
+                        ++at;
+                    ++at;
+                    continue;
+                }
+                qsizetype digits = 0;
+                const auto code = readCode(cmap, at, &digits);
+                if (!code)
+                    break;
+                // A run of glyphs onto consecutive characters keeps its start: a new start
+                // would move every character of the run.
+                if (last == *first)
+                    changed += rewriteCode(cmap, at, digits, *code, actual);
+            }
+            from = stop;
+        }
+    }
+    return changed;
 }
 
 void PainterPrinterDevice::usePen(const PrinterPen& pen) {
@@ -218,10 +335,27 @@ namespace {
 class CheckedStream final : public QIODevice {
 public:
     explicit CheckedStream(OutputFile& file) : file_(file) {}
+    // What a font's ToUnicode map goes through before it is written; the map keeps its length,
+    // so that the offsets the writer keeps stay right.
+    std::function<void(QByteArray&)> toUnicodeFilter;
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override {
+        // The writer hands each map over in one write.
+        static const QByteArray cmapStart("/CIDInit /ProcSet findresource begin");
+        if (toUnicodeFilter && size >= cmapStart.size() &&
+            std::equal(cmapStart.begin(), cmapStart.end(), data)) {
+            QByteArray cmap(data, size);
+            toUnicodeFilter(cmap);
+            if (cmap.size() == size)
+                return pass(cmap.constData(), size);
+        }
+        return pass(data, size);
+    }
+
+private:
+    qint64 pass(const char* data, qint64 size) {
         if (failed_ || !file_.write(data, size)) {
             failed_ = true;
             return -1;
@@ -251,7 +385,13 @@ QString PdfOutput::failure() const {
 QString PdfOutput::open() {
     if (!file_.open())
         return failure();
-    stream_ = std::make_unique<CheckedStream>(file_);
+    auto stream = std::make_unique<CheckedStream>(file_);
+    stream->toUnicodeFilter = [this](QByteArray& cmap) {
+        if (device_)
+            RestoreToUnicodeCharacters(cmap,
+                                       [this](char16_t c) { return device_->drawnCharacter(c); });
+    };
+    stream_ = std::move(stream);
     stream_->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     writer_ = std::make_unique<QPdfWriter>(stream_.get());
     writer_->setResolution(kPdfResolution);

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QRawFont>
 #include <array>
+#include <bitset>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -22,6 +24,13 @@ namespace zr5 {
 // columns wide, so that the data report's header words stand over their columns. Without it, any
 // installed Chinese face (fixed pitch preferred), with a line on the terminal.
 QFont ReportFont();
+
+// Rewrites, in place and at the same length, the character codes of a PDF's ToUnicode map: each
+// code c becomes actual(c). Where a glyph serves several characters (in Noto CJK the ideograph
+// 文 and the radical ⽂), the PDF writer names the glyph by its lowest character; the map then
+// names the character that was drawn. A range that maps a run of glyphs to consecutive characters
+// is left as it is. Returns how many codes were changed.
+int RestoreToUnicodeCharacters(QByteArray& cmap, const std::function<char16_t(char16_t)>& actual);
 
 // The back end on a QPainter over a paged device (a QPrinter for paper and preview, a QPdfWriter
 // for PDF). Twips become device pixels by the device's resolution.
@@ -40,6 +49,9 @@ public:
     QString error() const override { return error_; }
     // Draws the text still held back; before the painter ends.
     void flush();
+    // The character drawn on this device that the glyph of `c` shows: `c` itself when it was
+    // drawn, or another drawn character of the same glyph, else `c`.
+    char16_t drawnCharacter(char16_t c);
 
 private:
     struct Face {
@@ -75,6 +87,9 @@ private:
     float shownFace_ = -1;
     PrinterPen shownPen_{-1};
     QString error_;
+    std::bitset<0x10000> drawn_; // every character drawn
+    std::unique_ptr<QRawFont> glyphsOf_;
+    std::map<quint32, char16_t> drawnOfGlyph_;
 };
 
 // Where the jobs of one print run go: a PDF file or a printer.

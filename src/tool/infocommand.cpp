@@ -122,6 +122,8 @@ QString infoText(const RecordingInfo& info, const MotorParameters& m, const AppS
                   PlainNumber(m.NoLoadPower), PlainNumber(m.RatedVoltage),
                   m.MotorParametersValid
                       ? QStringLiteral("（额定损耗 %1 kW）").arg(PlainNumber(m.RatedLosses))
+                  : m.allNonZero() && !CheckMotorValues(m)
+                      ? QStringLiteral("（%1）").arg(CheckMotorValues(m).error())
                       : QStringLiteral("（无电机参数或参数不全）"));
     t += QStringLiteral("互感器：红色标 %1  蓝色标 %2  黄色标 %3\n")
              .arg(h.red())

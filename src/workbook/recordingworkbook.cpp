@@ -348,6 +348,8 @@ Status RecordingWorkbook::writeRow(const CsvTableRow& r) {
         return s;
     for (int i = 0; i < CsvTableRow::kNumbers; ++i) {
         const lxw_col_t column = lxw_col_t(i < CsvTableRow::kStateColumn - 1 ? i + 1 : i + 2);
+        if (!r.hasNumber(i))
+            continue; // an empty cell, as the table leaves the field empty
         const float v = r.numbers[std::size_t(i)];
         lxw_error e;
         if (std::isfinite(v)) {

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "analysis/csvtable.h"
 #include "analysis/cumulative.h"
 #include "analysiswindow/testrecording.h"
 #include "recording/synthetic.h"
@@ -244,4 +245,99 @@ TEST_F(Cumulative, BothEnergiesAreTheMeanSignedPowerTimesTheSpan) {
     EXPECT_NEAR(state.analysis.TotalReactiveEnergy, 500, 0.01f);
 }
 
+// Rows of the motor of the fixture (10 kW, 80 %, no-load 0.5 kW: K = 2.5 - 0.5 = 2 kW), each
+// total input chosen from the loss model P1 = P0 + beta x PN + K x beta^2 for a load rate worked
+// out by hand; the efficiency is beta x PN / P1.
+struct ExtremesCase {
+    const char* name;
+    std::vector<float> inputs; // kW
+    float loadMinimum, loadMaximum, efficiencyMinimum, efficiencyMaximum;
+};
+
+class CumulativeExtremes : public Cumulative, public ::testing::WithParamInterface<ExtremesCase> {};
+
 } // namespace
+
+TEST_P(CumulativeExtremes, StartFromTheFirstRowNotFromAValueNoRowHas) {
+    const ExtremesCase& c = GetParam();
+    record(c.inputs, 60);
+    CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
+    ASSERT_EQ(pass.runAll(), QString());
+    EXPECT_NEAR(state.analysis.LoadRateMinimum, c.loadMinimum, 1e-3);
+    EXPECT_NEAR(state.analysis.LoadRateMaximum, c.loadMaximum, 1e-3);
+    EXPECT_NEAR(state.analysis.EfficiencyMinimum, c.efficiencyMinimum, 1e-3);
+    EXPECT_NEAR(state.analysis.EfficiencyMaximum, c.efficiencyMaximum, 1e-3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CumulativeExtremes,
+    ::testing::Values(
+        // 24.125 kW: beta 1.75; 28.5 kW: beta 2; every row above the load rate's start of 150
+        ExtremesCase{"every row above 150 percent",
+                     {24.125f, 28.5f},
+                     175,
+                     200,
+                     100 * 20 / 28.5f,
+                     100 * 17.5f / 24.125f},
+        ExtremesCase{"one row at exactly 150 percent", {20}, 150, 150, 75, 75},
+        // 6 kW: beta 0.5, efficiency 5 / 6
+        ExtremesCase{"rows on both sides of the start values",
+                     {6, 28.5f},
+                     50,
+                     200,
+                     100 * 20 / 28.5f,
+                     100 * 5 / 6.0f}),
+    test::ByName{});
+
+// A row without an operating point leaves load rate, output power and efficiency empty in the
+// table, as the window and the printed table do, instead of the last running row's figures. With
+// the fixture's motor 8.5 kW in gives beta = (sqrt(25 + 2 x 8) - 5) / 2 = 0.70156: 7.0156 kW out,
+// 82.537 %.
+TEST_F(Cumulative, CsvRowsWithoutAnOperatingPointLeaveItsFieldsEmpty) {
+    struct Case {
+        const char* name;
+        std::vector<float> inputs;
+        std::array<float, 7> motor;
+        std::vector<const char*> states;
+        std::vector<bool> operating;
+    };
+    const std::array<float, 7> motor = {4, 10, 20, 80, 6, 0.5f, 380};
+    const Case cases[] = {
+        {"running, generating, below no-load, running",
+         {8.5f, -1, 0.2f, 8.5f},
+         motor,
+         {"normal", "generating", "below_no_load", "normal"},
+         {true, false, false, true}},
+        {"no motor data",
+         {8.5f, 8.5f},
+         {4, 10, 20, 80, 6, 0, 380},
+         {"no_motor_data", "no_motor_data"},
+         {false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        record(c.inputs, 60, c.motor);
+        std::string csv;
+        ASSERT_EQ(WriteCsvTable(state.CurrentFileName(), 1, 100,
+                                [&](const std::string& b) {
+                                    csv += b;
+                                    return true;
+                                })
+                      .status,
+                  CsvTableOutcome::Written);
+        const QStringList lines = QString::fromStdString(csv).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), qsizetype(c.inputs.size()) + 1);
+        for (std::size_t r = 0; r < c.inputs.size(); ++r) {
+            const QStringList f = lines[qsizetype(r) + 1].split(',');
+            ASSERT_EQ(f.size(), 21);
+            EXPECT_EQ(f[17], QLatin1String(c.states[r])) << r;
+            if (c.operating[r]) {
+                EXPECT_NEAR(f[18].toDouble(), 70.156, 1e-3) << r;
+                EXPECT_NEAR(f[19].toDouble(), 7.0156, 1e-4) << r;
+                EXPECT_NEAR(f[20].toDouble(), 82.537, 1e-3) << r;
+            } else {
+                EXPECT_EQ(f.mid(18), QStringList({"", "", ""})) << r;
+            }
+        }
+    }
+}

@@ -81,6 +81,29 @@ TEST(ReceptionStart, NoRowLeavesTheStartingExtrema) {
     }
 }
 
+TEST(ReceptionStart, RowsBeyondTheStartingExtremaStartBothFromTheFirstRow) {
+    // (slot, first, second, maximum, minimum): energies of a large motor run above the starting
+    // minimum of 100000, a large negative power below the starting maximum of -100000.
+    struct Case {
+        int slot;
+        float first, second, maximum, minimum;
+    };
+    const Case cases[] = {{Slot::ActiveEnergy, 250000, 260000, 260000, 250000},
+                          {Slot::ActivePower, -300000, -200000, -200000, -300000},
+                          {Slot::Voltage1, 380, 390, 390, 380}};
+    for (const Case& c : cases) {
+        MeasurementModel m;
+        m.resetExtrema();
+        SampleRowValues row{};
+        row[c.slot] = c.first;
+        m.updateExtrema(row);
+        row[c.slot] = c.second;
+        m.updateExtrema(row);
+        EXPECT_EQ(m.RowMaximum[c.slot], c.maximum) << "slot " << c.slot;
+        EXPECT_EQ(m.RowMinimum[c.slot], c.minimum) << "slot " << c.slot;
+    }
+}
+
 TEST_F(ReceivedRow, LiveTableTextsShowSignedPowerAndMagnitudesRoundedToThreeDecimals) {
     SampleRowValues row = received({-12.3456f, 380.0004f, -2.5f});
     const ProcessedRow r = process(row, 40000, 36000, 3725.4f);

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "analysis/operatingpoint.h"
 #include "catalogtestfiles.h"
 #include "motor/motorconfirm.h"
 
@@ -83,12 +84,49 @@ TEST_F(Confirm, RefusedCustomDataSayWhichBoxAndWhyAndChangeNothingButTheFlag) {
               QStringLiteral("已确认：Y160M-4，11 kW"));
 }
 
-TEST_F(Confirm, NegativeValuesPassTheCheck) {
-    auto boxes = kCustom;
-    boxes[4] = QStringLiteral("-5.9");
-    MotorParameters m;
-    EXPECT_EQ(ConfirmMotorData(m, dir, QStringLiteral("0"), boxes).outcome, Outcome::Accepted);
-    EXPECT_EQ(m.NoLoadCurrent, -5.9f);
+// Data no motor can have are refused with the value and the reason, in the dialog and when a
+// recording carries them: there the analysis says the same instead of what follows from them.
+TEST_F(Confirm, ImpossibleDataAreRefusedNamingTheValueAndWhy) {
+    struct Case {
+        int box;
+        const char* typed;
+        const char* message; // empty: accepted
+    };
+    for (const Case c : {
+             Case{1, "-11", "额定功率 -11 kW 不合理：应大于 0"},
+             Case{2, "-15.4", "额定电流 -15.4 A 不合理：应大于 0"},
+             Case{3, "150", "额定效率 150% 不合理：应大于 0 且小于 100"},
+             Case{3, "100", "额定效率 100% 不合理：应大于 0 且小于 100"},
+             Case{3, "-87", "额定效率 -87% 不合理：应大于 0 且小于 100"},
+             Case{4, "-5.9", "空载电流 -5.9 A 不合理：应大于 0"},
+             Case{4, "15.4", "空载电流 15.4 A 不合理：应小于额定电流 15.4 A"},
+             Case{4, "20", "空载电流 20 A 不合理：应小于额定电流 15.4 A"},
+             Case{6, "-380", "额定电压 -380 V 不合理：应大于 0"},
+             Case{3, "99.9", ""},
+             Case{4, "15.3", ""},
+         }) {
+        SCOPED_TRACE(std::to_string(c.box) + " " + c.typed);
+        auto boxes = kCustom;
+        boxes[std::size_t(c.box)] = QString::fromUtf8(c.typed);
+        const QString expected = QString::fromUtf8(c.message);
+        MotorParameters m = Existing();
+        const auto r = ConfirmMotorData(m, dir, QStringLiteral("0"), boxes);
+        EXPECT_EQ(r.outcome, expected.isEmpty() ? Outcome::Accepted : Outcome::Incomplete);
+        EXPECT_EQ(r.message, expected.isEmpty() ? QString() : expected + "，电机参数未确认！");
+        EXPECT_EQ(m.MotorParametersValid, expected.isEmpty());
+        if (!expected.isEmpty())
+            EXPECT_EQ(m.values(), Existing().values());
+
+        // The same values read from a recording's header.
+        std::array<float, 7> values{};
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = boxes[i].toFloat();
+        MotorParameters recorded = MotorParameters::fromValues(values);
+        recorded.revalidate();
+        EXPECT_EQ(recorded.MotorParametersValid, expected.isEmpty());
+        if (!expected.isEmpty())
+            EXPECT_EQ(DescribeMotorState(MotorState::NoMotorData, recorded, {}).caption, expected);
+    }
 }
 
 TEST_F(Confirm, CodesOutsideTheCatalogueOrNotNumbersAreOutOfRange) {

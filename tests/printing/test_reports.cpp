@@ -365,6 +365,54 @@ TEST_F(ReportTest, CurvePageLaysOutFramesTitlesLabelsAndFooter) {
             << text.toStdString();
 }
 
+// Every printed curve stays in its band's plot, as on the screen: a value beyond the axis stands
+// at the band's edge under the screen's over-range marks (an arrowhead 60 twips to each side and
+// 110 high). A motor of 2 kW behind the swinging rows of 3.3 to 8 kW runs at 136 to 289 %, above
+// the load-rate axis of 0 to 120; the test motor of 7.5 kW stays within every axis.
+TEST_F(ReportTest, PrintedCurvesStayInTheirBandsAndMarkWhatLiesBeyond) {
+    struct Case {
+        const char* name;
+        std::array<float, 7> motor;
+        bool overloaded;
+    };
+    const Case cases[] = {{"7.5 kW within every axis", test::TestMotor(), false},
+                          {"2 kW above the load-rate axis", {4, 2, 5, 85, 1.5f, 0.1f, 380}, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        device = RecordingPrinterDevice();
+        const RecordingInfo info = record(300, 600, test::SwingingRow, c.motor);
+        CurvePageInput in;
+        in.recording = info;
+        in.motor = info.header.motorParameters();
+        CurvePageJob job(printer, in);
+        ASSERT_EQ(RunToEnd(job), QString());
+        // The curves are drawn after the last frame.
+        std::size_t first = 0;
+        for (std::size_t i = 0; i < device.items.size(); ++i)
+            if (device.items[i].kind == PrintedItem::Kind::Box)
+                first = i + 1;
+        std::array<int, 6> lines{}, marks{};
+        for (std::size_t i = first; i < device.items.size(); ++i) {
+            const PrintedItem& l = device.items[i];
+            if (l.kind != PrintedItem::Kind::Line)
+                continue;
+            const int band = int((std::min(l.y1, l.y2) - 850) / 2000);
+            ASSERT_TRUE(band >= 0 && band < 6) << l.y1;
+            const double top = BandOffset(band) + 200, bottom = BandOffset(band) + 1600;
+            EXPECT_TRUE(l.y1 >= top && l.y1 <= bottom && l.y2 >= top && l.y2 <= bottom)
+                << "band " << band << ": " << l.y1 << " to " << l.y2;
+            ++lines[std::size_t(band)];
+            marks[std::size_t(band)] += std::fabs(l.x2 - l.x1) == 60 &&
+                                        std::fabs(l.y2 - l.y1) == 110 &&
+                                        (l.y1 == top || l.y2 == top);
+        }
+        for (int b = 0; b < 6; ++b) {
+            EXPECT_GT(lines[std::size_t(b)], 0) << "band " << b;
+            EXPECT_EQ(marks[std::size_t(b)] > 0, c.overloaded && b == 5) << "band " << b;
+        }
+    }
+}
+
 TEST_F(ReportTest, LongRecordingsAreReducedPerDeviceColumn) {
     const RecordingInfo info = record(100000, 36000);
     device.setPixelTwips(2.4);

@@ -25,6 +25,7 @@ public:
 
 bool Save(QWidget& window, const QDir& out, const char* name) {
     const QString path = out.filePath(QString::fromLatin1(name));
+    QCoreApplication::processEvents(); // the layouts settle as they would on the screen
     if (window.grab().save(path))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
