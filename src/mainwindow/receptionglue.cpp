@@ -12,6 +12,8 @@ namespace zr5 {
 
 namespace {
 const QString kSaveQuestion = QStringLiteral("数据接收完成，是否保存？");
+const QString kNothingReceived =
+    QStringLiteral("没有收到数据，没有可保存的记录！\r\n请检查仪表是否开机、串行口和连接线。");
 constexpr int kSilenceLimitMs = 2000;
 } // namespace
 
@@ -114,6 +116,12 @@ void ReceptionGlue::onFinished(const ReceptionOutcome& outcome) {
         services_.messages.message(&window_, kErrorTitle, outcome.message);
     if (outcome.end == ReceptionEnd::RowError || !outcome.complete) {
         // As after an aborted reception: the start-up state, no save question.
+        window_.Form_Load(true);
+        return;
+    }
+    if (outcome.rows == 0) {
+        // A silent line: no recording to save or analyse, so back to the start-up state.
+        services_.messages.message(&window_, kReceptionTitle, kNothingReceived);
         window_.Form_Load(true);
         return;
     }

@@ -297,8 +297,30 @@ TEST_F(ReceptionGlueTest, ImpossibleRowsAreDroppedAndCountedInTheLiveTable) {
     glue.controller().stop();
     ASSERT_TRUE(waitEnded());
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "数据接收完成，是否保存？");
+    EXPECT_EQ(messages.shown[0].text,
+              "没有收到数据，没有可保存的记录！\r\n请检查仪表是否开机、串行口和连接线。");
     EXPECT_EQ(QFileInfo(state.dataDirectory.temporaryRecording()).size(), 144);
+}
+
+// A reception that got no row, timed or manual, says so and offers nothing to save: the window
+// returns to its start-up state (no analysis of an empty recording).
+TEST_F(ReceptionGlueTest, NoRowReceivedOffersNothingToSave) {
+    for (const char* start : {"Command1", "Command3"}) {
+        messages.expecting = true;
+        messages.shown.clear();
+        state.settings.ConfiguredDuration = 0.3f;
+        button(start)->click();
+        ASSERT_TRUE(glue.controller().isActive()) << start;
+        if (QString(start) == "Command3")
+            button("Command4")->click(); // the manual reception's stop
+        ASSERT_TRUE(waitEnded()) << start;
+        ASSERT_EQ(messages.shown.size(), 1u) << start;
+        EXPECT_FALSE(messages.shown[0].isQuestion) << start;
+        EXPECT_EQ(messages.shown[0].title, "数据接收！！！");
+        EXPECT_EQ(messages.shown[0].text,
+                  "没有收到数据，没有可保存的记录！\r\n请检查仪表是否开机、串行口和连接线。");
+        EXPECT_FALSE(button("Command2")->isEnabled()) << start; // nothing to analyse
+    }
 }
 
 TEST_F(ReceptionGlueTest, SettingsDialogSaysWhichDeviceEachPortIs) {
