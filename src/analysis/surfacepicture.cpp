@@ -82,8 +82,8 @@ void SurfacePicture::paint(QPainter& p, std::size_t first, float twipsPerPixel, 
             } else {
                 std::vector<QLineF> pixels(c.lines.size());
                 for (std::size_t k = 0; k < c.lines.size(); ++k)
-                    pixels[k] = QLineF(c.lines[k].p1() / twipsPerPixel,
-                                       c.lines[k].p2() / twipsPerPixel);
+                    pixels[k] =
+                        QLineF(c.lines[k].p1() / twipsPerPixel, c.lines[k].p2() / twipsPerPixel);
                 p.drawLines(pixels.data(), int(pixels.size()));
             }
             break;
@@ -98,8 +98,7 @@ void SurfacePicture::paint(QPainter& p, std::size_t first, float twipsPerPixel, 
         case Command::Hint:
             p.setFont(font);
             p.setPen(textColour);
-            p.drawText(QRectF(QPointF(0, 0), pixels), Qt::AlignCenter | Qt::TextWordWrap,
-                       c.first);
+            p.drawText(QRectF(QPointF(0, 0), pixels), Qt::AlignCenter | Qt::TextWordWrap, c.first);
             break;
         }
         p.restore();
@@ -181,8 +180,7 @@ namespace {
 // The cumulative frame's layout in twips, as the analysis window places its controls.
 constexpr double kPlotTwipsPerPixel = 15;
 constexpr double kFrameWidth = 9000, kFrameHeight = 2480;
-constexpr double kSurfaceLeft = 400, kSurfaceTop = 430, kSurfaceWidth = 8500,
-                 kSurfaceHeight = 1700;
+constexpr double kSurfaceLeft = 400, kSurfaceTop = 430, kSurfaceWidth = 8500, kSurfaceHeight = 1700;
 
 QRectF twips(double left, double top, double width, double height) {
     return QRectF(left / kPlotTwipsPerPixel, top / kPlotTwipsPerPixel, width / kPlotTwipsPerPixel,
@@ -220,8 +218,8 @@ void PaintCumulativePlot(QPainter& p, const CumulativePlot& plot) {
                Qt::AlignLeft | Qt::AlignVCenter, plot.timeUnit);
     p.setFont(small);
     for (const ValueLabel& v : plot.values)
-        p.drawText(twips(0, v.top, kSurfaceLeft - 20, 200),
-                   Qt::AlignRight | Qt::AlignTop, v.caption);
+        p.drawText(twips(0, v.top, kSurfaceLeft - 20, 200), Qt::AlignRight | Qt::AlignTop,
+                   v.caption);
     for (const TimeLabel& t : plot.times)
         p.drawText(twips(t.left, kSurfaceTop + kSurfaceHeight + 20, 600, 200),
                    Qt::AlignLeft | Qt::AlignTop, t.caption);

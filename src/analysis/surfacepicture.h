@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QFont>
 #include <QLineF>
-#include <QSizeF>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <functional>
 #include <optional>

@@ -145,8 +145,10 @@ CumulativeView Pan(const CumulativeView& view, float dx) {
 QString RecordingTimeText(double seconds, bool hundredths) {
     const double shown = hundredths ? seconds : std::nearbyint(seconds);
     const SplitTime t = SplitSeconds(static_cast<float>(shown));
-    QString text = QStringLiteral("%1时%2分%3").arg(t.ElapsedHours).arg(t.ElapsedMinutes).arg(
-        t.ElapsedSeconds);
+    QString text = QStringLiteral("%1时%2分%3")
+                       .arg(t.ElapsedHours)
+                       .arg(t.ElapsedMinutes)
+                       .arg(t.ElapsedSeconds);
     if (hundredths)
         text += QStringLiteral(".%1").arg(int(t.ElapsedHundredths), 2, 10, QLatin1Char('0'));
     return text + QStringLiteral("秒");

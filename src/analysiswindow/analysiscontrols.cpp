@@ -213,8 +213,8 @@ AnalysisControls BuildAnalysisControls(QWidget* window) {
                      kSurfaceTop + kSurfaceHeight, 500, 240);
     c.Label3->setObjectName(QStringLiteral("Label3"));
 
-    c.Command5 = placed(new QPushButton(QStringLiteral("全程"), c.cumulativeFrame), 8000, 440,
-                        850, 300);
+    c.Command5 =
+        placed(new QPushButton(QStringLiteral("全程"), c.cumulativeFrame), 8000, 440, 850, 300);
     c.Command5->setObjectName(QStringLiteral("Command5"));
     c.Command5->setToolTip(QStringLiteral("显示全部数据的累计曲线（或双击曲线）"));
     c.Command5->hide();

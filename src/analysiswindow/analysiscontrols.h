@@ -34,7 +34,7 @@ struct AnalysisControls {
     QAction* mnu20 = nullptr;
     QAction* mnuPr = nullptr;
     QAction* mnuAssess = nullptr; // the economic-operation assessment
-    QMenu* mnuExport = nullptr;    // "导出": pictures and the table
+    QMenu* mnuExport = nullptr;   // "导出": pictures and the table
     QAction* mnuExportPicture = nullptr;
     QAction* mnuExportAll = nullptr;
     QAction* mnuExportCsv = nullptr;
@@ -63,8 +63,8 @@ struct AnalysisControls {
     std::array<QLabel*, 8> Label6{};          // value labels of the segmented curve
     std::array<QLabel*, 13> Label7{};         // time labels
     std::array<QLabel*, 3> Label8{}; // times of the segmented curve's first, selected, last rows
-    QLabel* Label3 = nullptr;                 // time unit
-    QLabel* Label4 = nullptr;                 // value unit of the shown curve
+    QLabel* Label3 = nullptr;        // time unit
+    QLabel* Label4 = nullptr;        // value unit of the shown curve
 
     QScrollBar* HScroll1 = nullptr;   // row
     QScrollBar* HScroll2 = nullptr;   // page

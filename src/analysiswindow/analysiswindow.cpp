@@ -180,8 +180,8 @@ void AnalysisWindow::drawTimeGrid() {
 
 ValueAxis AnalysisWindow::ZBX_DS(float minimum, float maximum, CurveSurface* surface) {
     SurfacePicture grid;
-    const ValueAxis axis = AddValueGrid(grid, minimum, maximum,
-                                        surface->palette().color(QPalette::WindowText));
+    const ValueAxis axis =
+        AddValueGrid(grid, minimum, maximum, surface->palette().color(QPalette::WindowText));
     surface->draw(grid);
     return axis;
 }

@@ -52,8 +52,7 @@ QString SaveCurvePicture(const AnalysisControls& c, const QString& path) {
     const std::optional<PictureFormat> format = PictureFormatOf(path);
     if (!format)
         return QStringLiteral("曲线图片只能保存为 PNG 或 SVG 文件：%1").arg(path);
-    const QByteArray bytes = EncodePicture(*format, CurvePictureSize(c),
-                                           c.cumulativeFrame->title(),
+    const QByteArray bytes = EncodePicture(*format, CurvePictureSize(c), c.cumulativeFrame->title(),
                                            [&c](QPainter& p) { paintFrames(c, p); });
     if (bytes.isEmpty())
         return QStringLiteral("无法生成曲线图片：%1").arg(path);
@@ -72,7 +71,8 @@ namespace {
 const QString kExportTitle = QStringLiteral("导出");
 
 std::unique_ptr<QProgressDialog> progressDialog(QWidget* window, const QString& text, int maximum) {
-    auto dialog = std::make_unique<QProgressDialog>(text, QStringLiteral("取 消"), 0, maximum, window);
+    auto dialog =
+        std::make_unique<QProgressDialog>(text, QStringLiteral("取 消"), 0, maximum, window);
     dialog->setWindowTitle(kExportTitle);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setMinimumDuration(300);
@@ -152,9 +152,9 @@ void ExportCurvePicture(QWidget* window, UiServices& services, const AnalysisCon
         services.messages.message(window, kErrorTitle, error);
 }
 
-void ExportAllCurvePictures(QWidget* window, UiServices& services,
-                            const AnalysisControls& controls, const QString& recording,
-                            int shownKind, const std::function<QString(int)>& showKind) {
+void ExportAllCurvePictures(QWidget* window, UiServices& services, const AnalysisControls& controls,
+                            const QString& recording, int shownKind,
+                            const std::function<QString(int)>& showKind) {
     services.files.setStartFolder(QFileInfo(recording).absolutePath());
     const std::optional<QString> folder =
         services.files.folderName(window, QStringLiteral("选择保存全部曲线图片的文件夹"));
@@ -165,12 +165,11 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services,
     for (int k = 0; k < kCurveKinds; ++k)
         if (QFileInfo::exists(dir.filePath(KindPictureName(recording, k, PictureFormat::Png))))
             existing << KindPictureName(recording, k, PictureFormat::Png);
-    if (!existing.isEmpty() &&
-        !services.messages.question(
-            window, kExportTitle,
-            QStringLiteral("文件夹中已有 %1 个同名图片（%2 等），是否替换？")
-                .arg(existing.size())
-                .arg(existing.first())))
+    if (!existing.isEmpty() && !services.messages.question(
+                                   window, kExportTitle,
+                                   QStringLiteral("文件夹中已有 %1 个同名图片（%2 等），是否替换？")
+                                       .arg(existing.size())
+                                       .arg(existing.first())))
         return;
     const auto progress =
         progressDialog(window, QStringLiteral("正在保存全部曲线图片…"), kCurveKinds);
@@ -191,9 +190,8 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services,
     if (QString e = showKind(shownKind); error.isEmpty())
         error = e;
     if (!error.isEmpty())
-        services.messages.message(
-            window, kErrorTitle,
-            error + QStringLiteral("\n已保存 %1 个图片。").arg(saved));
+        services.messages.message(window, kErrorTitle,
+                                  error + QStringLiteral("\n已保存 %1 个图片。").arg(saved));
 }
 
 void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& info,

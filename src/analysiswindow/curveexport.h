@@ -38,9 +38,9 @@ void ExportCurvePicture(QWidget* window, UiServices& services, const AnalysisCon
                         const QString& recording, int kind);
 // "全部曲线图片…": the ten kinds' pictures as PNG files in a folder; showKind(k) makes the window
 // show kind k (its surfaces drawn) and returns an error message or an empty string.
-void ExportAllCurvePictures(QWidget* window, UiServices& services,
-                            const AnalysisControls& controls, const QString& recording,
-                            int shownKind, const std::function<QString(int)>& showKind);
+void ExportAllCurvePictures(QWidget* window, UiServices& services, const AnalysisControls& controls,
+                            const QString& recording, int shownKind,
+                            const std::function<QString(int)>& showKind);
 // "数据表格 (CSV)…": the table of the recording's rows firstRow..lastRow.
 // Written a block per turn of the event loop from the recording the window opened; returns
 // before a long table is done.

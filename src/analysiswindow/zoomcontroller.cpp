@@ -113,8 +113,8 @@ QString ZoomController::drawKind(int kind) {
     if (recording_.RecordCount <= kKeptSeriesRows) {
         // Kept from the pass, or read now when the pass could not keep it whole.
         if (!series_[k] || qint64(series_[k]->value.size()) != recording_.RecordCount) {
-            Result<KindSeries> series = ReadKindSeries(recording_, kind, state_.analysis.axes, 1,
-                                                       recording_.RecordCount);
+            Result<KindSeries> series =
+                ReadKindSeries(recording_, kind, state_.analysis.axes, 1, recording_.RecordCount);
             if (!series)
                 return series.error();
             series_[k] = std::move(*series);

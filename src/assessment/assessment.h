@@ -52,16 +52,16 @@ struct RecordingAssessment {
     // kWh of that input by motor state: the normal rows' is the output and the losses, the rest
     // the energy balance names apart.
     std::array<double, 4> stateInputEnergy{};
-    double outputEnergy = 0;                // kWh, normal rows
-    double lossEnergy = 0;                  // kWh, normal rows' input less their output
-    double reactiveEnergy = 0;              // kvarh, every row
-    double weightedEfficiency = 0;          // %, normal rows
-    double comprehensiveEfficiency = 0;     // %, normal rows with KQ x their reactive energy
-    double meanLoadRate = 0;                // %, time mean over the normal rows
-    double largestOutput = 0;               // kW, normal rows
+    double outputEnergy = 0;            // kWh, normal rows
+    double lossEnergy = 0;              // kWh, normal rows' input less their output
+    double reactiveEnergy = 0;          // kvarh, every row
+    double weightedEfficiency = 0;      // %, normal rows
+    double comprehensiveEfficiency = 0; // %, normal rows with KQ x their reactive energy
+    double meanLoadRate = 0;            // %, time mean over the normal rows
+    double largestOutput = 0;           // kW, normal rows
     std::vector<Replacement> replacements;
     std::optional<RightSize> rightSize;
-    QString rightSizeNote; // why there is none
+    QString rightSizeNote;   // why there is none
     double hoursPerYear = 0; // the savings' operating hours: with none there is nothing to save
 };
 

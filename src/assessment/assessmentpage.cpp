@@ -130,10 +130,11 @@ double AssessmentPageJob::heading(double y) {
                      .arg(t.ElapsedSeconds)
                      .arg(r.RecordCount));
     // The rated data on two lines: on one they run past the figures' boxes.
-    p_.printLine(QStringLiteral("电动机：额定功率 %1 kW，额定电流 %2 A，额定效率 %3%，额定电压 %4 V，%5 极")
-                     .arg(PlainNumber(m.RatedPower), PlainNumber(m.RatedCurrent),
-                          PlainNumber(m.RatedEfficiency), PlainNumber(m.RatedVoltage),
-                          PlainNumber(m.Poles)));
+    p_.printLine(
+        QStringLiteral("电动机：额定功率 %1 kW，额定电流 %2 A，额定效率 %3%，额定电压 %4 V，%5 极")
+            .arg(PlainNumber(m.RatedPower), PlainNumber(m.RatedCurrent),
+                 PlainNumber(m.RatedEfficiency), PlainNumber(m.RatedVoltage),
+                 PlainNumber(m.Poles)));
     p_.printLine(QStringLiteral("　　　　空载电流 %1 A，空载功率 %2 kW")
                      .arg(PlainNumber(m.NoLoadCurrent), PlainNumber(m.NoLoadPower)));
     return p_.y();

@@ -51,8 +51,9 @@ std::vector<SerialPortEntry> ListSerialPorts() {
             e.productId = info.productIdentifier();
         ports.push_back(std::move(e));
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const SerialPortEntry& a, const SerialPortEntry& b) { return a.device < b.device; });
+    std::sort(ports.begin(), ports.end(), [](const SerialPortEntry& a, const SerialPortEntry& b) {
+        return a.device < b.device;
+    });
     return ports;
 }
 

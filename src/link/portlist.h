@@ -35,7 +35,7 @@ Status OpenInstrumentPort(QSerialPort& port, const QString& device, const QStrin
 // What listening on a port found.
 struct PortProbeResult {
     QString device;
-    QString failure;        // why the port could not be opened; empty when it was
+    QString failure;          // why the port could not be opened; empty when it was
     std::uint64_t frames = 0; // instrument frames received
     std::uint64_t bytes = 0;
     // "有仪表数据（12 帧）", "有数据，但不是仪表的数据", "无数据" or the failure.

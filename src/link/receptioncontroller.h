@@ -28,11 +28,11 @@ enum class ReceptionEnd {
 struct ReceptionOutcome {
     ReceptionMode mode = ReceptionMode::Timed;
     ReceptionEnd end = ReceptionEnd::Completed;
-    QString message;      // what to show the user; empty for a plain completion
-    qint64 rows = 0;      // rows written to the recording
+    QString message;          // what to show the user; empty for a plain completion
+    qint64 rows = 0;          // rows written to the recording
     qint64 droppedFrames = 0; // damaged frames that were not recorded
-    QString recording;    // the file written
-    bool complete = true; // the file got its extrema and is a valid recording
+    QString recording;        // the file written
+    bool complete = true;     // the file got its extrema and is a valid recording
 };
 
 // One reception from the instrument, timed or manual, driven by the port's readyRead: bytes are

@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "printing/printer.h"
-#include "ui/qtcolour.h"
 #include "recording/outputfile.h"
+#include "ui/qtcolour.h"
 
 class QIODevice;
 class QPagedPaintDevice;

@@ -51,8 +51,7 @@ QString ReceptionLock::acquire(const QString& recording) {
         return RecordingInUseReason();
     case QLockFile::PermissionError:
         return SystemErrorReason(EACCES);
-    default:
-    {
+    default: {
         // QLockFile keeps no error number: a full disk is the usual cause, and the one to name.
         const QString name = QDir::toNativeSeparators(lockFileName(recording));
         const QStorageInfo volume(QFileInfo(lockFileName(recording)).absolutePath());

@@ -32,10 +32,10 @@ bool SameDevices(const std::vector<SerialPortEntry>& a, const std::vector<Serial
 
 } // namespace
 
-PortListDialog::PortListDialog(AppState& state, UiServices& services, int commPort,
-                               QWidget* parent, PortLister lister)
-    : QDialog(parent), state_(state), services_(services),
-      commPort_(commPort >= 1 ? commPort : 1), lister_(std::move(lister)) {
+PortListDialog::PortListDialog(AppState& state, UiServices& services, int commPort, QWidget* parent,
+                               PortLister lister)
+    : QDialog(parent), state_(state), services_(services), commPort_(commPort >= 1 ? commPort : 1),
+      lister_(std::move(lister)) {
     setObjectName(QStringLiteral("PortListDialog"));
     setWindowTitle(QStringLiteral("串行口列表"));
     setFont(ChineseFont(9));
@@ -99,8 +99,9 @@ void PortListDialog::refresh() {
 }
 
 void PortListDialog::showList() {
-    const QString selected = list_->currentItem() ? list_->currentItem()->data(Qt::UserRole).toString()
-                                                  : PortMap::load(state_.dataDirectory).device(commPort_);
+    const QString selected = list_->currentItem()
+                                 ? list_->currentItem()->data(Qt::UserRole).toString()
+                                 : PortMap::load(state_.dataDirectory).device(commPort_);
     list_->clear();
     for (const SerialPortEntry& p : ports_) {
         QString text = DescribeSerialPort(p);
@@ -113,7 +114,8 @@ void PortListDialog::showList() {
             list_->setCurrentItem(item);
     }
     if (ports_.empty()) {
-        auto* item = new QListWidgetItem(QStringLiteral("没有找到串行口（USB 串口线是否已插好？）"), list_);
+        auto* item =
+            new QListWidgetItem(QStringLiteral("没有找到串行口（USB 串口线是否已插好？）"), list_);
         item->setFlags(Qt::NoItemFlags);
     }
     okButton_->setEnabled(!ports_.empty());
@@ -139,9 +141,9 @@ void PortListDialog::confirm() {
     QStringList problems;
     PortMap map = PortMap::load(state_.dataDirectory, &problems);
     if (!problems.isEmpty())
-        services_.messages.message(
-            this, kErrorTitle,
-            problems.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n这些行无法使用，将被删除。"));
+        services_.messages.message(this, kErrorTitle,
+                                   problems.join(QStringLiteral("\r\n")) +
+                                       QStringLiteral("\r\n这些行无法使用，将被删除。"));
     // The built-in device needs no line of its own.
     map.setDevice(commPort_, device == PortMap::defaultDevice(commPort_) ? QString() : device);
     if (const QString error = map.save(state_.dataDirectory); !error.isEmpty()) {

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "analysis/csvtable.h"
-#include "recording/recordingfile.h"
 #include "recording/outputfile.h"
+#include "recording/recordingfile.h"
 #include "tool/commands.h"
 #include "workbook/recordingworkbook.h"
 

@@ -27,7 +27,8 @@ const ToolCommand kCommands[] = {
     {"info", RunInfo, InfoOptions, "info [--json] FILE",
      "显示记录的起始时间、累计时间、数据组数、电机参数、互感器、最大值和最小值，\n"
      "以及累计分析的结果"},
-    {"export", RunExport, ExportOptions, "export FILE [--output OUT.csv | --xlsx OUT.xlsx] [--from SECONDS --to SECONDS] [--overwrite]",
+    {"export", RunExport, ExportOptions,
+     "export FILE [--output OUT.csv | --xlsx OUT.xlsx] [--from SECONDS --to SECONDS] [--overwrite]",
      "把记录的每一行（及其功率、电量、状态、负载率、输出功率和效率）写成 CSV 的一行，\n"
      "或写成 Excel 工作簿"},
     {"synth", RunSynth, SynthOptions,

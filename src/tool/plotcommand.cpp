@@ -80,7 +80,8 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
     if (!curve)
         return Fail(context, curve.error());
     const CumulativePlot plot = MakeCumulativePlot(
-        *kind, view, results, CumulativeSurfacePicture(*curve, *kind, model, results, view, Qt::black));
+        *kind, view, results,
+        CumulativeSurfacePicture(*curve, *kind, model, results, view, Qt::black));
     const QByteArray bytes = EncodePicture(*format, CumulativePlotSize(), plot.caption,
                                            [&plot](QPainter& p) { PaintCumulativePlot(p, plot); });
     if (bytes.isEmpty())

@@ -120,9 +120,9 @@ QString FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool
                     .arg(output, inputs[k]);
         for (int k = 0; k < i; ++k)
             if (id == written[std::size_t(k)])
-                return outputs[k] == output
-                           ? QStringLiteral("两个输出是同一个文件 %1").arg(output)
-                           : QStringLiteral("输出文件 %1 和 %2 是同一个文件").arg(outputs[k], output);
+                return outputs[k] == output ? QStringLiteral("两个输出是同一个文件 %1").arg(output)
+                                            : QStringLiteral("输出文件 %1 和 %2 是同一个文件")
+                                                  .arg(outputs[k], output);
         if (id.exists && !KindOf(id.mode).isEmpty())
             return QStringLiteral("%1 是%2，不能作为输出文件").arg(output, KindOf(id.mode));
         if (id.exists && !overwrite)

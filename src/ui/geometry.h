@@ -33,7 +33,6 @@ void PlaceOver(QWidget& window, QWidget* over);
 // From now on every window is kept within its screen whenever it is shown.
 void KeepWindowsOnScreen(QApplication& app);
 
-
 // The application's font, and Qt's own Chinese texts for the standard dialogs and buttons when
 // they are installed (the translator must live as long as the application).
 void UseChineseTexts(QTranslator& qtTranslations);

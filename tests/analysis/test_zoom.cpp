@@ -29,26 +29,24 @@ struct ViewCase {
 TEST(CumulativeView, DragWheelAndPanChooseTheRangeHeldInsideTheRecording) {
     const CumulativeView zoomed = ZoomToDrag(kWhole, 800, 1600); // 4320 .. 8640 s
     const ViewCase cases[] = {
-        {"a drag across the axis", [] { return ZoomToDrag(kWhole, 800, 1600); }, false, 4320,
-         8640},
+        {"a drag across the axis", [] { return ZoomToDrag(kWhole, 800, 1600); }, false, 4320, 8640},
         {"a drag to the left", [] { return ZoomToDrag(kWhole, 1600, 800); }, false, 4320, 8640},
         {"a drag beyond the axis is held to it", [] { return ZoomToDrag(kWhole, 4800, 9000); },
          false, 25920, 32400},
         {"a drag over the whole axis", [] { return ZoomToDrag(kWhole, -50, 6100); }, true, 0,
          32400},
-        {"a tiny drag widens to ten rows", [] { return ZoomToDrag(kWhole, 3000, 3000.5f); },
-         false, 16201.35 - 4.5, 16201.35 + 4.5},
+        {"a tiny drag widens to ten rows", [] { return ZoomToDrag(kWhole, 3000, 3000.5f); }, false,
+         16201.35 - 4.5, 16201.35 + 4.5},
         {"a wheel step in around the middle", [] { return ZoomAround(kWhole, 3000, 1); }, false,
          3240, 29160},
-        {"a step in and out again", [&] { return ZoomAround(ZoomAround(kWhole, 1000, 1), 1000, -1); },
-         true, 0, 32400},
+        {"a step in and out again",
+         [&] { return ZoomAround(ZoomAround(kWhole, 1000, 1), 1000, -1); }, true, 0, 32400},
         {"stepping out of a range", [&] { return ZoomAround(zoomed, 0, -1); }, false, 4320,
          4320 + 4320 * 1.25},
         {"stepping out beyond the end", [] { return ZoomAround(kWhole, 3000, -3); }, true, 0,
          32400},
         {"a pan to later times", [&] { return Pan(zoomed, 1000); }, false, 5040, 9360},
-        {"a pan before the start stops there", [&] { return Pan(zoomed, -6000); }, false, 0,
-         4320},
+        {"a pan before the start stops there", [&] { return Pan(zoomed, -6000); }, false, 0, 4320},
         {"the whole recording does not pan", [] { return Pan(kWhole, 500); }, true, 0, 32400},
     };
     for (const ViewCase& c : cases) {
@@ -129,8 +127,8 @@ struct Recorded {
         EXPECT_EQ(pass.begin(), QString());
         while (!pass.done())
             pass.process(1000, [&](const CumulativeRowView& v) {
-                ys.push_back(CurvePlotYs(v.model.SampleRow, v.model.LoadRate,
-                                         v.model.Efficiency, results.axes));
+                ys.push_back(CurvePlotYs(v.model.SampleRow, v.model.LoadRate, v.model.Efficiency,
+                                         results.axes));
                 operating.push_back(v.decision.operatingPointComputed());
             });
         info = pass.recording();
@@ -182,8 +180,8 @@ TEST(SegmentTimeLabels, FirstSelectedAndLastRowsUnlessTheyCrowdTheSelectedOne) {
         std::vector<const char*> captions;
     } cases[] = {
         {50, 10, {"36", "45", "54"}}, // rows 40, 50, 60 of 0.9 s
-        {1, 10, {"0.9", "9.9"}},          // cut short at the start: no first label
-        {2, 20, {"1.8", "19.8"}},         // row 1 stands 150 twips from row 2
+        {1, 10, {"0.9", "9.9"}},      // cut short at the start: no first label
+        {2, 20, {"1.8", "19.8"}},     // row 1 stands 150 twips from row 2
         {500, 5, {"445.5", "450", "454.5"}},
         {1000000, 5, {"899995.5", "900000"}}, // the last row
     };
@@ -234,8 +232,8 @@ TEST(CsvTable, ARangeIsTheWholeTablesLinesWithTheirEnergiesAndAStopLeavesTheRest
     EXPECT_LT(lastDone, 3000);
     EXPECT_EQ(WriteCsvTable(rec.path, 1, 3000, [](const std::string&) { return false; }).status,
               CsvTableOutcome::WriteFailed);
-    const CsvTableOutcome missing = WriteCsvTable(rec.dir.filePath("none.MTR"), 1, 10,
-                                                  [](const std::string&) { return true; });
+    const CsvTableOutcome missing =
+        WriteCsvTable(rec.dir.filePath("none.MTR"), 1, 10, [](const std::string&) { return true; });
     EXPECT_EQ(missing.status, CsvTableOutcome::ReadFailed);
     EXPECT_FALSE(missing.error.isEmpty());
 }

@@ -39,8 +39,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QString record(qint64 rows, float duration = 600,
-                   const RowSource& source = SwingingRow,
+    QString record(qint64 rows, float duration = 600, const RowSource& source = SwingingRow,
                    std::array<float, 7> motor = TestMotor()) {
         const QString path = dir.filePath(QStringLiteral("run.MTR"));
         EXPECT_EQ(WriteTestRecording(path, rows, duration, source, motor), QString());
@@ -89,6 +88,5 @@ protected:
 
 const QRgb kGrey = qRgb(192, 192, 192);
 const QRgb kBlack = qRgb(0, 0, 0);
-
 
 } // namespace zr5::test

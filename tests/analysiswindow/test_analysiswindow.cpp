@@ -36,7 +36,6 @@
 using namespace zr5;
 using namespace zr5::test;
 
-
 TEST_F(AnalysisWindowTest, ARecordingThatCannotBeAnalysedIsRefusedBeforeTheWindowOpens) {
     messages.expecting = true;
     struct Case {

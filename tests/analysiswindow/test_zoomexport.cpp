@@ -37,8 +37,8 @@ protected:
     }
     void wheel(float x, int steps) {
         const QPoint at = pixel(x);
-        QWheelEvent event(at, surface()->mapToGlobal(at), {}, QPoint(0, 120 * steps),
-                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, surface()->mapToGlobal(at), {}, QPoint(0, 120 * steps), Qt::NoButton,
+                          {}, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(surface(), &event);
     }
     const CumulativeView& view() { return window->zoom().view(); }
@@ -63,7 +63,8 @@ TEST_F(ZoomTest, DragWheelClickAndBackToTheWholeRecording) {
     EXPECT_NEAR(view().from(), 0, surface()->twipsPerPixel());
     EXPECT_NEAR(span, 600, surface()->twipsPerPixel());
     EXPECT_TRUE(c().Command5->isVisible());
-    EXPECT_TRUE(c().cumulativeFrame->title().startsWith(CumulativeCurveCaption(window->ShownCurve())));
+    EXPECT_TRUE(
+        c().cumulativeFrame->title().startsWith(CumulativeCurveCaption(window->ShownCurve())));
     EXPECT_TRUE(c().cumulativeFrame->title().contains(ViewRangeCaption(view())));
     EXPECT_NE(timeLabels(), wholeLabels);
     EXPECT_EQ(timeLabels().first(), PlainNumber(view().timeGrid().front().line.value));
@@ -172,9 +173,9 @@ TEST_F(ZoomTest, ExportsWriteThePictureTheTablesAndTheTenKinds) {
     files.answers = {out.path()};
     c().mnuExportAll->trigger();
     for (int k = 0; k < kCurveKinds; ++k)
-        EXPECT_TRUE(QImage(out.filePath(KindPictureName(state.CurrentFileName(), k,
-                                                        PictureFormat::Png)))
-                        .size() == CurvePictureSize(c()) * 2)
+        EXPECT_TRUE(
+            QImage(out.filePath(KindPictureName(state.CurrentFileName(), k, PictureFormat::Png)))
+                .size() == CurvePictureSize(c()) * 2)
             << k;
     EXPECT_EQ(window->ShownCurve(), 0);
 

@@ -39,8 +39,7 @@ TEST(PortProbe, NamesThePortsThatCarryTheInstrumentsFrames) {
 
     PortProbe probe;
     QSignalSpy finished(&probe, &PortProbe::finished);
-    probe.start({instrument.devicePath(), chatter.devicePath(), silent.devicePath(), missing},
-                500);
+    probe.start({instrument.devicePath(), chatter.devicePath(), silent.devicePath(), missing}, 500);
     // Three frames, and on the other line bytes that never form the marker 12 34 56.
     sim::SimulatedInstrument motor(3);
     QByteArray frames;

@@ -104,8 +104,8 @@ TEST_F(SettingsFiles, OutOfSetValuesAreKeptAndWrittenBack) {
 
 struct BrokenFile {
     const char* name;
-    const char* bytes; // nullptr: no file
-    int badLine;       // 1-based line named in the message, 0 for a missing file
+    const char* bytes;            // nullptr: no file
+    int badLine;                  // 1-based line named in the message, 0 for a missing file
     const char* reason = nullptr; // what the message says of the line, as the dialog says it
 };
 

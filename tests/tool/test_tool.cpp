@@ -4,10 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QImage>
 #include <QProcess>
 #include <QSize>
 #include <QTemporaryDir>
@@ -387,11 +387,11 @@ TEST_F(Tool, PlotDrawsTheCumulativeCurveAndRefusesWhatItCannotDraw) {
     // The frame of the analysis window's cumulative curve (9000 x 2480 twips at 15 twips a
     // pixel), twice as fine; by number or by quantity, whole or zoomed, PNG or SVG.
     const QSize expected(2 * 600, 2 * qRound(2480 / 15.0));
-    for (const QStringList& args :
-         {QStringList{"--kind", "9"}, QStringList{"--kind", "一路电压"},
-          QStringList{"--kind", "6", "--from", "600", "--to", "1200"}}) {
+    for (const QStringList& args : {QStringList{"--kind", "9"}, QStringList{"--kind", "一路电压"},
+                                    QStringList{"--kind", "6", "--from", "600", "--to", "1200"}}) {
         QFile::remove(path("o.png"));
-        const ToolRun ok = run(QStringList{"plot", path("p.MTR"), "--output", path("o.png")} + args);
+        const ToolRun ok =
+            run(QStringList{"plot", path("p.MTR"), "--output", path("o.png")} + args);
         ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
         EXPECT_EQ(PngSize(path("o.png")), expected) << args.join(' ').toStdString();
     }

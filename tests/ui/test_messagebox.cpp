@@ -14,7 +14,7 @@ class MessageBoxPlace : public WindowTest {};
 TEST_F(MessageBoxPlace, ShortTextsKeepTheirTitleWholeAndOpenOverTheirWindow) {
     QWidget window;
     window.setGeometry(200, 100, 520, 420); // inside the 800 x 600 offscreen screen
-    auto* child = new QWidget(&window); // a box asked for by a control speaks of its window
+    auto* child = new QWidget(&window);     // a box asked for by a control speaks of its window
     window.show();
     struct Case {
         QString title;
