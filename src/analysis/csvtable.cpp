@@ -1,5 +1,8 @@
 #include "analysis/csvtable.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -154,6 +157,17 @@ CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 
         if (!more)
             return table.outcome();
     }
+}
+
+QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow,
+                         qint64 rowCount) {
+    const QFileInfo file(recording);
+    QString name = file.completeBaseName();
+    if (firstRow > 1 || lastRow < rowCount)
+        name += QStringLiteral("_行%1-%2")
+                    .arg(std::max<qint64>(firstRow, 1))
+                    .arg(std::min(lastRow, rowCount));
+    return file.absoluteDir().filePath(name + QStringLiteral(".csv"));
 }
 
 } // namespace zr5

@@ -97,4 +97,9 @@ private:
     CsvTableOutcome outcome_;
 };
 
+// The table's file name offered beside the recording: "G.csv" for the whole recording,
+// "G_行F-L.csv" for rows F to L of it (a zoomed range), so that a range is not taken for the whole.
+QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow,
+                         qint64 rowCount);
+
 } // namespace zr5

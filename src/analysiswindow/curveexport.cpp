@@ -200,9 +200,7 @@ void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& 
     services.files.setStartFolder(QFileInfo(recording).absolutePath());
     const std::optional<QString> path = services.files.saveFileNameFrom(
         window, QStringLiteral("保存数据表格"), QStringLiteral("CSV 表格 (*.csv)"),
-        QStringLiteral("csv"),
-        QFileInfo(recording).absoluteDir().filePath(QFileInfo(recording).completeBaseName() +
-                                                    QStringLiteral(".csv")));
+        QStringLiteral("csv"), CsvTableFileName(recording, firstRow, lastRow, info.RecordCount));
     if (!path)
         return;
     auto out = std::make_unique<OutputFile>(*path);

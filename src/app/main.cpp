@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> exitCode = ReadOptions(argc, argv, options))
         return *exitCode;
 
+    zr5::NameRuntimeDirectory();
     QApplication app(argc, argv);
     // Windows open at their fixed places, but never partly off a small screen.
     zr5::KeepWindowsOnScreen(app);

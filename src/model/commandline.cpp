@@ -1,7 +1,13 @@
 #include "model/commandline.h"
 
+#include <QDir>
+#include <QFile>
 #include <cerrno>
 #include <cstdio>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "model/programversion.h"
 #include "recording/outputfile.h"
@@ -124,6 +130,21 @@ int PrintVersion(const char* programName) {
     return PrintOnStandardOutput(
         programName, QStringLiteral("%1 %2\n").arg(QString::fromUtf8(programName),
                                                    QString::fromLatin1(ProgramVersion())));
+}
+
+void NameRuntimeDirectory() {
+#ifdef Q_OS_UNIX
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray dir =
+        QFile::encodeName(QDir::tempPath()) + "/zr5-runtime-" + QByteArray::number(getuid());
+    struct stat st {};
+    ::mkdir(dir.constData(), 0700);
+    // Only a folder of our own that nobody else may enter.
+    if (::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+        (st.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", dir);
+#endif
 }
 
 } // namespace zr5

@@ -50,4 +50,9 @@ int PrintOnStandardOutput(const char* programName, const QString& text);
 // "NAME VERSION", the same way.
 int PrintVersion(const char* programName);
 
+// Outside a desktop session there is no runtime folder, and Qt says so on standard error at every
+// start: a private one (the temporary folder's zr5-runtime-UID, mode 0700, ours) is named for it.
+// Does nothing when XDG_RUNTIME_DIR is set.
+void NameRuntimeDirectory();
+
 } // namespace zr5

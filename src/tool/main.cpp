@@ -76,17 +76,7 @@ std::unique_ptr<QCoreApplication> MakeApplication(char* program, bool draws) {
     if (draws) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Outside a desktop session there is no runtime folder, and Qt would say so on standard
-        // error, where a script expects one line per error: a private one is named for it.
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-            const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/zr5-runtime-" +
-                                   QByteArray::number(getuid());
-            struct stat st {};
-            ::mkdir(dir.constData(), 0700);
-            if (::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-                st.st_uid == getuid() && (st.st_mode & 0777) == 0700)
-                qputenv("XDG_RUNTIME_DIR", dir);
-        }
+        zr5::NameRuntimeDirectory();
         return std::make_unique<QGuiApplication>(argc, argv);
     }
     return std::make_unique<QCoreApplication>(argc, argv);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "support/testnames.h"
 
@@ -340,4 +341,22 @@ TEST_F(Cumulative, CsvRowsWithoutAnOperatingPointLeaveItsFieldsEmpty) {
             }
         }
     }
+}
+
+// The table's name offered for a whole recording and for a zoomed range of it.
+TEST(CsvTableName, SaysWhenTheTableHoldsARange) {
+    const struct {
+        qint64 first, last, count;
+        const char* name;
+    } cases[] = {
+        {1, 500, 500, "/d/G.csv"},
+        {1, std::numeric_limits<qint64>::max(), 500, "/d/G.csv"},
+        {100, 200, 500, "/d/G_行100-200.csv"},
+        {1, 499, 500, "/d/G_行1-499.csv"},
+        {2, 500, 500, "/d/G_行2-500.csv"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvTableFileName(QStringLiteral("/d/G.MTR"), c.first, c.last, c.count),
+                  QString::fromUtf8(c.name))
+            << c.first << "-" << c.last;
 }
