@@ -8,8 +8,8 @@ packages=(cmake make g++ pkg-config qt6-base-dev libqt6serialport6-dev libgl-dev
           qt6-svg-dev librsvg2-bin clang libclang-rt-14-dev python3-numpy libxlsxwriter-dev
           python3-openpyxl clang-format "$@")
 # clang-format for .ci/run's formatting check; qt6-svg-dev for the SVG pictures; clang and its
-# libFuzzer for tools/fuzz.sh; python3-numpy for bench/info_vs_numpy.sh; libxlsxwriter-dev for the workbooks, python3-openpyxl to read them back
-# in the tests
+# libFuzzer for tools/fuzz.sh; python3-numpy for bench/info_vs_numpy.sh; libxlsxwriter-dev for the
+# workbooks, python3-openpyxl to read them back in the tests
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
