@@ -94,8 +94,11 @@ ChannelRowValues SyntheticMotor::row(std::int64_t k) {
         double i = std::fabs(p) / powerFactor * 1000.0 / u;
         if (stretchKind_ == 1) // an idling motor still draws its magnetising current
             i = kNoLoadCurrent * (1.0 + 0.02 * gaussian());
-        if (stretchKind_ == 3 && c == 2)
-            i = -i; // this channel's capacitive compensation reverses its reactive sense
+        // A running induction motor draws a lagging current, which the instrument carries in the
+        // current's sign (a negative power factor reads "L"); the compensated channel's capacitor
+        // reverses its reactive sense.
+        if (!(stretchKind_ == 3 && c == 2))
+            i = -i;
         v[3 * c] = float(i);
         v[3 * c + 1] = float(u);
         v[3 * c + 2] = float(p);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/rowpowers.h"
 #include "support/testnames.h"
 
 #include <QDateTime>
@@ -211,18 +212,29 @@ TEST_F(RecordingFiles, SyntheticRecordingsAreDeterministicAndCarryReceptionExtre
     auto reader = RecordingRowReader::open(*info);
     ASSERT_TRUE(reader);
     ChannelRowValues ch;
-    bool negativeCurrent = false, negativePower = false;
+    bool positiveCurrent = false, negativePower = false;
+    int motoring = 0, inductive = 0;
     for (int k = 1; (*reader)->next(ch); ++k) {
         SampleRowValues row{};
         std::copy(ch.begin(), ch.end(), row.begin());
-        negativeCurrent |= ch[0] < 0 || ch[3] < 0 || ch[6] < 0;
+        positiveCurrent |= ch[0] > 0 || ch[3] > 0 || ch[6] > 0;
         const float e = float(k * 600.0 / 500);
         ProcessSampleRow(m, 28800 + e, 28800, e, row, ch);
         negativePower |= row[2] < 0;
+        if (row[2] > 0) {
+            ++motoring;
+            ChannelRowValues clamped = ch;
+            // A lagging current: the signed power factor is negative and reads "L".
+            inductive += ComputeRowPowers(clamped).PF < 0;
+        }
     }
     EXPECT_EQ(info->RowMaximum, m.RowMaximum);
     EXPECT_EQ(info->RowMinimum, m.RowMinimum);
-    EXPECT_TRUE(negativeCurrent);
+    // A running motor is inductive, as the simulated instrument's; only the compensated channel's
+    // current is reversed.
+    EXPECT_TRUE(positiveCurrent);
+    EXPECT_GT(motoring, 0);
+    EXPECT_EQ(inductive, motoring);
     EXPECT_TRUE(negativePower);
 }
 
