@@ -107,6 +107,9 @@ int main(int argc, char** argv) {
             messages.message(nullptr, zr5::kErrorTitle, problem);
         else
             reception.setDeviceOverride(demoInstrument.device());
+        // Without motor data of its own the demonstration measures the simulated motor.
+        if (!state.model.Motor.MotorParametersValid)
+            state.model.Motor = zr5::DemoInstrument::simulatedMotor();
     }
     mainWindow.show();
     if (!recording.isEmpty())

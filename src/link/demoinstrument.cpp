@@ -49,4 +49,11 @@ QString DemoInstrument::start(const QStringList& simulatorArguments, const QStri
     return {};
 }
 
+MotorParameters DemoInstrument::simulatedMotor() {
+    // Y200L-4: 30 kW, 56.8 A, 92.2 %, with no-load figures by the catalogue's estimation rules.
+    MotorParameters m = MotorParameters::fromValues({4, 30, 56.8f, 92.2f, 19.9f, 0.9f, 380});
+    m.revalidate();
+    return m;
+}
+
 } // namespace zr5

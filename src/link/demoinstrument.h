@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QString>
 
+#include "model/motorparameters.h"
+
 namespace zr5 {
 
 // The simulated instrument of `zr5 --demo`: runs zr5-sim, which streams a running motor on a
@@ -22,6 +24,10 @@ public:
     const QString& device() const { return device_; }
 
     static QString findSimulator();
+    // The rated data of the motor zr5-sim streams (a 30 kW four-pole motor on 380 V, running at
+    // about three quarters load): the demonstration uses them when no motor data are set, so that
+    // its load rate and efficiency are those of that motor.
+    static MotorParameters simulatedMotor();
 
 private:
     QProcess process_;
