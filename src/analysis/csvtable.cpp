@@ -60,6 +60,22 @@ void appendRow(std::string& line, const CsvTableRow& r) {
     line += '\n';
 }
 
+// Runs the next block of the pass, up to row last, and gives its rows from row first on. The rows
+// before the first still run through the pass: their energies add up. False when nothing was left
+// to pass (the end, or a read error: see the pass).
+bool NextTableRows(CumulativeAnalysis& pass, qint64 first, qint64 last,
+                   std::vector<CsvTableRow>& rows) {
+    rows.clear();
+    if (pass.done() || pass.rowsDone() >= last)
+        return false;
+    const qint64 n = std::min<qint64>(CumulativeAnalysis::kBlockRows, last - pass.rowsDone());
+    pass.process(n, [&](const CumulativeRowView& v) {
+        if (v.row >= first)
+            rows.push_back(tableRow(v));
+    });
+    return true;
+}
+
 } // namespace
 
 CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 lastRow,
@@ -70,14 +86,7 @@ CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 l
     const qint64 last = std::min(lastRow, count);
     std::vector<CsvTableRow> rows;
     rows.reserve(std::size_t(CumulativeAnalysis::kBlockRows));
-    // The rows before the first still run through the pass: their energies add up.
-    while (!pass.done() && pass.rowsDone() < last) {
-        const qint64 n = std::min<qint64>(CumulativeAnalysis::kBlockRows, last - pass.rowsDone());
-        rows.clear();
-        pass.process(n, [&](const CumulativeRowView& v) {
-            if (v.row >= first)
-                rows.push_back(tableRow(v));
-        });
+    while (NextTableRows(pass, first, last, rows)) {
         if (!rows.empty() && !perBlock(rows))
             return {CsvTableOutcome::WriteFailed, {}};
         if (progress && !progress(pass.rowsDone(), last))
@@ -125,15 +134,10 @@ bool CsvTableWriter::step() {
         last_ = std::min(last_, pass_->recording().RecordCount);
         block = kCsvTableHeader;
     }
-    // The rows before the first still run through the pass: their energies add up.
-    passed_ = !pass_->done() && pass_->rowsDone() < last_;
-    if (passed_) {
-        const qint64 rows = std::min<qint64>(2048, last_ - pass_->rowsDone());
-        pass_->process(rows, [&](const CumulativeRowView& v) {
-            if (v.row >= first_)
-                appendRow(block, tableRow(v));
-        });
-    }
+    std::vector<CsvTableRow> rows;
+    passed_ = NextTableRows(*pass_, first_, last_, rows);
+    for (const CsvTableRow& r : rows)
+        appendRow(block, r);
     if (!block.empty() && !write_(block))
         return fail(CsvTableOutcome::WriteFailed);
     if (!pass_->done() && pass_->rowsDone() < last_)
