@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "motor/samplecatalogue.h"
 #include "tool/commands.h"

@@ -1,8 +1,5 @@
 #include "ui/services.h"
 
-#include "ui/geometry.h"
-
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontMetrics>
@@ -11,10 +8,10 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
-#include <QScreen>
 #include <QSpacerItem>
 #include <QTreeView>
-#include <algorithm>
+
+#include "ui/geometry.h"
 
 namespace zr5 {
 
