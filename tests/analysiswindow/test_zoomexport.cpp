@@ -193,6 +193,8 @@ TEST_F(ZoomTest, ExportsWriteThePictureTheTablesAndTheTenKinds) {
     c().mnuExportCsv->trigger();
     QFile all(out.filePath(QStringLiteral("all.csv")));
     QFile range(out.filePath(QStringLiteral("range.csv")));
+    // The tables are written a block per turn of the event loop; each appears once complete.
+    EXPECT_TRUE(waitUntil([&] { return all.exists() && range.exists(); }, 60000));
     ASSERT_TRUE(all.open(QIODevice::ReadOnly) && range.open(QIODevice::ReadOnly));
     EXPECT_EQ(all.readAll(), exported);
     const QList<QByteArray> lines = exported.split('\n');
