@@ -22,6 +22,7 @@ public:
     QString start(const QStringList& simulatorArguments = {}, const QString& program = {});
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
     const QString& device() const { return device_; }
+    qint64 processId() const { return process_.processId(); }
 
     static QString findSimulator();
     // The rated data of the motor zr5-sim streams (a 30 kW four-pole motor on 380 V, running at

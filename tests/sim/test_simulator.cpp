@@ -1,5 +1,8 @@
 #include <QProcess>
 
+#include <cerrno>
+#include <csignal>
+
 #include "analysis/cumulative.h"
 #include "link/demoinstrument.h"
 #include "link/receptionfixture.h"
@@ -110,18 +113,22 @@ TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
 }
 
 TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
+    qint64 simulator = 0;
     {
         DemoInstrument demo;
         ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
         ASSERT_TRUE(demo.isRunning());
+        simulator = demo.processId();
+        ASSERT_GT(simulator, 0);
         ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
         EXPECT_TRUE(waitRows(3));
         controller->stop();
     }
-    // Gone with its owner: the device is no more.
-    QSerialPort again;
-    again.setPortName(port.portName());
-    EXPECT_FALSE(again.open(QIODevice::ReadOnly));
+    // Gone with its owner: the simulator has ended and been reaped. (Its pseudo-terminal's name
+    // is no witness: another program may be handed the same number at once.)
+    errno = 0;
+    EXPECT_EQ(::kill(pid_t(simulator), 0), -1);
+    EXPECT_EQ(errno, ESRCH);
 }
 
 TEST(Simulator, StopsOnSigtermWhileNobodyReadsItsLine) {
