@@ -41,9 +41,7 @@ TEST_F(SampleCatalogue, InstallsTheThreeFilesWithTheirSizesAndLineEnds) {
         ASSERT_FALSE(text.isEmpty()) << name.toStdString();
         EXPECT_TRUE(text.endsWith("\r\n"));
         EXPECT_EQ(text.count("\n"), text.count("\r\n")) << name.toStdString();
-        bool gbk = false;
-        DecodeGbk(text, &gbk);
-        EXPECT_TRUE(gbk) << name.toStdString();
+        EXPECT_TRUE(DecodeGbk(text)) << name.toStdString();
     }
     EXPECT_EQ(ReadAll(dir.file(kModelIndexFile)).count("\r\n"), kCatalogueCodes);
     EXPECT_LE(ReadAll(dir.file(kCategoryFile)).count("\r\n"), kMaxCategories);
