@@ -90,8 +90,8 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     verdict_->setWordWrap(true);
 
     // A damaged settings file is named, and replaced only when the user agrees.
-    const AssessmentSettings settings =
-        ReadAssessmentSettings(state_.dataDirectory, &assessFileProblem_);
+    const auto [settings, problems] = ReadAssessmentSettings(state_.dataDirectory);
+    assessFileProblem_ = problems.join(QStringLiteral("\r\n"));
     verdict_->setText(assessFileProblem_);
     kq_ = new QLineEdit(PlainNumber(settings.KQ), this);
     hours_ = new QLineEdit(PlainNumber(settings.hoursPerYear), this);

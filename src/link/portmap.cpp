@@ -18,23 +18,21 @@ QString PortMap::defaultDevice(int commPort) {
 #endif
 }
 
-PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
-    PortMap map;
+TolerantRead<PortMap> PortMap::load(const DataDirectory& dir) {
+    TolerantRead<PortMap> read;
     QFile file(preferencesFile(dir));
     if (!file.exists())
-        return map;
+        return read;
     const QString shownName = QDir::toNativeSeparators(file.fileName());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        if (problems)
-            problems->append(
-                QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
-        return map;
+        read.problems.append(
+            QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
+        return read;
     }
     const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("串行口设置文件"));
     if (!bytes) {
-        if (problems)
-            problems->append(bytes.error() + QStringLiteral("，已使用默认的串行口。"));
-        return map;
+        read.problems.append(bytes.error() + QStringLiteral("，已使用默认的串行口。"));
+        return read;
     }
     const QStringList lines = QString::fromUtf8(*bytes).split(u'\n');
     int lineNumber = 0;
@@ -50,16 +48,15 @@ PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
         const int number =
             key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? key.mid(3).toInt(&ok) : 0;
         if (eq < 0 || !ok || number < 1 || device.isEmpty()) {
-            if (problems)
-                problems->append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
+            read.problems.append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
                                      .arg(shownName)
                                      .arg(lineNumber)
                                      .arg(QuotedPart(line)));
             continue;
         }
-        map.devices_.insert(number, device);
+        read.value.devices_.insert(number, device);
     }
-    return map;
+    return read;
 }
 
 QString PortMap::save(const DataDirectory& dir) const {
