@@ -192,14 +192,14 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
     // The row is in the file now, even if it fails below: the duration must cover it, or the
     // row times of the recording would be squeezed.
     lastRowElapsed_ = elapsed;
-    const ProcessedRow done =
+    const Result<LiveTableRow> done =
         ProcessSampleRow(model, elapsed, 0.0f, elapsed, row, model.ChannelRow);
     model.SampleRow = row;
-    if (done.errorNumber != 0) {
-        finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
+    if (!done) {
+        finish(ReceptionEnd::RowError, done.error());
         return false;
     }
-    LiveTableRow shown = done.display;
+    LiveTableRow shown = *done;
     shown.droppedFrames = framesDropped();
     offerRow(shown);
     if (rows_ % kSyncRows == 0) {

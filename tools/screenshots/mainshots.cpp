@@ -83,11 +83,13 @@ int main(int argc, char** argv) {
     zr5::ChannelRowValues channels{};
     state.model.resetExtrema();
     const float elapsed = 3725.4f;
-    const zr5::ProcessedRow done =
+    const zr5::Result<zr5::LiveTableRow> done =
         zr5::ProcessSampleRow(state.model, 36000 + elapsed, 36000, elapsed, row, channels);
+    if (!done)
+        qFatal("%s", qPrintable(done.error()));
     state.model.SampleRow = row;
     state.model.ElapsedTime = elapsed;
-    w.showRow(done.display);
+    w.showRow(*done);
     save(&w, out, QStringLiteral("main-2-timed-receiving"));
 
     w.applyCommandEvent(zr5::CommandEvent::TimedReceptionFinishes);
