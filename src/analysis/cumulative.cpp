@@ -56,8 +56,8 @@ QString CumulativeAnalysis::begin() {
             return error_ = info.error();
         info_ = *info;
     }
-    if (QString refusal = AnalysisRefusal(info_); !refusal.isEmpty())
-        return error_ = refusal;
+    if (Status analysable = AnalysisRefusal(info_); !analysable)
+        return error_ = analysable.error();
     MeasurementModel& m = model_;
     m.Motor = info_.header.motorParameters();
     auto reader = CompletedRowReader::open(info_, m.Motor);

@@ -250,7 +250,7 @@ QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettin
         (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
          QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
             .toLatin1();
-    return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes);
+    return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes).error();
 }
 
 } // namespace zr5

@@ -66,9 +66,9 @@ QString PortMap::save(const DataDirectory& dir) const {
     for (auto it = devices_.cbegin(); it != devices_.cend(); ++it)
         text += QStringLiteral("COM%1=%2\n").arg(it.key()).arg(it.value());
     const QString path = preferencesFile(dir);
-    if (const QString why = WriteWholeFile(path, text.toUtf8()); !why.isEmpty())
+    if (const Status written = WriteWholeFile(path, text.toUtf8()); !written)
         return QStringLiteral("无法写入串行口设置文件 %1：%2")
-            .arg(QDir::toNativeSeparators(path), why);
+            .arg(QDir::toNativeSeparators(path), written.error());
     return {};
 }
 

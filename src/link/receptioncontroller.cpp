@@ -90,13 +90,13 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     model.resetExtrema();
     // Another reception into the same file would interleave its rows with ours.
     if (error.isEmpty())
-        if (const QString reason = lock_.acquire(path); !reason.isEmpty())
+        if (const Status locked = lock_.acquire(path); !locked)
             error = QStringLiteral("无法接收到数据文件 %1：%2！")
-                        .arg(QDir::toNativeSeparators(path), reason);
+                        .arg(QDir::toNativeSeparators(path), locked.error());
     if (error.isEmpty())
-        error = writer_.create(path, header, OutputFile::Mode::InPlace);
+        error = writer_.create(path, header, OutputFile::Mode::InPlace).error();
     if (error.isEmpty())
-        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
+        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f).error();
     if (!error.isEmpty()) {
         port_.close();
         lock_.release();
@@ -177,8 +177,8 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         offerRow(latest_);
         return true;
     }
-    if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
-        finish(ReceptionEnd::WriteFailed, error);
+    if (Status written = writer_.appendRow(numbers); !written) {
+        finish(ReceptionEnd::WriteFailed, written.error());
         return false;
     }
     ++rows_;
@@ -228,9 +228,9 @@ void ReceptionController::onSync() {
     if (!active_)
         return;
     const MeasurementModel& model = state_.model;
-    if (QString error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
-        !error.isEmpty())
-        finish(ReceptionEnd::WriteFailed, error);
+    if (Status synced = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
+        !synced)
+        finish(ReceptionEnd::WriteFailed, synced.error());
 }
 
 void ReceptionController::onPortError() {
@@ -276,7 +276,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     const MeasurementModel& model = state_.model;
     // The rows, the extrema and the duration on the disk at once, so a power cut now loses
     // nothing; after a failed write the file keeps the rows of the last good checkpoint.
-    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration).error();
     lock_.release();
     outcome.rows = writer_.rowsWritten();
     outcome.droppedFrames = framesDropped();

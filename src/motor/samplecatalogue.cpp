@@ -42,9 +42,9 @@ QString InstallSampleCatalogue(const DataDirectory& dir) {
         const QString path = dir.file(QString::fromLatin1(f.name));
         const QByteArray bytes =
             QByteArray::fromRawData(reinterpret_cast<const char*>(f.data), qsizetype(f.size));
-        if (const QString why = WriteWholeFile(path, bytes); !why.isEmpty())
+        if (const Status written = WriteWholeFile(path, bytes); !written)
             return QStringLiteral("无法写入电机技术数据文件 %1：%2")
-                .arg(QDir::toNativeSeparators(path), why);
+                .arg(QDir::toNativeSeparators(path), written.error());
     }
     return {};
 }

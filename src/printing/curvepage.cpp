@@ -121,7 +121,7 @@ PrintedBandAxis PrintBandAxis(float minimum, float maximum) {
 }
 
 QString CurvePageRefusal(const CurvePageInput& input) {
-    return AnalysisRefusal(input.recording);
+    return AnalysisRefusal(input.recording).error();
 }
 
 CurvePageJob::CurvePageJob(Printer& printer, CurvePageInput input)

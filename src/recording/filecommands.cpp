@@ -117,9 +117,9 @@ FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
 
 FileCommandOutcome FileCommands::copyTo(QWidget* parent, const QString& name) {
     const QString source = state_.CurrentFileName();
-    if (const QString error = FileCopy(source, name); !error.isEmpty()) {
+    if (const Status copied = FileCopy(source, name); !copied) {
         // The recording stays where it is and stays current.
-        services_.messages.message(parent, kOperationErrorTitle, error);
+        services_.messages.message(parent, kOperationErrorTitle, copied.error());
         return FileCommandOutcome::Refused;
     }
     state_.recordingSaved(name);

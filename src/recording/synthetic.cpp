@@ -114,18 +114,18 @@ QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float du
     header.Motor = SyntheticMotor::ratedData().values();
     header.CTFlags = {1, 1, 1};
     RecordingWriter writer;
-    if (QString e = writer.create(path, header); !e.isEmpty())
-        return e;
+    if (Status e = writer.create(path, header); !e)
+        return e.error();
     MeasurementModel model;
     model.resetExtrema();
     SyntheticMotor motor(seed, rows);
     for (std::int64_t k = 1; k <= rows; ++k) {
         ChannelRowValues channels = motor.row(k);
-        if (QString e = writer.appendRow(channels); !e.isEmpty())
-            return e;
+        if (Status e = writer.appendRow(channels); !e)
+            return e.error();
         ReplayRow(model, channels, startTime, float(double(k) * duration / double(rows)));
     }
-    return writer.finish(model.RowMaximum, model.RowMinimum);
+    return writer.finish(model.RowMaximum, model.RowMinimum).error();
 }
 
 } // namespace zr5

@@ -151,8 +151,8 @@ QByteArray SettingsFileBytes(const Settings& s) {
 }
 
 QString WriteSettingsFile(const QString& path, const Settings& settings) {
-    if (const QString why = WriteWholeFile(path, SettingsFileBytes(settings)); !why.isEmpty())
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, why);
+    if (const Status written = WriteWholeFile(path, SettingsFileBytes(settings)); !written)
+        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, written.error());
     return {};
 }
 

@@ -171,7 +171,7 @@ int RunInfo(ToolContext& context, const CommandLine& line) {
 
     AppState state(context.dataDirectory);
     state.recordingOpened(args.first());
-    QString refusal = AnalysisRefusal(*info);
+    const QString refusal = AnalysisRefusal(*info).error();
     bool analysed = false;
     if (refusal.isEmpty()) {
         CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);

@@ -9,6 +9,7 @@
 #include "analysis/cumulative.h"
 #include "analysiswindow/testrecording.h"
 #include "recording/synthetic.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -27,7 +28,7 @@ protected:
         h.CTFlags = {1, 1, 1};
         RecordingWriter w;
         const QString path = dir.filePath(QStringLiteral("r.MTR"));
-        ASSERT_EQ(w.create(path, h), QString());
+        ASSERT_TRUE(test::Succeeded(w.create(path, h)));
         MeasurementModel m;
         m.resetExtrema();
         for (std::size_t k = 0; k < totalPowers.size(); ++k) {
@@ -35,12 +36,12 @@ protected:
             // 220 V and a current large enough that the power is never clamped
             const float i = std::fabs(p) * 1000 / 220 / 0.8f + 0.01f;
             ChannelRowValues ch = {i, 220, p, i, 220, p, i, 220, p};
-            ASSERT_EQ(w.appendRow(ch), QString());
+            ASSERT_TRUE(test::Succeeded(w.appendRow(ch)));
             SampleRowValues row{};
             std::copy(ch.begin(), ch.end(), row.begin());
             ProcessSampleRow(m, 30001, 30000, 1, row, ch);
         }
-        ASSERT_EQ(w.finish(m.RowMaximum, m.RowMinimum), QString());
+        ASSERT_TRUE(test::Succeeded(w.finish(m.RowMaximum, m.RowMinimum)));
         state.recordingOpened(path);
     }
     QTemporaryDir dir;

@@ -21,6 +21,7 @@
 #include "recording/recordingfile.h"
 #include "recording/synthetic.h"
 #include "settings/settings.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -89,7 +90,7 @@ const Writer kWriters[] = {
      [](const QString& dir, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-source.MTR"));
          WriteSyntheticRecording(source, 200, 60, 5);
-         const QString error = FileCopy(source, target);
+         const QString error = FileCopy(source, target).error();
          QFile::remove(source);
          Q_UNUSED(dir);
          return error;
@@ -198,12 +199,12 @@ TEST(ReceptionRecordingOnFullDisk, IsValidAtEveryCheckpointAndKeepsTheLastGoodOn
     RecordingHeader header;
     header.StartTime = 28800;
     header.Duration = 10;
-    ASSERT_EQ(writer.create(file, header, OutputFile::Mode::InPlace), QString());
+    ASSERT_TRUE(test::Succeeded(writer.create(file, header, OutputFile::Mode::InPlace)));
     ExtremaValues maximum, minimum;
     maximum.fill(-100000);
     minimum.fill(100000);
     minimum[0] = 0; // the rows' first values count up from 0
-    QString error = writer.checkpoint(maximum, minimum, 0);
+    QString error = writer.checkpoint(maximum, minimum, 0).error();
     qint64 rows = 0;
     float duration = 0;
     while (error.isEmpty() && rows < 10000) {
@@ -213,12 +214,12 @@ TEST(ReceptionRecordingOnFullDisk, IsValidAtEveryCheckpointAndKeepsTheLastGoodOn
         ASSERT_EQ(info->header.Duration, duration);
         ASSERT_EQ(info->RowMaximum, maximum);
         for (int k = 0; k < 100; ++k, ++rows)
-            ASSERT_EQ(writer.appendRow({float(rows), 220, 1, 2, 3, 4, 5, 6, 7}), QString());
+            ASSERT_TRUE(test::Succeeded(writer.appendRow({float(rows), 220, 1, 2, 3, 4, 5, 6, 7})));
         const ExtremaValues lastMaximum = maximum;
         const float lastDuration = duration;
         maximum[0] = float(rows - 1);
         duration = float(rows) / 30;
-        error = writer.checkpoint(maximum, minimum, duration);
+        error = writer.checkpoint(maximum, minimum, duration).error();
         if (!error.isEmpty()) {
             rows -= 100;
             maximum = lastMaximum;

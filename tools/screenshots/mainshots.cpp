@@ -49,11 +49,14 @@ QString writeSampleRecording(const QDir& dir, const QString& name) {
     header.CTFlags = {1, 1, 1};
     const QString path = dir.filePath(name);
     zr5::RecordingWriter writer;
-    writer.create(path, header);
+    zr5::Status written = writer.create(path, header);
     zr5::ExtremaValues max{}, min{};
-    for (int k = 0; k < 10; ++k)
-        writer.appendRow({25, 380, 5, 25, 381, 5, 25, 379, 5});
-    writer.finish(max, min);
+    for (int k = 0; k < 10 && written; ++k)
+        written = writer.appendRow({25, 380, 5, 25, 381, 5, 25, 379, 5});
+    if (written)
+        written = writer.finish(max, min);
+    if (!written)
+        qFatal("%s", qPrintable(written.error()));
     return path;
 }
 
