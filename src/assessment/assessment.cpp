@@ -107,8 +107,8 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(path, model, results);
-    if (QString error = pass.begin(); !error.isEmpty())
-        return run.error = error, run;
+    if (Status begun = pass.begin(); !begun)
+        return run.error = begun.error(), run;
     run.recording = pass.recording();
     const double hours = double(run.recording.header.Duration) / 3600.0;
     AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount));
@@ -243,14 +243,14 @@ TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir
     return read;
 }
 
-QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
-    if (QString error = dir.ensureExists(); !error.isEmpty())
-        return error;
+Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
+    if (Status exists = dir.ensureExists(); !exists)
+        return exists;
     const QByteArray bytes =
         (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
          QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
             .toLatin1();
-    return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes).error();
+    return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes);
 }
 
 } // namespace zr5

@@ -110,8 +110,8 @@ QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, d
 
 // The settings file "Assess.dat" in the data directory: KQ, hours per year and price, one per
 // line. A missing or damaged file gives the defaults, and a damaged one the problem (one, the
-// last found); writing returns the reason it failed, or an empty string.
+// last found); writing fails with the reason.
 TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir);
-QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
+Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
 
 } // namespace zr5

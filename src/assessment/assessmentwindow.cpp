@@ -160,9 +160,9 @@ bool AssessmentWindow::Command1_Click() {
     }
     if (keepAssessFile_) {
         // The user keeps the damaged file as it is, to mend it by hand.
-    } else if (const QString error = WriteAssessmentSettings(state_.dataDirectory, settings);
-               !error.isEmpty())
-        services_.messages.message(this, kErrorTitle, error);
+    } else if (const Status written = WriteAssessmentSettings(state_.dataDirectory, settings);
+               !written)
+        services_.messages.message(this, kErrorTitle, written.error());
     showAssessment(run);
     shown_ = run;
     shownSettings_ = settings;

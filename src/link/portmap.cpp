@@ -59,16 +59,16 @@ TolerantRead<PortMap> PortMap::load(const DataDirectory& dir) {
     return read;
 }
 
-QString PortMap::save(const DataDirectory& dir) const {
-    if (QString error = dir.ensureExists(); !error.isEmpty())
-        return error;
+Status PortMap::save(const DataDirectory& dir) const {
+    if (Status exists = dir.ensureExists(); !exists)
+        return exists;
     QString text = QStringLiteral("# COM number = serial device\n");
     for (auto it = devices_.cbegin(); it != devices_.cend(); ++it)
         text += QStringLiteral("COM%1=%2\n").arg(it.key()).arg(it.value());
     const QString path = preferencesFile(dir);
     if (const Status written = WriteWholeFile(path, text.toUtf8()); !written)
-        return QStringLiteral("无法写入串行口设置文件 %1：%2")
-            .arg(QDir::toNativeSeparators(path), written.error());
+        return Status::failure(QStringLiteral("无法写入串行口设置文件 %1：%2")
+                                   .arg(QDir::toNativeSeparators(path), written.error()));
     return {};
 }
 

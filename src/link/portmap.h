@@ -24,8 +24,8 @@ public:
     // Reads the preferences file; a missing file means the defaults. Lines that cannot be read
     // are ignored and named in the problems.
     static TolerantRead<PortMap> load(const DataDirectory& dir);
-    // Writes the preferences file; returns an empty string or the reason it failed.
-    QString save(const DataDirectory& dir) const;
+    // Writes the preferences file; fails with the reason.
+    Status save(const DataDirectory& dir) const;
 
     // The device a COM number opens; empty for a number below 1.
     QString device(int commPort) const;

@@ -56,16 +56,17 @@ double ReceptionController::elapsedSeconds() const {
     return double(until - startMs_) / 1000.0;
 }
 
-QString ReceptionController::start(ReceptionMode mode, const QString& device,
-                                   const QString& portLabel) {
+Status ReceptionController::start(ReceptionMode mode, const QString& device,
+                                  const QString& portLabel) {
     if (active_)
-        return QStringLiteral("数据接收正在进行，请先终止当前的接收！");
+        return Status::failure(QStringLiteral("数据接收正在进行，请先终止当前的接收！"));
     const QString label = portLabel.isEmpty() ? QDir::toNativeSeparators(device) : portLabel;
     if (device.isEmpty())
-        return QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label);
+        return Status::failure(
+            QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label));
 
     if (Status opened = OpenInstrumentPort(port_, device, label); !opened)
-        return opened.error();
+        return opened;
     // Whatever waited before the start belongs to no reception.
     port_.clear(QSerialPort::Input);
     port_.readAll();
@@ -85,7 +86,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     // The temporary recording unless told otherwise: never over a saved one, never an empty name.
     const QString path =
         targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
-    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
+    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists().error() : QString();
     // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
     model.resetExtrema();
     // Another reception into the same file would interleave its rows with ours.
@@ -100,7 +101,7 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     if (!error.isEmpty()) {
         port_.close();
         lock_.release();
-        return error;
+        return Status::failure(error);
     }
 
     state_.receptionStarted(path);

@@ -85,8 +85,8 @@ void ReceptionGlue::startReception(ReceptionMode mode) {
     }
     // The command states change only once the port is open: a refused start leaves them as
     // they were.
-    if (const QString error = controller_.start(mode, device, label); !error.isEmpty()) {
-        services_.messages.message(&window_, kErrorTitle, error);
+    if (const Status started = controller_.start(mode, device, label); !started) {
+        services_.messages.message(&window_, kErrorTitle, started.error());
         return;
     }
     silenceWarning_ = QStringLiteral("未收到数据：请检查串行口 %1 和连接线").arg(label);

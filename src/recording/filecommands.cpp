@@ -54,8 +54,8 @@ FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) 
         return FileCommandOutcome::Refused;
     }
     state_.recordingOpened(name);
-    if (const QString error = TakeOpenedRecording(state_, info->header); !error.isEmpty())
-        services_.messages.message(parent, kErrorTitle, error);
+    if (const Status taken = TakeOpenedRecording(state_, info->header); !taken)
+        services_.messages.message(parent, kErrorTitle, taken.error());
     return FileCommandOutcome::Completed;
 }
 

@@ -106,8 +106,8 @@ ChannelRowValues SyntheticMotor::row(std::int64_t k) {
     return v;
 }
 
-QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
-                                std::uint64_t seed, float startTime) {
+Status WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
+                               std::uint64_t seed, float startTime) {
     RecordingHeader header;
     header.StartTime = startTime;
     header.Duration = duration;
@@ -115,17 +115,17 @@ QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float du
     header.CTFlags = {1, 1, 1};
     RecordingWriter writer;
     if (Status e = writer.create(path, header); !e)
-        return e.error();
+        return e;
     MeasurementModel model;
     model.resetExtrema();
     SyntheticMotor motor(seed, rows);
     for (std::int64_t k = 1; k <= rows; ++k) {
         ChannelRowValues channels = motor.row(k);
         if (Status e = writer.appendRow(channels); !e)
-            return e.error();
+            return e;
         ReplayRow(model, channels, startTime, float(double(k) * duration / double(rows)));
     }
-    return writer.finish(model.RowMaximum, model.RowMinimum).error();
+    return writer.finish(model.RowMaximum, model.RowMinimum);
 }
 
 } // namespace zr5

@@ -146,8 +146,8 @@ void PortListDialog::confirm() {
     PortMap map = read.value;
     // The built-in device needs no line of its own.
     map.setDevice(commPort_, device == PortMap::defaultDevice(commPort_) ? QString() : device);
-    if (const QString error = map.save(state_.dataDirectory); !error.isEmpty()) {
-        services_.messages.message(this, kErrorTitle, error);
+    if (const Status saved = map.save(state_.dataDirectory); !saved) {
+        services_.messages.message(this, kErrorTitle, saved.error());
         return;
     }
     emit portMapped(commPort_, device);

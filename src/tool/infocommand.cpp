@@ -175,8 +175,8 @@ int RunInfo(ToolContext& context, const CommandLine& line) {
     bool analysed = false;
     if (refusal.isEmpty()) {
         CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
-        if (QString error = pass.runAll(); !error.isEmpty())
-            return Fail(context, error);
+        if (Status analysed = pass.runAll(); !analysed)
+            return Fail(context, analysed.error());
         analysed = true;
     }
     const MotorParameters motor = info->header.motorParameters();

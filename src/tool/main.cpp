@@ -138,8 +138,9 @@ int main(int argc, char** argv) {
     const QStringList& args = *decoded;
     const QString program = QStringLiteral("zr5-tool");
     CommandLine global(GlobalOptions(), true);
-    if (QString e = global.parse(QStringList{program} + args); !e.isEmpty())
-        return UsageFail(context, e + QStringLiteral("；zr5-tool --help 列出所有命令"));
+    if (Status parsed = global.parse(QStringList{program} + args); !parsed)
+        return UsageFail(context,
+                         parsed.error() + QStringLiteral("；zr5-tool --help 列出所有命令"));
     if (global.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5-tool");
     if (global.isSet(QStringLiteral("help")))
@@ -157,9 +158,10 @@ int main(int argc, char** argv) {
     context.usage = command->usage;
 
     CommandLine line(command->options() + GlobalOptions());
-    if (QString e = line.parse(QStringList{program + QLatin1Char(' ') + name} + rest); !e.isEmpty())
+    if (Status parsed = line.parse(QStringList{program + QLatin1Char(' ') + name} + rest); !parsed)
         return UsageFail(context,
-                         e + QStringLiteral("；zr5-tool %1 --help 列出它的选项").arg(name));
+                         parsed.error() +
+                             QStringLiteral("；zr5-tool %1 --help 列出它的选项").arg(name));
     if (line.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5-tool");
     if (line.isSet(QStringLiteral("help")))

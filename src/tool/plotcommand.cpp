@@ -65,8 +65,8 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(args.first(), model, results);
-    if (QString refusal = pass.runAll(); !refusal.isEmpty())
-        return Fail(context, refusal);
+    if (Status analysed = pass.runAll(); !analysed)
+        return Fail(context, analysed.error());
     const RecordingInfo& recording = pass.recording();
     const Result<CumulativeView> range =
         TimeRangeView(fromText, toText, recording.RecordCount, recording.header.Duration);

@@ -11,6 +11,7 @@
 #include "model/motorparameters.h"
 #include "motor/motorcatalogue.h"
 #include "motor/samplecatalogue.h"
+#include "support/succeeded.h"
 
 namespace zr5 {
 namespace {
@@ -34,7 +35,7 @@ protected:
 };
 
 TEST_F(SampleCatalogue, InstallsTheThreeFilesWithTheirSizesAndLineEnds) {
-    ASSERT_EQ(InstallSampleCatalogue(dir), QString());
+    ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
     EXPECT_EQ(QFile(dir.file(kCatalogueRecordFile)).size(), 110960);
     for (const QString& name : {kCategoryFile, kModelIndexFile}) {
         const QByteArray text = ReadAll(dir.file(name));
@@ -48,9 +49,9 @@ TEST_F(SampleCatalogue, InstallsTheThreeFilesWithTheirSizesAndLineEnds) {
 }
 
 TEST_F(SampleCatalogue, NeverOverwritesAUsersOwnFiles) {
-    ASSERT_EQ(dir.ensureExists(), QString());
+    ASSERT_TRUE(test::Succeeded(dir.ensureExists()));
     test::WriteBytes(dir.file(kCatalogueRecordFile), "user's own");
-    const QString message = InstallSampleCatalogue(dir);
+    const QString message = InstallSampleCatalogue(dir).error();
     EXPECT_TRUE(message.contains(kCategoryFile)) << message.toStdString();
     EXPECT_EQ(ReadAll(dir.file(kCatalogueRecordFile)), QByteArray("user's own"));
     EXPECT_FALSE(QFile::exists(dir.file(kCategoryFile)));
@@ -58,7 +59,7 @@ TEST_F(SampleCatalogue, NeverOverwritesAUsersOwnFiles) {
 
     test::WriteBytes(dir.file(kCategoryFile), "1,1,own\r\n");
     test::WriteBytes(dir.file(kModelIndexFile), "1,1,own\r\n");
-    EXPECT_EQ(InstallSampleCatalogue(dir), QString());
+    EXPECT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
     EXPECT_EQ(ReadAll(dir.file(kCatalogueRecordFile)), QByteArray("user's own"));
     EXPECT_EQ(ReadAll(dir.file(kCategoryFile)), QByteArray("1,1,own\r\n"));
 }
@@ -77,7 +78,7 @@ TEST_F(SampleCatalogue, EmbeddedFilesAreTheOnesBuiltFromTheSourceTable) {
 TEST_F(SampleCatalogue, ReadsBackEveryEntryOfTheSourceTable) {
     const auto table = SourceTable();
     ASSERT_EQ(table.size(), std::size_t(kCatalogueCodes));
-    ASSERT_EQ(InstallSampleCatalogue(dir), QString());
+    ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
 
     const CategoryTable categories = LoadCategories(dir);
     EXPECT_TRUE(categories.problems.isEmpty());

@@ -169,7 +169,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
     file.PTRatio = 1;
     file.SegmentHalfSpan = 20;
     file.RedCTInUse = file.BlueCTInUse = file.YellowCTInUse = 1;
-    ASSERT_EQ(WriteSettingsFile(state.dataDirectory.settingsFile(), file), QString());
+    ASSERT_TRUE(test::Succeeded(WriteSettingsFile(state.dataDirectory.settingsFile(), file)));
     // Unsaved changes in memory, as the dialog's option buttons or an analysis leave them.
     state.settings.CommPort = 3;
     state.settings.ReceiveDuration = 60;
@@ -178,7 +178,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
     RecordingHeader header;
     header.Motor = {4, 15, 30.3f, 88, 10.5f, 0.6f, 380};
     header.CTFlags = {0.0f, 1.0f, 0.0f};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
 
     EXPECT_EQ(state.settings.CommPort, 2);
     EXPECT_EQ(state.settings.ReceiveDuration, 3600.0f);
@@ -203,7 +203,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
 TEST_F(TakeOpenedRecordingTest, FlagsStoredAsFloatsRoundBack) {
     RecordingHeader header;
     header.CTFlags = {0.9999f, 0.0001f, 1.0f};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
     EXPECT_EQ(state.settings.CTInUseCode, 5);
     EXPECT_FALSE(state.model.Motor.MotorParametersValid); // zeros are no motor data
 }
@@ -213,7 +213,7 @@ TEST_F(TakeOpenedRecordingTest, WithoutASettingsFileMemoryServesAndTheFileIsCrea
     state.settings.CTRatio = 25;
     RecordingHeader header;
     header.CTFlags = {1, 0, 0};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
     const SettingsFileContents written = ReadSettingsFile(state.dataDirectory.settingsFile());
     EXPECT_TRUE(written.fileFound);
     EXPECT_EQ(written.settings.CommPort, 3);
@@ -230,7 +230,10 @@ TEST_F(TakeOpenedRecordingTest, ASettingsFileThatCannotBeWrittenIsReported) {
     AppState blocked(DataDirectory(QDir(dir.path()).filePath("plain/zr-5")));
     RecordingHeader header;
     header.CTFlags = {1, 1, 1};
-    EXPECT_FALSE(TakeOpenedRecording(blocked, header).isEmpty());
+    const Status taken = TakeOpenedRecording(blocked, header);
+    ASSERT_FALSE(taken);
+    EXPECT_EQ(taken.error(), QStringLiteral("无法创建数据目录 %1")
+                                 .arg(QDir::toNativeSeparators(blocked.dataDirectory.root())));
     EXPECT_EQ(blocked.settings.CTInUseCode, 7); // the recording's flags are in effect
 }
 

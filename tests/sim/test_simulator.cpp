@@ -3,6 +3,7 @@
 #include "analysis/cumulative.h"
 #include "link/demoinstrument.h"
 #include "link/receptionfixture.h"
+#include "support/succeeded.h"
 
 namespace zr5::test {
 namespace {
@@ -56,7 +57,7 @@ TEST_F(ReceptionTest, TimedReceptionFromTheSimulatorLosesNoFrame) {
     const QString device = simulator.device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     setDuration(1.0f);
-    ASSERT_EQ(controller->start(ReceptionMode::Timed, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Timed, device)));
     const ReceptionOutcome outcome = waitFinished(10000);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
     EXPECT_GT(outcome.rows, 50); // split frames at 300 a second, for one second
@@ -73,7 +74,7 @@ TEST_F(ReceptionTest, AfterALineNobodyReadTheSimulatorKeepsItsPace) {
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     QTest::qWait(2000); // the pause is the situation under test: nobody reads the line
     setDuration(1.0f);
-    ASSERT_EQ(controller->start(ReceptionMode::Timed, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Timed, device)));
     const ReceptionOutcome outcome = waitFinished(10000);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
     // Duration times rate, not the frames it "owed" sent at full speed.
@@ -84,7 +85,7 @@ TEST_F(ReceptionTest, ManualReceptionFromASimulatorThatHangsUp) {
     SimulatorProcess simulator({"--rate", "0", "--no-trailer", "--hangup-after", "3000"});
     const QString device = simulator.device();
     ASSERT_TRUE(device.startsWith("/dev/"));
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, device)));
     const ReceptionOutcome outcome = waitFinished(20000);
     EXPECT_EQ(outcome.end, ReceptionEnd::PortFailed);
     EXPECT_TRUE(outcome.complete);
@@ -100,7 +101,7 @@ TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
     // CT ratio 40 shows the motor's own values again.
     SimulatorProcess simulator({"--ct", "40", "--pt", "2", "--rate", "200"});
     const QString device = simulator.device();
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, device)));
     ASSERT_TRUE(waitRows(5));
     controller->stop();
     const ReadBack back = readRecording(temporaryRecording());
@@ -112,9 +113,10 @@ TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
 TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
     {
         DemoInstrument demo;
-        ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
+        ASSERT_TRUE(
+            test::Succeeded(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM))));
         ASSERT_TRUE(demo.isRunning());
-        ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
+        ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, demo.device())));
         EXPECT_TRUE(waitRows(3));
         controller->stop();
     }
@@ -162,7 +164,7 @@ TEST(Simulator, RefusesBadOptionsWithoutOpeningALine) {
 TEST(DemoInstrument, MissingSimulatorIsReported) {
     ensureApplication();
     DemoInstrument demo;
-    const QString error = demo.start({}, QStringLiteral("/nonexistent/zr5-sim"));
+    const QString error = demo.start({}, QStringLiteral("/nonexistent/zr5-sim")).error();
     EXPECT_TRUE(error.contains("zr5-sim")) << error.toStdString();
     EXPECT_FALSE(demo.isRunning());
 }
@@ -177,15 +179,15 @@ TEST_F(ReceptionTest, TheDemonstrationsMotorDataFitTheSimulatedMotor) {
     state->model.Motor = DemoInstrument::simulatedMotor();
     ASSERT_TRUE(state->model.Motor.MotorParametersValid);
     DemoInstrument demo;
-    ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
+    ASSERT_TRUE(test::Succeeded(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM))));
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, demo.device())));
     ASSERT_TRUE(waitRows(40));
     controller->stop();
     waitFinished();
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(state->dataDirectory.temporaryRecording(), model, results);
-    ASSERT_EQ(pass.runAll(), QString());
+    ASSERT_TRUE(test::Succeeded(pass.runAll()));
     EXPECT_GT(results.LoadRateMinimum, 50);
     EXPECT_LT(results.LoadRateMaximum, 100);
     EXPECT_GT(results.EfficiencyMinimum, 80);

@@ -89,7 +89,8 @@ const Writer kWriters[] = {
     {"save and save as copy a recording", "saved.MTR",
      [](const QString& dir, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-source.MTR"));
-         WriteSyntheticRecording(source, 200, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 200, 60, 5); !s)
+             return s.error();
          const QString error = FileCopy(source, target).error();
          QFile::remove(source);
          Q_UNUSED(dir);
@@ -97,16 +98,18 @@ const Writer kWriters[] = {
      }},
     {"settings file", "Mtrc.dat",
      [](const QString&, const QString& target) {
-         return WriteSettingsFile(target, Settings::initial());
+         return WriteSettingsFile(target, Settings::initial()).error();
      }},
     {"port map", "Ports.ini",
      [](const QString& dir, const QString&) {
          PortMap map;
          map.setDevice(1, QStringLiteral("/dev/ttyUSB0"));
-         return map.save(DataDirectory(dir));
+         return map.save(DataDirectory(dir)).error();
      }},
     {"sample catalogue", nullptr,
-     [](const QString& dir, const QString&) { return InstallSampleCatalogue(DataDirectory(dir)); }},
+     [](const QString& dir, const QString&) {
+         return InstallSampleCatalogue(DataDirectory(dir)).error();
+     }},
     {"synth overwrite", "synth.MTR",
      [](const QString&, const QString& target) {
          return runTool({QStringLiteral("synth"), target, QStringLiteral("--rows"),
@@ -117,7 +120,8 @@ const Writer kWriters[] = {
     {"export output", "export.csv",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-export.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error =
              runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target,
                       QStringLiteral("--overwrite")});
@@ -127,7 +131,8 @@ const Writer kWriters[] = {
     {"workbook export", "export.xlsx",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-xlsx.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error = runTool({QStringLiteral("export"), source, QStringLiteral("--xlsx"),
                                         target, QStringLiteral("--overwrite")});
          QFile::remove(source);
@@ -136,7 +141,8 @@ const Writer kWriters[] = {
     {"pdf report", "report.pdf",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-report.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error =
              runTool({QStringLiteral("report"), source, QStringLiteral("--data"), target,
                       QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00"),
@@ -147,7 +153,8 @@ const Writer kWriters[] = {
     {"info on standard output", "info.txt",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-info.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error = runTool({QStringLiteral("info"), source}, target);
          QFile::remove(source);
          return error;
