@@ -188,5 +188,49 @@ TEST(CatalogueSource, QuotedFieldsKeepCommasBlanksAndQuotes) {
     EXPECT_EQ((*back)[0].model, (*r)[0].model);
 }
 
+// The model index and the category list are GBK: a name without a GBK form is refused by its
+// kind and text, and no files are built.
+TEST(CatalogueSource, NamesWithoutAGbkFormAreRefusedByKindAndText) {
+    const QString noGbk = QStringLiteral("\U0001F600");
+    struct Case {
+        const char* name;
+        QString category, model;
+        QString message; // empty: built
+        QByteArray modelIndex, categories;
+    };
+    const Case cases[] = {
+        {"both in GBK",
+         QStringLiteral("电机"),
+         QStringLiteral("Y-4"),
+         {},
+         "1,1,Y-4\r\n",
+         "1,1,\xB5\xE7\xBB\xFA\r\n"},
+        {"model without GBK form",
+         QStringLiteral("电机"),
+         QStringLiteral("Y") + noGbk,
+         QStringLiteral("型号“Y") + noGbk + QStringLiteral("”含有 GBK 以外的字符"),
+         {},
+         {}},
+        {"category without GBK form",
+         noGbk,
+         QStringLiteral("Y-4"),
+         QStringLiteral("分类名“") + noGbk + QStringLiteral("”含有 GBK 以外的字符"),
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        const Result<CatalogueFiles> files =
+            BuildCatalogueFiles({test::Entry(1, c.category, c.model, 4, 7.5f, 15.4f, 87, 5, 0.3f)});
+        if (c.message.isEmpty()) {
+            ASSERT_TRUE(test::Succeeded(files)) << c.name;
+            EXPECT_EQ(files->modelIndex, c.modelIndex) << c.name;
+            EXPECT_EQ(files->categories, c.categories) << c.name;
+        } else {
+            ASSERT_FALSE(files) << c.name;
+            EXPECT_EQ(files.error(), c.message) << c.name;
+        }
+    }
+}
+
 } // namespace
 } // namespace zr5
