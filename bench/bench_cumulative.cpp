@@ -57,7 +57,10 @@ BENCHMARK(BM_CumulativePass)->Unit(benchmark::kMillisecond);
 // the catalogue searched for the right size (the sample catalogue in the bench's data folder).
 void BM_Assessment(benchmark::State& s) {
     const DataDirectory data(Folder().path());
-    InstallSampleCatalogue(data);
+    if (const Status installed = InstallSampleCatalogue(data); !installed) {
+        s.SkipWithError(installed.error().toStdString().c_str());
+        return;
+    }
     for (auto _ : s) {
         const AssessmentRun run = AssessRecording(recording(), data, AssessmentSettings{});
         if (!run.error.isEmpty())

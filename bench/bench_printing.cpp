@@ -31,7 +31,7 @@ template <class Job, class Input> double writePdf(benchmark::State& s, const Inp
     if (!out.open().isEmpty())
         s.SkipWithError("no PDF");
     Job job(out.printer(), input);
-    if (!RunToEnd(job).isEmpty() || !out.commit().isEmpty())
+    if (!RunToEnd(job) || !out.commit().isEmpty())
         s.SkipWithError("job failed");
     return double(QFileInfo(pdf).size());
 }

@@ -61,8 +61,7 @@ qint64 receive(int frames, double gapSeconds, double& cpuSeconds, double& wallSe
     QSerialPort port;
     ReceptionController reception(state, clock, port);
     sim::PseudoTerminal line;
-    if (!line.open().isEmpty() ||
-        !reception.start(ReceptionMode::Manual, line.devicePath()).isEmpty())
+    if (!line.open() || !reception.start(ReceptionMode::Manual, line.devicePath()))
         return -1;
     sim::SimulatedInstrument instrument(2);
     std::vector<QByteArray> bytes;

@@ -128,8 +128,8 @@ bool CsvTableWriter::step() {
     std::string block;
     if (!started_) {
         started_ = true;
-        if (QString refusal = pass_->begin(); !refusal.isEmpty())
-            return fail(CsvTableOutcome::ReadFailed, refusal);
+        if (Status begun = pass_->begin(); !begun)
+            return fail(CsvTableOutcome::ReadFailed, begun.error());
         first_ = std::max<qint64>(first_, 1);
         last_ = std::min(last_, pass_->recording().RecordCount);
         block = kCsvTableHeader;

@@ -45,7 +45,7 @@ CumulativeAnalysis::CumulativeAnalysis(const RecordingInfo& recording, Measureme
                                        AnalysisResults& results)
     : path_(recording.path), model_(model), results_(results), info_(recording), opened_(true) {}
 
-QString CumulativeAnalysis::begin() {
+Status CumulativeAnalysis::begin() {
     nextRow_ = 1;
     finished_ = false;
     lastState_ = MotorState::NoMotorData;
@@ -53,16 +53,16 @@ QString CumulativeAnalysis::begin() {
     if (!opened_) {
         Result<RecordingInfo> info = ReadRecordingInfo(path_);
         if (!info)
-            return error_ = info.error();
+            return Status::failure(error_ = info.error());
         info_ = *info;
     }
-    if (QString refusal = AnalysisRefusal(info_); !refusal.isEmpty())
-        return error_ = refusal;
+    if (Status analysable = AnalysisRefusal(info_); !analysable)
+        return Status::failure(error_ = analysable.error());
     MeasurementModel& m = model_;
     m.Motor = info_.header.motorParameters();
     auto reader = CompletedRowReader::open(info_, m.Motor);
     if (!reader)
-        return error_ = reader.error();
+        return Status::failure(error_ = reader.error());
     reader_ = std::move(*reader);
 
     AnalysisResults& a = results_;
@@ -180,12 +180,12 @@ void CumulativeAnalysis::finish() {
     results_.complete = true;
 }
 
-QString CumulativeAnalysis::runAll() {
-    if (QString error = begin(); !error.isEmpty())
-        return error;
+Status CumulativeAnalysis::runAll() {
+    if (Status begun = begin(); !begun)
+        return begun;
     while (!done())
         process(1 << 20);
-    return error_;
+    return error_.isEmpty() ? Status() : Status::failure(error_);
 }
 
 namespace {

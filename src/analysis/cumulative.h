@@ -52,10 +52,10 @@ public:
     CumulativeAnalysis(const RecordingInfo& recording, MeasurementModel& model,
                        AnalysisResults& results);
 
-    // Opens the current recording, refuses one that cannot be analysed (empty string on success),
-    // takes over its motor data, duration and extrema, chooses the axes and resets the
-    // accumulators and the energy series.
-    QString begin();
+    // Opens the current recording, refuses one that cannot be analysed, takes over its motor
+    // data, duration and extrema, chooses the axes and resets the accumulators and the energy
+    // series.
+    Status begin();
     // Processes up to maxRows further rows, calling perRow for each with the model as that row
     // leaves it (but for the energy sums, which are those after the row's block); returns how
     // many it did.
@@ -67,7 +67,7 @@ public:
     // The motor state decision of the last row processed.
     MotorStateDecision lastDecision() const;
     // Runs the whole pass at once.
-    QString runAll();
+    Status runAll();
     // The rows a block holds at most when process() asks for them.
     static constexpr qint64 kBlockRows = 2048;
 

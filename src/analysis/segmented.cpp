@@ -93,8 +93,8 @@ SegmentedAnalysisResult RunSegmentedAnalysis(const RecordingInfo& recording,
                                              MeasurementModel& m, qint64 selectedRow) {
     SegmentedAnalysisResult result;
     const RecordingInfo* info = &recording;
-    if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
-        return result.error = refusal, result;
+    if (Status analysable = AnalysisRefusal(*info); !analysable)
+        return result.error = analysable.error(), result;
     const qint64 count = info->RecordCount;
     if (std::ssize(a.ActiveEnergySeries) != count + 1 ||
         std::ssize(a.ReactiveEnergySeries) != count + 1)

@@ -63,7 +63,7 @@ AnalysisWindow* AnalysisWindow::open(AppState& state, UiServices& services, QWid
                                      AnalysisOpening how) {
     // Refused before the window opens: the pass divides by the row count and by the duration.
     Result<RecordingInfo> info = OpenRecording(state.CurrentFileName());
-    const QString refusal = info ? AnalysisRefusal(*info) : info.error();
+    const QString refusal = info ? AnalysisRefusal(*info).error() : info.error();
     if (!refusal.isEmpty()) {
         services.messages.message(mainWindow, kErrorTitle, refusal);
         return nullptr;

@@ -40,9 +40,9 @@ QString CumulativePassRun::begin(const RecordingInfo& recording) {
                 ? std::make_unique<CumulativeAnalysis>(recording, state_.model, state_.analysis)
                 : std::make_unique<CumulativeAnalysis>(state_.CurrentFileName(), state_.model,
                                                        state_.analysis);
-    if (QString error = pass_->begin(); !error.isEmpty()) {
+    if (Status begun = pass_->begin(); !begun) {
         pass_.reset();
-        return error;
+        return begun.error();
     }
     return {};
 }

@@ -56,8 +56,8 @@ QString SaveCurvePicture(const AnalysisControls& c, const QString& path) {
                                            [&c](QPainter& p) { paintFrames(c, p); });
     if (bytes.isEmpty())
         return QStringLiteral("无法生成曲线图片：%1").arg(path);
-    if (QString error = WriteWholeFile(path, bytes); !error.isEmpty())
-        return QStringLiteral("无法保存曲线图片 %1：%2").arg(path, error);
+    if (Status written = WriteWholeFile(path, bytes); !written)
+        return QStringLiteral("无法保存曲线图片 %1：%2").arg(path, written.error());
     return {};
 }
 

@@ -46,8 +46,8 @@ std::optional<int> ReadOptions(int argc, char** argv, Options& options) {
         std::fprintf(stderr, "zr5: %s；zr5 --help 列出所有选项\n", message.toUtf8().constData());
         return 2;
     };
-    if (const QString error = line.parse(args); !error.isEmpty())
-        return usageError(error);
+    if (const zr5::Status parsed = line.parse(args); !parsed)
+        return usageError(parsed.error());
     if (line.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5");
     if (line.isSet(QStringLiteral("help")))
@@ -89,12 +89,11 @@ int main(int argc, char** argv) {
     zr5::UiServices services{messages, fileDialogs, clock};
 
     zr5::AppState state(dataDirectory);
-    if (const QString problem = dataDirectory.ensureExists(); !problem.isEmpty())
-        messages.message(nullptr, zr5::kErrorTitle, problem);
+    if (const zr5::Status exists = dataDirectory.ensureExists(); !exists)
+        messages.message(nullptr, zr5::kErrorTitle, exists.error());
     // A fresh data directory gets the sample motor catalogue; a user's own is left alone.
-    else if (const QString catalogue = zr5::InstallSampleCatalogue(dataDirectory);
-             !catalogue.isEmpty())
-        messages.message(nullptr, zr5::kErrorTitle, catalogue);
+    else if (const zr5::Status catalogue = zr5::InstallSampleCatalogue(dataDirectory); !catalogue)
+        messages.message(nullptr, zr5::kErrorTitle, catalogue.error());
 
     zr5::MainWindow mainWindow(state, services);
     QObject::connect(&mainWindow, &zr5::MainWindow::programEndRequested, &app,
@@ -103,8 +102,8 @@ int main(int argc, char** argv) {
     zr5::DemoInstrument demoInstrument;
     if (demo) {
         // The configured port stands for the simulated instrument for this run only.
-        if (const QString problem = demoInstrument.start(); !problem.isEmpty())
-            messages.message(nullptr, zr5::kErrorTitle, problem);
+        if (const zr5::Status started = demoInstrument.start(); !started)
+            messages.message(nullptr, zr5::kErrorTitle, started.error());
         else
             reception.setDeviceOverride(demoInstrument.device());
         // Without motor data of its own the demonstration measures the simulated motor.

@@ -107,8 +107,8 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(path, model, results);
-    if (QString error = pass.begin(); !error.isEmpty())
-        return run.error = error, run;
+    if (Status begun = pass.begin(); !begun)
+        return run.error = begun.error(), run;
     run.recording = pass.recording();
     const double hours = double(run.recording.header.Duration) / 3600.0;
     AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount));
@@ -210,40 +210,42 @@ QString AssessmentVerdict(const RecordingAssessment& a, double hours, double rat
                     QLocale(QLocale::English).toString(qint64(std::llround(best->annualKwh))));
 }
 
-AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* problem) {
-    AssessmentSettings s;
+TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir) {
+    TolerantRead<AssessmentSettings> read;
+    AssessmentSettings& s = read.value;
     QFile file(dir.file(QStringLiteral("Assess.dat")));
     if (!file.exists())
-        return s;
+        return read;
     if (!file.open(QIODevice::ReadOnly)) {
-        if (problem)
-            *problem = QStringLiteral("无法读取 %1：%2").arg(file.fileName(), file.errorString());
-        return s;
+        read.problems << QStringLiteral("无法读取 %1：%2").arg(file.fileName(), file.errorString());
+        return read;
     }
     const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("评估设置文件"));
     if (!bytes) {
-        if (problem)
-            *problem = bytes.error() + QStringLiteral("，已使用初始值。");
-        return s;
+        read.problems << bytes.error() + QStringLiteral("，已使用初始值。");
+        return read;
     }
     const QList<QByteArray> lines = bytes->split('\n');
     double* fields[3] = {&s.KQ, &s.hoursPerYear, &s.price};
+    QString problem;
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         const double v = i < lines.size() ? lines[i].trimmed().toDouble(&ok) : 0;
         if (ok && std::isfinite(v) && v >= 0)
             *fields[i] = v;
-        else if (problem)
-            *problem = QStringLiteral("%1 第 %2 行不是有效的数字，已使用初始值。")
-                           .arg(file.fileName())
-                           .arg(i + 1);
+        else
+            problem = QStringLiteral("%1 第 %2 行不是有效的数字，已使用初始值。")
+                          .arg(file.fileName())
+                          .arg(i + 1);
     }
-    return s;
+    if (!problem.isEmpty())
+        read.problems << problem;
+    return read;
 }
 
-QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
-    if (QString error = dir.ensureExists(); !error.isEmpty())
-        return error;
+Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
+    if (Status exists = dir.ensureExists(); !exists)
+        return exists;
     const QByteArray bytes =
         (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
          QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))

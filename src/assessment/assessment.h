@@ -7,6 +7,7 @@
 
 #include "analysis/cumulative.h"
 #include "assessment/economics.h"
+#include "model/result.h"
 
 namespace zr5 {
 
@@ -108,9 +109,9 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
 QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, double ratedPower);
 
 // The settings file "Assess.dat" in the data directory: KQ, hours per year and price, one per
-// line. A missing or damaged file gives the defaults and the problem; writing returns the reason
-// it failed, or an empty string.
-AssessmentSettings ReadAssessmentSettings(const DataDirectory& dir, QString* problem = nullptr);
-QString WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
+// line. A missing or damaged file gives the defaults, and a damaged one the problem (one, the
+// last found); writing fails with the reason.
+TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir);
+Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
 
 } // namespace zr5

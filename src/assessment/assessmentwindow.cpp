@@ -90,8 +90,8 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     verdict_->setWordWrap(true);
 
     // A damaged settings file is named, and replaced only when the user agrees.
-    const AssessmentSettings settings =
-        ReadAssessmentSettings(state_.dataDirectory, &assessFileProblem_);
+    const auto [settings, problems] = ReadAssessmentSettings(state_.dataDirectory);
+    assessFileProblem_ = problems.join(QStringLiteral("\r\n"));
     verdict_->setText(assessFileProblem_);
     kq_ = new QLineEdit(PlainNumber(settings.KQ), this);
     hours_ = new QLineEdit(PlainNumber(settings.hoursPerYear), this);
@@ -160,9 +160,9 @@ bool AssessmentWindow::Command1_Click() {
     }
     if (keepAssessFile_) {
         // The user keeps the damaged file as it is, to mend it by hand.
-    } else if (const QString error = WriteAssessmentSettings(state_.dataDirectory, settings);
-               !error.isEmpty())
-        services_.messages.message(this, kErrorTitle, error);
+    } else if (const Status written = WriteAssessmentSettings(state_.dataDirectory, settings);
+               !written)
+        services_.messages.message(this, kErrorTitle, written.error());
     showAssessment(run);
     shown_ = run;
     shownSettings_ = settings;

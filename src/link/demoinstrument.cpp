@@ -28,24 +28,25 @@ QString DemoInstrument::findSimulator() {
     return QStandardPaths::findExecutable(QStringLiteral("zr5-sim"));
 }
 
-QString DemoInstrument::start(const QStringList& simulatorArguments, const QString& simulator) {
+Status DemoInstrument::start(const QStringList& simulatorArguments, const QString& simulator) {
     const QString program = simulator.isEmpty() ? findSimulator() : simulator;
     if (program.isEmpty())
-        return QStringLiteral("找不到演示仪表程序 zr5-sim（应与 zr5 在同一目录中）。");
+        return Status::failure(
+            QStringLiteral("找不到演示仪表程序 zr5-sim（应与 zr5 在同一目录中）。"));
     process_.setProgram(program);
     // The simulator must not outlive the program, however the program ends.
     process_.setArguments(QStringList{QStringLiteral("--exit-with-parent")} + simulatorArguments);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start();
     if (!process_.waitForStarted(5000))
-        return QStringLiteral("无法启动演示仪表程序 %1：%2")
-            .arg(QDir::toNativeSeparators(program), process_.errorString());
+        return Status::failure(QStringLiteral("无法启动演示仪表程序 %1：%2")
+                                   .arg(QDir::toNativeSeparators(program), process_.errorString()));
     while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
     }
     device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
     if (device_.isEmpty())
-        return QStringLiteral("演示仪表程序 %1 没有给出设备名。")
-            .arg(QDir::toNativeSeparators(program));
+        return Status::failure(QStringLiteral("演示仪表程序 %1 没有给出设备名。")
+                                   .arg(QDir::toNativeSeparators(program)));
     return {};
 }
 

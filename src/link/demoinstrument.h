@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "model/motorparameters.h"
+#include "model/result.h"
 
 namespace zr5 {
 
@@ -17,9 +18,8 @@ public:
     DemoInstrument& operator=(const DemoInstrument&) = delete;
 
     // Starts the simulator (by default zr5-sim found beside the program, in the build tree or on
-    // the PATH) and waits for its device. Returns an empty string or why there is no
-    // demonstration instrument.
-    QString start(const QStringList& simulatorArguments = {}, const QString& program = {});
+    // the PATH) and waits for its device. Fails with why there is no demonstration instrument.
+    Status start(const QStringList& simulatorArguments = {}, const QString& program = {});
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
     const QString& device() const { return device_; }
     qint64 processId() const { return process_.processId(); }

@@ -18,23 +18,21 @@ QString PortMap::defaultDevice(int commPort) {
 #endif
 }
 
-PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
-    PortMap map;
+TolerantRead<PortMap> PortMap::load(const DataDirectory& dir) {
+    TolerantRead<PortMap> read;
     QFile file(preferencesFile(dir));
     if (!file.exists())
-        return map;
+        return read;
     const QString shownName = QDir::toNativeSeparators(file.fileName());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        if (problems)
-            problems->append(
-                QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
-        return map;
+        read.problems.append(
+            QStringLiteral("无法读取串行口设置文件 %1：%2").arg(shownName, file.errorString()));
+        return read;
     }
     const Result<QByteArray> bytes = ReadSmallTextFile(file, QStringLiteral("串行口设置文件"));
     if (!bytes) {
-        if (problems)
-            problems->append(bytes.error() + QStringLiteral("，已使用默认的串行口。"));
-        return map;
+        read.problems.append(bytes.error() + QStringLiteral("，已使用默认的串行口。"));
+        return read;
     }
     const QStringList lines = QString::fromUtf8(*bytes).split(u'\n');
     int lineNumber = 0;
@@ -50,28 +48,27 @@ PortMap PortMap::load(const DataDirectory& dir, QStringList* problems) {
         const int number =
             key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ? key.mid(3).toInt(&ok) : 0;
         if (eq < 0 || !ok || number < 1 || device.isEmpty()) {
-            if (problems)
-                problems->append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
+            read.problems.append(QStringLiteral("串行口设置文件 %1 第 %2 行无法识别：%3")
                                      .arg(shownName)
                                      .arg(lineNumber)
                                      .arg(QuotedPart(line)));
             continue;
         }
-        map.devices_.insert(number, device);
+        read.value.devices_.insert(number, device);
     }
-    return map;
+    return read;
 }
 
-QString PortMap::save(const DataDirectory& dir) const {
-    if (QString error = dir.ensureExists(); !error.isEmpty())
-        return error;
+Status PortMap::save(const DataDirectory& dir) const {
+    if (Status exists = dir.ensureExists(); !exists)
+        return exists;
     QString text = QStringLiteral("# COM number = serial device\n");
     for (auto it = devices_.cbegin(); it != devices_.cend(); ++it)
         text += QStringLiteral("COM%1=%2\n").arg(it.key()).arg(it.value());
     const QString path = preferencesFile(dir);
-    if (const QString why = WriteWholeFile(path, text.toUtf8()); !why.isEmpty())
-        return QStringLiteral("无法写入串行口设置文件 %1：%2")
-            .arg(QDir::toNativeSeparators(path), why);
+    if (const Status written = WriteWholeFile(path, text.toUtf8()); !written)
+        return Status::failure(QStringLiteral("无法写入串行口设置文件 %1：%2")
+                                   .arg(QDir::toNativeSeparators(path), written.error()));
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "model/result.h"
 #include "settings/datadirectory.h"
 
 namespace zr5 {
@@ -21,10 +22,10 @@ public:
     static QString defaultDevice(int commPort);
 
     // Reads the preferences file; a missing file means the defaults. Lines that cannot be read
-    // are listed in problems and ignored.
-    static PortMap load(const DataDirectory& dir, QStringList* problems = nullptr);
-    // Writes the preferences file; returns an empty string or the reason it failed.
-    QString save(const DataDirectory& dir) const;
+    // are ignored and named in the problems.
+    static TolerantRead<PortMap> load(const DataDirectory& dir);
+    // Writes the preferences file; fails with the reason.
+    Status save(const DataDirectory& dir) const;
 
     // The device a COM number opens; empty for a number below 1.
     QString device(int commPort) const;

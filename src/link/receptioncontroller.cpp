@@ -56,16 +56,17 @@ double ReceptionController::elapsedSeconds() const {
     return double(until - startMs_) / 1000.0;
 }
 
-QString ReceptionController::start(ReceptionMode mode, const QString& device,
-                                   const QString& portLabel) {
+Status ReceptionController::start(ReceptionMode mode, const QString& device,
+                                  const QString& portLabel) {
     if (active_)
-        return QStringLiteral("数据接收正在进行，请先终止当前的接收！");
+        return Status::failure(QStringLiteral("数据接收正在进行，请先终止当前的接收！"));
     const QString label = portLabel.isEmpty() ? QDir::toNativeSeparators(device) : portLabel;
     if (device.isEmpty())
-        return QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label);
+        return Status::failure(
+            QStringLiteral("串行口 %1 没有对应的设备，请检查串行口设置！").arg(label));
 
     if (Status opened = OpenInstrumentPort(port_, device, label); !opened)
-        return opened.error();
+        return opened;
     // Whatever waited before the start belongs to no reception.
     port_.clear(QSerialPort::Input);
     port_.readAll();
@@ -85,22 +86,22 @@ QString ReceptionController::start(ReceptionMode mode, const QString& device,
     // The temporary recording unless told otherwise: never over a saved one, never an empty name.
     const QString path =
         targetFile_.isEmpty() ? state_.dataDirectory.temporaryRecording() : targetFile_;
-    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists() : QString();
+    QString error = targetFile_.isEmpty() ? state_.dataDirectory.ensureExists().error() : QString();
     // A valid recording from the start: no rows yet, the initial extrema, a duration of 0.
     model.resetExtrema();
     // Another reception into the same file would interleave its rows with ours.
     if (error.isEmpty())
-        if (const QString reason = lock_.acquire(path); !reason.isEmpty())
+        if (const Status locked = lock_.acquire(path); !locked)
             error = QStringLiteral("无法接收到数据文件 %1：%2！")
-                        .arg(QDir::toNativeSeparators(path), reason);
+                        .arg(QDir::toNativeSeparators(path), locked.error());
     if (error.isEmpty())
-        error = writer_.create(path, header, OutputFile::Mode::InPlace);
+        error = writer_.create(path, header, OutputFile::Mode::InPlace).error();
     if (error.isEmpty())
-        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f);
+        error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, 0.0f).error();
     if (!error.isEmpty()) {
         port_.close();
         lock_.release();
-        return error;
+        return Status::failure(error);
     }
 
     state_.receptionStarted(path);
@@ -177,8 +178,8 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
         offerRow(latest_);
         return true;
     }
-    if (QString error = writer_.appendRow(numbers); !error.isEmpty()) {
-        finish(ReceptionEnd::WriteFailed, error);
+    if (Status written = writer_.appendRow(numbers); !written) {
+        finish(ReceptionEnd::WriteFailed, written.error());
         return false;
     }
     ++rows_;
@@ -192,14 +193,14 @@ bool ReceptionController::processFrame(ChannelRowValues& numbers, qint64 arrived
     // The row is in the file now, even if it fails below: the duration must cover it, or the
     // row times of the recording would be squeezed.
     lastRowElapsed_ = elapsed;
-    const ProcessedRow done =
+    const Result<LiveTableRow> done =
         ProcessSampleRow(model, elapsed, 0.0f, elapsed, row, model.ChannelRow);
     model.SampleRow = row;
-    if (done.errorNumber != 0) {
-        finish(ReceptionEnd::RowError, RowErrorMessage(done.errorNumber));
+    if (!done) {
+        finish(ReceptionEnd::RowError, done.error());
         return false;
     }
-    LiveTableRow shown = done.display;
+    LiveTableRow shown = *done;
     shown.droppedFrames = framesDropped();
     offerRow(shown);
     if (rows_ % kSyncRows == 0) {
@@ -228,9 +229,9 @@ void ReceptionController::onSync() {
     if (!active_)
         return;
     const MeasurementModel& model = state_.model;
-    if (QString error = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
-        !error.isEmpty())
-        finish(ReceptionEnd::WriteFailed, error);
+    if (Status synced = writer_.checkpoint(model.RowMaximum, model.RowMinimum, lastRowElapsed_);
+        !synced)
+        finish(ReceptionEnd::WriteFailed, synced.error());
 }
 
 void ReceptionController::onPortError() {
@@ -276,7 +277,7 @@ void ReceptionController::finish(ReceptionEnd end, const QString& message, bool 
     const MeasurementModel& model = state_.model;
     // The rows, the extrema and the duration on the disk at once, so a power cut now loses
     // nothing; after a failed write the file keeps the rows of the last good checkpoint.
-    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration);
+    const QString error = writer_.finish(model.RowMaximum, model.RowMinimum, &duration).error();
     lock_.release();
     outcome.rows = writer_.rowsWritten();
     outcome.droppedFrames = framesDropped();

@@ -51,11 +51,11 @@ public:
                         QObject* parent = nullptr);
     ~ReceptionController() override;
 
-    // Opens the device and starts. Returns an empty string, or the message to show when the
-    // reception cannot start (the port cannot be opened, the recording cannot be created, or a
-    // reception is already running); nothing is changed then. portLabel names the port in
-    // messages ("COM1 (/dev/ttyS0)"); the device itself when empty.
-    QString start(ReceptionMode mode, const QString& device, const QString& portLabel = {});
+    // Opens the device and starts. Fails with the message to show when the reception cannot start
+    // (the port cannot be opened, the recording cannot be created, or a reception is already
+    // running); nothing is changed then. portLabel names the port in messages
+    // ("COM1 (/dev/ttyS0)"); the device itself when empty.
+    Status start(ReceptionMode mode, const QString& device, const QString& portLabel = {});
     // The file the next receptions write; empty (the default) for the temporary recording. The
     // command-line recorder writes its output file directly, so that a crash leaves the rows there.
     void setTargetFile(const QString& path) { targetFile_ = path; }

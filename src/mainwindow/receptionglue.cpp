@@ -47,7 +47,7 @@ QString ReceptionGlue::describePort(int commPort) const {
         return QStringLiteral("COM%1 (%2，演示仪表)")
             .arg(commPort)
             .arg(QDir::toNativeSeparators(deviceOverride_));
-    return PortMap::load(state_.dataDirectory).describe(commPort);
+    return PortMap::load(state_.dataDirectory).value.describe(commPort);
 }
 
 void ReceptionGlue::describePorts(SettingsDialog& dialog) {
@@ -66,15 +66,14 @@ void ReceptionGlue::startReception(ReceptionMode mode) {
     QString device = deviceOverride_;
     QString label;
     if (device.isEmpty()) {
-        QStringList problems;
-        const PortMap map = PortMap::load(state_.dataDirectory, &problems);
-        if (!problems.isEmpty()) {
+        const TolerantRead<PortMap> map = PortMap::load(state_.dataDirectory);
+        if (!map.complete()) {
             services_.messages.message(&window_, kErrorTitle,
-                                       problems.join(QStringLiteral("\r\n")));
+                                       map.problems.join(QStringLiteral("\r\n")));
             return;
         }
-        device = map.device(commPort);
-        label = map.describe(commPort);
+        device = map.value.device(commPort);
+        label = map.value.describe(commPort);
     } else {
         label = describePort(commPort);
     }
@@ -86,8 +85,8 @@ void ReceptionGlue::startReception(ReceptionMode mode) {
     }
     // The command states change only once the port is open: a refused start leaves them as
     // they were.
-    if (const QString error = controller_.start(mode, device, label); !error.isEmpty()) {
-        services_.messages.message(&window_, kErrorTitle, error);
+    if (const Status started = controller_.start(mode, device, label); !started) {
+        services_.messages.message(&window_, kErrorTitle, started.error());
         return;
     }
     silenceWarning_ = QStringLiteral("未收到数据：请检查串行口 %1 和连接线").arg(label);

@@ -41,9 +41,9 @@ QStringList AppState::ReadSettings() {
     return contents.problems;
 }
 
-QString AppState::WriteSettings() const {
-    if (QString error = dataDirectory.ensureExists(); !error.isEmpty())
-        return error;
+Status AppState::WriteSettings() const {
+    if (Status exists = dataDirectory.ensureExists(); !exists)
+        return exists;
     return WriteSettingsFile(dataDirectory.settingsFile(), settings);
 }
 

@@ -5,6 +5,7 @@
 
 #include "analysis/curves.h"
 #include "model/measurementmodel.h"
+#include "model/result.h"
 #include "settings/datadirectory.h"
 #include "settings/settings.h"
 
@@ -54,8 +55,8 @@ public:
     // the problems found (empty when the file was complete); the fields of bad lines take their
     // initial values.
     QStringList ReadSettings();
-    // Writes the nine settings; returns an empty string or the reason it failed.
-    QString WriteSettings() const;
+    // Writes the nine settings; fails with the reason.
+    Status WriteSettings() const;
 
 private:
     QString currentFileName_;

@@ -52,7 +52,7 @@ CommandLine::CommandLine(QList<QCommandLineOption> options, bool optionsEndAtCom
     parser_.addOptions(options_);
 }
 
-QString CommandLine::parse(const QStringList& arguments) {
+Status CommandLine::parse(const QStringList& arguments) {
     if (parser_.parse(arguments))
         return {};
     // How the user wrote an option, from its name.
@@ -63,21 +63,22 @@ QString CommandLine::parse(const QStringList& arguments) {
         return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
     };
     if (const QStringList unknown = parser_.unknownOptionNames(); !unknown.isEmpty())
-        return QStringLiteral("无法识别的选项 %1").arg(written(unknown.first()));
+        return Status::failure(QStringLiteral("无法识别的选项 %1").arg(written(unknown.first())));
     // The parser takes any next argument as an option's value: a value is missing only after the
     // last argument. Otherwise a flag was given a value ("--json=yes").
     const QString last = arguments.size() > 1 ? arguments.last() : QString();
     for (const QCommandLineOption& option : std::as_const(options_))
         for (const QString& name : option.names()) {
             if (!option.valueName().isEmpty() && written(name) == last)
-                return QStringLiteral("%1 后缺少参数值").arg(last);
+                return Status::failure(QStringLiteral("%1 后缺少参数值").arg(last));
             if (option.valueName().isEmpty())
                 for (const QString& a : arguments.mid(1))
                     if (a.contains(QLatin1Char('=')) &&
                         a.section(QLatin1Char('='), 0, 0) == written(name))
-                        return QStringLiteral("选项 %1 不带参数值").arg(written(name));
+                        return Status::failure(
+                            QStringLiteral("选项 %1 不带参数值").arg(written(name)));
         }
-    return QStringLiteral("无法读取命令行");
+    return Status::failure(QStringLiteral("无法读取命令行"));
 }
 
 QString CommandLine::optionsHelp() const {

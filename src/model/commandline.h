@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "model/result.h"
+
 namespace zr5 {
 
 // The command line of a program or of one of zr5-tool's commands, read by QCommandLineParser.
@@ -17,9 +19,9 @@ public:
     // positional (zr5-tool's global options stand before the command).
     explicit CommandLine(QList<QCommandLineOption> options, bool optionsEndAtCommand = false);
 
-    // arguments[0] is the program's name. Empty, or the one-line reason the line is refused: an
+    // arguments[0] is the program's name. Fails with the one-line reason the line is refused: an
     // unknown option, an option without its value, a flag given a value.
-    QString parse(const QStringList& arguments);
+    Status parse(const QStringList& arguments);
     bool unknownOption() const { return !parser_.unknownOptionNames().isEmpty(); }
 
     bool isSet(const QString& name) const { return parser_.isSet(name); }

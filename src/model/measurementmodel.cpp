@@ -23,9 +23,8 @@ void MeasurementModel::updateExtrema(const SampleRowValues& row) {
     }
 }
 
-ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float elapsed,
-                              SampleRowValues& row, ChannelRowValues& channels) {
-    ProcessedRow result;
+Result<LiveTableRow> ProcessSampleRow(MeasurementModel& m, float now, float start, float elapsed,
+                                      SampleRowValues& row, ChannelRowValues& channels) {
     for (int k = 0; k < kChannelRowSize; ++k)
         channels[k] = row[k];
     ChannelRowValues clamped = channels;
@@ -47,28 +46,22 @@ ProcessedRow ProcessSampleRow(MeasurementModel& m, float now, float start, float
     for (float v : completed) {
         if (!std::isfinite(v)) {
             // The instrument's numbers reach 2^63; with large ratios their products overflow.
-            result.errorNumber = 6;
             row = completed;
-            return result;
+            return Result<LiveTableRow>::failure(QStringLiteral("其它错误，错误号： 6！"));
         }
     }
     row = completed;
     m.Energy = energy;
     m.updateExtrema(row);
 
-    result.display.values = row;
+    LiveTableRow display;
+    display.values = row;
     for (int k = 0; k < kSampleRowSize; ++k)
-        result.display.values[k] = ShownValue(k, row[k]);
-    result.display.inductive = p.PF < 0.0f;
+        display.values[k] = ShownValue(k, row[k]);
+    display.inductive = p.PF < 0.0f;
     m.Elapsed = SplitSeconds(elapsed);
-    result.display.elapsed = m.Elapsed;
-    return result;
-}
-
-QString RowErrorMessage(int errorNumber) {
-    if (errorNumber == 5)
-        return QStringLiteral("数据接收超时错误，错误号： 5！\r\n请重新接收！");
-    return QStringLiteral("其它错误，错误号： %1！").arg(errorNumber);
+    display.elapsed = m.Elapsed;
+    return display;
 }
 
 } // namespace zr5

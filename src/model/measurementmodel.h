@@ -4,6 +4,7 @@
 
 #include "model/livetablerow.h"
 #include "model/motorparameters.h"
+#include "model/result.h"
 #include "model/rowpowers.h"
 #include "model/splitseconds.h"
 #include "model/types.h"
@@ -37,19 +38,13 @@ struct MeasurementModel {
 constexpr float kExtremumStartMaximum = -100000.0f;
 constexpr float kExtremumStartMinimum = 100000.0f;
 
-struct ProcessedRow {
-    int errorNumber = 0; // 0 when the row completed; otherwise the reception must be aborted
-    LiveTableRow display;
-};
-
 // Completes a received row: on entry row[0..8] hold the nine scaled channel values. Copies them to
 // channels, applies the power rules, stores P, Q, |PF|, S and the energies (kWh, kVarh, as
 // magnitudes) into row, updates the extrema and splits the elapsed time. A row whose arithmetic
-// overflows reports error 6 and leaves the extrema and energies untouched.
-ProcessedRow ProcessSampleRow(MeasurementModel& model, float now, float start, float elapsed,
-                              SampleRowValues& row, ChannelRowValues& channels);
-
-// The message shown when a row fails during reception.
-QString RowErrorMessage(int errorNumber);
+// overflows fails with the message of error 6, which aborts the reception, and leaves the extrema
+// and energies untouched. On success, the row as the live table shows it.
+Result<LiveTableRow> ProcessSampleRow(MeasurementModel& model, float now, float start,
+                                      float elapsed, SampleRowValues& row,
+                                      ChannelRowValues& channels);
 
 } // namespace zr5

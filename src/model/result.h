@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
@@ -52,6 +53,15 @@ public:
 private:
     QString error_;
     bool failed_ = false;
+};
+
+// What a tolerant read of a small preferences file gives: always a value (initial values stand in
+// for what could not be read) and the messages naming what could not, so that the caller can both
+// go on and tell the user. A read that gives a value or nothing is a Result.
+template <class T> struct TolerantRead {
+    T value;
+    QStringList problems;
+    bool complete() const { return problems.isEmpty(); }
 };
 
 } // namespace zr5

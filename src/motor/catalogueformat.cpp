@@ -78,11 +78,11 @@ std::optional<CatalogueLine> ParseCatalogueLine(const QString& line) {
     return CatalogueLine{*a, *b, line.mid(c2 + 1)};
 }
 
-QByteArray CatalogueLineBytes(int first, int second, const QString& name, bool* ok) {
-    QByteArray bytes = QByteArray::number(first) + ',' + QByteArray::number(second) + ',';
-    bytes += EncodeGbk(name, ok);
-    bytes += "\r\n";
-    return bytes;
+Result<QByteArray> CatalogueLineBytes(int first, int second, const QString& name) {
+    const Result<QByteArray> encoded = EncodeGbk(name);
+    if (!encoded)
+        return encoded;
+    return QByteArray::number(first) + ',' + QByteArray::number(second) + ',' + *encoded + "\r\n";
 }
 
 QString ModelListText(int position, const QString& designation) {

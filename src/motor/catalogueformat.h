@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/result.h"
+
 namespace zr5 {
 
 // The motor catalogue: three read-only files in the data directory. "MTALL.OBJ" holds one 16-byte
@@ -64,8 +66,8 @@ struct CatalogueLine {
 // nothing around the name is. Empty when the line does not start with two 16-bit integers.
 std::optional<CatalogueLine> ParseCatalogueLine(const QString& line);
 
-// "first,second,name" in GBK with CR LF; *ok is false when the name has no GBK form.
-QByteArray CatalogueLineBytes(int first, int second, const QString& name, bool* ok = nullptr);
+// "first,second,name" in GBK with CR LF; fails when the name has no GBK form.
+Result<QByteArray> CatalogueLineBytes(int first, int second, const QString& name);
 
 // The model list text: the position in parentheses, padded on the left to five characters, a point
 // and the designation: "  (7).Y132M-4", " (12).", "(123).".

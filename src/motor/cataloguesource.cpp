@@ -161,16 +161,18 @@ Result<CatalogueFiles> BuildCatalogueFiles(const std::vector<CatalogueSourceEntr
         files.records.append(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 
         const int line = int(i) + 1;
-        bool ok = true;
-        files.modelIndex += CatalogueLineBytes(line, e.code, e.model, &ok);
-        if (!ok)
+        const Result<QByteArray> modelLine = CatalogueLineBytes(line, e.code, e.model);
+        if (!modelLine)
             return Result<CatalogueFiles>::failure(
                 QStringLiteral("型号“%1”含有 GBK 以外的字符").arg(e.model));
+        files.modelIndex += *modelLine;
         if (i + 1 == entries.size() || entries[i + 1].category != e.category) {
-            files.categories += CatalogueLineBytes(categoryFirst, line, e.category, &ok);
-            if (!ok)
+            const Result<QByteArray> categoryLine =
+                CatalogueLineBytes(categoryFirst, line, e.category);
+            if (!categoryLine)
                 return Result<CatalogueFiles>::failure(
                     QStringLiteral("分类名“%1”含有 GBK 以外的字符").arg(e.category));
+            files.categories += *categoryLine;
             categoryFirst = line + 1;
         }
     }

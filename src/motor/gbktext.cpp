@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #if __has_include(<iconv.h>)
 #include <cerrno>
@@ -65,54 +66,68 @@ bool GbkAvailable(GbkConverter converter) {
     return false;
 }
 
-QString DecodeGbk(const QByteArray& bytes, bool* ok, GbkConverter converter) {
+namespace {
+
+// The text of the bytes, and false when a sequence is not GBK (it then shows as U+FFFD) or no GBK
+// converter is available.
+std::pair<QString, bool> Decoded(const QByteArray& bytes, GbkConverter converter) {
     // GBK keeps ASCII as it is: most catalogue lines need no converter.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; })) {
-        if (ok)
-            *ok = true;
-        return QString::fromLatin1(bytes);
-    }
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return {QString::fromLatin1(bytes), true};
     // Opening a converter costs more than decoding a line: one per thread, reset for each text.
     thread_local QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
     if (converter != GbkConverter::Iconv && decoder.isValid()) {
         decoder.resetState();
         QString text = decoder.decode(bytes);
-        if (ok)
-            *ok = !decoder.hasError();
-        return text;
+        return {std::move(text), !decoder.hasError()};
     }
 #ifdef ZR5_HAVE_ICONV
     QByteArray utf8;
     const bool clean = converter != GbkConverter::Qt && IconvConvert("UTF-8", "GBK", bytes, utf8);
-    if (ok)
-        *ok = clean;
-    return QString::fromUtf8(utf8);
+    return {QString::fromUtf8(utf8), clean};
 #else
-    if (ok)
-        *ok = false;
-    return QString::fromLatin1(bytes);
+    return {QString::fromLatin1(bytes), false};
 #endif
 }
 
-QByteArray EncodeGbk(const QString& text, bool* ok, GbkConverter converter) {
+QString NoConverter() {
+    return QStringLiteral("本程序无法转换 GBK 编码");
+}
+
+} // namespace
+
+Result<QString> DecodeGbk(const QByteArray& bytes, GbkConverter converter) {
+    auto [text, clean] = Decoded(bytes, converter);
+    if (clean)
+        return std::move(text);
+    return Result<QString>::failure(
+        GbkAvailable(converter) ? QStringLiteral("文字含有 GBK 以外的字节") : NoConverter());
+}
+
+QString DecodeGbkLossy(const QByteArray& bytes, GbkConverter converter) {
+    return Decoded(bytes, converter).first;
+}
+
+Result<QByteArray> EncodeGbk(const QString& text, GbkConverter converter) {
+    const auto fail = [&] {
+        return Result<QByteArray>::failure(GbkAvailable(converter)
+                                               ? QStringLiteral("“%1”含有 GBK 以外的字符").arg(text)
+                                               : NoConverter());
+    };
     QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
     if (converter != GbkConverter::Iconv && encoder.isValid()) {
         QByteArray bytes = encoder.encode(text);
-        if (ok)
-            *ok = !encoder.hasError();
+        if (encoder.hasError())
+            return fail();
         return bytes;
     }
 #ifdef ZR5_HAVE_ICONV
     QByteArray bytes;
-    const bool clean =
-        converter != GbkConverter::Qt && IconvConvert("GBK", "UTF-8", text.toUtf8(), bytes);
-    if (ok)
-        *ok = clean;
+    if (converter == GbkConverter::Qt || !IconvConvert("GBK", "UTF-8", text.toUtf8(), bytes))
+        return fail();
     return bytes;
 #else
-    if (ok)
-        *ok = false;
-    return text.toLatin1();
+    return fail();
 #endif
 }
 

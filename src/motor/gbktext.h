@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "model/result.h"
+
 namespace zr5 {
 
 // The catalogue's text files are in GBK, the code page of all the program's own texts. Qt decodes
@@ -12,14 +14,16 @@ namespace zr5 {
 // check that both agree.
 enum class GbkConverter { Automatic, Qt, Iconv };
 
-// Decodes GBK bytes; *ok (when given) is false when a byte sequence is not GBK (it then shows as
-// U+FFFD) or no GBK converter is available.
-QString DecodeGbk(const QByteArray& bytes, bool* ok = nullptr,
-                  GbkConverter converter = GbkConverter::Automatic);
+// Decodes GBK bytes; fails when a byte sequence is not GBK or no GBK converter is available.
+Result<QString> DecodeGbk(const QByteArray& bytes,
+                          GbkConverter converter = GbkConverter::Automatic);
 
-// Encodes text as GBK; *ok is false when a character has no GBK form or no converter is available.
-QByteArray EncodeGbk(const QString& text, bool* ok = nullptr,
-                     GbkConverter converter = GbkConverter::Automatic);
+// The same, but always a text: a sequence that is not GBK shows as U+FFFD (without a converter,
+// the bytes as Latin-1), so that a damaged catalogue line still shows what can be read.
+QString DecodeGbkLossy(const QByteArray& bytes, GbkConverter converter = GbkConverter::Automatic);
+
+// Encodes text as GBK; fails when a character has no GBK form or no converter is available.
+Result<QByteArray> EncodeGbk(const QString& text, GbkConverter converter = GbkConverter::Automatic);
 
 // True when this build can convert GBK with the converter.
 bool GbkAvailable(GbkConverter converter = GbkConverter::Automatic);

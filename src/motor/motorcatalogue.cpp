@@ -23,7 +23,7 @@ bool NextLine(QIODevice& file, QString& line) {
         bytes.chop(1);
     if (bytes.endsWith('\r'))
         bytes.chop(1);
-    line = DecodeGbk(bytes);
+    line = DecodeGbkLossy(bytes);
     return true;
 }
 

@@ -29,22 +29,23 @@ const QString kNotConfirmed = QStringLiteral("，电机参数未确认！");
 
 } // namespace
 
-QString MotorValueProblem(int index, const QString& text) {
+Status MotorValueProblem(int index, const QString& text) {
     const QString name = BoxName(index);
     const QString typed = text.trimmed();
     if (typed.isEmpty())
-        return name + QStringLiteral("未填写");
+        return Status::failure(name + QStringLiteral("未填写"));
     bool ok = false;
     const double value = typed.toDouble(&ok);
     if (!ok) {
         if (typed.contains(QLatin1Char(',')) || typed.contains(QChar(0xFF0C)))
-            return QStringLiteral("%1的“%2”不是数字：小数点请用“.”").arg(name, typed);
-        return QStringLiteral("%1的“%2”不是数字").arg(name, typed);
+            return Status::failure(
+                QStringLiteral("%1的“%2”不是数字：小数点请用“.”").arg(name, typed));
+        return Status::failure(QStringLiteral("%1的“%2”不是数字").arg(name, typed));
     }
     if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
-        return QStringLiteral("%1的“%2”超出范围").arg(name, typed);
+        return Status::failure(QStringLiteral("%1的“%2”超出范围").arg(name, typed));
     if (float(value) == 0.0f)
-        return name + QStringLiteral("为 0");
+        return Status::failure(name + QStringLiteral("为 0"));
     return {};
 }
 
@@ -118,9 +119,9 @@ MotorConfirmation ConfirmMotorData(MotorParameters& motor, const DataDirectory& 
         }
     } else {
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (QString problem = MotorValueProblem(int(i), boxes[i]); !problem.isEmpty()) {
+            if (Status usable = MotorValueProblem(int(i), boxes[i]); !usable) {
                 motor.MotorParametersValid = false;
-                result.message = problem + kNotConfirmed;
+                result.message = usable.error() + kNotConfirmed;
                 return result;
             }
             values[i] = ParseMotorValue(boxes[i]);

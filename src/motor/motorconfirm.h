@@ -29,10 +29,10 @@ std::array<QString, 7> PlainMotorTexts(const MotorParameters& motor);
 // The seven values of a catalogue record, formatted " ####0.000".
 std::array<QString, 7> CatalogueMotorTexts(const std::array<float, 7>& values);
 
-// Why a box of the data frame cannot be taken (its name, the text and the reason), or empty when
-// it holds a usable value. Zero counts as missing; whether the seven values can describe a motor
-// is CheckMotorValues's concern.
-QString MotorValueProblem(int index, const QString& text);
+// Fails with why a box of the data frame cannot be taken (its name, the text and the reason);
+// succeeds when it holds a usable value. Zero counts as missing; whether the seven values can
+// describe a motor is CheckMotorValues's concern.
+Status MotorValueProblem(int index, const QString& text);
 
 struct MotorConfirmation {
     enum class Outcome {

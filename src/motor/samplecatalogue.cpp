@@ -23,7 +23,7 @@ QByteArray SampleCatalogueBytes(const QString& name) {
     return {};
 }
 
-QString InstallSampleCatalogue(const DataDirectory& dir) {
+Status InstallSampleCatalogue(const DataDirectory& dir) {
     QStringList present;
     QStringList missing;
     for (const SampleCatalogueFile& f : SampleCatalogueFiles()) {
@@ -33,18 +33,19 @@ QString InstallSampleCatalogue(const DataDirectory& dir) {
     if (missing.isEmpty())
         return {};
     if (!present.isEmpty())
-        return QStringLiteral("数据目录 %1 中缺少电机技术数据文件 %2（已有 %3），未安装示例数据。")
-            .arg(QDir::toNativeSeparators(dir.root()), missing.join(QStringLiteral("、")),
-                 present.join(QStringLiteral("、")));
-    if (QString problem = dir.ensureExists(); !problem.isEmpty())
-        return problem;
+        return Status::failure(
+            QStringLiteral("数据目录 %1 中缺少电机技术数据文件 %2（已有 %3），未安装示例数据。")
+                .arg(QDir::toNativeSeparators(dir.root()), missing.join(QStringLiteral("、")),
+                     present.join(QStringLiteral("、"))));
+    if (Status exists = dir.ensureExists(); !exists)
+        return exists;
     for (const SampleCatalogueFile& f : SampleCatalogueFiles()) {
         const QString path = dir.file(QString::fromLatin1(f.name));
         const QByteArray bytes =
             QByteArray::fromRawData(reinterpret_cast<const char*>(f.data), qsizetype(f.size));
-        if (const QString why = WriteWholeFile(path, bytes); !why.isEmpty())
-            return QStringLiteral("无法写入电机技术数据文件 %1：%2")
-                .arg(QDir::toNativeSeparators(path), why);
+        if (const Status written = WriteWholeFile(path, bytes); !written)
+            return Status::failure(QStringLiteral("无法写入电机技术数据文件 %1：%2")
+                                       .arg(QDir::toNativeSeparators(path), written.error()));
     }
     return {};
 }

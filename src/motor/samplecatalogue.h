@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <span>
 
+#include "model/result.h"
 #include "settings/datadirectory.h"
 
 namespace zr5 {
@@ -27,8 +28,8 @@ QByteArray SampleCatalogueBytes(const QString& name);
 
 // Writes the sample catalogue into the data directory when none of the three catalogue files is
 // there. A user's own catalogue is never touched: when some of the files are present, nothing is
-// written and the message names the missing ones. Returns an empty string when the catalogue is
-// complete afterwards, or the message.
-QString InstallSampleCatalogue(const DataDirectory& dir);
+// written and the message names the missing ones. Succeeds when the catalogue is complete
+// afterwards, else fails with the message.
+Status InstallSampleCatalogue(const DataDirectory& dir);
 
 } // namespace zr5

@@ -120,7 +120,7 @@ PrintedBandAxis PrintBandAxis(float minimum, float maximum) {
     return band;
 }
 
-QString CurvePageRefusal(const CurvePageInput& input) {
+Status CurvePageRefusal(const CurvePageInput& input) {
     return AnalysisRefusal(input.recording);
 }
 
@@ -133,8 +133,8 @@ QString CurvePageJob::error() const {
 
 void CurvePageJob::start() {
     started_ = true;
-    if (QString refusal = CurvePageRefusal(in_); !refusal.isEmpty()) {
-        error_ = refusal;
+    if (Status printable = CurvePageRefusal(in_); !printable) {
+        error_ = printable.error();
         return;
     }
     maximum_ = in_.recording.RowMaximum;

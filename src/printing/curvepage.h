@@ -52,8 +52,8 @@ struct PrintedBandAxis {
 // The value axis of a band's (MIN, MAX) with its grid lines (the printer's rule).
 PrintedBandAxis PrintBandAxis(float minimum, float maximum);
 
-// Why a recording has no curve page (no rows, a duration of 0); empty when it has one.
-QString CurvePageRefusal(const CurvePageInput& input);
+// Fails with why a recording has no curve page (no rows, a duration of 0).
+Status CurvePageRefusal(const CurvePageInput& input);
 
 // The working-condition curve page: six bands with frames, dotted grids, value labels and titles,
 // the time axis, each band's curve over the whole recording (reduced per device pixel column),

@@ -158,8 +158,8 @@ std::optional<std::vector<JobFactory>> PrintDialog::prepareJobs() {
         curves.ctInUse = {s.RedCTInUse, s.BlueCTInUse, s.YellowCTInUse};
         curves.takeAnalysis(state_.analysis);
         curves.heading = heading;
-        if (QString refusal = CurvePageRefusal(curves); !refusal.isEmpty()) {
-            services_.messages.message(this, kErrorTitle, refusal);
+        if (Status printable = CurvePageRefusal(curves); !printable) {
+            services_.messages.message(this, kErrorTitle, printable.error());
             return std::nullopt;
         }
         jobs.push_back([curves](Printer& p) {

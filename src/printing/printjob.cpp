@@ -47,10 +47,12 @@ QString JobError(const QString& ownError, Printer& printer) {
     return printer.failed() ? printer.device().error() : QString();
 }
 
-QString RunToEnd(PrintJob& job) {
+Status RunToEnd(PrintJob& job) {
     while (job.step()) {
     }
-    return job.error();
+    if (QString error = job.error(); !error.isEmpty())
+        return Status::failure(error);
+    return {};
 }
 
 } // namespace zr5

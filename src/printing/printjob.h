@@ -53,7 +53,7 @@ public:
 // A job's own error, else the printer's failure, else empty.
 QString JobError(const QString& ownError, Printer& printer);
 
-// Runs a job to its end; returns its error.
-QString RunToEnd(PrintJob& job);
+// Runs a job to its end; fails with its error.
+Status RunToEnd(PrintJob& job);
 
 } // namespace zr5

@@ -176,9 +176,9 @@ QString PrintRun::printNow(ReportOutput& output, const std::vector<JobFactory>& 
         return e;
     for (std::size_t j = 0; j < jobs.size(); ++j) {
         std::unique_ptr<PrintJob> job = jobs[j](j == 0 ? output.printer() : output.nextJob());
-        if (QString e = RunToEnd(*job); !e.isEmpty()) {
+        if (Status printed = RunToEnd(*job); !printed) {
             output.cancel();
-            return e;
+            return printed.error();
         }
     }
     return output.commit();

@@ -54,8 +54,8 @@ FileCommandOutcome FileCommands::OpenFile(QWidget* parent, const QString& name) 
         return FileCommandOutcome::Refused;
     }
     state_.recordingOpened(name);
-    if (const QString error = TakeOpenedRecording(state_, info->header); !error.isEmpty())
-        services_.messages.message(parent, kErrorTitle, error);
+    if (const Status taken = TakeOpenedRecording(state_, info->header); !taken)
+        services_.messages.message(parent, kErrorTitle, taken.error());
     return FileCommandOutcome::Completed;
 }
 
@@ -117,9 +117,9 @@ FileCommandOutcome FileCommands::SaveAs(QWidget* parent) {
 
 FileCommandOutcome FileCommands::copyTo(QWidget* parent, const QString& name) {
     const QString source = state_.CurrentFileName();
-    if (const QString error = FileCopy(source, name); !error.isEmpty()) {
+    if (const Status copied = FileCopy(source, name); !copied) {
         // The recording stays where it is and stays current.
-        services_.messages.message(parent, kOperationErrorTitle, error);
+        services_.messages.message(parent, kOperationErrorTitle, copied.error());
         return FileCommandOutcome::Refused;
     }
     state_.recordingSaved(name);

@@ -15,9 +15,9 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString failure(const QString& source, const QString& target, const QString& why) {
-    return QStringLiteral("无法将数据文件 %1 复制为 %2，%3。")
-        .arg(native(source), native(target), why);
+Status failure(const QString& source, const QString& target, const QString& why) {
+    return Status::failure(QStringLiteral("无法将数据文件 %1 复制为 %2，%3。")
+                               .arg(native(source), native(target), why));
 }
 
 constexpr qint64 kBlockBytes = 1 << 20;
@@ -29,7 +29,7 @@ bool IsSameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-QString FileCopy(const QString& source, const QString& target) {
+Status FileCopy(const QString& source, const QString& target) {
     const QFileInfo sourceInfo(source);
     if (!sourceInfo.exists())
         return failure(source, target, QStringLiteral("源文件不存在"));

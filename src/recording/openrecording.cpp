@@ -4,7 +4,7 @@
 
 namespace zr5 {
 
-QString TakeOpenedRecording(AppState& state, const RecordingHeader& header) {
+Status TakeOpenedRecording(AppState& state, const RecordingHeader& header) {
     state.model.Motor = header.motorParameters();
 
     Settings& s = state.settings;

@@ -12,7 +12,7 @@ class AppState;
 // validity flag and the rated losses derived from them) and the three transformer flags. The
 // flags then become the saved settings: lines 1 to 6 come back from the settings file (an unsaved
 // change of them in memory is dropped), lines 7 to 9 from the recording; ConfiguredDuration stays.
-// Returns an empty string, or why the settings file could not be written.
-QString TakeOpenedRecording(AppState& state, const RecordingHeader& header);
+// Fails with why the settings file could not be written.
+Status TakeOpenedRecording(AppState& state, const RecordingHeader& header);
 
 } // namespace zr5

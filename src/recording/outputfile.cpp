@@ -308,11 +308,11 @@ void NamedOutputFile::cancel() {
     temporary_.clear();
 }
 
-QString WriteWholeFile(const QString& path, const QByteArray& bytes) {
+Status WriteWholeFile(const QString& path, const QByteArray& bytes) {
     OutputFile out(path);
     if (out.open() && out.write(bytes) && out.commit())
         return {};
-    return out.error();
+    return Status::failure(out.error());
 }
 
 } // namespace zr5

@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "model/result.h"
+
 class QFileDevice;
 
 namespace zr5 {
@@ -92,8 +94,7 @@ private:
     QString error_;
 };
 
-// Writes a whole small file through OutputFile in Replace mode. Returns an empty string, or
-// the reason it failed.
-QString WriteWholeFile(const QString& path, const QByteArray& bytes);
+// Writes a whole small file through OutputFile in Replace mode; fails with the reason.
+Status WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace zr5

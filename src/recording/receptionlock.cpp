@@ -39,7 +39,7 @@ ReceptionLock::~ReceptionLock() {
     release();
 }
 
-QString ReceptionLock::acquire(const QString& recording) {
+Status ReceptionLock::acquire(const QString& recording) {
     release();
     auto lock = newLock(recording);
     if (lock->tryLock(0)) {
@@ -48,16 +48,17 @@ QString ReceptionLock::acquire(const QString& recording) {
     }
     switch (lock->error()) {
     case QLockFile::LockFailedError:
-        return RecordingInUseReason();
+        return Status::failure(RecordingInUseReason());
     case QLockFile::PermissionError:
-        return SystemErrorReason(EACCES);
+        return Status::failure(SystemErrorReason(EACCES));
     default: {
         // QLockFile keeps no error number: a full disk is the usual cause, and the one to name.
         const QString name = QDir::toNativeSeparators(lockFileName(recording));
         const QStorageInfo volume(QFileInfo(lockFileName(recording)).absolutePath());
         if (volume.isValid() && volume.bytesAvailable() == 0)
-            return QStringLiteral("无法建立锁定文件 %1：%2").arg(name, SystemErrorReason(ENOSPC));
-        return QStringLiteral("无法建立锁定文件 %1").arg(name);
+            return Status::failure(
+                QStringLiteral("无法建立锁定文件 %1：%2").arg(name, SystemErrorReason(ENOSPC)));
+        return Status::failure(QStringLiteral("无法建立锁定文件 %1").arg(name));
     }
     }
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <memory>
 
+#include "model/result.h"
+
 class QLockFile;
 
 namespace zr5 {
@@ -21,9 +23,9 @@ public:
     ReceptionLock(const ReceptionLock&) = delete;
     ReceptionLock& operator=(const ReceptionLock&) = delete;
 
-    // Empty when the lock is now held, else the reason (RecordingInUseReason() when another
+    // Success when the lock is now held, else the reason (RecordingInUseReason() when another
     // reception holds it).
-    QString acquire(const QString& recording);
+    Status acquire(const QString& recording);
     void release();
     bool isHeld() const { return lock_ != nullptr; }
 

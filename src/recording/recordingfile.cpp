@@ -199,24 +199,27 @@ bool LooksLikeExtrema(const float* records, int count) {
     return true;
 }
 
-QString AnalysisRefusal(const RecordingInfo& info) {
+Status AnalysisRefusal(const RecordingInfo& info) {
     const QString file = nativePath(info.path);
     if (info.RecordCount < 1)
-        return QStringLiteral("数据文件 %1 中没有数据，无法分析。").arg(file);
+        return Status::failure(QStringLiteral("数据文件 %1 中没有数据，无法分析。").arg(file));
     const RecordingHeader& h = info.header;
     if (!std::isfinite(h.StartTime) || !std::isfinite(h.Duration))
-        return QStringLiteral("数据文件 %1 的起始时间或累计时间不是有效的数字，无法分析。")
-            .arg(file);
+        return Status::failure(
+            QStringLiteral("数据文件 %1 的起始时间或累计时间不是有效的数字，无法分析。").arg(file));
     if (!(h.Duration > 0.0f))
-        return QStringLiteral("数据文件 %1 的累计时间为 %2 秒，无法分析。")
-            .arg(file, h.Duration == 0.0f ? QStringLiteral("0") : QString::number(h.Duration));
+        return Status::failure(
+            QStringLiteral("数据文件 %1 的累计时间为 %2 秒，无法分析。")
+                .arg(file, h.Duration == 0.0f ? QStringLiteral("0") : QString::number(h.Duration)));
     for (float v : h.Motor)
         if (!std::isfinite(v))
-            return QStringLiteral("数据文件 %1 中的电机参数不是有效的数字，无法分析。").arg(file);
+            return Status::failure(
+                QStringLiteral("数据文件 %1 中的电机参数不是有效的数字，无法分析。").arg(file));
     for (int k = 0; k < 12; ++k)
         if (!std::isfinite(info.RowMaximum[k]) || !std::isfinite(info.RowMinimum[k]))
-            return QStringLiteral("数据文件 %1 中的最大值或最小值不是有效的数字，无法分析。")
-                .arg(file);
+            return Status::failure(
+                QStringLiteral("数据文件 %1 中的最大值或最小值不是有效的数字，无法分析。")
+                    .arg(file));
     return {};
 }
 
@@ -296,12 +299,13 @@ qint64 RecordingRowReader::read(ChannelRowValues* rows, qint64 maxRows) {
 
 RecordingWriter::~RecordingWriter() = default; // an unfinished Replace leaves the target alone
 
-QString RecordingWriter::failure(const QString& what) const {
-    return QStringLiteral("%1数据文件 %2 出错：%3").arg(what, nativePath(path_), out_->error());
+Status RecordingWriter::failure(const QString& what) const {
+    return Status::failure(
+        QStringLiteral("%1数据文件 %2 出错：%3").arg(what, nativePath(path_), out_->error()));
 }
 
-QString RecordingWriter::create(const QString& path, const RecordingHeader& h,
-                                OutputFile::Mode mode) {
+Status RecordingWriter::create(const QString& path, const RecordingHeader& h,
+                               OutputFile::Mode mode) {
     path_ = path;
     rows_ = rowsOnDisk_ = 0;
     pending_.clear();
@@ -321,7 +325,7 @@ QString RecordingWriter::create(const QString& path, const RecordingHeader& h,
     return {};
 }
 
-QString RecordingWriter::appendRow(const ChannelRowValues& row) {
+Status RecordingWriter::appendRow(const ChannelRowValues& row) {
     if (!isOpen())
         return failure(QStringLiteral("写入"));
     AppendRecords(pending_, row.data(), 9);
@@ -333,14 +337,14 @@ QString RecordingWriter::appendRow(const ChannelRowValues& row) {
     return {};
 }
 
-QString RecordingWriter::writeRows() {
+Status RecordingWriter::writeRows() {
     const bool written = out_->write(pending_);
     pending_.clear();
-    return written ? QString() : failure(QStringLiteral("写入"));
+    return written ? Status() : failure(QStringLiteral("写入"));
 }
 
-QString RecordingWriter::checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                                    float duration) {
+Status RecordingWriter::checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                                   float duration) {
     if (!isOpen())
         return {};
     QByteArray extrema;
@@ -357,7 +361,7 @@ QString RecordingWriter::checkpoint(const ExtremaValues& maximum, const ExtremaV
         durationOnDisk_ = duration;
         return {};
     }
-    const QString error = failure(QStringLiteral("写入"));
+    Status error = failure(QStringLiteral("写入"));
     // Back to the last good state; the space the failed write took is free again, so the
     // extrema that stood there fit once more.
     pending_.clear();
@@ -370,18 +374,18 @@ QString RecordingWriter::checkpoint(const ExtremaValues& maximum, const ExtremaV
     return error;
 }
 
-QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                                const float* duration) {
+Status RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                               const float* duration) {
     if (!isOpen())
         return {};
     if (out_->mode() == OutputFile::Mode::InPlace) {
-        if (QString error = checkpoint(maximum, minimum, duration ? *duration : durationOnDisk_);
-            !error.isEmpty())
+        if (Status error = checkpoint(maximum, minimum, duration ? *duration : durationOnDisk_);
+            !error)
             return error;
     } else {
         AppendRecords(pending_, maximum.data(), 12);
         AppendRecords(pending_, minimum.data(), 12);
-        if (QString error = writeRows(); !error.isEmpty()) {
+        if (Status error = writeRows(); !error) {
             out_->cancel();
             return error;
         }
@@ -389,7 +393,7 @@ QString RecordingWriter::finish(const ExtremaValues& maximum, const ExtremaValue
         if (duration)
             AppendRecords(record, duration, 1);
         if (duration && !out_->writeAt(4, record)) {
-            const QString error = failure(QStringLiteral("写入"));
+            Status error = failure(QStringLiteral("写入"));
             out_->cancel();
             return error;
         }

@@ -75,9 +75,9 @@ int FirstContradictoryExtremum(const ExtremaValues& maximum, const ExtremaValues
 // values, magnitudes not negative, the power factor at most 1. Rows read as extrema fail.
 bool LooksLikeExtrema(const float* records, int count);
 
-// Empty when the recording can be analysed; otherwise why not (no rows, a duration of 0, a header
-// or extremum value that is not a finite number).
-QString AnalysisRefusal(const RecordingInfo& info);
+// Success when the recording can be analysed; otherwise why not (no rows, a duration of 0, a
+// header or extremum value that is not a finite number).
+Status AnalysisRefusal(const RecordingInfo& info);
 
 // Reads rows in order, in large blocks.
 class RecordingRowReader {
@@ -119,18 +119,18 @@ class RecordingWriter {
 public:
     ~RecordingWriter();
     // Starts the target empty, whether it existed or not, and writes the header.
-    QString create(const QString& path, const RecordingHeader& header,
-                   OutputFile::Mode mode = OutputFile::Mode::Replace);
-    QString appendRow(const ChannelRowValues& row);
+    Status create(const QString& path, const RecordingHeader& header,
+                  OutputFile::Mode mode = OutputFile::Mode::Replace);
+    Status appendRow(const ChannelRowValues& row);
     // InPlace: puts the rows appended since the last checkpoint on the disk, followed by the
     // extrema given, and the duration given in the header. When that fails (a full disk), the
     // file is cut back to the rows of the last checkpoint and their extrema, which keeps it a
     // valid recording; then the file is closed and the message says why.
-    QString checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum, float duration);
+    Status checkpoint(const ExtremaValues& maximum, const ExtremaValues& minimum, float duration);
     // Appends the maxima and minima, rewrites the duration record when given, and completes the
     // file on the disk.
-    QString finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
-                   const float* duration = nullptr);
+    Status finish(const ExtremaValues& maximum, const ExtremaValues& minimum,
+                  const float* duration = nullptr);
     // Rows the file holds: after a failed checkpoint, those of the last good one.
     qint64 rowsWritten() const { return rows_; }
     // False when a failure left the file without its extrema (the disk refused even those).
@@ -139,8 +139,8 @@ public:
     const QString& path() const { return path_; }
 
 private:
-    QString failure(const QString& what) const;
-    QString writeRows();
+    Status failure(const QString& what) const;
+    Status writeRows();
     std::unique_ptr<OutputFile> out_;
     QString path_;
     QByteArray pending_;

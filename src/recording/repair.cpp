@@ -149,21 +149,21 @@ Result<RepairReport> RepairRecording(const QString& source, const QString& targe
     RecordingWriter writer;
     RecordingHeader written = h;
     written.Duration = report.duration;
-    if (QString e = writer.create(target, written); !e.isEmpty())
-        return R::failure(e);
+    if (Status e = writer.create(target, written); !e)
+        return R::failure(e.error());
     MeasurementModel model;
     model.resetExtrema();
     ChannelRowValues channels;
     for (qint64 k = 1; (*reader)->next(channels); ++k) {
-        if (QString e = writer.appendRow(channels); !e.isEmpty())
-            return R::failure(e);
+        if (Status e = writer.appendRow(channels); !e)
+            return R::failure(e.error());
         const float elapsed = float(double(k) * report.duration / double(report.rows));
         ReplayRow(model, channels, h.StartTime, elapsed);
     }
     if (!(*reader)->error().isEmpty())
         return R::failure((*reader)->error());
-    if (QString e = writer.finish(model.RowMaximum, model.RowMinimum); !e.isEmpty())
-        return R::failure(e);
+    if (Status e = writer.finish(model.RowMaximum, model.RowMinimum); !e)
+        return R::failure(e.error());
     return R(report);
 }
 

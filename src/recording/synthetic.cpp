@@ -106,22 +106,22 @@ ChannelRowValues SyntheticMotor::row(std::int64_t k) {
     return v;
 }
 
-QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
-                                std::uint64_t seed, float startTime) {
+Status WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
+                               std::uint64_t seed, float startTime) {
     RecordingHeader header;
     header.StartTime = startTime;
     header.Duration = duration;
     header.Motor = SyntheticMotor::ratedData().values();
     header.CTFlags = {1, 1, 1};
     RecordingWriter writer;
-    if (QString e = writer.create(path, header); !e.isEmpty())
+    if (Status e = writer.create(path, header); !e)
         return e;
     MeasurementModel model;
     model.resetExtrema();
     SyntheticMotor motor(seed, rows);
     for (std::int64_t k = 1; k <= rows; ++k) {
         ChannelRowValues channels = motor.row(k);
-        if (QString e = writer.appendRow(channels); !e.isEmpty())
+        if (Status e = writer.appendRow(channels); !e)
             return e;
         ReplayRow(model, channels, startTime, float(double(k) * duration / double(rows)));
     }

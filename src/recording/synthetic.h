@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "model/motorparameters.h"
+#include "model/result.h"
 #include "model/types.h"
 
 namespace zr5 {
@@ -32,8 +33,8 @@ private:
 };
 
 // Writes a whole recording with the rows of SyntheticMotor and the extrema a reception would have
-// stored. Returns an empty string or the reason it failed.
-QString WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
-                                std::uint64_t seed, float startTime = 28800.0f);
+// stored. Fails with the reason.
+Status WriteSyntheticRecording(const QString& path, std::int64_t rows, float duration,
+                               std::uint64_t seed, float startTime = 28800.0f);
 
 } // namespace zr5

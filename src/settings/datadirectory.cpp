@@ -27,10 +27,11 @@ QString DataDirectory::file(const QString& name) const {
     return QDir(root_).filePath(name);
 }
 
-QString DataDirectory::ensureExists() const {
+Status DataDirectory::ensureExists() const {
     if (QDir().mkpath(root_))
         return {};
-    return QStringLiteral("无法创建数据目录 %1").arg(QDir::toNativeSeparators(root_));
+    return Status::failure(
+        QStringLiteral("无法创建数据目录 %1").arg(QDir::toNativeSeparators(root_)));
 }
 
 } // namespace zr5

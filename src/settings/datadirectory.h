@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "model/result.h"
+
 namespace zr5 {
 
 // The folder that holds the temporary recording, the settings file and the motor catalogue:
@@ -22,8 +24,8 @@ public:
     QString temporaryRecording() const { return file(QStringLiteral("TEMP.MTX")); }
     QString settingsFile() const { return file(QStringLiteral("Mtrc.dat")); }
 
-    // Creates the folder if it is missing; returns an empty string or the reason it cannot.
-    QString ensureExists() const;
+    // Creates the folder if it is missing; fails with the reason it cannot.
+    Status ensureExists() const;
 
 private:
     QString root_;

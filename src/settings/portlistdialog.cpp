@@ -101,7 +101,7 @@ void PortListDialog::refresh() {
 void PortListDialog::showList() {
     const QString selected = list_->currentItem()
                                  ? list_->currentItem()->data(Qt::UserRole).toString()
-                                 : PortMap::load(state_.dataDirectory).device(commPort_);
+                                 : PortMap::load(state_.dataDirectory).value.device(commPort_);
     list_->clear();
     for (const SerialPortEntry& p : ports_) {
         QString text = DescribeSerialPort(p);
@@ -138,16 +138,16 @@ void PortListDialog::confirm() {
                                    QStringLiteral("请先在列表中选择一个串行口！"));
         return;
     }
-    QStringList problems;
-    PortMap map = PortMap::load(state_.dataDirectory, &problems);
-    if (!problems.isEmpty())
+    const TolerantRead<PortMap> read = PortMap::load(state_.dataDirectory);
+    if (!read.complete())
         services_.messages.message(this, kErrorTitle,
-                                   problems.join(QStringLiteral("\r\n")) +
+                                   read.problems.join(QStringLiteral("\r\n")) +
                                        QStringLiteral("\r\n这些行无法使用，将被删除。"));
+    PortMap map = read.value;
     // The built-in device needs no line of its own.
     map.setDevice(commPort_, device == PortMap::defaultDevice(commPort_) ? QString() : device);
-    if (const QString error = map.save(state_.dataDirectory); !error.isEmpty()) {
-        services_.messages.message(this, kErrorTitle, error);
+    if (const Status saved = map.save(state_.dataDirectory); !saved) {
+        services_.messages.message(this, kErrorTitle, saved.error());
         return;
     }
     emit portMapped(commPort_, device);

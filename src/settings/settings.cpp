@@ -150,9 +150,10 @@ QByteArray SettingsFileBytes(const Settings& s) {
     return bytes;
 }
 
-QString WriteSettingsFile(const QString& path, const Settings& settings) {
-    if (const QString why = WriteWholeFile(path, SettingsFileBytes(settings)); !why.isEmpty())
-        return QStringLiteral("无法写入设置文件 %1：%2").arg(path, why);
+Status WriteSettingsFile(const QString& path, const Settings& settings) {
+    if (const Status written = WriteWholeFile(path, SettingsFileBytes(settings)); !written)
+        return Status::failure(
+            QStringLiteral("无法写入设置文件 %1：%2").arg(path, written.error()));
     return {};
 }
 

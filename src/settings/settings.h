@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "model/result.h"
+
 namespace zr5 {
 
 // The user's persisted choices, one field per line of the settings file, and two companions that
@@ -66,9 +68,9 @@ SettingsFileContents ReadSettingsFile(const QString& path);
 // The file's exact bytes: each value in printed form, CR LF after every line.
 QByteArray SettingsFileBytes(const Settings& settings);
 
-// Creates or replaces the file; returns an empty string or a message naming the file and the
-// reason. The old file stays intact when the new one cannot be written.
-QString WriteSettingsFile(const QString& path, const Settings& settings);
+// Creates or replaces the file; fails with a message naming the file and the reason. The old file
+// stays intact when the new one cannot be written.
+Status WriteSettingsFile(const QString& path, const Settings& settings);
 
 // ReceiveDuration as the settings dialog shows it: whole hours, minutes and seconds, the seconds
 // rounded (ties to even) and carried into the minutes and the hours when they reach 60.

@@ -288,9 +288,9 @@ void SettingsDialog::Command1_Click() {
         return;
     }
     s.recomputeCTInUseCode();
-    if (const QString error = state_.WriteSettings(); !error.isEmpty()) {
+    if (const Status written = state_.WriteSettings(); !written) {
         // The dialog stays open, so that the user can try again once the cause is mended.
-        services_.messages.message(this, kErrorTitle, error);
+        services_.messages.message(this, kErrorTitle, written.error());
         return;
     }
     accept();

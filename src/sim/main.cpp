@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zr5-sim: %s；zr5-sim --help 列出所有选项\n", qPrintable(what));
         return 2;
     };
-    if (const QString error = options.parse(app.arguments()); !error.isEmpty())
-        return refuse(options.unknownOption() ? error
-                                              : QStringLiteral("无法识别的选项或数值：") + error);
+    if (const zr5::Status parsed = options.parse(app.arguments()); !parsed)
+        return refuse(options.unknownOption()
+                          ? parsed.error()
+                          : QStringLiteral("无法识别的选项或数值：") + parsed.error());
     if (options.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5-sim");
     if (options.isSet(QStringLiteral("help")))
@@ -166,8 +167,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     zr5::sim::PseudoTerminal line;
-    if (const QString error = line.open(); !error.isEmpty()) {
-        std::fprintf(stderr, "zr5-sim: %s\n", qPrintable(error));
+    if (const zr5::Status opened = line.open(); !opened) {
+        std::fprintf(stderr, "zr5-sim: %s\n", qPrintable(opened.error()));
         return 1;
     }
     std::printf("%s\n", qPrintable(line.devicePath()));

@@ -22,13 +22,13 @@ PseudoTerminal::~PseudoTerminal() {
     hangUp();
 }
 
-QString PseudoTerminal::open() {
+Status PseudoTerminal::open() {
     hangUp();
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0)
-        return QStringLiteral("无法创建伪终端：%1").arg(systemError());
+        return Status::failure(QStringLiteral("无法创建伪终端：%1").arg(systemError()));
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        const QString error = QStringLiteral("无法创建伪终端：%1").arg(systemError());
+        Status error = Status::failure(QStringLiteral("无法创建伪终端：%1").arg(systemError()));
         hangUp();
         return error;
     }
@@ -36,7 +36,8 @@ QString PseudoTerminal::open() {
     slave_ = ::open(path_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios raw{};
     if (slave_ < 0 || ::tcgetattr(slave_, &raw) != 0) {
-        const QString error = QStringLiteral("无法打开伪终端 %1：%2").arg(path_, systemError());
+        Status error =
+            Status::failure(QStringLiteral("无法打开伪终端 %1：%2").arg(path_, systemError()));
         hangUp();
         return error;
     }
@@ -47,7 +48,8 @@ QString PseudoTerminal::open() {
     ::cfsetispeed(&raw, B9600);
     ::cfsetospeed(&raw, B9600);
     if (::tcsetattr(slave_, TCSANOW, &raw) != 0) {
-        const QString error = QStringLiteral("无法设置伪终端 %1：%2").arg(path_, systemError());
+        Status error =
+            Status::failure(QStringLiteral("无法设置伪终端 %1：%2").arg(path_, systemError()));
         hangUp();
         return error;
     }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstddef>
 
+#include "model/result.h"
+
 namespace zr5::sim {
 
 // The instrument's end of a pseudo-terminal: a program opens devicePath() as its serial port and
@@ -16,8 +18,8 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    // Returns an empty string or the reason the pseudo-terminal could not be made.
-    QString open();
+    // Fails with the reason the pseudo-terminal could not be made.
+    Status open();
     const QString& devicePath() const { return path_; }
     bool isOpen() const { return master_ >= 0; }
 

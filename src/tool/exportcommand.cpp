@@ -71,8 +71,8 @@ int RunExport(ToolContext& context, const CommandLine& line) {
     // The recording is checked before the output is created: a refused recording leaves none.
     if (Result<RecordingInfo> info = ReadRecordingInfo(args.first()); !info)
         return Fail(context, info.error());
-    else if (QString refusal = AnalysisRefusal(*info); !refusal.isEmpty())
-        return Fail(context, refusal);
+    else if (Status analysable = AnalysisRefusal(*info); !analysable)
+        return Fail(context, analysable.error());
     else if (const Result<CumulativeView> range =
                  TimeRangeView(fromText, toText, info->RecordCount, info->header.Duration);
              !range)

@@ -171,12 +171,12 @@ int RunInfo(ToolContext& context, const CommandLine& line) {
 
     AppState state(context.dataDirectory);
     state.recordingOpened(args.first());
-    QString refusal = AnalysisRefusal(*info);
+    const QString refusal = AnalysisRefusal(*info).error();
     bool analysed = false;
     if (refusal.isEmpty()) {
         CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
-        if (QString error = pass.runAll(); !error.isEmpty())
-            return Fail(context, error);
+        if (Status analysed = pass.runAll(); !analysed)
+            return Fail(context, analysed.error());
         analysed = true;
     }
     const MotorParameters motor = info->header.motorParameters();

@@ -14,6 +14,8 @@
 
 using namespace zr5::tool;
 using zr5::CommandLine;
+using zr5::Result;
+using zr5::Status;
 
 namespace {
 
@@ -105,23 +107,23 @@ bool IsTextOption(const char* arg) {
 // The arguments as texts. A file name whose bytes are no UTF-8 text reaches the file system
 // unchanged through an alias (see RawNames); any other such argument is refused rather than read
 // as another text.
-bool DecodeArguments(int argc, char** argv, RawNames& names, QStringList& args, QString& error) {
+Result<QStringList> DecodeArguments(int argc, char** argv, RawNames& names) {
+    QStringList args;
     for (int i = 1; i < argc; ++i) {
         const QByteArray raw(argv[i]);
         if (RawNames::Representable(raw)) {
             args << QFile::decodeName(raw);
             continue;
         }
-        if (raw.startsWith("--") || (i > 1 && IsTextOption(argv[i - 1]))) {
-            error = QStringLiteral("参数 “%1” 不是 UTF-8 文本").arg(RawNames::Shown(raw));
-            return false;
-        }
-        const QString alias = names.alias(raw, &error);
-        if (alias.isEmpty())
-            return false;
-        args << alias;
+        if (raw.startsWith("--") || (i > 1 && IsTextOption(argv[i - 1])))
+            return Result<QStringList>::failure(
+                QStringLiteral("参数 “%1” 不是 UTF-8 文本").arg(RawNames::Shown(raw)));
+        const Result<QString> alias = names.alias(raw);
+        if (!alias)
+            return Result<QStringList>::failure(alias.error());
+        args << *alias;
     }
-    return true;
+    return args;
 }
 
 } // namespace
@@ -130,14 +132,15 @@ int main(int argc, char** argv) {
     RawNames names;
     ToolContext context;
     context.rawNames = &names;
-    QStringList args;
-    QString error;
-    if (!DecodeArguments(argc, argv, names, args, error))
-        return Fail(context, error);
+    const Result<QStringList> decoded = DecodeArguments(argc, argv, names);
+    if (!decoded)
+        return Fail(context, decoded.error());
+    const QStringList& args = *decoded;
     const QString program = QStringLiteral("zr5-tool");
     CommandLine global(GlobalOptions(), true);
-    if (QString e = global.parse(QStringList{program} + args); !e.isEmpty())
-        return UsageFail(context, e + QStringLiteral("；zr5-tool --help 列出所有命令"));
+    if (Status parsed = global.parse(QStringList{program} + args); !parsed)
+        return UsageFail(context,
+                         parsed.error() + QStringLiteral("；zr5-tool --help 列出所有命令"));
     if (global.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5-tool");
     if (global.isSet(QStringLiteral("help")))
@@ -155,9 +158,10 @@ int main(int argc, char** argv) {
     context.usage = command->usage;
 
     CommandLine line(command->options() + GlobalOptions());
-    if (QString e = line.parse(QStringList{program + QLatin1Char(' ') + name} + rest); !e.isEmpty())
+    if (Status parsed = line.parse(QStringList{program + QLatin1Char(' ') + name} + rest); !parsed)
         return UsageFail(context,
-                         e + QStringLiteral("；zr5-tool %1 --help 列出它的选项").arg(name));
+                         parsed.error() +
+                             QStringLiteral("；zr5-tool %1 --help 列出它的选项").arg(name));
     if (line.isSet(QStringLiteral("version")))
         return zr5::PrintVersion("zr5-tool");
     if (line.isSet(QStringLiteral("help")))
@@ -170,7 +174,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<QCoreApplication> app =
         MakeApplication(argv[0], command->draws && command->draws(line));
     const int code = command->run(context, line);
-    if (const QString e = names.finish(); !e.isEmpty())
-        return Fail(context, e);
+    if (const Status finished = names.finish(); !finished)
+        return Fail(context, finished.error());
     return code;
 }

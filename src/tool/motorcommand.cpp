@@ -27,7 +27,7 @@ int RunMotor(ToolContext& context, const CommandLine& line) {
                                  .arg(kCatalogueCodes));
     // A fresh data directory gets the sample catalogue; a user's own is left alone. Only this
     // command installs it: the others read nothing of it and change nothing on the disk.
-    const QString problem = InstallSampleCatalogue(context.dataDirectory);
+    const QString problem = InstallSampleCatalogue(context.dataDirectory).error();
     const auto record = ReadCatalogueRecord(context.dataDirectory, code);
     if (!record)
         return Fail(context, problem.isEmpty() ? record.error() : problem);

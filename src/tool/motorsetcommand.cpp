@@ -45,8 +45,8 @@ int RunMotorSet(ToolContext& context, const CommandLine& line) {
     RecordingHeader header = info->header;
     header.Motor = motor.values();
     RecordingWriter writer;
-    if (QString e = writer.create(target, header); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = writer.create(target, header); !e)
+        return Fail(context, e.error());
     Result<std::unique_ptr<RecordingRowReader>> reader = RecordingRowReader::open(*info);
     if (!reader)
         return Fail(context, reader.error());
@@ -57,12 +57,12 @@ int RunMotorSet(ToolContext& context, const CommandLine& line) {
         if (got <= 0)
             return Fail(context, (*reader)->error());
         for (qint64 i = 0; i < got; ++i)
-            if (QString e = writer.appendRow(rows[std::size_t(i)]); !e.isEmpty())
-                return Fail(context, e);
+            if (Status e = writer.appendRow(rows[std::size_t(i)]); !e)
+                return Fail(context, e.error());
         left -= got;
     }
-    if (QString e = writer.finish(info->RowMaximum, info->RowMinimum); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = writer.finish(info->RowMaximum, info->RowMinimum); !e)
+        return Fail(context, e.error());
     return PrintResult(context,
                        QStringLiteral("电机参数已写入 %1：极数 %2，额定功率 %3 kW\n")
                            .arg(target, PlainNumber(motor.Poles), PlainNumber(motor.RatedPower)));

@@ -28,7 +28,8 @@ QString RawNames::Shown(const QByteArray& raw) {
 }
 
 RawNames::~RawNames() {
-    finish();
+    // Only after an early exit, when nobody is left to tell of a name that stays a link.
+    static_cast<void>(finish());
 }
 
 QString RawNames::shown(QString text) const {
@@ -48,7 +49,7 @@ QString Refusal(const QByteArray& raw, const QString& reason) {
 
 } // namespace
 
-QString RawNames::alias(const QByteArray& raw, QString* error) {
+Result<QString> RawNames::alias(const QByteArray& raw) {
     const qsizetype slash = raw.lastIndexOf('/');
     QByteArray folder = slash < 0 ? QByteArray(".") : raw.left(slash);
     if (slash == 0)
@@ -62,21 +63,17 @@ QString RawNames::alias(const QByteArray& raw, QString* error) {
     if (isFolder) {
         // A folder (the data directory): its descriptor stands for it.
         a.folder = ::open(raw.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (a.folder < 0) {
-            *error = Refusal(raw, SystemErrorReason(errno));
-            return {};
-        }
+        if (a.folder < 0)
+            return Result<QString>::failure(Refusal(raw, SystemErrorReason(errno)));
         a.name.clear();
         a.path = QStringLiteral("/proc/self/fd/%1").arg(a.folder);
         aliases_.push_back(a);
         return a.path;
     }
     a.folder = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (a.folder < 0) {
-        *error = Refusal(
-            raw, QStringLiteral("文件夹不存在或无法访问（%1）").arg(SystemErrorReason(errno)));
-        return {};
-    }
+    if (a.folder < 0)
+        return Result<QString>::failure(Refusal(
+            raw, QStringLiteral("文件夹不存在或无法访问（%1）").arg(SystemErrorReason(errno))));
     a.link = QStringLiteral(".zr5-tool-%1-%2.link")
                  .arg(QCoreApplication::applicationPid())
                  .arg(aliases_.size())
@@ -85,17 +82,16 @@ QString RawNames::alias(const QByteArray& raw, QString* error) {
         ::linkat(a.folder, a.name.constData(), a.folder, a.link.constData(), 0) != 0) {
         const int why = errno;
         ::close(a.folder);
-        *error = Refusal(
-            raw, QStringLiteral("无法在其文件夹中建立链接（%1）").arg(SystemErrorReason(why)));
-        return {};
+        return Result<QString>::failure(Refusal(
+            raw, QStringLiteral("无法在其文件夹中建立链接（%1）").arg(SystemErrorReason(why))));
     }
     a.path = QStringLiteral("/proc/self/fd/%1/%2").arg(a.folder).arg(QString::fromLatin1(a.link));
     aliases_.push_back(a);
     return a.path;
 }
 
-QString RawNames::finish() {
-    QString error;
+Status RawNames::finish() {
+    Status status;
     for (Alias& a : aliases_) {
         if (!a.link.isEmpty()) {
             struct stat link {
@@ -110,27 +106,27 @@ QString RawNames::finish() {
                     ::unlinkat(a.folder, a.link.constData(), 0);
                 else if (::renameat(a.folder, a.link.constData(), a.folder, a.name.constData()) !=
                          0)
-                    error =
+                    status = Status::failure(
                         QStringLiteral("写好的文件无法改名为 “%1”（%2），它保存在同一文件夹"
                                        "中的 %3")
-                            .arg(a.shown, SystemErrorReason(errno), QString::fromLatin1(a.link));
+                            .arg(a.shown, SystemErrorReason(errno), QString::fromLatin1(a.link)));
             }
         }
         ::close(a.folder);
     }
     aliases_.clear();
-    return error;
+    return status;
 }
 
 #else
 
-QString RawNames::alias(const QByteArray& raw, QString* error) {
-    *error = QStringLiteral("文件名 “%1” 不是 UTF-8 文本，无法原样使用；请改用 UTF-8 文件名")
-                 .arg(Shown(raw));
-    return {};
+Result<QString> RawNames::alias(const QByteArray& raw) {
+    return Result<QString>::failure(
+        QStringLiteral("文件名 “%1” 不是 UTF-8 文本，无法原样使用；请改用 UTF-8 文件名")
+            .arg(Shown(raw)));
 }
 
-QString RawNames::finish() {
+Status RawNames::finish() {
     return {};
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+#include "model/result.h"
+
 namespace zr5::tool {
 
 // File names whose bytes are no UTF-8 text (a Latin-1 name copied from an older system). Qt
@@ -24,12 +26,11 @@ public:
     // The bytes as a message shows them: escapes for the bytes that are no text ("caf\xe9.MTR").
     static QString Shown(const QByteArray& raw);
 
-    // The name to hand to the command for these bytes; empty with *error set when the name cannot
-    // be reached.
-    QString alias(const QByteArray& raw, QString* error);
-    // Puts what the command wrote under the original names and removes the links; empty, or why
+    // The name to hand to the command for these bytes; fails when the name cannot be reached.
+    Result<QString> alias(const QByteArray& raw);
+    // Puts what the command wrote under the original names and removes the links; fails with why
     // a file the command wrote could not take its name (it then keeps the link's name).
-    QString finish();
+    Status finish();
     // Text with every alias replaced by the name the user gave.
     QString shown(QString text) const;
 

@@ -65,8 +65,8 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(args.first(), model, results);
-    if (QString refusal = pass.runAll(); !refusal.isEmpty())
-        return Fail(context, refusal);
+    if (Status analysed = pass.runAll(); !analysed)
+        return Fail(context, analysed.error());
     const RecordingInfo& recording = pass.recording();
     const Result<CumulativeView> range =
         TimeRangeView(fromText, toText, recording.RecordCount, recording.header.Duration);
@@ -86,8 +86,9 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
                                            [&plot](QPainter& p) { PaintCumulativePlot(p, plot); });
     if (bytes.isEmpty())
         return Fail(context, QStringLiteral("无法生成曲线图片：%1").arg(outputPath));
-    if (QString e = WriteWholeFile(outputPath, bytes); !e.isEmpty())
-        return Fail(context, QStringLiteral("写入输出文件 %1 出错：%2").arg(outputPath, e));
+    if (Status written = WriteWholeFile(outputPath, bytes); !written)
+        return Fail(context,
+                    QStringLiteral("写入输出文件 %1 出错：%2").arg(outputPath, written.error()));
     return 0;
 }
 

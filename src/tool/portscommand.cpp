@@ -51,7 +51,7 @@ int RunPorts(ToolContext& context, const CommandLine& line) {
             text += QStringLiteral("　［%1］").arg(results[i].verdict());
         text += u'\n';
     }
-    const PortMap map = PortMap::load(context.dataDirectory);
+    const PortMap map = PortMap::load(context.dataDirectory).value;
     for (int n = 1; n <= 3; ++n)
         text += QStringLiteral("COM%1 = %2\n").arg(n).arg(QDir::toNativeSeparators(map.device(n)));
     return PrintResult(context, text);

@@ -132,9 +132,9 @@ int RunReceive(ToolContext& context, const CommandLine& line) {
                                            (!existed || after.size() != sizeBefore))
             QFile::remove(output);
     };
-    if (QString e = reception.start(mode, port); !e.isEmpty()) {
+    if (Status started = reception.start(mode, port); !started) {
         dropUnfinishedOutput();
-        return Fail(context, OneLine(e));
+        return Fail(context, OneLine(started.error()));
     }
 
     stopSignal = 0;

@@ -78,15 +78,15 @@ int RunReport(ToolContext& context, const CommandLine& line) {
         curves.motor = motor;
         curves.ctInUse = {info->header.red(), info->header.blue(), info->header.yellow()};
         curves.heading = heading;
-        if (QString refusal = CurvePageRefusal(curves); !refusal.isEmpty())
-            return Fail(context, refusal);
+        if (Status printable = CurvePageRefusal(curves); !printable)
+            return Fail(context, printable.error());
         // The extremes of efficiency and load rate and the energies are the cumulative
         // analysis's, as in the analysis window.
         AppState state(context.dataDirectory);
         state.recordingOpened(file);
         CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
-        if (QString e = pass.runAll(); !e.isEmpty())
-            return Fail(context, e);
+        if (Status analysed = pass.runAll(); !analysed)
+            return Fail(context, analysed.error());
         curves.takeAnalysis(state.analysis);
         if (QString e =
                 WritePdf(curvesPath, QStringLiteral("工况运行曲线"),

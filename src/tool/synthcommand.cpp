@@ -48,9 +48,9 @@ int RunSynth(ToolContext& context, const CommandLine& line) {
     }
     if (QString e = FilesRefusal({}, args, overwrite); !e.isEmpty())
         return Fail(context, e);
-    if (QString e = WriteSyntheticRecording(args.first(), rows, duration, seed, start);
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status written = WriteSyntheticRecording(args.first(), rows, duration, seed, start);
+        !written)
+        return Fail(context, written.error());
     return 0;
 }
 

@@ -141,7 +141,7 @@ QString ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDire
                 .arg(code)
                 .arg(kCatalogueCodes);
         // As the motor command: a fresh data directory gets the sample catalogue.
-        const QString problem = InstallSampleCatalogue(dataDirectory);
+        const QString problem = InstallSampleCatalogue(dataDirectory).error();
         const MotorConfirmation confirmed =
             ConfirmMotorData(motor, dataDirectory, QString::number(*number), {});
         if (confirmed.outcome == MotorConfirmation::Outcome::Accepted)
@@ -203,9 +203,9 @@ QString WritePdf(const QString& path, const QString& title,
     if (QString e = out.open(); !e.isEmpty())
         return e;
     std::unique_ptr<PrintJob> job = makeJob(out.printer());
-    if (QString e = RunToEnd(*job); !e.isEmpty()) {
+    if (Status printed = RunToEnd(*job); !printed) {
         out.cancel();
-        return e;
+        return printed.error();
     }
     return out.commit();
 }

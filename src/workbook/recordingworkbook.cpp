@@ -431,8 +431,8 @@ Status RecordingWorkbook::addCharts() {
 }
 
 RecordingWorkbookOutcome RecordingWorkbook::write() {
-    if (QString refusal = pass_.begin(); !refusal.isEmpty())
-        return {Status::failure(refusal)};
+    if (Status begun = pass_.begin(); !begun)
+        return {begun};
     const qint64 count = pass_.recording().RecordCount;
     first_ = std::max<qint64>(options_.firstRow, 1);
     last_ = std::min(options_.lastRow, count);

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "analysis/completedrows.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -54,11 +55,11 @@ protected:
         h.CTFlags = {1, 1, 1};
         RecordingWriter w;
         path = dir.filePath(QStringLiteral("three.MTR"));
-        ASSERT_EQ(w.create(path, h), QString());
+        ASSERT_TRUE(test::Succeeded(w.create(path, h)));
         for (const ChannelRowValues& row : kRows)
-            ASSERT_EQ(w.appendRow(row), QString());
+            ASSERT_TRUE(test::Succeeded(w.appendRow(row)));
         ExtremaValues none{};
-        ASSERT_EQ(w.finish(none, none), QString());
+        ASSERT_TRUE(test::Succeeded(w.finish(none, none)));
         Result<RecordingInfo> read = ReadRecordingInfo(path);
         ASSERT_TRUE(read) << read.error().toStdString();
         info = *read;

@@ -38,14 +38,14 @@ inline QString WriteTestRecording(const QString& path, qint64 rows, float durati
     header.Motor = motor;
     header.CTFlags = {1, 1, 1};
     RecordingWriter writer;
-    if (QString e = writer.create(path, header); !e.isEmpty())
-        return e;
+    if (Status e = writer.create(path, header); !e)
+        return e.error();
     MeasurementModel m;
     m.resetExtrema();
     for (qint64 r = 1; r <= rows; ++r) {
         const ChannelRowValues values = source(r);
-        if (QString e = writer.appendRow(values); !e.isEmpty())
-            return e;
+        if (Status e = writer.appendRow(values); !e)
+            return e.error();
         SampleRowValues row{};
         ChannelRowValues channels{};
         for (int j = 0; j < kChannelRowSize; ++j)
@@ -57,7 +57,7 @@ inline QString WriteTestRecording(const QString& path, qint64 rows, float durati
         m.RowMaximum.fill(0);
         m.RowMinimum.fill(0);
     }
-    return writer.finish(m.RowMaximum, m.RowMinimum);
+    return writer.finish(m.RowMaximum, m.RowMinimum).error();
 }
 
 } // namespace zr5::test

@@ -9,6 +9,7 @@
 #include "motor/samplecatalogue.h"
 #include "printing/recordingprinter.h"
 #include "recording/synthetic.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -17,9 +18,9 @@ namespace {
 // An hour of a synthesised 11 kW load behind the given rated data, assessed with the defaults.
 AssessmentPageInput Assessed(const QTemporaryDir& dir, const std::array<float, 7>& motor) {
     const DataDirectory data(dir.filePath(QStringLiteral("data")));
-    EXPECT_EQ(InstallSampleCatalogue(data), QString());
+    EXPECT_TRUE(test::Succeeded(InstallSampleCatalogue(data)));
     const QString path = dir.filePath(QStringLiteral("a.MTR"));
-    EXPECT_EQ(WriteSyntheticRecording(path, 3000, 3600, 3), QString());
+    EXPECT_TRUE(test::Succeeded(WriteSyntheticRecording(path, 3000, 3600, 3)));
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::ReadWrite));
     f.seek(8); // the motor's seven values follow the start time and the duration

@@ -14,6 +14,7 @@
 #include "recording/synthetic.h"
 #include "support/fakeservices.h"
 #include "support/qtapplication.h"
+#include "support/succeeded.h"
 #include "support/waituntil.h"
 
 using namespace zr5;
@@ -23,7 +24,7 @@ namespace {
 // A synthesised recording of an 11 kW load; `motor` replaces the rated data in its header.
 QString Recording(const QTemporaryDir& dir, const char* name, const std::array<float, 7>& motor) {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    EXPECT_EQ(WriteSyntheticRecording(path, 3000, 3600, 3), QString());
+    EXPECT_TRUE(test::Succeeded(WriteSyntheticRecording(path, 3000, 3600, 3)));
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::ReadWrite));
     f.seek(8); // the motor's seven values follow the start time and the duration
@@ -45,8 +46,8 @@ QString Cell(const QTableWidget* t, const QString& name) {
 TEST(AssessmentWindow, ShowsTheFiguresAndTellsAnOversizedMotor) {
     QTemporaryDir dir;
     const DataDirectory data(dir.filePath(QStringLiteral("data")));
-    ASSERT_EQ(data.ensureExists(), QString());
-    ASSERT_EQ(InstallSampleCatalogue(data), QString());
+    ASSERT_TRUE(test::Succeeded(data.ensureExists()));
+    ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(data)));
     struct Case {
         const char* file;
         std::array<float, 7> motor;
@@ -157,8 +158,8 @@ TEST(AssessmentWindow, ADamagedSettingsFileIsNamedAndKeptUnlessTheUserAgrees) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const DataDirectory data(dir.filePath(QStringLiteral("data")));
-        ASSERT_EQ(data.ensureExists(), QString());
-        ASSERT_EQ(InstallSampleCatalogue(data), QString());
+        ASSERT_TRUE(test::Succeeded(data.ensureExists()));
+        ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(data)));
         const QString file = data.file(QStringLiteral("Assess.dat"));
         {
             QFile f(file);

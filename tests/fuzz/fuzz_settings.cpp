@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const DataDirectory dir{fuzz::ScratchFolder()};
     fuzz::WriteInput(QStringLiteral("Ports.ini"), data, size);
-    const PortMap map = PortMap::load(dir);
+    const PortMap map = PortMap::load(dir).value;
     for (int port = 0; port <= 4; ++port)
         map.describe(port);
     return 0;

@@ -23,6 +23,7 @@
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
 #include "support/fakeservices.h"
+#include "support/succeeded.h"
 #include "support/waituntil.h"
 
 namespace zr5::test {
@@ -74,7 +75,7 @@ protected:
         state->settings.YellowCTInUse = 1;
         state->model.Motor = MotorParameters::fromValues({4, 30, 56.8f, 92.2f, 19.9f, 0.9f, 380});
         setDuration(60);
-        ASSERT_EQ(line.open(), "");
+        ASSERT_TRUE(test::Succeeded(line.open()));
         controller = std::make_unique<ReceptionController>(*state, *clock, port);
         finished = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::finished);
         shown = std::make_unique<QSignalSpy>(controller.get(), &ReceptionController::rowShown);
@@ -98,8 +99,7 @@ protected:
     }
 
     void startOrFail(ReceptionMode mode) {
-        const QString error = controller->start(mode, line.devicePath());
-        ASSERT_EQ(error, "") << error.toStdString();
+        ASSERT_TRUE(test::Succeeded(controller->start(mode, line.devicePath())));
         ASSERT_TRUE(controller->isActive());
     }
 

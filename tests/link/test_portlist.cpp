@@ -7,6 +7,7 @@
 #include "link/portlist.h"
 #include "receptionfixture.h"
 #include "recording/outputfile.h"
+#include "support/succeeded.h"
 #include "support/testnames.h"
 
 namespace zr5::test {
@@ -34,7 +35,7 @@ TEST(PortProbe, NamesThePortsThatCarryTheInstrumentsFrames) {
     ensureApplication();
     sim::PseudoTerminal instrument, chatter, silent;
     for (sim::PseudoTerminal* t : {&instrument, &chatter, &silent})
-        ASSERT_EQ(t->open(), QString());
+        ASSERT_TRUE(test::Succeeded(t->open()));
     const QString missing = QStringLiteral("/dev/zr5-no-such-port");
 
     PortProbe probe;
@@ -65,7 +66,7 @@ TEST(ToolPorts, ProbeNamesTheSimulatorsPortAndTheComMapping) {
     simulator.start(QStringLiteral(ZR5_SIM_PROGRAM), {"--rate", "50"});
     ASSERT_TRUE(simulator.waitForReadyRead(5000));
     const QString device = QString::fromLocal8Bit(simulator.readLine()).trimmed();
-    ASSERT_TRUE(WriteWholeFile(dir.filePath("Ports.ini"), "COM2=/dev/ttyUSB7\n").isEmpty());
+    ASSERT_TRUE(test::Succeeded(WriteWholeFile(dir.filePath("Ports.ini"), "COM2=/dev/ttyUSB7\n")));
 
     QProcess tool;
     tool.start(QStringLiteral(ZR5_TOOL_PATH),

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "link/portmap.h"
+#include "support/succeeded.h"
 
 namespace zr5 {
 namespace {
@@ -16,8 +17,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 TEST(PortMap, DefaultsWithoutAPreferencesFile) {
     QTemporaryDir dir;
-    QStringList problems;
-    const PortMap map = PortMap::load(DataDirectory(dir.path()), &problems);
+    const auto [map, problems] = PortMap::load(DataDirectory(dir.path()));
     EXPECT_TRUE(problems.isEmpty());
 #ifdef Q_OS_WIN
     EXPECT_EQ(map.device(1), "COM1");
@@ -41,8 +41,7 @@ TEST(PortMap, PreferencesFileRemapsSomeNumbersAndReportsBadLines) {
                                               "COMX=/dev/null\n"
                                               "COM2=\n"
                                               "nonsense\n");
-    QStringList problems;
-    const PortMap map = PortMap::load(data, &problems);
+    const auto [map, problems] = PortMap::load(data);
     EXPECT_EQ(map.device(1), "/dev/ttyUSB0");
     EXPECT_EQ(map.device(3), "/dev/ttyACM1");
     EXPECT_EQ(map.device(2), PortMap::defaultDevice(2));
@@ -58,8 +57,8 @@ TEST(PortMap, SavedMappingReadsBack) {
     map.setDevice(2, "/dev/ttyUSB3");
     map.setDevice(1, "/dev/ttyUSB9");
     map.setDevice(1, ""); // back to the default
-    ASSERT_EQ(map.save(data), "");
-    const PortMap back = PortMap::load(data);
+    ASSERT_TRUE(test::Succeeded(map.save(data)));
+    const PortMap back = PortMap::load(data).value;
     EXPECT_EQ(back.device(2), "/dev/ttyUSB3");
     EXPECT_FALSE(back.isMapped(1));
     EXPECT_EQ(back.device(1), PortMap::defaultDevice(1));

@@ -3,6 +3,7 @@
 
 #include "receptionfixture.h"
 #include "support/fakeservices.h"
+#include "support/succeeded.h"
 #include "support/testnames.h"
 
 namespace zr5::test {
@@ -169,8 +170,8 @@ TEST_F(ReceptionTest, NoSecondReceptionWhileOneIsActiveAndItsRatiosHold) {
     const ChannelRowValues v{1, 220, 0.2f, 1, 220, 0.2f, 1, 220, 0.2f};
     send(rawFrame(v));
     ASSERT_TRUE(waitRows(1));
-    const QString refused = controller->start(ReceptionMode::Timed, line.devicePath());
-    EXPECT_NE(refused, "");
+    const Status refused = controller->start(ReceptionMode::Timed, line.devicePath());
+    EXPECT_EQ(refused.error(), QStringLiteral("数据接收正在进行，请先终止当前的接收！"));
     EXPECT_TRUE(controller->isActive());
     EXPECT_EQ(controller->mode(), ReceptionMode::Manual);
     state->settings.CTRatio = 1; // the settings dialog, meanwhile
@@ -255,8 +256,10 @@ TEST_F(ReceptionTest, MissingPortNamesThePortAndChangesNothing) {
     ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
     previous.write("previous recording");
     previous.close();
-    const QString error = controller->start(ReceptionMode::Timed, dir.filePath("no-such-tty"),
-                                            QStringLiteral("COM2 (/dev/ttyUSB7)"));
+    const QString error = controller
+                              ->start(ReceptionMode::Timed, dir.filePath("no-such-tty"),
+                                      QStringLiteral("COM2 (/dev/ttyUSB7)"))
+                              .error();
     EXPECT_TRUE(error.contains("COM2 (/dev/ttyUSB7)")) << error.toStdString();
     EXPECT_TRUE(error.contains("设备不存在")) << error.toStdString();
     EXPECT_FALSE(controller->isActive());
@@ -270,7 +273,7 @@ TEST_F(ReceptionTest, BusyPortIsRefusedWithItsReason) {
     QSerialPort other;
     other.setPortName(line.devicePath());
     ASSERT_TRUE(other.open(QIODevice::ReadOnly));
-    const QString error = controller->start(ReceptionMode::Manual, line.devicePath());
+    const QString error = controller->start(ReceptionMode::Manual, line.devicePath()).error();
     EXPECT_TRUE(error.contains(line.devicePath())) << error.toStdString();
     EXPECT_TRUE(error.contains("占用")) << error.toStdString();
     EXPECT_FALSE(controller->isActive());
@@ -308,7 +311,7 @@ TEST_F(ReceptionTest, AfterAHangUpTheCablePluggedBackReceivesAgain) {
     EXPECT_EQ(waitFinished(5000).end, ReceptionEnd::PortFailed);
 
     // The same port object, a new line: the earlier failure must not linger.
-    ASSERT_EQ(line.open(), "");
+    ASSERT_TRUE(test::Succeeded(line.open()));
     finished->clear();
     startOrFail(ReceptionMode::Manual);
     send(instrument.frameBytes(1) + instrument.frameBytes(2));

@@ -36,11 +36,11 @@ protected:
         SampleRowValues row{};
         std::copy(channels.begin(), channels.end(), row.begin());
         ChannelRowValues out{};
-        const ProcessedRow done =
+        const Result<LiveTableRow> done =
             ProcessSampleRow(state.model, 36000 + elapsed, 36000, elapsed, row, out);
-        ASSERT_EQ(done.errorNumber, 0);
+        ASSERT_TRUE(done) << done.error().toStdString();
         state.model.SampleRow = row;
-        window.showRow(done.display);
+        window.showRow(*done);
     }
 
     MainWindow window;

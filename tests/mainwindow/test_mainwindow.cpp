@@ -17,6 +17,7 @@
 #include "recording/synthetic.h"
 #include "settings/settingsdialog.h"
 #include "support/guitest.h"
+#include "support/succeeded.h"
 #include "support/testnames.h"
 #include "ui/geometry.h"
 
@@ -262,7 +263,7 @@ protected:
 
 TEST_P(AnalysisOpeningTest, TheAnalysisWindowTakesTheMainWindowsPlaceAndGivesItBack) {
     const QString path = dataFile(QStringLiteral("a.MTR"));
-    ASSERT_TRUE(WriteSyntheticRecording(path, 50, 60, 1).isEmpty());
+    ASSERT_TRUE(test::Succeeded(WriteSyntheticRecording(path, 50, 60, 1)));
     ASSERT_TRUE(window.openRecording(path));
     open();
     const auto windows = analysisWindows();

@@ -18,6 +18,7 @@
 #include "sim/pseudoterminal.h"
 #include "sim/simulatedinstrument.h"
 #include "support/guitest.h"
+#include "support/succeeded.h"
 #include "support/testnames.h"
 #include "support/waituntil.h"
 
@@ -36,7 +37,7 @@ std::ostream& operator<<(std::ostream& os, const Controls& c) {
 class ReceptionGlueTest : public WindowTest {
 protected:
     ReceptionGlueTest() : window(state, realTime), glue(window, state, realTime) {
-        EXPECT_EQ(line.open(), "");
+        EXPECT_TRUE(test::Succeeded(line.open()));
         EXPECT_TRUE(WriteAll(dataFile("Ports.ini"), "COM2=" + line.devicePath().toUtf8() + "\n"));
         state.settings.CommPort = 2;
         state.settings.ConfiguredDuration = state.settings.ReceiveDuration = 60;

@@ -15,8 +15,8 @@ SampleRowValues received(std::initializer_list<float> nine) {
 class ReceivedRow : public ::testing::Test {
 protected:
     void SetUp() override { model.resetExtrema(); }
-    ProcessedRow process(SampleRowValues& row, float now = 36010, float start = 36000,
-                         float elapsed = 10) {
+    Result<LiveTableRow> process(SampleRowValues& row, float now = 36010, float start = 36000,
+                                 float elapsed = 10) {
         return ProcessSampleRow(model, now, start, elapsed, row, channels);
     }
     MeasurementModel model;
@@ -25,21 +25,22 @@ protected:
 
 TEST_F(ReceivedRow, ZeroFrameGivesZerosPowerFactorOneAndLabelC) {
     SampleRowValues row{};
-    const ProcessedRow r = process(row);
-    EXPECT_EQ(r.errorNumber, 0);
+    const Result<LiveTableRow> r = process(row);
+    ASSERT_TRUE(r) << r.error().toStdString();
     EXPECT_EQ(row[8], 1.0f);
     EXPECT_EQ(row[10], 0.0f);
-    EXPECT_FALSE(r.display.inductive);
-    EXPECT_EQ(FormatLiveTableRow(r.display).powerFactorLabel, QStringLiteral("C"));
+    EXPECT_FALSE(r->inductive);
+    EXPECT_EQ(FormatLiveTableRow(*r).powerFactorLabel, QStringLiteral("C"));
 }
 
 TEST_F(ReceivedRow, StoresMagnitudeOfPowerFactorAndShowsLForNegative) {
     // channel 1 with a negative current: Q < 0 with P > 0
     SampleRowValues row = received({-10, 220, 1.76f});
-    const ProcessedRow r = process(row);
+    const Result<LiveTableRow> r = process(row);
+    ASSERT_TRUE(r) << r.error().toStdString();
     EXPECT_NEAR(row[8], 0.8f, 1e-6); // reception keeps |PF|
-    EXPECT_TRUE(r.display.inductive);
-    EXPECT_EQ(FormatLiveTableRow(r.display).powerFactorLabel, QStringLiteral("L"));
+    EXPECT_TRUE(r->inductive);
+    EXPECT_EQ(FormatLiveTableRow(*r).powerFactorLabel, QStringLiteral("L"));
     // channels keep the values as received, the current with its sign
     EXPECT_EQ(channels[0], -10.0f);
 }
@@ -106,8 +107,9 @@ TEST(ReceptionStart, RowsBeyondTheStartingExtremaStartBothFromTheFirstRow) {
 
 TEST_F(ReceivedRow, LiveTableTextsShowSignedPowerAndMagnitudesRoundedToThreeDecimals) {
     SampleRowValues row = received({-12.3456f, 380.0004f, -2.5f});
-    const ProcessedRow r = process(row, 40000, 36000, 3725.4f);
-    const LiveTableTexts t = FormatLiveTableRow(r.display);
+    const Result<LiveTableRow> r = process(row, 40000, 36000, 3725.4f);
+    ASSERT_TRUE(r) << r.error().toStdString();
+    const LiveTableTexts t = FormatLiveTableRow(*r);
     EXPECT_EQ(t.boxes[0], QStringLiteral(" 12.346")); // a negative current shows its magnitude
     EXPECT_EQ(t.boxes[1], QStringLiteral(" 380.000"));
     EXPECT_EQ(t.boxes[2], QStringLiteral(" -2.500")); // total active power keeps its sign
@@ -122,15 +124,11 @@ TEST_F(ReceivedRow, OverflowingRowReportsErrorSixAndLeavesExtremaAndEnergies) {
     const ExtremaValues maxBefore = model.RowMaximum;
     const double sumBefore = model.Energy.ActivePowerSum;
     SampleRowValues huge = received({3e38f, 3e38f, 1e38f});
-    const ProcessedRow r = process(huge);
-    EXPECT_EQ(r.errorNumber, 6);
+    const Result<LiveTableRow> r = process(huge);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.error(), QStringLiteral("其它错误，错误号： 6！"));
     EXPECT_EQ(model.RowMaximum, maxBefore);
     EXPECT_EQ(model.Energy.ActivePowerSum, sumBefore);
-}
-
-TEST(RowError, MessagesNameTheErrorNumber) {
-    EXPECT_EQ(RowErrorMessage(5), QStringLiteral("数据接收超时错误，错误号： 5！\r\n请重新接收！"));
-    EXPECT_EQ(RowErrorMessage(6), QStringLiteral("其它错误，错误号： 6！"));
 }
 
 } // namespace

@@ -24,8 +24,12 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 // The lines as given, each encoded in GBK and ended by CR LF.
 inline void WriteGbkLines(const QString& path, const QStringList& lines) {
     QByteArray bytes;
-    for (const QString& l : lines)
-        bytes += EncodeGbk(l) + "\r\n";
+    for (const QString& l : lines) {
+        const Result<QByteArray> line = EncodeGbk(l);
+        if (!line)
+            qFatal("%s", qPrintable(line.error()));
+        bytes += *line + "\r\n";
+    }
     WriteBytes(path, bytes);
 }
 

@@ -122,8 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
     zr5::test::ByName());
 
 TEST(CatalogueLines, WrittenInGbkWithCrLf) {
-    const QByteArray bytes = CatalogueLineBytes(1, 103, QStringLiteral("电机"));
-    EXPECT_EQ(bytes, QByteArray("1,103,\xB5\xE7\xBB\xFA\r\n"));
+    const Result<QByteArray> bytes = CatalogueLineBytes(1, 103, QStringLiteral("电机"));
+    ASSERT_TRUE(bytes) << bytes.error().toStdString();
+    EXPECT_EQ(*bytes, QByteArray("1,103,\xB5\xE7\xBB\xFA\r\n"));
 }
 
 struct ListTextCase {
@@ -161,37 +162,37 @@ protected:
 TEST_P(GbkConverters, RoundTripOfTheCatalogueCharacters) {
     const QString text =
         QStringLiteral("三相异步电动机 YE3系列(三级能效) 低压小型电机 100～283.5V，高压");
-    bool encoded = false;
-    const QByteArray bytes = EncodeGbk(text, &encoded, GetParam());
-    EXPECT_TRUE(encoded);
+    const Result<QByteArray> bytes = EncodeGbk(text, GetParam());
+    ASSERT_TRUE(bytes) << bytes.error().toStdString();
     qsizetype expected = 0; // one byte for ASCII, two for every other character
     for (QChar c : text)
         expected += c.unicode() < 0x80 ? 1 : 2;
-    EXPECT_EQ(bytes.size(), expected);
-    bool decoded = false;
-    EXPECT_EQ(DecodeGbk(bytes, &decoded, GetParam()), text);
-    EXPECT_TRUE(decoded);
+    EXPECT_EQ(bytes->size(), expected);
+    const Result<QString> decoded = DecodeGbk(*bytes, GetParam());
+    ASSERT_TRUE(decoded) << decoded.error().toStdString();
+    EXPECT_EQ(*decoded, text);
+    EXPECT_EQ(DecodeGbkLossy(*bytes, GetParam()), text);
 }
 
 TEST_P(GbkConverters, KnownCodePoints) {
-    EXPECT_EQ(EncodeGbk(QStringLiteral("电机极数"), nullptr, GetParam()),
+    EXPECT_EQ(*EncodeGbk(QStringLiteral("电机极数"), GetParam()),
               QByteArray("\xB5\xE7\xBB\xFA\xBC\xAB\xCA\xFD"));
-    EXPECT_EQ(DecodeGbk(QByteArray("\xB6\xEE\xB6\xA8"), nullptr, GetParam()),
-              QStringLiteral("额定"));
-    EXPECT_EQ(EncodeGbk(QStringLiteral("Y132M-4"), nullptr, GetParam()), QByteArray("Y132M-4"));
+    EXPECT_EQ(*DecodeGbk(QByteArray("\xB6\xEE\xB6\xA8"), GetParam()), QStringLiteral("额定"));
+    EXPECT_EQ(*EncodeGbk(QStringLiteral("Y132M-4"), GetParam()), QByteArray("Y132M-4"));
 }
 
 TEST_P(GbkConverters, BrokenBytesAreReported) {
-    bool ok = true;
-    const QString text = DecodeGbk(QByteArray("A\xB5"), &ok, GetParam()); // a lead byte alone
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(text.startsWith(QLatin1Char('A')));
+    const QByteArray bytes("A\xB5"); // a lead byte alone
+    const Result<QString> decoded = DecodeGbk(bytes, GetParam());
+    ASSERT_FALSE(decoded);
+    EXPECT_EQ(decoded.error(), QStringLiteral("文字含有 GBK 以外的字节"));
+    EXPECT_TRUE(DecodeGbkLossy(bytes, GetParam()).startsWith(QLatin1Char('A')));
 }
 
 TEST_P(GbkConverters, CharactersWithoutAGbkFormAreReported) {
-    bool ok = true;
-    EncodeGbk(QStringLiteral("Y132M \U0001F600"), &ok, GetParam());
-    EXPECT_FALSE(ok);
+    const Result<QByteArray> encoded = EncodeGbk(QStringLiteral("Y132M \U0001F600"), GetParam());
+    ASSERT_FALSE(encoded);
+    EXPECT_EQ(encoded.error(), QStringLiteral("“Y132M \U0001F600”含有 GBK 以外的字符"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, GbkConverters,

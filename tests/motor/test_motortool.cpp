@@ -10,6 +10,7 @@
 
 #include "catalogtestfiles.h"
 #include "motor/motorcatalogue.h"
+#include "support/succeeded.h"
 
 namespace zr5 {
 namespace {
@@ -79,7 +80,7 @@ TEST_F(MotorTool, BadCodesFailOnStandardError) {
 }
 
 TEST_F(MotorTool, AUsersOwnCatalogueIsUsedAndNotReplaced) {
-    ASSERT_EQ(dir.ensureExists(), QString());
+    ASSERT_TRUE(test::Succeeded(dir.ensureExists()));
     test::WriteCatalogue(
         dir, {test::Entry(1, QStringLiteral("自有"), QStringLiteral("M1"), 2, 3, 6, 85, 2, 0.1f)});
     const ToolRun one =

@@ -11,6 +11,7 @@
 #include "model/motorparameters.h"
 #include "motor/motorcatalogue.h"
 #include "motor/samplecatalogue.h"
+#include "support/succeeded.h"
 
 namespace zr5 {
 namespace {
@@ -34,25 +35,23 @@ protected:
 };
 
 TEST_F(SampleCatalogue, InstallsTheThreeFilesWithTheirSizesAndLineEnds) {
-    ASSERT_EQ(InstallSampleCatalogue(dir), QString());
+    ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
     EXPECT_EQ(QFile(dir.file(kCatalogueRecordFile)).size(), 110960);
     for (const QString& name : {kCategoryFile, kModelIndexFile}) {
         const QByteArray text = ReadAll(dir.file(name));
         ASSERT_FALSE(text.isEmpty()) << name.toStdString();
         EXPECT_TRUE(text.endsWith("\r\n"));
         EXPECT_EQ(text.count("\n"), text.count("\r\n")) << name.toStdString();
-        bool gbk = false;
-        DecodeGbk(text, &gbk);
-        EXPECT_TRUE(gbk) << name.toStdString();
+        EXPECT_TRUE(DecodeGbk(text)) << name.toStdString();
     }
     EXPECT_EQ(ReadAll(dir.file(kModelIndexFile)).count("\r\n"), kCatalogueCodes);
     EXPECT_LE(ReadAll(dir.file(kCategoryFile)).count("\r\n"), kMaxCategories);
 }
 
 TEST_F(SampleCatalogue, NeverOverwritesAUsersOwnFiles) {
-    ASSERT_EQ(dir.ensureExists(), QString());
+    ASSERT_TRUE(test::Succeeded(dir.ensureExists()));
     test::WriteBytes(dir.file(kCatalogueRecordFile), "user's own");
-    const QString message = InstallSampleCatalogue(dir);
+    const QString message = InstallSampleCatalogue(dir).error();
     EXPECT_TRUE(message.contains(kCategoryFile)) << message.toStdString();
     EXPECT_EQ(ReadAll(dir.file(kCatalogueRecordFile)), QByteArray("user's own"));
     EXPECT_FALSE(QFile::exists(dir.file(kCategoryFile)));
@@ -60,7 +59,7 @@ TEST_F(SampleCatalogue, NeverOverwritesAUsersOwnFiles) {
 
     test::WriteBytes(dir.file(kCategoryFile), "1,1,own\r\n");
     test::WriteBytes(dir.file(kModelIndexFile), "1,1,own\r\n");
-    EXPECT_EQ(InstallSampleCatalogue(dir), QString());
+    EXPECT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
     EXPECT_EQ(ReadAll(dir.file(kCatalogueRecordFile)), QByteArray("user's own"));
     EXPECT_EQ(ReadAll(dir.file(kCategoryFile)), QByteArray("1,1,own\r\n"));
 }
@@ -79,7 +78,7 @@ TEST_F(SampleCatalogue, EmbeddedFilesAreTheOnesBuiltFromTheSourceTable) {
 TEST_F(SampleCatalogue, ReadsBackEveryEntryOfTheSourceTable) {
     const auto table = SourceTable();
     ASSERT_EQ(table.size(), std::size_t(kCatalogueCodes));
-    ASSERT_EQ(InstallSampleCatalogue(dir), QString());
+    ASSERT_TRUE(test::Succeeded(InstallSampleCatalogue(dir)));
 
     const CategoryTable categories = LoadCategories(dir);
     EXPECT_TRUE(categories.problems.isEmpty());
@@ -187,6 +186,50 @@ TEST(CatalogueSource, QuotedFieldsKeepCommasBlanksAndQuotes) {
     const auto back = ParseCatalogueSource(CatalogueSourceBytes(*r));
     ASSERT_TRUE(back.ok());
     EXPECT_EQ((*back)[0].model, (*r)[0].model);
+}
+
+// The model index and the category list are GBK: a name without a GBK form is refused by its
+// kind and text, and no files are built.
+TEST(CatalogueSource, NamesWithoutAGbkFormAreRefusedByKindAndText) {
+    const QString noGbk = QStringLiteral("\U0001F600");
+    struct Case {
+        const char* name;
+        QString category, model;
+        QString message; // empty: built
+        QByteArray modelIndex, categories;
+    };
+    const Case cases[] = {
+        {"both in GBK",
+         QStringLiteral("电机"),
+         QStringLiteral("Y-4"),
+         {},
+         "1,1,Y-4\r\n",
+         "1,1,\xB5\xE7\xBB\xFA\r\n"},
+        {"model without GBK form",
+         QStringLiteral("电机"),
+         QStringLiteral("Y") + noGbk,
+         QStringLiteral("型号“Y") + noGbk + QStringLiteral("”含有 GBK 以外的字符"),
+         {},
+         {}},
+        {"category without GBK form",
+         noGbk,
+         QStringLiteral("Y-4"),
+         QStringLiteral("分类名“") + noGbk + QStringLiteral("”含有 GBK 以外的字符"),
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        const Result<CatalogueFiles> files =
+            BuildCatalogueFiles({test::Entry(1, c.category, c.model, 4, 7.5f, 15.4f, 87, 5, 0.3f)});
+        if (c.message.isEmpty()) {
+            ASSERT_TRUE(test::Succeeded(files)) << c.name;
+            EXPECT_EQ(files->modelIndex, c.modelIndex) << c.name;
+            EXPECT_EQ(files->categories, c.categories) << c.name;
+        } else {
+            ASSERT_FALSE(files) << c.name;
+            EXPECT_EQ(files.error(), c.message) << c.name;
+        }
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "model/appstate.h"
 #include "recording/filecopy.h"
 #include "recording/openrecording.h"
+#include "support/succeeded.h"
 
 namespace zr5 {
 namespace {
@@ -56,7 +57,7 @@ TEST_P(FileCopySizes, CopiesEveryByteAndReplacesTheTarget) {
     const QByteArray content = randomBytes(GetParam().bytes);
     writeAll(path("TEMP.MTX"), content);
     writeAll(path("old.MTR"), QByteArray(5000, 'x')); // longer than some sources: must shrink
-    EXPECT_EQ(FileCopy(path("TEMP.MTX"), path("old.MTR")), QString());
+    EXPECT_TRUE(test::Succeeded(FileCopy(path("TEMP.MTX"), path("old.MTR"))));
     EXPECT_EQ(readAll(path("old.MTR")), content);
     EXPECT_EQ(readAll(path("TEMP.MTX")), content);
 }
@@ -71,9 +72,9 @@ TEST_F(FileCopyTest, CopyOntoItselfKeepsTheRecording) {
     const QByteArray content = randomBytes(144 + 36 * 3);
     writeAll(path("a.MTR"), content);
     // The same file spelt differently is still the same file.
-    EXPECT_EQ(FileCopy(path("a.MTR"), dir.path() + "/./a.MTR"), QString());
-    EXPECT_EQ(FileCopy(dir.path() + "//a.MTR", path("a.MTR")), QString());
-    EXPECT_EQ(FileCopy(path("a.MTR"), path("a.MTR")), QString());
+    EXPECT_TRUE(test::Succeeded(FileCopy(path("a.MTR"), dir.path() + "/./a.MTR")));
+    EXPECT_TRUE(test::Succeeded(FileCopy(dir.path() + "//a.MTR", path("a.MTR"))));
+    EXPECT_TRUE(test::Succeeded(FileCopy(path("a.MTR"), path("a.MTR"))));
     EXPECT_EQ(readAll(path("a.MTR")), content);
 }
 
@@ -82,7 +83,7 @@ TEST_F(FileCopyTest, SameFileThroughALink) {
     ASSERT_TRUE(QFile::link(path("a.MTR"), path("link.MTR")));
     EXPECT_TRUE(IsSameFile(path("a.MTR"), path("link.MTR")));
     EXPECT_FALSE(IsSameFile(path("a.MTR"), path("b.MTR")));
-    EXPECT_EQ(FileCopy(path("link.MTR"), path("a.MTR")), QString());
+    EXPECT_TRUE(test::Succeeded(FileCopy(path("link.MTR"), path("a.MTR"))));
     EXPECT_EQ(readAll(path("a.MTR")), QByteArray("abc"));
 }
 
@@ -105,7 +106,7 @@ TEST_P(FileCopyFailures, NameBothFilesAndTheReason) {
     QDir(dir.path()).mkdir("folder.MTR");
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.MTR")).constData(), 0600), 0);
     const QString target = c.target.startsWith('/') ? c.target : path(c.target);
-    const QString message = FileCopy(path(c.source), target);
+    const QString message = FileCopy(path(c.source), target).error();
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path(c.source))))
         << message.toStdString();
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
@@ -138,7 +139,7 @@ TEST_F(FileCopyTest, ADiskThatFillsUpLeavesTheOldTargetIntact) {
     rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString message = FileCopy(path("TEMP.MTX"), path("old.MTR"));
+    const QString message = FileCopy(path("TEMP.MTX"), path("old.MTR")).error();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_TRUE(message.contains(QDir::toNativeSeparators(path("old.MTR"))))
@@ -168,7 +169,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
     file.PTRatio = 1;
     file.SegmentHalfSpan = 20;
     file.RedCTInUse = file.BlueCTInUse = file.YellowCTInUse = 1;
-    ASSERT_EQ(WriteSettingsFile(state.dataDirectory.settingsFile(), file), QString());
+    ASSERT_TRUE(test::Succeeded(WriteSettingsFile(state.dataDirectory.settingsFile(), file)));
     // Unsaved changes in memory, as the dialog's option buttons or an analysis leave them.
     state.settings.CommPort = 3;
     state.settings.ReceiveDuration = 60;
@@ -177,7 +178,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
     RecordingHeader header;
     header.Motor = {4, 15, 30.3f, 88, 10.5f, 0.6f, 380};
     header.CTFlags = {0.0f, 1.0f, 0.0f};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
 
     EXPECT_EQ(state.settings.CommPort, 2);
     EXPECT_EQ(state.settings.ReceiveDuration, 3600.0f);
@@ -202,7 +203,7 @@ TEST_F(TakeOpenedRecordingTest, FlagsFromTheRecordingTheRestFromTheFile) {
 TEST_F(TakeOpenedRecordingTest, FlagsStoredAsFloatsRoundBack) {
     RecordingHeader header;
     header.CTFlags = {0.9999f, 0.0001f, 1.0f};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
     EXPECT_EQ(state.settings.CTInUseCode, 5);
     EXPECT_FALSE(state.model.Motor.MotorParametersValid); // zeros are no motor data
 }
@@ -212,7 +213,7 @@ TEST_F(TakeOpenedRecordingTest, WithoutASettingsFileMemoryServesAndTheFileIsCrea
     state.settings.CTRatio = 25;
     RecordingHeader header;
     header.CTFlags = {1, 0, 0};
-    EXPECT_EQ(TakeOpenedRecording(state, header), QString());
+    EXPECT_TRUE(test::Succeeded(TakeOpenedRecording(state, header)));
     const SettingsFileContents written = ReadSettingsFile(state.dataDirectory.settingsFile());
     EXPECT_TRUE(written.fileFound);
     EXPECT_EQ(written.settings.CommPort, 3);
@@ -229,7 +230,10 @@ TEST_F(TakeOpenedRecordingTest, ASettingsFileThatCannotBeWrittenIsReported) {
     AppState blocked(DataDirectory(QDir(dir.path()).filePath("plain/zr-5")));
     RecordingHeader header;
     header.CTFlags = {1, 1, 1};
-    EXPECT_FALSE(TakeOpenedRecording(blocked, header).isEmpty());
+    const Status taken = TakeOpenedRecording(blocked, header);
+    ASSERT_FALSE(taken);
+    EXPECT_EQ(taken.error(), QStringLiteral("无法创建数据目录 %1")
+                                 .arg(QDir::toNativeSeparators(blocked.dataDirectory.root())));
     EXPECT_EQ(blocked.settings.CTInUseCode, 7); // the recording's flags are in effect
 }
 

@@ -12,6 +12,7 @@
 #include "recording/filecopy.h"
 #include "recording/outputfile.h"
 #include "recording/receptionlock.h"
+#include "support/succeeded.h"
 #include "support/testnames.h"
 
 namespace zr5 {
@@ -33,7 +34,7 @@ void PrintTo(const LockCase& c, std::ostream* os) {
 
 QString secondReception(const QString& recording) {
     ReceptionLock second;
-    return second.acquire(recording);
+    return second.acquire(recording).error();
 }
 
 QString overwrite(const QString& path) {
@@ -49,7 +50,7 @@ const LockCase kCases[] = {
     {"second reception naming it through dot", Holder::LiveReception,
      [](const QString& d) { return secondReception(d + "/./g.MTR"); }, true},
     {"save onto it", Holder::LiveReception,
-     [](const QString& d) { return FileCopy(d + "/other.MTR", d + "/g.MTR"); }, true},
+     [](const QString& d) { return FileCopy(d + "/other.MTR", d + "/g.MTR").error(); }, true},
     {"overwrite it", Holder::LiveReception,
      [](const QString& d) { return overwrite(d + "/g.MTR"); }, true},
     {"another file in the same folder", Holder::LiveReception,
@@ -61,7 +62,7 @@ const LockCase kCases[] = {
     {"reception after one that ended", Holder::EndedReception,
      [](const QString& d) { return secondReception(d + "/g.MTR"); }, false},
     {"save after one that ended", Holder::EndedReception,
-     [](const QString& d) { return FileCopy(d + "/other.MTR", d + "/g.MTR"); }, false},
+     [](const QString& d) { return FileCopy(d + "/other.MTR", d + "/g.MTR").error(); }, false},
 };
 
 class ReceptionLockCase : public ::testing::TestWithParam<LockCase> {};
@@ -93,7 +94,7 @@ TEST_P(ReceptionLockCase, RefusesWhileAReceptionWritesTheFile) {
     }
     ReceptionLock first;
     if (c.holder == Holder::LiveReception || c.holder == Holder::EndedReception) {
-        ASSERT_EQ(first.acquire(dir + "/g.MTR"), QString());
+        ASSERT_TRUE(test::Succeeded(first.acquire(dir + "/g.MTR")));
     }
     if (c.holder == Holder::EndedReception)
         first.release();

@@ -23,14 +23,10 @@ QStringList readSettings(const DataDirectory& dir) {
     return ReadSettingsFile(dir.settingsFile()).problems;
 }
 QStringList readPorts(const DataDirectory& dir) {
-    QStringList problems;
-    PortMap::load(dir, &problems);
-    return problems;
+    return PortMap::load(dir).problems;
 }
 QStringList readAssessment(const DataDirectory& dir) {
-    QString problem;
-    ReadAssessmentSettings(dir, &problem);
-    return problem.isEmpty() ? QStringList() : QStringList{problem};
+    return ReadAssessmentSettings(dir).problems;
 }
 
 struct SmallFileCase {

@@ -8,6 +8,7 @@
 #include "model/appstate.h"
 #include "settings/datadirectory.h"
 #include "settings/settings.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -45,7 +46,7 @@ Settings example() {
 }
 
 TEST_F(SettingsFiles, PrintedFormIsByteExact) {
-    ASSERT_EQ(WriteSettingsFile(file(), example()), QString());
+    ASSERT_TRUE(test::Succeeded(WriteSettingsFile(file(), example())));
     EXPECT_EQ(read(),
               QByteArray(" 2 \r\n 0 \r\n 3600 \r\n 40 \r\n 1 \r\n 10 \r\n 1 \r\n 0 \r\n 1 \r\n"));
     QFile golden(QStringLiteral(ZR5_TEST_DATA_DIR "/golden-Mtrc.dat"));
@@ -58,7 +59,7 @@ TEST_F(SettingsFiles, FractionsAreWrittenWithoutTheLeadingZeroAndReadBack) {
     s.CTRatio = 0.5f;
     s.PTRatio = 1234.567f;
     s.ReceiveDuration = 3725;
-    ASSERT_EQ(WriteSettingsFile(file(), s), QString());
+    ASSERT_TRUE(test::Succeeded(WriteSettingsFile(file(), s)));
     const QList<QByteArray> lines = read().split('\n');
     EXPECT_EQ(lines[3], QByteArray(" .5 \r"));
     EXPECT_EQ(lines[4], QByteArray(" 1234.567 \r"));
@@ -98,7 +99,7 @@ TEST_F(SettingsFiles, OutOfSetValuesAreKeptAndWrittenBack) {
     const SettingsFileContents c = ReadSettingsFile(file());
     EXPECT_TRUE(c.complete());
     EXPECT_EQ(c.settings.CommPort, 4);
-    ASSERT_EQ(WriteSettingsFile(file(), c.settings), QString());
+    ASSERT_TRUE(test::Succeeded(WriteSettingsFile(file(), c.settings)));
     EXPECT_TRUE(read().startsWith(" 4 \r\n 5 \r\n"));
 }
 
@@ -203,7 +204,7 @@ TEST(AppStateSettings, MissingFileIsCreatedAtTheNextWrite) {
     EXPECT_FALSE(state.ReadSettings().isEmpty());
     EXPECT_EQ(state.settings.ReceiveDuration, 10.0f);
     state.settings.CommPort = 3;
-    EXPECT_EQ(state.WriteSettings(), QString());
+    EXPECT_TRUE(test::Succeeded(state.WriteSettings()));
     EXPECT_TRUE(state.ReadSettings().isEmpty());
     EXPECT_EQ(state.settings.CommPort, 3);
     EXPECT_EQ(state.CurrentFileName(), dir.filePath(QStringLiteral("sub/zr-5/TEMP.MTX")));

@@ -6,6 +6,7 @@
 #include "analysis/cumulative.h"
 #include "link/demoinstrument.h"
 #include "link/receptionfixture.h"
+#include "support/succeeded.h"
 
 namespace zr5::test {
 namespace {
@@ -59,7 +60,7 @@ TEST_F(ReceptionTest, TimedReceptionFromTheSimulatorLosesNoFrame) {
     const QString device = simulator.device();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     setDuration(1.0f);
-    ASSERT_EQ(controller->start(ReceptionMode::Timed, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Timed, device)));
     const ReceptionOutcome outcome = waitFinished(10000);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
     EXPECT_GT(outcome.rows, 50); // split frames at 300 a second, for one second
@@ -76,7 +77,7 @@ TEST_F(ReceptionTest, AfterALineNobodyReadTheSimulatorKeepsItsPace) {
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     QTest::qWait(2000); // the pause is the situation under test: nobody reads the line
     setDuration(1.0f);
-    ASSERT_EQ(controller->start(ReceptionMode::Timed, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Timed, device)));
     const ReceptionOutcome outcome = waitFinished(10000);
     EXPECT_EQ(outcome.end, ReceptionEnd::Completed);
     // Duration times rate, not the frames it "owed" sent at full speed.
@@ -87,7 +88,7 @@ TEST_F(ReceptionTest, ManualReceptionFromASimulatorThatHangsUp) {
     SimulatorProcess simulator({"--rate", "0", "--no-trailer", "--hangup-after", "3000"});
     const QString device = simulator.device();
     ASSERT_TRUE(device.startsWith("/dev/"));
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, device)));
     const ReceptionOutcome outcome = waitFinished(20000);
     EXPECT_EQ(outcome.end, ReceptionEnd::PortFailed);
     EXPECT_TRUE(outcome.complete);
@@ -103,7 +104,7 @@ TEST_F(ReceptionTest, SimulatorScalesBehindTransformers) {
     // CT ratio 40 shows the motor's own values again.
     SimulatorProcess simulator({"--ct", "40", "--pt", "2", "--rate", "200"});
     const QString device = simulator.device();
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, device), "");
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, device)));
     ASSERT_TRUE(waitRows(5));
     controller->stop();
     const ReadBack back = readRecording(temporaryRecording());
@@ -116,11 +117,12 @@ TEST_F(ReceptionTest, DemoInstrumentRunsWhileItLives) {
     qint64 simulator = 0;
     {
         DemoInstrument demo;
-        ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
+        ASSERT_TRUE(
+            test::Succeeded(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM))));
         ASSERT_TRUE(demo.isRunning());
         simulator = demo.processId();
         ASSERT_GT(simulator, 0);
-        ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
+        ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, demo.device())));
         EXPECT_TRUE(waitRows(3));
         controller->stop();
     }
@@ -169,7 +171,7 @@ TEST(Simulator, RefusesBadOptionsWithoutOpeningALine) {
 TEST(DemoInstrument, MissingSimulatorIsReported) {
     ensureApplication();
     DemoInstrument demo;
-    const QString error = demo.start({}, QStringLiteral("/nonexistent/zr5-sim"));
+    const QString error = demo.start({}, QStringLiteral("/nonexistent/zr5-sim")).error();
     EXPECT_TRUE(error.contains("zr5-sim")) << error.toStdString();
     EXPECT_FALSE(demo.isRunning());
 }
@@ -184,15 +186,15 @@ TEST_F(ReceptionTest, TheDemonstrationsMotorDataFitTheSimulatedMotor) {
     state->model.Motor = DemoInstrument::simulatedMotor();
     ASSERT_TRUE(state->model.Motor.MotorParametersValid);
     DemoInstrument demo;
-    ASSERT_EQ(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM)), "");
-    ASSERT_EQ(controller->start(ReceptionMode::Manual, demo.device()), "");
+    ASSERT_TRUE(test::Succeeded(demo.start({"--rate", "200"}, QStringLiteral(ZR5_SIM_PROGRAM))));
+    ASSERT_TRUE(test::Succeeded(controller->start(ReceptionMode::Manual, demo.device())));
     ASSERT_TRUE(waitRows(40));
     controller->stop();
     waitFinished();
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(state->dataDirectory.temporaryRecording(), model, results);
-    ASSERT_EQ(pass.runAll(), QString());
+    ASSERT_TRUE(test::Succeeded(pass.runAll()));
     EXPECT_GT(results.LoadRateMinimum, 50);
     EXPECT_LT(results.LoadRateMaximum, 100);
     EXPECT_GT(results.EfficiencyMinimum, 80);

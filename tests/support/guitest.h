@@ -38,14 +38,14 @@ inline void WriteRecording(const QString& path, int rows, std::array<float, 7> m
     header.Motor = motor;
     header.CTFlags = flags;
     RecordingWriter writer;
-    ASSERT_TRUE(writer.create(path, header).isEmpty());
+    ASSERT_TRUE(writer.create(path, header));
     for (int r = 0; r < rows; ++r) {
         const float f = float(r);
-        ASSERT_TRUE(writer.appendRow({10 + f, 380, 2, 11, 381, 2.5f, 12, 379, 3}).isEmpty());
+        ASSERT_TRUE(writer.appendRow({10 + f, 380, 2, 11, 381, 2.5f, 12, 379, 3}));
     }
     ExtremaValues max{}, min{};
     max.fill(1);
-    ASSERT_TRUE(writer.finish(max, min).isEmpty());
+    ASSERT_TRUE(writer.finish(max, min));
 }
 
 // The nine settings lines as the program writes them.

@@ -21,6 +21,7 @@
 #include "recording/recordingfile.h"
 #include "recording/synthetic.h"
 #include "settings/settings.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -88,24 +89,27 @@ const Writer kWriters[] = {
     {"save and save as copy a recording", "saved.MTR",
      [](const QString& dir, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-source.MTR"));
-         WriteSyntheticRecording(source, 200, 60, 5);
-         const QString error = FileCopy(source, target);
+         if (const Status s = WriteSyntheticRecording(source, 200, 60, 5); !s)
+             return s.error();
+         const QString error = FileCopy(source, target).error();
          QFile::remove(source);
          Q_UNUSED(dir);
          return error;
      }},
     {"settings file", "Mtrc.dat",
      [](const QString&, const QString& target) {
-         return WriteSettingsFile(target, Settings::initial());
+         return WriteSettingsFile(target, Settings::initial()).error();
      }},
     {"port map", "Ports.ini",
      [](const QString& dir, const QString&) {
          PortMap map;
          map.setDevice(1, QStringLiteral("/dev/ttyUSB0"));
-         return map.save(DataDirectory(dir));
+         return map.save(DataDirectory(dir)).error();
      }},
     {"sample catalogue", nullptr,
-     [](const QString& dir, const QString&) { return InstallSampleCatalogue(DataDirectory(dir)); }},
+     [](const QString& dir, const QString&) {
+         return InstallSampleCatalogue(DataDirectory(dir)).error();
+     }},
     {"synth overwrite", "synth.MTR",
      [](const QString&, const QString& target) {
          return runTool({QStringLiteral("synth"), target, QStringLiteral("--rows"),
@@ -116,7 +120,8 @@ const Writer kWriters[] = {
     {"export output", "export.csv",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-export.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error =
              runTool({QStringLiteral("export"), source, QStringLiteral("--output"), target,
                       QStringLiteral("--overwrite")});
@@ -126,7 +131,8 @@ const Writer kWriters[] = {
     {"workbook export", "export.xlsx",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-xlsx.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error = runTool({QStringLiteral("export"), source, QStringLiteral("--xlsx"),
                                         target, QStringLiteral("--overwrite")});
          QFile::remove(source);
@@ -135,7 +141,8 @@ const Writer kWriters[] = {
     {"pdf report", "report.pdf",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-report.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error =
              runTool({QStringLiteral("report"), source, QStringLiteral("--data"), target,
                       QStringLiteral("--date"), QStringLiteral("2024-05-01T08:00"),
@@ -146,7 +153,8 @@ const Writer kWriters[] = {
     {"info on standard output", "info.txt",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-info.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error = runTool({QStringLiteral("info"), source}, target);
          QFile::remove(source);
          return error;
@@ -198,12 +206,12 @@ TEST(ReceptionRecordingOnFullDisk, IsValidAtEveryCheckpointAndKeepsTheLastGoodOn
     RecordingHeader header;
     header.StartTime = 28800;
     header.Duration = 10;
-    ASSERT_EQ(writer.create(file, header, OutputFile::Mode::InPlace), QString());
+    ASSERT_TRUE(test::Succeeded(writer.create(file, header, OutputFile::Mode::InPlace)));
     ExtremaValues maximum, minimum;
     maximum.fill(-100000);
     minimum.fill(100000);
     minimum[0] = 0; // the rows' first values count up from 0
-    QString error = writer.checkpoint(maximum, minimum, 0);
+    QString error = writer.checkpoint(maximum, minimum, 0).error();
     qint64 rows = 0;
     float duration = 0;
     while (error.isEmpty() && rows < 10000) {
@@ -213,12 +221,12 @@ TEST(ReceptionRecordingOnFullDisk, IsValidAtEveryCheckpointAndKeepsTheLastGoodOn
         ASSERT_EQ(info->header.Duration, duration);
         ASSERT_EQ(info->RowMaximum, maximum);
         for (int k = 0; k < 100; ++k, ++rows)
-            ASSERT_EQ(writer.appendRow({float(rows), 220, 1, 2, 3, 4, 5, 6, 7}), QString());
+            ASSERT_TRUE(test::Succeeded(writer.appendRow({float(rows), 220, 1, 2, 3, 4, 5, 6, 7})));
         const ExtremaValues lastMaximum = maximum;
         const float lastDuration = duration;
         maximum[0] = float(rows - 1);
         duration = float(rows) / 30;
-        error = writer.checkpoint(maximum, minimum, duration);
+        error = writer.checkpoint(maximum, minimum, duration).error();
         if (!error.isEmpty()) {
             rows -= 100;
             maximum = lastMaximum;

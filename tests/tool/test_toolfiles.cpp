@@ -12,6 +12,7 @@
 
 #include "recording/recordingfile.h"
 #include "recording/synthetic.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -27,7 +28,7 @@ class ToolFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_EQ(WriteSyntheticRecording(path("g.MTR"), 50, 300, 7), QString());
+        ASSERT_TRUE(test::Succeeded(WriteSyntheticRecording(path("g.MTR"), 50, 300, 7)));
         original = digest("g.MTR");
     }
     // Runs the tool in the scratch folder, so that names may be relative; standardOutput: a file

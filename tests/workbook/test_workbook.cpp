@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "recording/synthetic.h"
+#include "support/succeeded.h"
 #include "workbook/recordingworkbook.h"
 
 using namespace zr5;
@@ -102,7 +103,7 @@ class Recording {
 public:
     Recording(qint64 rows, float duration, quint64 seed) {
         path_ = dir_.filePath(QStringLiteral("rec.MTR"));
-        EXPECT_EQ(WriteSyntheticRecording(path_, rows, duration, seed), QString());
+        EXPECT_TRUE(test::Succeeded(WriteSyntheticRecording(path_, rows, duration, seed)));
     }
     const QString& path() const { return path_; }
     QString file(const QString& name) const { return dir_.filePath(name); }

@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
     QString path = source;
     if (isCount) {
         path = dir.filePath(QStringLiteral("SYNTH.MTR"));
-        if (QString e = WriteSyntheticRecording(path, count, 3600, 1); !e.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(e));
+        if (zr5::Status e = WriteSyntheticRecording(path, count, 3600, 1); !e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.error()));
             return 1;
         }
     }

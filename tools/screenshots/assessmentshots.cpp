@@ -29,7 +29,10 @@ int main(int argc, char** argv) {
     out.mkpath(QStringLiteral("."));
     QTemporaryDir dir;
     const DataDirectory data(dir.path());
-    InstallSampleCatalogue(data);
+    if (const Status installed = InstallSampleCatalogue(data); !installed) {
+        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
+        return 1;
+    }
     const struct {
         const char* name;
         std::array<float, 7> motor;
@@ -37,12 +40,17 @@ int main(int argc, char** argv) {
                  {"assessment-30kW-oversized", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}}};
     for (const auto& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".MTR"));
-        if (!WriteSyntheticRecording(path, 20000, 8 * 3600, 11).isEmpty())
+        if (!WriteSyntheticRecording(path, 20000, 8 * 3600, 11))
             return 1;
         QFile f(path);
-        f.open(QIODevice::ReadWrite);
-        f.seek(8); // the motor's seven values follow the start time and the duration
-        f.write(reinterpret_cast<const char*>(c.motor.data()), qint64(sizeof(c.motor)));
+        // The motor's seven values follow the start time and the duration.
+        if (!f.open(QIODevice::ReadWrite) || !f.seek(8) ||
+            f.write(reinterpret_cast<const char*>(c.motor.data()), qint64(sizeof(c.motor))) !=
+                qint64(sizeof(c.motor)) ||
+            !f.flush()) {
+            std::fprintf(stderr, "cannot write the motor data into %s\n", qPrintable(path));
+            return 1;
+        }
         f.close();
         AppState state(data);
         state.recordingOpened(path);

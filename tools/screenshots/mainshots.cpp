@@ -49,11 +49,14 @@ QString writeSampleRecording(const QDir& dir, const QString& name) {
     header.CTFlags = {1, 1, 1};
     const QString path = dir.filePath(name);
     zr5::RecordingWriter writer;
-    writer.create(path, header);
+    zr5::Status written = writer.create(path, header);
     zr5::ExtremaValues max{}, min{};
-    for (int k = 0; k < 10; ++k)
-        writer.appendRow({25, 380, 5, 25, 381, 5, 25, 379, 5});
-    writer.finish(max, min);
+    for (int k = 0; k < 10 && written; ++k)
+        written = writer.appendRow({25, 380, 5, 25, 381, 5, 25, 379, 5});
+    if (written)
+        written = writer.finish(max, min);
+    if (!written)
+        qFatal("%s", qPrintable(written.error()));
     return path;
 }
 
@@ -83,11 +86,13 @@ int main(int argc, char** argv) {
     zr5::ChannelRowValues channels{};
     state.model.resetExtrema();
     const float elapsed = 3725.4f;
-    const zr5::ProcessedRow done =
+    const zr5::Result<zr5::LiveTableRow> done =
         zr5::ProcessSampleRow(state.model, 36000 + elapsed, 36000, elapsed, row, channels);
+    if (!done)
+        qFatal("%s", qPrintable(done.error()));
     state.model.SampleRow = row;
     state.model.ElapsedTime = elapsed;
-    w.showRow(done.display);
+    w.showRow(*done);
     save(&w, out, QStringLiteral("main-2-timed-receiving"));
 
     w.applyCommandEvent(zr5::CommandEvent::TimedReceptionFinishes);

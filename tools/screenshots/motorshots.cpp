@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
     QDir().mkpath(out.path());
     QTemporaryDir temp;
     zr5::AppState state{zr5::DataDirectory(temp.path())};
-    if (const QString problem = zr5::InstallSampleCatalogue(state.dataDirectory);
-        !problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    if (const zr5::Status installed = zr5::InstallSampleCatalogue(state.dataDirectory);
+        !installed) {
+        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
         return 1;
     }
     SilentMessages messages;

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir data;
     const QString path = QDir(data.path()).filePath(QStringLiteral("示例.MTR"));
-    if (!WriteSyntheticRecording(path, 3000, 3600, 7).isEmpty())
+    if (!WriteSyntheticRecording(path, 3000, 3600, 7))
         return 1;
     AppState state{DataDirectory(data.path())};
     state.recordingOpened(path);

@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
     zr5::UiServices services{messages, files, clock};
 
     zr5::DemoInstrument instrument;
-    if (const QString problem = instrument.start({}, QStringLiteral(ZR5_SIM_PROGRAM));
-        !problem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(problem));
+    if (const zr5::Status started = instrument.start({}, QStringLiteral(ZR5_SIM_PROGRAM));
+        !started) {
+        std::fprintf(stderr, "%s\n", qPrintable(started.error()));
         return 1;
     }
     zr5::MainWindow window(state, services);
