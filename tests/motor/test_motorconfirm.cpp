@@ -114,8 +114,9 @@ TEST_F(Confirm, ImpossibleDataAreRefusedNamingTheValueAndWhy) {
         EXPECT_EQ(r.outcome, expected.isEmpty() ? Outcome::Accepted : Outcome::Incomplete);
         EXPECT_EQ(r.message, expected.isEmpty() ? QString() : expected + "，电机参数未确认！");
         EXPECT_EQ(m.MotorParametersValid, expected.isEmpty());
-        if (!expected.isEmpty())
+        if (!expected.isEmpty()) {
             EXPECT_EQ(m.values(), Existing().values());
+        }
 
         // The same values read from a recording's header.
         std::array<float, 7> values{};
@@ -124,8 +125,9 @@ TEST_F(Confirm, ImpossibleDataAreRefusedNamingTheValueAndWhy) {
         MotorParameters recorded = MotorParameters::fromValues(values);
         recorded.revalidate();
         EXPECT_EQ(recorded.MotorParametersValid, expected.isEmpty());
-        if (!expected.isEmpty())
+        if (!expected.isEmpty()) {
             EXPECT_EQ(DescribeMotorState(MotorState::NoMotorData, recorded, {}).caption, expected);
+        }
     }
 }
 
