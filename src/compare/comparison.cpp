@@ -195,10 +195,11 @@ std::vector<ComparisonRow> ComparisonRows(const Comparison& c) {
             c.specificBefore(), c.specificAfter(), 4),
     };
     // The assessment's own figures, whatever it lists: the measured ones, not the estimates of
-    // another motor (those are lists and notes).
+    // another motor or measure.
     const FigureList before = AssessmentRunFigures(b.run), after = AssessmentRunFigures(a.run);
     for (const FigureGroup& g : before) {
-        if (g.shape != FigureGroup::Shape::Fields && g.shape != FigureGroup::Shape::Object)
+        if (g.estimate ||
+            (g.shape != FigureGroup::Shape::Fields && g.shape != FigureGroup::Shape::Object))
             continue;
         std::vector<ComparisonRow> figures;
         for (const Figure& f : g.figures) {

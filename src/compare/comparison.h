@@ -97,7 +97,7 @@ constexpr double kShortestNormalHours = 10.0 / 60.0;
 
 // The side-by-side table: the comparison's own figures (duration, rows in normal running, mean
 // input power, mean power factor, specific input energy), then every number of the assessment's
-// keyed list (its fields and objects, not its what-if savings) matched by key.
+// keyed list (its fields and objects, not its estimates) matched by key.
 std::vector<ComparisonRow> ComparisonRows(const Comparison& c);
 // A row's four values as the tables show them: before, after, difference, percentage.
 QStringList ComparisonRowTexts(const ComparisonRow& row);
