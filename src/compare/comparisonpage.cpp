@@ -85,13 +85,19 @@ ComparisonChart EfficiencyChart(const Comparison& c) {
     chart.xTitle = QStringLiteral("负载率 %");
     chart.yTitle = QStringLiteral("效率 %");
     const ComparedRecording* sides[] = {&c.before, &c.after};
-    // The efficiency axis starts at the ten below the lowest cell either recording ran in.
-    int lowest = Cloud::kEfficiencyCells;
+    // The efficiency axis starts at the ten below the efficiency that all but a fiftieth of both
+    // recordings' rows reach (a few rows at no load would squeeze the rest); rows below it stand
+    // on the axis.
+    std::vector<qint64> rowsAt(std::size_t(Cloud::kEfficiencyCells), 0);
     for (const ComparedRecording* r : sides)
         for (int l = 0; l < Cloud::kLoadCells; ++l)
-            for (int e = 0; e < lowest; ++e)
-                if (r->cloud.count(l, e) > 0)
-                    lowest = e;
+            for (int e = 0; e < Cloud::kEfficiencyCells; ++e)
+                rowsAt[std::size_t(e)] += r->cloud.count(l, e);
+    const double fiftieth = double(c.before.cloud.rows + c.after.cloud.rows) / 50;
+    int lowest = 0;
+    for (qint64 below = 0; lowest < Cloud::kEfficiencyCells - 1; ++lowest)
+        if (double(below += rowsAt[std::size_t(lowest)]) >= fiftieth)
+            break;
     const double low =
         std::clamp(std::floor(lowest * Cloud::kEfficiencyCellHeight / 10) * 10, 0.0, 80.0);
     const double loadSpan = Cloud::kLoadCells * Cloud::kLoadCellWidth;
@@ -163,10 +169,6 @@ void DrawComparisonChart(Printer& p, double left, double top, double width, doub
     p.setFontSize(points);
     p.setPosition(left, top + line + 20);
     p.print(c.yTitle);
-    for (const ChartCell& cell : c.cells) {
-        p.setPenColour(cell.colour);
-        p.fillBox(X(cell.left), Y(cell.top), X(cell.right), Y(cell.bottom));
-    }
     p.setPenColour(Colour::Black);
     p.setPenStyle(PenStyle::Dotted);
     for (const ChartLabel& l : c.yLabels)
@@ -190,6 +192,11 @@ void DrawComparisonChart(Printer& p, double left, double top, double width, doub
         for (std::size_t i = 1; i < curve.points.size(); ++i)
             p.line(X(curve.points[i - 1].first), Y(curve.points[i - 1].second),
                    X(curve.points[i].first), Y(curve.points[i].second));
+    }
+    // The cells over the curves: where a recording ran lies on its motor's curve.
+    for (const ChartCell& cell : c.cells) {
+        p.setPenColour(cell.colour);
+        p.fillBox(X(cell.left), Y(cell.top), X(cell.right), Y(cell.bottom));
     }
     p.setPenColour(Colour::Black);
     p.setPenWidth(3);
