@@ -83,6 +83,8 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
     c.mnuPr->setObjectName(QStringLiteral("mnuPr"));
     c.mnuAssess = c.mnuF3->addAction(QStringLiteral("经济运行评估"));
     c.mnuAssess->setObjectName(QStringLiteral("mnuAssess"));
+    c.mnuCompare = c.mnuF3->addAction(QStringLiteral("对比分析…"));
+    c.mnuCompare->setObjectName(QStringLiteral("mnuCompare"));
     c.mnuExport = c.mnuF3->addMenu(QStringLiteral("导出"));
     c.mnuExport->setObjectName(QStringLiteral("mnuExport"));
     c.mnuExportPicture = c.mnuExport->addAction(QStringLiteral("曲线图片…"));

@@ -33,8 +33,9 @@ struct AnalysisControls {
     QAction* mnu10 = nullptr;
     QAction* mnu20 = nullptr;
     QAction* mnuPr = nullptr;
-    QAction* mnuAssess = nullptr; // the economic-operation assessment
-    QMenu* mnuExport = nullptr;   // "导出": pictures and the table
+    QAction* mnuAssess = nullptr;  // the economic-operation assessment
+    QAction* mnuCompare = nullptr; // before and after: this recording against another
+    QMenu* mnuExport = nullptr;    // "导出": pictures and the table
     QAction* mnuExportPicture = nullptr;
     QAction* mnuExportAll = nullptr;
     QAction* mnuExportCsv = nullptr;

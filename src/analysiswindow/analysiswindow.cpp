@@ -19,6 +19,7 @@
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/zoomcontroller.h"
 #include "assessment/assessmentwindow.h"
+#include "compare/comparisonwindow.h"
 #include "model/numbertext.h"
 #include "printing/printdialog.h"
 #include "ui/geometry.h"
@@ -85,6 +86,7 @@ void AnalysisWindow::Form_Load() {
     setWindowTitle(AnalysisWindowCaption(state_.CurrentFileName()));
     c_.mnuPr->setEnabled(false);
     c_.mnuAssess->setEnabled(false);
+    c_.mnuCompare->setEnabled(false);
     c_.mnuExport->setEnabled(false);
     c_.mnuExport->menuAction()->setEnabled(false);
     state_.analysisBegun(recording_.RecordCount, recording_.header.Duration);
@@ -124,6 +126,8 @@ void AnalysisWindow::connectControls() {
         if (!w->Command1_Click())
             w->close();
     });
+    connect(c_.mnuCompare, &QAction::triggered, this,
+            [this] { ComparisonWindow::open(state_, services_, this); });
     connect(c_.mnuPr, &QAction::triggered, this,
             [this] { PrintDialog::open(state_, services_, this); });
     connect(c_.mnuCl, &QAction::triggered, this, &AnalysisWindow::Command1_Click);
@@ -246,6 +250,7 @@ void AnalysisWindow::finishPass(const QString& error) {
     }
     c_.mnuPr->setEnabled(true);
     c_.mnuAssess->setEnabled(true);
+    c_.mnuCompare->setEnabled(true);
     c_.mnuExport->setEnabled(state_.analysis.complete);
     c_.mnuExport->menuAction()->setEnabled(state_.analysis.complete);
     zoom_->setEnabled(state_.analysis.complete);

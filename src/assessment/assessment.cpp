@@ -69,12 +69,16 @@ double AssessmentCollector::inputKwhOf(double ratedPower, double ratedLosses,
            rowHours_;
 }
 
-Saving AssessmentCollector::savingOf(double otherInputKwh, double recordingHours) const {
+Saving AnnualSaving(double kwh, double recordingHours, const AssessmentSettings& settings) {
     Saving s;
-    s.kwh = normalInput_ - otherInputKwh;
-    s.annualKwh = recordingHours > 0 ? s.kwh * settings_.hoursPerYear / recordingHours : 0;
-    s.annualMoney = s.annualKwh * settings_.price;
+    s.kwh = kwh;
+    s.annualKwh = recordingHours > 0 ? kwh * settings.hoursPerYear / recordingHours : 0;
+    s.annualMoney = s.annualKwh * settings.price;
     return s;
+}
+
+Saving AssessmentCollector::savingOf(double otherInputKwh, double recordingHours) const {
+    return AnnualSaving(normalInput_ - otherInputKwh, recordingHours, settings_);
 }
 
 RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
@@ -102,7 +106,8 @@ RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
 }
 
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
-                              const AssessmentSettings& settings) {
+                              const AssessmentSettings& settings,
+                              const std::function<void(const CumulativeRowView&)>& onRow) {
     AssessmentRun run;
     MeasurementModel model;
     AnalysisResults results;
@@ -113,7 +118,11 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     const double hours = double(run.recording.header.Duration) / 3600.0;
     AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount));
     while (!pass.done())
-        pass.process(1 << 16, [&](const CumulativeRowView& row) { collector.add(row); });
+        pass.process(1 << 16, [&](const CumulativeRowView& row) {
+            collector.add(row);
+            if (onRow)
+                onRow(row);
+        });
     if (!pass.error().isEmpty())
         return run.error = pass.error(), run;
     run.assessment = collector.finish(hours);

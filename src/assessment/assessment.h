@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct Saving {
     double annualKwh = 0;
     double annualMoney = 0;
 };
+
+// A saving of kwh over a recording of recordingHours, scaled to the settings' operating hours
+// and price (nothing in a year when the recording has no duration).
+Saving AnnualSaving(double kwh, double recordingHours, const AssessmentSettings& settings);
 
 // Replacing the motor by one of the same power and poles at a class's minimum efficiency.
 struct Replacement {
@@ -102,8 +107,11 @@ struct AssessmentRun {
     RecordingAssessment assessment;
     RecordingInfo recording;
 };
+// `onRow`, when given, sees every row of the same pass (what a caller collects beside the
+// assessment, without a second read).
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
-                              const AssessmentSettings& settings);
+                              const AssessmentSettings& settings,
+                              const std::function<void(const CumulativeRowView&)>& onRow = {});
 
 // The one-line verdict: where the motor mostly runs, and what a better or smaller motor would save.
 QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, double ratedPower);

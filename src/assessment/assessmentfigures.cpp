@@ -111,6 +111,7 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
 
     for (const Replacement& r : a.replacements) {
         FigureGroup g = Group("", FigureGroup::Shape::ListItem, "replacement");
+        g.estimate = true;
         g.title = QStringLiteral("更换为 %1 电动机").arg(r.cls);
         g.figures.push_back(JsonOnly(TextFigure("class", QStringLiteral("能效等级"), r.cls)));
         // The class's minimum efficiency comes from a single-precision table.
@@ -120,10 +121,12 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
         list.push_back(g);
     }
     list.push_back(Group("", FigureGroup::Shape::EmptyList, "replacement"));
+    list.back().estimate = true;
 
     if (a.rightSize) {
         const RightSize& r = *a.rightSize;
         FigureGroup g = Group("", FigureGroup::Shape::Object, "right_size");
+        g.estimate = true;
         g.title = QStringLiteral("合适容量：%1（编码 %2%3）")
                       .arg(r.model.trimmed())
                       .arg(r.code)
@@ -139,11 +142,20 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
         list.push_back(g);
     } else {
         FigureGroup g = Group("合适容量", FigureGroup::Shape::Null, "right_size");
+        g.estimate = true;
         if (!a.rightSizeNote.isEmpty())
             g.figures.push_back(TextFigure("", QStringLiteral("说明"), a.rightSizeNote));
         list.push_back(g);
     }
     return list;
+}
+
+FigureList AssessmentRunFigures(const AssessmentRun& run) {
+    return AssessmentFigures(run.assessment, double(run.recording.header.Duration) / 3600.0);
+}
+
+QJsonObject AssessmentJson(const AssessmentRun& run) {
+    return FigureListJson(AssessmentRunFigures(run));
 }
 
 } // namespace zr5

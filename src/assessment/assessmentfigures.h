@@ -8,5 +8,8 @@ namespace zr5 {
 // The figures of an assessment as one keyed list, grouped and unit-labelled: the window's table,
 // the printed page, the tool's text and its JSON all show this list.
 FigureList AssessmentFigures(const RecordingAssessment& a, double recordingHours);
+// The figures of an assessment run over its recording's duration, as `assess --json` writes them.
+FigureList AssessmentRunFigures(const AssessmentRun& run);
+QJsonObject AssessmentJson(const AssessmentRun& run);
 
 } // namespace zr5

@@ -307,18 +307,7 @@ double AssessmentPageJob::legend(double y) {
 // Text broken into lines that fit the page's width.
 double AssessmentPageJob::wrapped(double y, const QString& text, float points) {
     p_.setFontSize(points);
-    QString line;
-    p_.setPosition(0, y);
-    for (QChar c : text) {
-        if (!line.isEmpty() && p_.device().textWidth(line + c, points) > kPageWidth) {
-            p_.printLine(line);
-            line.clear();
-        }
-        line += c;
-    }
-    if (!line.isEmpty())
-        p_.printLine(line);
-    return p_.y();
+    return PrintWrapped(p_, y, kPageWidth, text);
 }
 
 } // namespace zr5

@@ -189,16 +189,7 @@ void AssessmentWindow::Command3_Click() {
         windowTitle());
     if (tasks.empty())
         return;
-    run_ = new PrintRun(this, std::move(tasks));
-    print_->setEnabled(false);
-    connect(run_, &PrintRun::finished, this, [this](const QString& error, bool) {
-        run_->deleteLater();
-        run_ = nullptr;
-        print_->setEnabled(true);
-        if (!error.isEmpty())
-            services_.messages.message(this, kErrorTitle, error);
-    });
-    run_->start();
+    run_ = StartWindowPrint(this, std::move(tasks), print_, services_, [this] { run_ = nullptr; });
 }
 
 QString AssessmentWindow::verdict() const {

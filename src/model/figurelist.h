@@ -45,6 +45,9 @@ struct FigureGroup {
     Shape shape = Shape::Fields;
     QString key;
     std::vector<Figure> figures;
+    // What another motor or a measure would give, not what was measured: a comparison of two
+    // recordings leaves it out.
+    bool estimate = false;
 };
 
 using FigureList = std::vector<FigureGroup>;

@@ -44,4 +44,19 @@ void Printer::newPage() {
     setPosition(0, 0);
 }
 
+double PrintWrapped(Printer& p, double y, double width, const QString& text) {
+    QString line;
+    p.setPosition(0, y);
+    for (QChar c : text) {
+        if (!line.isEmpty() && p.device().textWidth(line + c, p.fontSize()) > width) {
+            p.printLine(line);
+            line.clear();
+        }
+        line += c;
+    }
+    if (!line.isEmpty())
+        p.printLine(line);
+    return p.y();
+}
+
 } // namespace zr5

@@ -45,6 +45,7 @@ public:
     explicit Printer(PrinterDevice& device) : device_(device) {}
 
     void setFontSize(float points) { size_ = points; }
+    float fontSize() const { return size_; }
     // One line of the current font: single spacing, the font's size.
     double lineHeight() const { return double(size_) * 20.0; }
 
@@ -94,5 +95,9 @@ private:
     int page_ = 1;
     bool failed_ = false;
 };
+
+// Prints text from (0, y) in the current font, broken into lines no wider than `width`; returns
+// the y below its last line.
+double PrintWrapped(Printer& printer, double y, double width, const QString& text);
 
 } // namespace zr5

@@ -184,4 +184,20 @@ QString PrintRun::printNow(ReportOutput& output, const std::vector<JobFactory>& 
     return output.commit();
 }
 
+PrintRun* StartWindowPrint(QWidget* window, std::vector<PrintTask> tasks, QWidget* button,
+                           UiServices& services, std::function<void()> ended) {
+    auto* run = new PrintRun(window, std::move(tasks));
+    button->setEnabled(false);
+    QObject::connect(run, &PrintRun::finished, window,
+                     [run, window, button, &services, ended](const QString& error, bool) {
+                         run->deleteLater();
+                         ended();
+                         button->setEnabled(true);
+                         if (!error.isEmpty())
+                             services.messages.message(window, kErrorTitle, error);
+                     });
+    run->start();
+    return run;
+}
+
 } // namespace zr5

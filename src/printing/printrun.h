@@ -88,4 +88,9 @@ private:
     QPointer<QProgressDialog> progress_;
 };
 
+// A window's 打  印 command: runs the tasks with `button` disabled until the run ends, then shows
+// the error if there is one and calls `ended` (the window forgets the run, which deletes itself).
+PrintRun* StartWindowPrint(QWidget* window, std::vector<PrintTask> tasks, QWidget* button,
+                           UiServices& services, std::function<void()> ended);
+
 } // namespace zr5

@@ -26,6 +26,15 @@ bool takeNumber(const CommandLine& line, const char* name, double& value, QStrin
 
 } // namespace
 
+QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings) {
+    QString error;
+    if (!takeNumber(line, "kq", settings.KQ, error) ||
+        !takeNumber(line, "hours", settings.hoursPerYear, error) ||
+        !takeNumber(line, "price", settings.price, error))
+        return error;
+    return {};
+}
+
 QList<QCommandLineOption> AssessOptions() {
     return {Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
             Option("hours", "每年运行小时数（默认 6000）", "H"),
@@ -38,12 +47,9 @@ QList<QCommandLineOption> AssessOptions() {
 int RunAssess(ToolContext& context, const CommandLine& line) {
     const QStringList args = line.positional();
     AssessmentSettings settings;
-    QString error;
     if (args.size() != 1)
         return UsageFail(context);
-    if (!takeNumber(line, "kq", settings.KQ, error) ||
-        !takeNumber(line, "hours", settings.hoursPerYear, error) ||
-        !takeNumber(line, "price", settings.price, error))
+    if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
         return Fail(context, error);
     const QString pdf = line.value(QStringLiteral("pdf"));
     const bool json = line.isSet(QStringLiteral("json"));
@@ -63,10 +69,9 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
             return Fail(context, e);
     }
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    const FigureList figures = AssessmentFigures(run.assessment, hours);
     Print(context.out,
-          json ? JsonText(FigureListJson(figures))
-               : FigureListText(figures) + QStringLiteral("结论：") +
+          json ? JsonText(AssessmentJson(run))
+               : FigureListText(AssessmentRunFigures(run)) + QStringLiteral("结论：") +
                      AssessmentVerdict(run.assessment, hours, run.recording.header.Motor[1]) +
                      QLatin1Char('\n'));
     if (std::ferror(context.out) || std::fflush(context.out) != 0)

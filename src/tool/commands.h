@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "analysis/zoom.h"
+#include "assessment/assessment.h"
 #include "model/commandline.h"
 #include "model/motorparameters.h"
 #include "model/result.h"
@@ -57,12 +58,17 @@ int RunReport(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> ReportOptions();
 int RunAssess(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> AssessOptions();
+int RunCompare(ToolContext& context, const CommandLine& line);
+QList<QCommandLineOption> CompareOptions();
 int RunRepair(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> RepairOptions();
 int RunPlot(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PlotOptions();
 int RunPorts(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PortsOptions();
+
+// --kq, --hours and --price over the settings given; empty, or why a value is refused.
+QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
 
 // A command's JSON result: the object as QJsonDocument writes it, indented, with a final line
 // break.

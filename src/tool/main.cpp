@@ -50,6 +50,11 @@ const ToolCommand kCommands[] = {
      "assess FILE [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf] [--overwrite]",
      "按三相异步电动机经济运行的方法评估记录",
      [](const CommandLine& line) { return line.isSet(QStringLiteral("pdf")); }},
+    {"compare", RunCompare, CompareOptions,
+     "compare BEFORE.MTR AFTER.MTR [--kq X] [--hours H] [--price P] [--json] [--pdf OUT.pdf] "
+     "[--overwrite]",
+     "对比同一台电动机改造前后的两个记录：按相同的输出电量算出实测节电量",
+     [](const CommandLine& line) { return line.isSet(QStringLiteral("pdf")); }},
     {"plot", RunPlot, PlotOptions,
      "plot FILE --kind K --output OUT.png|OUT.svg [--from SECONDS --to SECONDS] [--overwrite]",
      "画出一种累计曲线，存为 PNG 或 SVG", Always},

@@ -27,6 +27,7 @@
 #include "analysiswindow/analysiswindow.h"
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/testrecording.h"
+#include "compare/comparisonwindow.h"
 #include "model/numbertext.h"
 #include "printing/printdialog.h"
 #include "support/qtapplication.h"
@@ -81,6 +82,26 @@ TEST_F(AnalysisWindowTest, OpeningPlacesTheWindowHidesTheMainWindowAndAnalysesAt
     for (QPushButton* b : {c().Command1, c().Command2, c().Command3, c().Command4})
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_TRUE(state.analysis.complete);
+}
+
+// 对比分析… compares the open recording, as the before, with the one the user picks; it is
+// offered once the pass has ended.
+TEST_F(AnalysisWindowTest, CompareTakesTheOpenRecordingAsTheBefore) {
+    const QString before = record(200);
+    const QString after = dir.filePath(QStringLiteral("after.MTR"));
+    ASSERT_EQ(WriteTestRecording(after, 300, 600), QString());
+    open();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(c().mnuCompare->isEnabled());
+    EXPECT_EQ(c().mnuCompare->text(), QStringLiteral("对比分析…"));
+    files.answers = {after};
+    c().mnuCompare->trigger();
+    auto* compared = window->findChild<ComparisonWindow*>();
+    ASSERT_NE(compared, nullptr);
+    EXPECT_EQ(compared->comparison().before.run.recording.path, before);
+    EXPECT_EQ(compared->comparison().after.run.recording.path, after);
+    EXPECT_EQ(compared->comparison().after.run.recording.RecordCount, 300);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(AnalysisWindowTest, TheMenuCommandOnlyMovesTheWindow) {

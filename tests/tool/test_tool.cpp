@@ -335,6 +335,69 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
 
 namespace {
 
+// compare --json: each side is the assess --json object of its recording; the specific inputs
+// are the normal rows' input over their output summed from the exported rows; the saving and the
+// year follow from them with the hours of Assess.dat and the price given on the command line.
+TEST_F(Tool, CompareNormalisesTheSavingToTheOutputAndTakesAssessDat) {
+    for (const char* seed : {"3", "4"})
+        ASSERT_EQ(run({"synth", path(seed), "--rows", "3000", "--duration", "3600", "--seed", seed})
+                      .exitCode,
+                  0);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data")));
+    QFile settings(dir.filePath("data/Assess.dat"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("0.05\r\n4000\r\n0.5\r\n");
+    settings.close();
+
+    // Input over output of the normal rows, from the exported rows (hours per row cancel out).
+    auto specific = [&](const char* file) {
+        const ToolRun exported = run({"export", path(file)});
+        double input = 0, output = 0;
+        for (const QByteArray& line : exported.out.split('\n')) {
+            const QList<QByteArray> f = line.split(',');
+            if (f.size() >= 21 && f[17] == "normal") {
+                input += f[11].toDouble();
+                output += f[19].toDouble();
+            }
+        }
+        return std::pair{input / output, output * (3600.0 / 3000.0 / 3600.0)};
+    };
+    const auto [before, beforeOut] = specific("3");
+    const auto [after, afterOut] = specific("4");
+
+    const ToolRun compared =
+        run({"compare", "--json", "--price", "1.25", path("3"), path("4"), "--pdf", path("c.pdf")});
+    ASSERT_EQ(compared.exitCode, 0) << compared.err.toStdString();
+    const QJsonObject j = QJsonDocument::fromJson(compared.out).object();
+    ASSERT_FALSE(j.isEmpty()) << compared.out.toStdString();
+    const ToolRun assessed =
+        run({"assess", "--json", "--hours", "4000", "--price", "1.25", path("4")});
+    EXPECT_EQ(j["after"].toObject(), QJsonDocument::fromJson(assessed.out).object());
+    EXPECT_NEAR(j["specific_input_before"].toDouble(), before, 1e-6 * before);
+    EXPECT_NEAR(j["specific_input_after"].toDouble(), after, 1e-6 * after);
+    const double kwh = (before - after) * afterOut;
+    EXPECT_NEAR(j["measured_saving_kwh"].toDouble(), kwh, 1e-5 * std::fabs(kwh) + 1e-9);
+    EXPECT_NEAR(j["annual_saving_kwh"].toDouble(), kwh * 4000, 1e-5 * std::fabs(kwh * 4000) + 1e-6);
+    EXPECT_NEAR(j["annual_saving_money"].toDouble(), kwh * 4000 * 1.25,
+                1e-5 * std::fabs(kwh * 5000) + 1e-6);
+    EXPECT_EQ(j["settings"].toObject()["hours_per_year"].toDouble(), 4000);
+    EXPECT_TRUE(j["warnings"].isArray());
+    EXPECT_GT(beforeOut, 0);
+    QFile pdf(path("c.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5).startsWith("%PDF-"));
+
+    // The text names both recordings and ends with the verdict; one recording is refused.
+    const ToolRun text = run({"compare", path("3"), path("4")});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(text.out).contains(QStringLiteral("结论：改造后每 kWh 输出电量")))
+        << text.out.toStdString();
+    const ToolRun one = run({"compare", path("3")});
+    EXPECT_EQ(one.exitCode, 2);
+    EXPECT_TRUE(QString::fromUtf8(one.err).contains(QStringLiteral("用法: zr5-tool compare")))
+        << one.err.toStdString();
+}
+
 // Width and height of a PNG from its header.
 QSize PngSize(const QString& file) {
     QFile f(file);
