@@ -23,18 +23,18 @@ QSize ComparisonChartSize() {
     return {640, 440};
 }
 
-QString SaveComparisonChart(const ComparisonChart& chart, const QString& path) {
+Status SaveComparisonChart(const ComparisonChart& chart, const QString& path) {
     const std::optional<PictureFormat> format = PictureFormatOf(path);
     if (!format)
-        return QStringLiteral("图片只能保存为 PNG 或 SVG 文件：%1").arg(path);
+        return Status::failure(QStringLiteral("图片只能保存为 PNG 或 SVG 文件：%1").arg(path));
     const QByteArray bytes =
         EncodePicture(*format, ComparisonChartSize(), chart.title, [&](QPainter& p) {
             PaintComparisonChart(p, ComparisonChartSize(), 15, chart);
         });
     if (bytes.isEmpty())
-        return QStringLiteral("无法生成图片：%1").arg(path);
-    if (QString error = WriteWholeFile(path, bytes); !error.isEmpty())
-        return QStringLiteral("无法保存图片 %1：%2").arg(path, error);
+        return Status::failure(QStringLiteral("无法生成图片：%1").arg(path));
+    if (Status written = WriteWholeFile(path, bytes); !written)
+        return Status::failure(QStringLiteral("无法保存图片 %1：%2").arg(path, written.error()));
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "compare/comparisonpage.h"
+#include "model/result.h"
 
 class QPainter;
 
@@ -15,7 +16,6 @@ void PaintComparisonChart(QPainter& painter, QSize pixels, double twipsPerPixel,
 // The size of a saved chart in pixels at 15 twips per pixel (a PNG has twice as many).
 QSize ComparisonChartSize();
 // Saves a chart as PNG or SVG, as the name ends; the file is replaced only once it is complete.
-// Empty, or why it could not be written.
-QString SaveComparisonChart(const ComparisonChart& chart, const QString& path);
+Status SaveComparisonChart(const ComparisonChart& chart, const QString& path);
 
 } // namespace zr5

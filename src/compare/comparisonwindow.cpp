@@ -113,8 +113,8 @@ ComparisonWindow* ComparisonWindow::open(AppState& state, UiServices& services, 
         QStringLiteral("记录文件 (*.MTR);;所有文件 (*)"), QStringLiteral("MTR"));
     if (!after)
         return nullptr;
-    QString problem; // a damaged "Assess.dat" gives the defaults, as the assessment window says
-    const AssessmentSettings settings = ReadAssessmentSettings(state.dataDirectory, &problem);
+    // A damaged "Assess.dat" gives the defaults, as the assessment window says.
+    const AssessmentSettings settings = ReadAssessmentSettings(state.dataDirectory).value;
     Result<Comparison> c = CompareRecordingFiles(before, *after, state.dataDirectory, settings);
     if (!c) {
         services.messages.message(parent, kErrorTitle, c.error());
@@ -188,8 +188,8 @@ void ComparisonWindow::exportPicture(int k) {
                               QStringLiteral(".png")));
     if (!path)
         return;
-    if (QString error = SaveComparisonChart(chart, *path); !error.isEmpty())
-        services_.messages.message(this, kErrorTitle, error);
+    if (Status saved = SaveComparisonChart(chart, *path); !saved)
+        services_.messages.message(this, kErrorTitle, saved.error());
 }
 
 QString ComparisonWindow::verdict() const {

@@ -20,8 +20,7 @@ int RunCompare(ToolContext& context, const CommandLine& line) {
     if (args.size() != 2)
         return UsageFail(context);
     // The assessment window's settings, unless the command line gives others.
-    QString problem;
-    AssessmentSettings settings = ReadAssessmentSettings(context.dataDirectory, &problem);
+    auto [settings, problems] = ReadAssessmentSettings(context.dataDirectory);
     if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
         return Fail(context, error);
     const QString pdf = line.value(QStringLiteral("pdf"));
@@ -29,7 +28,7 @@ int RunCompare(ToolContext& context, const CommandLine& line) {
                                  line.isSet(QStringLiteral("overwrite")));
         !e.isEmpty())
         return Fail(context, e);
-    if (!problem.isEmpty())
+    for (const QString& problem : problems)
         Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(problem) + QLatin1Char('\n'));
     const Result<Comparison> c =
         CompareRecordingFiles(args[0], args[1], context.dataDirectory, settings);

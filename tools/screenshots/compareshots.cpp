@@ -26,12 +26,19 @@ namespace {
 QString Recording(const QTemporaryDir& dir, const char* name, std::uint64_t seed,
                   const std::array<float, 7>& motor) {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    if (!WriteSyntheticRecording(path, 20000, 8 * 3600, seed).isEmpty())
+    if (const Status written = WriteSyntheticRecording(path, 20000, 8 * 3600, seed); !written) {
+        std::fprintf(stderr, "%s\n", qPrintable(written.error()));
         return {};
+    }
     QFile f(path);
-    f.open(QIODevice::ReadWrite);
-    f.seek(8); // the motor's seven values follow the start time and the duration
-    f.write(reinterpret_cast<const char*>(motor.data()), qint64(sizeof(motor)));
+    // The motor's seven values follow the start time and the duration.
+    if (!f.open(QIODevice::ReadWrite) || !f.seek(8) ||
+        f.write(reinterpret_cast<const char*>(motor.data()), qint64(sizeof(motor))) !=
+            qint64(sizeof(motor)) ||
+        !f.flush()) {
+        std::fprintf(stderr, "cannot write the motor data into %s\n", qPrintable(path));
+        return {};
+    }
     return path;
 }
 
@@ -49,7 +56,10 @@ int main(int argc, char** argv) {
     out.mkpath(QStringLiteral("."));
     QTemporaryDir dir;
     const DataDirectory data(dir.path());
-    InstallSampleCatalogue(data);
+    if (const Status installed = InstallSampleCatalogue(data); !installed) {
+        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
+        return 1;
+    }
     const QString before = Recording(dir, "Y160M-4.MTR", 11, {4, 11, 22.6f, 88, 8.05f, 0.45f, 380});
     const QString after = Recording(dir, "IE3.MTR", 12, {4, 11, 21.9f, 91.4f, 7.5f, 0.33f, 380});
     if (before.isEmpty() || after.isEmpty())
