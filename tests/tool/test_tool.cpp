@@ -98,9 +98,23 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
     ASSERT_EQ(lines.size(), 201);
     EXPECT_EQ(lines[0], QByteArray("row,elapsed_s,I1,U1,P1,I2,U2,P2,I3,U3,P3,P,Q,S,PF,"
                                    "active_energy_Wh,reactive_energy_varh,state,load_rate_pct,"
-                                   "output_power_kW,efficiency_pct"));
+                                   "output_power_kW,efficiency_pct,voltage_unbalance_pct,"
+                                   "current_unbalance_pct"));
     const QList<QByteArray> last = lines.last().split(',');
-    ASSERT_EQ(last.size(), 21);
+    ASSERT_EQ(last.size(), 23);
+    // The two last columns: NEMA MG-1 unbalance of the row's three voltages and currents,
+    // worked here from the row's own columns.
+    auto unbalance = [](double a, double b, double c) {
+        const double mean = (a + b + c) / 3;
+        return 100 * std::max({std::fabs(a - mean), std::fabs(b - mean), std::fabs(c - mean)}) /
+               mean;
+    };
+    for (int i = 1; i < lines.size(); i += 37) {
+        const QList<QByteArray> f = lines[i].split(',');
+        auto at = [&](int k) { return std::fabs(f[k].toDouble()); };
+        EXPECT_NEAR(f[21].toDouble(), unbalance(at(3), at(6), at(9)), 1e-4) << lines[i].data();
+        EXPECT_NEAR(f[22].toDouble(), unbalance(at(2), at(5), at(8)), 1e-4) << lines[i].data();
+    }
     EXPECT_EQ(last[0], QByteArray("200"));
     EXPECT_EQ(last[1].toFloat(), 600.0f); // the last row ends at the duration
     QSet<QByteArray> states;
@@ -122,6 +136,22 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
     ASSERT_EQ(toStdout.exitCode, 0);
     csv.seek(0);
     EXPECT_EQ(toStdout.out, csv.readAll());
+
+    // Two wattmeters (the blue transformer not in use, header record 11 = 0): no three phases,
+    // the unbalance columns stay empty.
+    {
+        QFile mtr(path("e.MTR"));
+        ASSERT_TRUE(mtr.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(mtr.seek(40));
+        const char zero[4] = {0, 0, 0, 0};
+        ASSERT_EQ(mtr.write(zero, 4), 4);
+    }
+    const ToolRun two = run({"export", path("e.MTR")});
+    ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
+    const QList<QByteArray> twoLines = two.out.trimmed().split('\n');
+    ASSERT_EQ(twoLines.size(), 201);
+    EXPECT_TRUE(twoLines[1].endsWith(",,")) << twoLines[1].data();
+    EXPECT_EQ(twoLines[1].split(',').size(), 23);
 }
 
 struct BadCall {
