@@ -302,13 +302,27 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
     const double dt = 3600.0 / 3000.0 / 3600.0; // hours per row
     double input = 0, output = 0, reactive = 0, normalInput = 0, normalReactive = 0, loadSum = 0,
            normalRows = 0;
+    double voltageSum = 0, voltageMax = 0, voltageRows = 0, currentSum = 0, currentMax = 0,
+           currentRows = 0, above1 = 0;
     std::map<QString, double> stateHours;
     const QList<QByteArray> lines = exported.out.split('\n');
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(',');
-        if (f.size() < 21)
+        if (f.size() < 23)
             continue;
         const double p = f[11].toDouble(), q = f[12].toDouble();
+        if (!f[21].isEmpty()) {
+            const double v = f[21].toDouble();
+            voltageSum += v;
+            voltageRows += 1;
+            voltageMax = std::max(voltageMax, v);
+            above1 += v > 1 ? dt : 0;
+        }
+        if (!f[22].isEmpty()) {
+            currentSum += f[22].toDouble();
+            currentRows += 1;
+            currentMax = std::max(currentMax, f[22].toDouble());
+        }
         const QString state = QString::fromLatin1(f[17]);
         input += std::max(p, 0.0) * dt;
         reactive += std::fabs(q) * dt;
@@ -346,7 +360,18 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
         zones += v.toDouble();
     EXPECT_NEAR(zones, stateHours["normal"] + stateHours["below_no_load"], 1e-6);
     EXPECT_TRUE(j["inapplicable"].isNull());
-    EXPECT_EQ(j["replacement"].toArray().size(), 1);
+    EXPECT_EQ(j["replacement"].toArray().size(), 2); // IE3 and IE4
+    // The supply from the export's unbalance columns, the power factor from the normal rows'
+    // energies.
+    ASSERT_GT(voltageRows, 0);
+    const QJsonObject supply = j["supply"].toObject();
+    EXPECT_NEAR(supply["voltage_unbalance_mean_pct"].toDouble(), voltageSum / voltageRows, 1e-5);
+    EXPECT_NEAR(supply["voltage_unbalance_max_pct"].toDouble(), voltageMax, 1e-5);
+    EXPECT_NEAR(supply["current_unbalance_mean_pct"].toDouble(), currentSum / currentRows, 1e-5);
+    EXPECT_NEAR(supply["current_unbalance_max_pct"].toDouble(), currentMax, 1e-5);
+    EXPECT_NEAR(supply["hours_voltage_unbalance_above_1_pct"].toDouble(), above1, 1e-6);
+    EXPECT_NEAR(j["power_factor"].toObject()["mean_power_factor"].toDouble(),
+                normalInput / std::hypot(normalInput, normalReactive), 1e-6);
     // The input closes: output, losses and the rows below the no-load power.
     EXPECT_NEAR(j["output_energy_kwh"].toDouble() + j["loss_energy_kwh"].toDouble() +
                     j["below_no_load_input_kwh"].toDouble() +
