@@ -103,6 +103,14 @@ TEST(AssessmentWindow, ABoxThatIsNotANumberIsNamedAndNothingIsAssessed) {
     EXPECT_EQ(seams.messages.shown[0].title, kErrorTitle);
     EXPECT_TRUE(seams.messages.shown[0].text.startsWith(QStringLiteral("无功经济当量")));
     EXPECT_EQ(w.table()->rowCount(), 0);
+
+    // A power factor above 1 is no target.
+    w.findChildren<QLineEdit*>()[0]->setText(QStringLiteral("0.05"));
+    w.findChildren<QLineEdit*>().back()->setText(QStringLiteral("1.5"));
+    EXPECT_FALSE(w.Command1_Click());
+    ASSERT_EQ(seams.messages.shown.size(), 2u);
+    EXPECT_EQ(seams.messages.shown[1].text, QStringLiteral("目标功率因数必须大于 0 且不大于 1。"));
+    EXPECT_EQ(w.table()->rowCount(), 0);
 }
 
 // 打  印 without a printer: once the user agrees, the page goes into the PDF file the user names;
