@@ -199,6 +199,19 @@ TEST(Measures, SupplyUnbalanceHoursAndDeratedCapacity) {
           "hours_voltage_unbalance_above_5_pct", "derating_factor", "hours_above_derated_capacity"})
         EXPECT_TRUE(s.value(QLatin1String(key)).isDouble()) << key;
 
+    // One high row between balanced ones: its 3.27869 % is the largest, but only half of it
+    // lasts the window: 1.63934 %, derated 1 − 0.05 · 0.63934 = 0.968033.
+    const std::vector<Row> spike = {{11, 0, 10, 380, 380, 380, 20, 20, 20},
+                                    {10, 0, 9, 399, 380, 380, 20, 20, 20},
+                                    {11, 0, 10, 380, 380, 380, 20, 20, 20}};
+    const RecordingAssessment brief = Collect(kY160M4, spike, 0.125, 0.375);
+    ASSERT_TRUE(brief.supply.has_value());
+    EXPECT_NEAR(brief.supply->voltageMax, high, 1e-5);
+    EXPECT_NEAR(brief.supply->sustainedVoltage, high / 2, 1e-5);
+    EXPECT_NEAR(brief.supply->derating.value_or(0), 0.968033, 1e-6);
+    // Shorter than the window: the whole recording's mean.
+    EXPECT_NEAR(Collect(kY160M4, {spike[1]}, 0.125, 0.125).supply->sustainedVoltage, high, 1e-5);
+
     // Above 5 % sustained the motor should not run: no derating, and the verdict says so.
     const std::vector<Row> bad(3, Row{10, 0, 9, 420, 380, 380, 20, 20, 20});
     const RecordingAssessment b = Collect(kY160M4, bad, 0.125, 0.375);
