@@ -324,10 +324,9 @@ QString AssessmentVerdict(const RecordingAssessment& a, double hours, double rat
         best = &c->saving;
         advice = c->atBusKvar > 0
                      ? QStringLiteral("建议补偿电容 %1 kvar（电动机处 %2 kvar，其余在母线）")
-                           .arg(PrintedNumber(std::round(c->capacitorKvar * 10) / 10),
-                                PrintedNumber(std::round(c->atMotorKvar * 10) / 10))
+                           .arg(FixedNumber(c->capacitorKvar, 1), FixedNumber(c->atMotorKvar, 1))
                      : QStringLiteral("建议在电动机处补偿电容 %1 kvar")
-                           .arg(PrintedNumber(std::round(c->capacitorKvar * 10) / 10));
+                           .arg(FixedNumber(c->capacitorKvar, 1));
     }
     if (!best)
         return text + QStringLiteral("，无需更换。");

@@ -71,16 +71,22 @@ FigureGroup ClassGroup(const RecordingAssessment& a) {
     return g;
 }
 
-FigureGroup PowerFactorGroup(const RecordingAssessment& a) {
-    if (!a.powerFactor) {
-        FigureGroup g = Group("功率因数补偿", FigureGroup::Shape::Null, "power_factor");
-        g.page = 1;
-        g.figures.push_back(TextFigure("", QStringLiteral("说明"), a.powerFactorNote));
-        return g;
-    }
-    const PowerFactorCorrection& c = *a.powerFactor;
-    FigureGroup g = Group("功率因数补偿", FigureGroup::Shape::Object, "power_factor");
+// A measure's group on the second page: an object, or null with the note of why there is none.
+FigureGroup MeasureGroup(const char* title, const char* key, bool present, const QString& note) {
+    FigureGroup g =
+        Group(title, present ? FigureGroup::Shape::Object : FigureGroup::Shape::Null, key);
     g.page = 1;
+    if (!present)
+        g.figures.push_back(TextFigure("", QStringLiteral("说明"), note));
+    return g;
+}
+
+FigureGroup PowerFactorGroup(const RecordingAssessment& a) {
+    FigureGroup g =
+        MeasureGroup("功率因数补偿", "power_factor", bool(a.powerFactor), a.powerFactorNote);
+    if (!a.powerFactor)
+        return g;
+    const PowerFactorCorrection& c = *a.powerFactor;
     g.figures = {
         NumberFigure("mean_power_factor", QStringLiteral("平均功率因数"), c.meanPowerFactor, ""),
         NumberFigure("target_power_factor", QStringLiteral("目标功率因数"), c.target, ""),
@@ -92,17 +98,12 @@ FigureGroup PowerFactorGroup(const RecordingAssessment& a) {
         NumberFigure("capacitor_at_bus_kvar", QStringLiteral("母线处补偿"), c.atBusKvar, "kvar"),
         NumberFigure("annual_reactive_avoided_kvarh", QStringLiteral("年减少无功电量"),
                      c.annualReactiveKvarh, "kvarh")};
-    g.figures.push_back(
-        NumberFigure("saving_kwh", QStringLiteral("记录期间节电"), c.saving.kwh, "kWh"));
-    g.figures.push_back(NumberFigure("annual_saving_kwh", QStringLiteral("年节电（按 KQ）"),
-                                     c.saving.annualKwh, "kWh"));
-    g.figures.push_back(NumberFigure("annual_saving_money", QStringLiteral("年节约电费"),
-                                     c.saving.annualMoney, "元", kMoneyDigits));
+    AddSaving(g, c.saving);
     Figure note = TextFigure(
         "capacitor_note", QStringLiteral("说明"),
         QStringLiteral("所需补偿容量超过空载无功功率的 90%，电动机处只装 %1 kvar，其余 %2 kvar "
                        "装在母线上：与电动机同投切的电容超过此值，断电后电动机会自励")
-            .arg(PrintedNumber(c.atMotorKvar), PrintedNumber(c.atBusKvar)));
+            .arg(FixedNumber(c.atMotorKvar, 3), FixedNumber(c.atBusKvar, 3)));
     if (!(c.atBusKvar > 0))
         note.kind = Figure::Kind::Null;
     g.figures.push_back(note);
@@ -110,15 +111,10 @@ FigureGroup PowerFactorGroup(const RecordingAssessment& a) {
 }
 
 FigureGroup SupplyGroup(const RecordingAssessment& a, double hours) {
-    if (!a.supply) {
-        FigureGroup g = Group("电源不平衡", FigureGroup::Shape::Null, "supply");
-        g.page = 1;
-        g.figures.push_back(TextFigure("", QStringLiteral("说明"), a.supplyNote));
+    FigureGroup g = MeasureGroup("电源不平衡", "supply", bool(a.supply), a.supplyNote);
+    if (!a.supply)
         return g;
-    }
     const SupplyUnbalance& u = *a.supply;
-    FigureGroup g = Group("电源不平衡", FigureGroup::Shape::Object, "supply");
-    g.page = 1;
     g.figures = {
         NumberFigure("voltage_unbalance_mean_pct", QStringLiteral("电压不平衡度平均"),
                      u.voltageMean, "%"),

@@ -274,3 +274,35 @@ TEST(Measures, AssessDatOldFileReadsWithDefaults) {
     EXPECT_EQ(ReadAssessmentSettings(data, &problem).pfTarget, 0.95);
     EXPECT_TRUE(problem.contains(QStringLiteral("第 8 行"))) << problem.toStdString();
 }
+
+// The verdict names the measure that saves most: a better motor, or the capacitor (with the part
+// at the bus when the cap holds it back).
+TEST(Measures, VerdictNamesTheMeasureThatSavesMost) {
+    struct Case {
+        double ie4Kwh, capacitorKwh, capacitor, atMotor;
+        const char* advice;
+    };
+    const Case cases[] = {
+        {0.3, 1.7, 33.705, 27.920,
+         "，建议补偿电容 33.7 kvar（电动机处 27.9 kvar，其余在母线），年节电约"},
+        {0.3, 0.2, 33.705, 27.920, "，建议更换为 IE4 级电动机，年节电约"},
+        {0.1, 0.2, 3.37, 3.37, "，建议在电动机处补偿电容 3.4 kvar，年节电约"},
+        {0, 0, 0, 0, "，无需更换。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.advice);
+        RecordingAssessment a;
+        a.economics = MotorEconomics{};
+        a.hoursPerYear = 6000;
+        a.zoneHours = {1, 0, 0, 0};
+        a.replacements.push_back({QStringLiteral("IE4"), 93.3, {c.ie4Kwh, c.ie4Kwh * 6000, 0}});
+        PowerFactorCorrection pf;
+        pf.capacitorKvar = c.capacitor;
+        pf.atMotorKvar = c.atMotor;
+        pf.atBusKvar = c.capacitor - c.atMotor;
+        pf.saving = {c.capacitorKwh, c.capacitorKwh * 6000, 0};
+        a.powerFactor = pf;
+        const QString verdict = AssessmentVerdict(a, 1.0, 11);
+        EXPECT_TRUE(verdict.contains(QString::fromUtf8(c.advice))) << verdict.toStdString();
+    }
+}
