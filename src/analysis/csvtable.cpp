@@ -6,14 +6,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "analysis/cumulative.h"
+#include "model/unbalance.h"
 
 namespace zr5 {
 
 const char kCsvTableHeader[] =
     "row,elapsed_s,I1,U1,P1,I2,U2,P2,I3,U3,P3,P,Q,S,PF,active_energy_Wh,"
-    "reactive_energy_varh,state,load_rate_pct,output_power_kW,efficiency_pct\n";
+    "reactive_energy_varh,state,load_rate_pct,output_power_kW,efficiency_pct,"
+    "voltage_unbalance_pct,current_unbalance_pct\n";
 
 void AppendCsvNumber(std::string& line, float v) {
     // Nine significant digits: every single-precision value reads back unchanged.
@@ -29,7 +32,7 @@ void AppendCsvNumber(std::string& line, float v) {
 
 namespace {
 
-CsvTableRow tableRow(const CumulativeRowView& v) {
+CsvTableRow tableRow(const CumulativeRowView& v, bool threePhases) {
     const MeasurementModel& m = v.model;
     CsvTableRow r;
     r.row = v.row;
@@ -43,6 +46,9 @@ CsvTableRow tableRow(const CumulativeRowView& v) {
         *out++ = m.SampleRow[std::size_t(index)];
     for (float value : {m.LoadRate, m.OutputPower, m.Efficiency})
         *out++ = value;
+    const RowUnbalance u = threePhases ? RowUnbalanceOf(m.SampleRow) : RowUnbalance{};
+    for (const std::optional<double>& value : {u.voltage, u.current})
+        *out++ = value ? float(*value) : std::numeric_limits<float>::quiet_NaN();
     return r;
 }
 
@@ -69,9 +75,11 @@ bool NextTableRows(CumulativeAnalysis& pass, qint64 first, qint64 last,
     if (pass.done() || pass.rowsDone() >= last)
         return false;
     const qint64 n = std::min<qint64>(CumulativeAnalysis::kBlockRows, last - pass.rowsDone());
+    const RecordingHeader& h = pass.recording().header;
+    const bool threePhases = ThreePhasesWired(h.red(), h.blue(), h.yellow());
     pass.process(n, [&](const CumulativeRowView& v) {
         if (v.row >= first)
-            rows.push_back(tableRow(v));
+            rows.push_back(tableRow(v, threePhases));
     });
     return true;
 }

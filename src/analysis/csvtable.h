@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,21 +30,29 @@ struct CsvTableOutcome {
 class CumulativeAnalysis;
 
 // One line of the table as values: the row number, the numbers of the columns elapsed_s to
-// reactive_energy_varh and load_rate_pct to efficiency_pct in the header's order, and the state
-// that stands between them.
+// reactive_energy_varh, load_rate_pct to efficiency_pct and the two unbalances in the header's
+// order, and the state that stands between them.
 struct CsvTableRow {
-    static constexpr int kNumbers = 19;
-    static constexpr int kStateColumn = 17; // of the table's 21 columns, counted from 0
+    static constexpr int kNumbers = 21;
+    static constexpr int kStateColumn = 17; // of the table's 23 columns, counted from 0
     // numbers[16..18]: load rate, output power and efficiency, the operating point.
     static constexpr int kFirstOperatingPoint = 16;
+    // numbers[19..20]: the voltage and the current unbalance in % (NEMA MG-1); NaN where the
+    // wiring gives fewer than three phases or the three magnitudes are all 0.
+    static constexpr int kFirstUnbalance = 19;
     qint64 row = 0;
     std::array<float, kNumbers> numbers{};
     MotorState state = MotorState::NoMotorData;
 
     // A row without an operating point (below no-load, generating, no motor data) leaves its three
     // fields empty, as the window and the printed table do: the figures it carries over from an
-    // earlier row would spoil any average taken from the table.
-    bool hasNumber(int i) const { return i < kFirstOperatingPoint || state == MotorState::Normal; }
+    // earlier row would spoil any average taken from the table. An unbalance that cannot be
+    // measured is left empty too.
+    bool hasNumber(int i) const {
+        if (i >= kFirstUnbalance)
+            return !std::isnan(numbers[std::size_t(i)]);
+        return i < kFirstOperatingPoint || state == MotorState::Normal;
+    }
 };
 
 // A number as the table writes it: nine significant digits (nan, inf, -inf when not finite).

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 #include <QBuffer>
 #include <QFile>
 #include <QLocale>
 
 #include "model/numbertext.h"
+#include "model/unbalance.h"
 #include "motor/efficiencyclass.h"
 #include "motor/motorcatalogue.h"
 #include "motor/samplecatalogue.h"
@@ -19,14 +22,23 @@ namespace zr5 {
 namespace {
 // The classes cover motors up to this rated voltage.
 constexpr double kClassVoltageLimit = 1000;
+// The voltage unbalance whose hours are counted, %.
+constexpr double kUnbalanceSteps[3] = {1, 2, 5};
+// A capacitor switched with the motor stays at or below this share of its no-load reactive power.
+constexpr double kSelfExcitationShare = 0.9;
 } // namespace
 
 AssessmentCollector::AssessmentCollector(const MotorParameters& motor,
-                                         const AssessmentSettings& settings, double rowHours)
+                                         const AssessmentSettings& settings, double rowHours,
+                                         bool threePhases)
     : motor_(motor), settings_(settings), economics_(MotorEconomicsFor(motor, settings.KQ)),
-      rowHours_(rowHours) {
+      rowHours_(rowHours), threePhases_(threePhases) {
     a_.economics = economics_.economics;
     a_.inapplicable = economics_.inapplicable;
+    if (threePhases_) {
+        const double rows = rowHours > 0 ? std::round(kSustainedHours / rowHours) : 1;
+        window_.assign(std::size_t(std::clamp(rows, 1.0, 1e6)), 0.0);
+    }
 }
 
 void AssessmentCollector::add(const CumulativeRowView& row) {
@@ -50,6 +62,34 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
         outputSum_ += out;
         outputSquares_ += out * out;
         a_.largestOutput = std::max(a_.largestOutput, out);
+        const double rated = motor_.RatedPower;
+        if (out > rated)
+            hoursAboveRated_ += rowHours_;
+        else if (out > 0.75 * rated)
+            highOutputs_.push_back(float(out));
+    }
+    if (threePhases_) {
+        const RowUnbalance u = RowUnbalanceOf(s);
+        if (u.voltage) {
+            const double v = *u.voltage;
+            voltageSum_ += v;
+            voltageRows_ += 1;
+            voltageMax_ = std::max(voltageMax_, v);
+            for (std::size_t k = 0; k < 3; ++k)
+                if (v > kUnbalanceSteps[k])
+                    hoursAbove_[k] += rowHours_;
+            // The window's sum is kept up to date; a full window's mean may be the sustained one.
+            windowSum_ += v - window_[windowNext_];
+            window_[windowNext_] = v;
+            windowNext_ = (windowNext_ + 1) % window_.size();
+            if (voltageRows_ >= double(window_.size()))
+                sustained_ = std::max(sustained_, windowSum_ / double(window_.size()));
+        }
+        if (u.current) {
+            currentSum_ += *u.current;
+            currentRows_ += 1;
+            currentMax_ = std::max(currentMax_, *u.current);
+        }
     }
     // Rows below the no-load power run at no load; generating rows and rows without motor data
     // belong to no zone.
@@ -90,19 +130,93 @@ RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
     a.comprehensiveEfficiency =
         comprehensiveInput > 0 ? 100.0 * a.outputEnergy / comprehensiveInput : 0;
     a.meanLoadRate = normalRows_ > 0 ? loadRateSum_ / normalRows_ : 0;
+    a.efficiencyClass = ClassifyEfficiency(motor_.Poles, motor_.RatedPower, motor_.RatedEfficiency,
+                                           motor_.RatedVoltage);
+    if (a.efficiencyClass == EfficiencyClass::NotApplicable)
+        a.efficiencyClassNote =
+            EfficiencyClassScopeReason(motor_.Poles, motor_.RatedPower, motor_.RatedVoltage);
     if (a.economics && motor_.RatedVoltage <= kClassVoltageLimit) {
-        const MotorEconomics& e = *a.economics;
-        const double limit =
-            EfficiencyClassLimit(EfficiencyClass::IE3, motor_.Poles, motor_.RatedPower);
-        if (limit > 0) {
-            // Same power, the class's minimum efficiency; the no-load share of the losses stays.
-            const double losses = e.PN * (100.0 / limit - 1.0);
-            const double noLoad = losses * e.P0 / (e.P0 + e.K);
-            a.replacements.push_back({QStringLiteral("IE3"), limit,
-                                      savingOf(inputKwhOf(e.PN, losses, noLoad), recordingHours)});
-        }
+        const std::pair<EfficiencyClass, double> candidates[] = {
+            {EfficiencyClass::IE3, settings_.ie3PricePerKw},
+            {EfficiencyClass::IE4, settings_.ie4PricePerKw}};
+        for (const auto& [cls, price] : candidates)
+            if (EfficiencyClassLimit(cls, motor_.Poles, motor_.RatedPower) > 0)
+                a.replacements.push_back(replacementOf(cls, price, recordingHours));
     }
+    if (!(normalRows_ > 0 && normalInput_ > 0))
+        a.powerFactorNote = QStringLiteral("没有正常运行的数据");
+    else if (!motor_.allNonZero())
+        a.powerFactorNote = QStringLiteral("电机参数不全，无法求空载无功功率");
+    else
+        a.powerFactor = powerFactorOf(recordingHours);
+    if (!threePhases_)
+        a.supplyNote = QStringLiteral("不适用：接线方式测不到三相");
+    else if (!(voltageRows_ > 0))
+        a.supplyNote = QStringLiteral("没有电压数据");
+    else
+        a.supply = supplyOf();
     return a;
+}
+
+Replacement AssessmentCollector::replacementOf(EfficiencyClass cls, double pricePerKw,
+                                               double recordingHours) const {
+    const MotorEconomics& e = *a_.economics;
+    const double limit = EfficiencyClassLimit(cls, motor_.Poles, motor_.RatedPower);
+    // Same power, the class's minimum efficiency; the no-load share of the losses stays.
+    const double losses = e.PN * (100.0 / limit - 1.0);
+    const double noLoad = losses * e.P0 / (e.P0 + e.K);
+    Replacement r{EfficiencyClassText(cls), limit,
+                  savingOf(inputKwhOf(e.PN, losses, noLoad), recordingHours)};
+    r.investment = pricePerKw * e.PN;
+    // A motor that saves nothing never pays back.
+    r.paybackYears = r.saving.annualMoney > 0 ? r.investment / r.saving.annualMoney
+                                              : std::numeric_limits<double>::quiet_NaN();
+    r.lifeCycleMoney = r.saving.annualMoney * settings_.lifeCycleYears - r.investment;
+    r.co2KgPerYear = r.saving.annualKwh * settings_.emissionFactor;
+    return r;
+}
+
+PowerFactorCorrection AssessmentCollector::powerFactorOf(double recordingHours) const {
+    PowerFactorCorrection c;
+    const double normalHours = normalRows_ * rowHours_;
+    const double meanPower = normalInput_ / normalHours; // kW
+    const double tan1 = normalReactive_ / normalInput_;
+    c.meanPowerFactor = 1.0 / std::sqrt(1.0 + tan1 * tan1);
+    c.target = settings_.pfTarget;
+    const double tan2 = std::sqrt(1.0 - c.target * c.target) / c.target;
+    c.capacitorKvar = std::max(meanPower * (tan1 - tan2), 0.0);
+    c.noLoadKvar = NoLoadReactivePower(motor_);
+    c.atMotorKvar = std::min(c.capacitorKvar, kSelfExcitationShare * c.noLoadKvar);
+    c.atBusKvar = c.capacitorKvar - c.atMotorKvar;
+    // The capacitor supplies Qc through the normal rows: the reactive energy the grid no longer
+    // carries, worth KQ kW per kvar in the grid's losses.
+    const double yearShare = recordingHours > 0 ? settings_.hoursPerYear / recordingHours : 0;
+    c.annualReactiveKvarh = c.capacitorKvar * normalHours * yearShare;
+    c.saving.kwh = settings_.KQ * c.capacitorKvar * normalHours;
+    c.saving.annualKwh = settings_.KQ * c.annualReactiveKvarh;
+    c.saving.annualMoney = c.saving.annualKwh * settings_.price;
+    return c;
+}
+
+SupplyUnbalance AssessmentCollector::supplyOf() const {
+    SupplyUnbalance u;
+    u.voltageMean = voltageSum_ / voltageRows_;
+    u.voltageMax = voltageMax_;
+    u.currentMean = currentRows_ > 0 ? currentSum_ / currentRows_ : 0;
+    u.currentMax = currentMax_;
+    u.hoursVoltageAbove = hoursAbove_;
+    // A recording shorter than the window: its whole mean is what was sustained.
+    u.sustainedVoltage =
+        voltageRows_ >= double(window_.size()) ? sustained_ : voltageSum_ / voltageRows_;
+    u.derating = UnbalanceDerating(u.sustainedVoltage);
+    if (u.derating) {
+        u.deratedCapacity = *u.derating * motor_.RatedPower;
+        u.hoursAboveDerated =
+            hoursAboveRated_ +
+            rowHours_ * double(std::count_if(highOutputs_.begin(), highOutputs_.end(),
+                                             [&](float out) { return out > u.deratedCapacity; }));
+    }
+    return u;
 }
 
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
@@ -116,7 +230,9 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
         return run.error = begun.error(), run;
     run.recording = pass.recording();
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount));
+    const RecordingHeader& header = run.recording.header;
+    AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount),
+                                  ThreePhasesWired(header.red(), header.blue(), header.yellow()));
     while (!pass.done())
         pass.process(1 << 16, [&](const CumulativeRowView& row) {
             collector.add(row);
@@ -195,7 +311,9 @@ QString AssessmentVerdict(const RecordingAssessment& a, double hours, double rat
                        .arg(ZoneName(OperatingZone(most)))
                        .arg(std::lround(a.meanLoadRate))
                        .arg(std::lround(share));
-    // The larger of the two savings is the advice; none when neither saves.
+    if (a.supply && !a.supply->derating)
+        text += QStringLiteral("，电源电压不平衡超过 5%，电动机不应运行");
+    // The largest of the savings is the advice; none when none saves.
     const Saving* best = nullptr;
     QString advice;
     if (a.rightSize && a.rightSize->ratedPower < ratedPower && a.rightSize->saving.kwh > 0) {
@@ -208,11 +326,23 @@ QString AssessmentVerdict(const RecordingAssessment& a, double hours, double rat
             best = &r.saving;
             advice = QStringLiteral("建议更换为 %1 级电动机").arg(r.cls);
         }
+    // A capacitor saves in the grid's losses (through KQ), not in the motor's input: it is named
+    // only when it saves more than any motor would.
+    if (const auto& c = a.powerFactor;
+        c && c->saving.kwh > 0 && (!best || c->saving.kwh > best->kwh)) {
+        best = &c->saving;
+        advice = c->atBusKvar > 0
+                     ? QStringLiteral("建议补偿电容 %1 kvar（电动机处 %2 kvar，其余在母线）")
+                           .arg(FixedNumber(c->capacitorKvar, 1), FixedNumber(c->atMotorKvar, 1))
+                     : QStringLiteral("建议在电动机处补偿电容 %1 kvar")
+                           .arg(FixedNumber(c->capacitorKvar, 1));
+    }
     if (!best)
         return text + QStringLiteral("，无需更换。");
     // Without operating hours a better motor saves nothing in a year.
     if (!(a.hoursPerYear > 0))
         return text + QStringLiteral("，年运行时间为 0 h，更换电动机没有可节约的电量。");
+
     return text +
            QStringLiteral("，%1，年节电约 %2 kWh。")
                .arg(advice,
@@ -235,13 +365,30 @@ TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir
         return read;
     }
     const QList<QByteArray> lines = bytes->split('\n');
-    double* fields[3] = {&s.KQ, &s.hoursPerYear, &s.price};
+    // The first three lines are the original file's; the later ones came with the replacements'
+    // economics and the capacitor: an older file without them reads with their defaults.
+    struct Field {
+        double* value;
+        bool original;
+        bool fraction; // a power factor: above 0, at most 1
+    };
+    const Field fields[] = {{&s.KQ, true, false},
+                            {&s.hoursPerYear, true, false},
+                            {&s.price, true, false},
+                            {&s.ie3PricePerKw, false, false},
+                            {&s.ie4PricePerKw, false, false},
+                            {&s.lifeCycleYears, false, false},
+                            {&s.emissionFactor, false, false},
+                            {&s.pfTarget, false, true}};
     QString problem;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < int(std::size(fields)); ++i) {
+        const QByteArray text = i < lines.size() ? lines[i].trimmed() : QByteArray();
+        if (!fields[i].original && text.isEmpty())
+            continue;
         bool ok = false;
-        const double v = i < lines.size() ? lines[i].trimmed().toDouble(&ok) : 0;
-        if (ok && std::isfinite(v) && v >= 0)
-            *fields[i] = v;
+        const double v = text.toDouble(&ok);
+        if (ok && std::isfinite(v) && v >= 0 && (!fields[i].fraction || (v > 0 && v <= 1)))
+            *fields[i].value = v;
         else
             problem = QStringLiteral("%1 第 %2 行不是有效的数字，已使用初始值。")
                           .arg(file.fileName())
@@ -255,10 +402,11 @@ TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir
 Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& s) {
     if (Status exists = dir.ensureExists(); !exists)
         return exists;
-    const QByteArray bytes =
-        (PrintedNumber(s.KQ) + QStringLiteral("\r\n") + PrintedNumber(s.hoursPerYear) +
-         QStringLiteral("\r\n") + PrintedNumber(s.price) + QStringLiteral("\r\n"))
-            .toLatin1();
+    QString text;
+    for (double v : {s.KQ, s.hoursPerYear, s.price, s.ie3PricePerKw, s.ie4PricePerKw,
+                     s.lifeCycleYears, s.emissionFactor, s.pfTarget})
+        text += PrintedNumber(v) + QStringLiteral("\r\n");
+    const QByteArray bytes = text.toLatin1();
     return WriteWholeFile(dir.file(QStringLiteral("Assess.dat")), bytes);
 }
 

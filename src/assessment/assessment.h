@@ -9,15 +9,24 @@
 #include "analysis/cumulative.h"
 #include "assessment/economics.h"
 #include "model/result.h"
+#include "motor/efficiencyclass.h"
 
 namespace zr5 {
 
 // The settings of the assessment: the reactive economic equivalent (kW per kvar), the operating
-// hours per year and the electricity price (元/kWh).
+// hours per year and the electricity price (元/kWh); for the replacements the price of a new
+// motor per kW of each class (rough estimates the user should replace with quotes), the years of
+// the life-cycle view and the grid's emission factor (China's national average for 2022); the
+// power factor a capacitor should bring the motor to.
 struct AssessmentSettings {
     double KQ = 0.05;
     double hoursPerYear = 6000;
     double price = 0.8;
+    double ie3PricePerKw = 400;     // 元/kW
+    double ie4PricePerKw = 550;     // 元/kW
+    double lifeCycleYears = 15;     // a
+    double emissionFactor = 0.5703; // kg CO2 per kWh
+    double pfTarget = 0.95;
 };
 
 // A saving over the recording, extrapolated to a year of operation.
@@ -36,7 +45,40 @@ struct Replacement {
     QString cls; // "IE3"
     double ratedEfficiency = 0;
     Saving saving;
+    double investment = 0;   // 元: the price per kW times the rated power
+    double paybackYears = 0; // the investment over the annual saving; NaN when nothing is saved
+    double lifeCycleMoney =
+        0;                   // 元: the annual saving over the life-cycle years less the investment
+    double co2KgPerYear = 0; // the annual saving times the grid's emission factor
 };
+
+// A capacitor for the normal rows: the power factor from their active and reactive energy, the
+// capacitor that brings it to the target, held at the motor to 90 % of the no-load reactive power
+// (above it the motor self-excites when switched off), the rest at the bus.
+struct PowerFactorCorrection {
+    double meanPowerFactor = 0;
+    double target = 0;
+    double capacitorKvar = 0; // Qc = P̄ (tan φ1 - tan φ2), 0 when the factor already reaches it
+    double noLoadKvar = 0;    // Q0
+    double atMotorKvar = 0;   // min(Qc, 0.9 Q0)
+    double atBusKvar = 0;     // the rest
+    double annualReactiveKvarh = 0; // the reactive energy the capacitor supplies in a year
+    Saving saving;                  // its active equivalent through KQ (kwh over the recording)
+};
+
+// The supply's unbalance over the rows (NEMA MG-1), only where the wiring gives three phases.
+struct SupplyUnbalance {
+    double voltageMean = 0, voltageMax = 0;    // %
+    double currentMean = 0, currentMax = 0;    // %
+    std::array<double, 3> hoursVoltageAbove{}; // hours above 1 %, 2 % and 5 %
+    double sustainedVoltage = 0;               // %, the largest mean over kSustainedHours of rows
+    std::optional<double> derating;            // none above 5 %: the motor should not run
+    double deratedCapacity = 0;                // kW
+    double hoursAboveDerated = 0; // normal rows whose output exceeds the derated capacity
+};
+// The span an unbalance must last to count as sustained: a motor's heating follows it over tens
+// of minutes, not from one row to the next.
+constexpr double kSustainedHours = 0.25;
 
 // The smallest catalogue motor with the same poles and voltage that covers the largest output.
 struct RightSize {
@@ -69,6 +111,13 @@ struct RecordingAssessment {
     std::optional<RightSize> rightSize;
     QString rightSizeNote;   // why there is none
     double hoursPerYear = 0; // the savings' operating hours: with none there is nothing to save
+    // The efficiency class and GB 18613 grade of the rated data.
+    EfficiencyClass efficiencyClass = EfficiencyClass::NotRated;
+    QString efficiencyClassNote; // why there is none (out of the classes' range)
+    std::optional<PowerFactorCorrection> powerFactor;
+    QString powerFactorNote; // why there is none
+    std::optional<SupplyUnbalance> supply;
+    QString supplyNote; // why there is none ("不适用" and the wiring)
 };
 
 // Collects the figures row by row from the cumulative pass (one pass, no second read). Another
@@ -76,8 +125,9 @@ struct RecordingAssessment {
 // outputs, squared outputs), so no row is kept.
 class AssessmentCollector {
 public:
+    // threePhases: the wiring gives three phases, so that the supply's unbalance can be measured.
     AssessmentCollector(const MotorParameters& motor, const AssessmentSettings& settings,
-                        double rowHours);
+                        double rowHours, bool threePhases = true);
     void add(const CumulativeRowView& row);
     // Ends the collection: shares, efficiencies and the replacement by class IE3.
     RecordingAssessment finish(double recordingHours) const;
@@ -98,6 +148,21 @@ private:
     double normalRows_ = 0;
     double outputSum_ = 0; // kW, per row
     double outputSquares_ = 0;
+    Replacement replacementOf(EfficiencyClass cls, double pricePerKw, double recordingHours) const;
+    PowerFactorCorrection powerFactorOf(double recordingHours) const;
+    SupplyUnbalance supplyOf() const;
+    // The supply: sums of the rows' unbalance, the rolling window of the voltage's over
+    // kSustainedHours, and the normal rows' outputs that a derating may put above the capacity.
+    bool threePhases_;
+    double voltageSum_ = 0, currentSum_ = 0;
+    double voltageRows_ = 0, currentRows_ = 0;
+    std::vector<double> window_;
+    std::size_t windowNext_ = 0;
+    double windowSum_ = 0, sustained_ = 0;
+    double voltageMax_ = 0, currentMax_ = 0;
+    std::array<double, 3> hoursAbove_{};
+    std::vector<float> highOutputs_; // normal rows' outputs from 0.75 PN up to PN
+    double hoursAboveRated_ = 0;
 };
 
 // The whole assessment of a recording: the cumulative pass with the collector, the replacement by
@@ -116,9 +181,11 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
 // The one-line verdict: where the motor mostly runs, and what a better or smaller motor would save.
 QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, double ratedPower);
 
-// The settings file "Assess.dat" in the data directory: KQ, hours per year and price, one per
-// line. A missing or damaged file gives the defaults, and a damaged one the problem (one, the
-// last found); writing fails with the reason.
+// The settings file "Assess.dat" in the data directory: KQ, hours per year, price, the IE3 and
+// IE4 motors' prices per kW, the life-cycle years, the emission factor and the power-factor
+// target, one per line. An older file without the later lines reads with their defaults. A
+// missing or damaged file gives the defaults and the problem (one, the last found); writing
+// fails with the reason.
 TolerantRead<AssessmentSettings> ReadAssessmentSettings(const DataDirectory& dir);
 Status WriteAssessmentSettings(const DataDirectory& dir, const AssessmentSettings& settings);
 

@@ -1,5 +1,7 @@
 #include "assessment/assessmentfigures.h"
 
+#include <cmath>
+
 #include "model/numbertext.h"
 
 namespace zr5 {
@@ -29,6 +31,126 @@ void AddSaving(FigureGroup& g, const Saving& s) {
         NumberFigure("annual_saving_kwh", QStringLiteral("年节电"), s.annualKwh, "kWh"));
     g.figures.push_back(NumberFigure("annual_saving_money", QStringLiteral("年节约电费"),
                                      s.annualMoney, "元", kMoneyDigits));
+}
+
+void AddPayback(FigureGroup& g, const Replacement& r) {
+    g.figures.push_back(NumberFigure("investment_money", QStringLiteral("购置费用"), r.investment,
+                                     "元", kMoneyDigits));
+    g.figures.push_back(
+        std::isfinite(r.paybackYears)
+            ? NumberFigure("payback_years", QStringLiteral("静态回收期"), r.paybackYears, "年", 1)
+            : MissingFigure("payback_years", QStringLiteral("静态回收期"), "年",
+                            QStringLiteral("不节电，无法回收")));
+    g.figures.push_back(NumberFigure("life_cycle_saving_money", QStringLiteral("寿命期净节约"),
+                                     r.lifeCycleMoney, "元", kMoneyDigits));
+    g.figures.push_back(NumberFigure("co2_avoided_kg_per_year", QStringLiteral("年减排 CO₂"),
+                                     r.co2KgPerYear, "kg"));
+}
+
+FigureGroup ClassGroup(const RecordingAssessment& a) {
+    FigureGroup g = Group("能效等级");
+    g.page = 1;
+    const EfficiencyClass cls = a.efficiencyClass;
+    const QString label = QStringLiteral("IEC 60034-30-1 效率等级");
+    if (cls == EfficiencyClass::NotRated)
+        g.figures.push_back(
+            MissingFigure("efficiency_class", label, "", QStringLiteral("无电机参数")));
+    else if (cls == EfficiencyClass::NotApplicable)
+        g.figures.push_back(MissingFigure("efficiency_class", label, "", a.efficiencyClassNote));
+    else
+        g.figures.push_back(TextFigure("efficiency_class", label, EfficiencyClassText(cls)));
+    const QString grade = QStringLiteral("GB 18613-2020 能效等级");
+    if (const std::optional<int> n = Gb18613Grade(cls)) {
+        Figure f = NumberFigure("gb18613_grade", grade, *n, "级", 0);
+        g.figures.push_back(f);
+    } else {
+        const QString why = Gb18613GradeText(cls);
+        g.figures.push_back(MissingFigure("gb18613_grade", grade, "",
+                                          why.isEmpty() ? QStringLiteral("无效率等级") : why));
+    }
+    return g;
+}
+
+// A measure's group on the second page: an object, or null with the note of why there is none.
+FigureGroup MeasureGroup(const char* title, const char* key, bool present, const QString& note) {
+    FigureGroup g =
+        Group(title, present ? FigureGroup::Shape::Object : FigureGroup::Shape::Null, key);
+    g.page = 1;
+    if (!present)
+        g.figures.push_back(TextFigure("", QStringLiteral("说明"), note));
+    return g;
+}
+
+FigureGroup PowerFactorGroup(const RecordingAssessment& a) {
+    FigureGroup g =
+        MeasureGroup("功率因数补偿", "power_factor", bool(a.powerFactor), a.powerFactorNote);
+    g.estimate = true; // what a capacitor would give (the comparison has its own power factor)
+    if (!a.powerFactor)
+        return g;
+    const PowerFactorCorrection& c = *a.powerFactor;
+    g.figures = {
+        NumberFigure("mean_power_factor", QStringLiteral("平均功率因数"), c.meanPowerFactor, ""),
+        NumberFigure("target_power_factor", QStringLiteral("目标功率因数"), c.target, ""),
+        NumberFigure("capacitor_kvar", QStringLiteral("所需补偿容量 Qc"), c.capacitorKvar, "kvar"),
+        NumberFigure("no_load_reactive_kvar", QStringLiteral("空载无功功率 Q0"), c.noLoadKvar,
+                     "kvar"),
+        NumberFigure("capacitor_at_motor_kvar", QStringLiteral("电动机处补偿"), c.atMotorKvar,
+                     "kvar"),
+        NumberFigure("capacitor_at_bus_kvar", QStringLiteral("母线处补偿"), c.atBusKvar, "kvar"),
+        NumberFigure("annual_reactive_avoided_kvarh", QStringLiteral("年减少无功电量"),
+                     c.annualReactiveKvarh, "kvarh")};
+    AddSaving(g, c.saving);
+    Figure note = TextFigure(
+        "capacitor_note", QStringLiteral("说明"),
+        QStringLiteral("所需补偿容量超过空载无功功率的 90%，电动机处只装 %1 kvar，其余 %2 kvar "
+                       "装在母线上：与电动机同投切的电容超过此值，断电后电动机会自励")
+            .arg(FixedNumber(c.atMotorKvar, 3), FixedNumber(c.atBusKvar, 3)));
+    if (!(c.atBusKvar > 0))
+        note.kind = Figure::Kind::Null;
+    g.figures.push_back(note);
+    return g;
+}
+
+FigureGroup SupplyGroup(const RecordingAssessment& a, double hours) {
+    FigureGroup g = MeasureGroup("电源不平衡", "supply", bool(a.supply), a.supplyNote);
+    if (!a.supply)
+        return g;
+    const SupplyUnbalance& u = *a.supply;
+    g.figures = {
+        NumberFigure("voltage_unbalance_mean_pct", QStringLiteral("电压不平衡度平均"),
+                     u.voltageMean, "%"),
+        NumberFigure("voltage_unbalance_max_pct", QStringLiteral("电压不平衡度最大"), u.voltageMax,
+                     "%"),
+        NumberFigure("current_unbalance_mean_pct", QStringLiteral("电流不平衡度平均"),
+                     u.currentMean, "%"),
+        NumberFigure("current_unbalance_max_pct", QStringLiteral("电流不平衡度最大"), u.currentMax,
+                     "%"),
+        HoursFigure(QStringLiteral("hours_voltage_unbalance_above_1_pct"),
+                    QStringLiteral("电压不平衡超过 1% 的时间"), u.hoursVoltageAbove[0], hours),
+        HoursFigure(QStringLiteral("hours_voltage_unbalance_above_2_pct"),
+                    QStringLiteral("电压不平衡超过 2% 的时间"), u.hoursVoltageAbove[1], hours),
+        HoursFigure(QStringLiteral("hours_voltage_unbalance_above_5_pct"),
+                    QStringLiteral("电压不平衡超过 5% 的时间"), u.hoursVoltageAbove[2], hours),
+        NumberFigure("sustained_voltage_unbalance_pct",
+                     QStringLiteral("持续电压不平衡度（15 min 平均最大）"), u.sustainedVoltage,
+                     "%")};
+    const QString stop = QStringLiteral("电压不平衡超过 5%，电动机不应运行");
+    if (u.derating) {
+        g.figures.push_back(
+            NumberFigure("derating_factor", QStringLiteral("降容系数"), *u.derating, ""));
+        g.figures.push_back(NumberFigure("derated_capacity_kw", QStringLiteral("降容后容量"),
+                                         u.deratedCapacity, "kW"));
+        g.figures.push_back(HoursFigure(QStringLiteral("hours_above_derated_capacity"),
+                                        QStringLiteral("负载超过降容后容量的时间"),
+                                        u.hoursAboveDerated, hours));
+    } else {
+        g.figures.push_back(MissingFigure("derating_factor", QStringLiteral("降容系数"), "", stop));
+        g.figures.push_back(
+            MissingFigure("derated_capacity_kw", QStringLiteral("降容后容量"), "kW", stop));
+        g.figures.push_back(MissingFigure("hours_above_derated_capacity",
+                                          QStringLiteral("负载超过降容后容量的时间"), "h", stop));
+    }
+    return g;
 }
 
 } // namespace
@@ -109,6 +231,8 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
                  "%")};
     list.push_back(energy);
 
+    list.push_back(ClassGroup(a));
+
     for (const Replacement& r : a.replacements) {
         FigureGroup g = Group("", FigureGroup::Shape::ListItem, "replacement");
         g.estimate = true;
@@ -118,6 +242,15 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
         g.figures.push_back(SingleFigure("rated_efficiency_pct", QStringLiteral("额定效率"),
                                          float(r.ratedEfficiency), "%"));
         AddSaving(g, r.saving);
+        // The first page keeps the IE3 motor as it always showed it; its payback and every other
+        // class go on the measures' page.
+        const std::size_t first = g.figures.size();
+        AddPayback(g, r);
+        if (r.cls == QLatin1String("IE3"))
+            for (std::size_t i = first; i < g.figures.size(); ++i)
+                g.figures[i].page = 1;
+        else
+            g.page = 1;
         list.push_back(g);
     }
     list.push_back(Group("", FigureGroup::Shape::EmptyList, "replacement"));
@@ -147,6 +280,8 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
             g.figures.push_back(TextFigure("", QStringLiteral("说明"), a.rightSizeNote));
         list.push_back(g);
     }
+    list.push_back(PowerFactorGroup(a));
+    list.push_back(SupplyGroup(a, hours));
     return list;
 }
 

@@ -95,7 +95,7 @@ bool AssessmentPageJob::step() {
         return false;
     done_ = true;
     double y = heading(0);
-    y = figures(y + 200);
+    y = figures(y + 200, 0);
     y = chart(y + 300);
     y = legend(y);
     const RecordingHeader& h = in_.run.recording.header;
@@ -110,7 +110,34 @@ bool AssessmentPageJob::step() {
                      .arg(PlainNumber(in_.settings.KQ), PlainNumber(in_.settings.hoursPerYear),
                           PlainNumber(in_.settings.price)));
     p_.print(QStringLiteral("ZR－5  Ver ") + QString::fromLatin1(ProgramVersion()));
+    measures();
     return false;
+}
+
+// The second page: what the first has no room for (the classes, the IE3 motor's payback, the
+// other replacements, the capacitor and the supply) and the settings it was computed with.
+void AssessmentPageJob::measures() {
+    const FigureList list =
+        AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0);
+    if (FigureRows(FiguresOfPage(list, 1)).empty())
+        return;
+    p_.newPage();
+    const QString title = QStringLiteral("电动机经济运行评估：节能措施");
+    p_.setFontSize(16);
+    p_.setPosition((kPageWidth - p_.device().textWidth(title, 16)) / 2, 0);
+    p_.printLine(title);
+    p_.setFontSize(10);
+    p_.setPosition(0, p_.y() + 200);
+    p_.printLine(QStringLiteral("数据文件名称：") + in_.fileName);
+    double y = figures(p_.y() + 200, 1);
+    const AssessmentSettings& s = in_.settings;
+    p_.setFontSize(9);
+    p_.setPosition(0, y + 200);
+    p_.printLine(QStringLiteral("IE3 电动机 %1 元/kW，IE4 电动机 %2 元/kW（估计值），寿命期 %3 年，"
+                                "电网排放因子 %4 kg CO₂/kWh，目标功率因数 %5")
+                     .arg(PlainNumber(s.ie3PricePerKw), PlainNumber(s.ie4PricePerKw),
+                          PlainNumber(s.lifeCycleYears), PlainNumber(s.emissionFactor),
+                          PlainNumber(s.pfTarget)));
 }
 
 double AssessmentPageJob::heading(double y) {
@@ -140,10 +167,12 @@ double AssessmentPageJob::heading(double y) {
     return p_.y();
 }
 
-// Two columns side by side, each boxed; a group starts a column when it would be cut.
-double AssessmentPageJob::figures(double top) {
-    const std::vector<FigureRow> rows = FigureRows(
-        AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0));
+// Two columns side by side, each boxed; a group starts a column when it would be cut. Only the
+// groups of the page.
+double AssessmentPageJob::figures(double top, int page) {
+    const std::vector<FigureRow> rows = FigureRows(FiguresOfPage(
+        AssessmentFigures(in_.run.assessment, double(in_.run.recording.header.Duration) / 3600.0),
+        page));
     // The right column starts with the group that makes the longer column shortest.
     std::size_t split = rows.size();
     for (std::size_t i = 1; i < rows.size(); ++i)

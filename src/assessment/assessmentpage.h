@@ -51,8 +51,9 @@ struct AssessmentPageInput {
     QString fileName; // the recording as the page names it
 };
 
-// The assessment on one page: the title, the recording and the motor, the figures table, the
-// chart with its legend, the verdict and the settings the figures were computed with.
+// The assessment on its pages: the title, the recording and the motor, the figures table, the
+// chart with its legend, the verdict and the settings the figures were computed with; the measures
+// (classes, replacements but IE3, capacitor, supply) on a second page with their settings.
 class AssessmentPageJob final : public PrintJob {
 public:
     AssessmentPageJob(Printer& printer, AssessmentPageInput input);
@@ -63,7 +64,8 @@ public:
 
 private:
     double heading(double y);
-    double figures(double y);
+    double figures(double y, int page);
+    void measures();
     double chart(double y);
     double legend(double y);
     double wrapped(double y, const QString& text, float points);

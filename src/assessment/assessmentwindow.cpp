@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
-#include <tuple>
+#include <iterator>
 
 #include "assessment/assessmentfigures.h"
 #include "model/appstate.h"
@@ -26,6 +26,33 @@
 #include "ui/services.h"
 
 namespace zr5 {
+
+namespace {
+
+// The settings' boxes: the field, the label, the name in a message and a tool tip.
+struct SettingBox {
+    double AssessmentSettings::*field;
+    const char* label;
+    const char* name;
+    const char* tip;
+};
+const SettingBox kSettingBoxes[] = {
+    {&AssessmentSettings::KQ, "无功经济当量 KQ（kW/kvar）", "无功经济当量",
+     "无功经济当量：每千乏无功功率在供电系统中引起的有功损耗，靠近发电厂约 0.02，经多级变压约 "
+     "0.1"},
+    {&AssessmentSettings::hoursPerYear, "年运行时间（h）", "年运行时间", nullptr},
+    {&AssessmentSettings::price, "电价（元/kWh）", "电价", nullptr},
+    {&AssessmentSettings::ie3PricePerKw, "IE3 电动机价格（元/kW）", "IE3 电动机价格",
+     "粗略估计，请换成实际报价"},
+    {&AssessmentSettings::ie4PricePerKw, "IE4 电动机价格（元/kW）", "IE4 电动机价格",
+     "粗略估计，请换成实际报价"},
+    {&AssessmentSettings::lifeCycleYears, "寿命期（年）", "寿命期", nullptr},
+    {&AssessmentSettings::emissionFactor, "电网排放因子（kg CO₂/kWh）", "电网排放因子",
+     "全国电网平均排放因子（2022 年 0.5703），每一两年公布一次，请按最新公布值更新"},
+    {&AssessmentSettings::pfTarget, "目标功率因数", "目标功率因数", nullptr},
+};
+
+} // namespace
 
 AssessmentChart::AssessmentChart(QWidget* parent) : QWidget(parent) {
     setMinimumSize(420, 300);
@@ -93,15 +120,14 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     const auto [settings, problems] = ReadAssessmentSettings(state_.dataDirectory);
     assessFileProblem_ = problems.join(QStringLiteral("\r\n"));
     verdict_->setText(assessFileProblem_);
-    kq_ = new QLineEdit(PlainNumber(settings.KQ), this);
-    hours_ = new QLineEdit(PlainNumber(settings.hoursPerYear), this);
-    price_ = new QLineEdit(PlainNumber(settings.price), this);
-    kq_->setToolTip(QStringLiteral("无功经济当量：每千乏无功功率在供电系统中引起的有功损耗，"
-                                   "靠近发电厂约 0.02，经多级变压约 0.1"));
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("无功经济当量 KQ（kW/kvar）"), kq_);
-    form->addRow(QStringLiteral("年运行时间（h）"), hours_);
-    form->addRow(QStringLiteral("电价（元/kWh）"), price_);
+    for (const SettingBox& b : kSettingBoxes) {
+        auto* box = new QLineEdit(PlainNumber(settings.*b.field), this);
+        if (b.tip)
+            box->setToolTip(QString::fromUtf8(b.tip));
+        form->addRow(QString::fromUtf8(b.label), box);
+        boxes_.push_back(box);
+    }
     auto* recompute = new QPushButton(QStringLiteral("重新评估"), this);
     recompute->setObjectName(QStringLiteral("Command1"));
     print_ = new QPushButton(QStringLiteral("打  印"), this);
@@ -128,23 +154,24 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     auto* whole = new QVBoxLayout(this);
     whole->addLayout(top, 1);
     whole->addWidget(verdict_);
-    resize(900, 560);
+    resize(960, 680);
 }
 
 bool AssessmentWindow::Command1_Click() {
     AssessmentSettings settings;
-    const std::tuple<QLineEdit*, double*, const char*> boxes[] = {
-        {kq_, &settings.KQ, "无功经济当量"},
-        {hours_, &settings.hoursPerYear, "年运行时间"},
-        {price_, &settings.price, "电价"}};
-    for (const auto& [box, field, name] : boxes) {
-        const BoxNumber n = ParseBoxNumber(box->text(), false, true);
-        if (!n.ok) {
-            services_.messages.message(this, kErrorTitle,
-                                       QString::fromUtf8(name) + n.reason + QStringLiteral("。"));
+    for (std::size_t i = 0; i < std::size(kSettingBoxes); ++i) {
+        const SettingBox& b = kSettingBoxes[i];
+        const BoxNumber n = ParseBoxNumber(boxes_[i]->text(), false, true);
+        const bool fraction = b.field == &AssessmentSettings::pfTarget;
+        if (!n.ok || (fraction && !(n.value > 0 && n.value <= 1))) {
+            services_.messages.message(
+                this, kErrorTitle,
+                QString::fromUtf8(b.name) +
+                    (n.ok ? QStringLiteral("必须大于 0 且不大于 1") : n.reason) +
+                    QStringLiteral("。"));
             return false;
         }
-        *field = n.value;
+        settings.*b.field = n.value;
     }
     const AssessmentRun run =
         AssessRecording(state_.CurrentFileName(), state_.dataDirectory, settings);

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "assessment/assessment.h"
 #include "assessment/assessmentpage.h"
@@ -34,7 +35,7 @@ private:
 };
 
 // "经济运行评估": the figures of the current recording's assessment, the chart and the verdict,
-// with the three settings of the method.
+// with the settings of the method and of the measures.
 class AssessmentWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -64,9 +65,8 @@ private:
     QTableWidget* table_ = nullptr;
     AssessmentChart* chart_ = nullptr;
     QLabel* verdict_ = nullptr;
-    QLineEdit* kq_ = nullptr;
-    QLineEdit* hours_ = nullptr;
-    QLineEdit* price_ = nullptr;
+    // The settings' boxes, in the order of kSettingBoxes in the window's source.
+    std::vector<QLineEdit*> boxes_;
     QPushButton* print_ = nullptr;
     std::optional<AssessmentRun> shown_;
     AssessmentSettings shownSettings_;

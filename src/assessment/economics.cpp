@@ -15,6 +15,12 @@ double MotorEconomics::comprehensiveEfficiency(double beta) const {
     return out > 0 ? 100.0 * out / (out + comprehensiveLosses(beta)) : 0.0;
 }
 
+double NoLoadReactivePower(const MotorParameters& m) {
+    const double S0 = std::sqrt(3.0) * m.RatedVoltage * m.NoLoadCurrent / 1000.0;
+    const double P0 = m.NoLoadPower;
+    return std::sqrt(std::max(S0 * S0 - P0 * P0, 0.0));
+}
+
 EconomicsResult MotorEconomicsFor(const MotorParameters& m, double kq) {
     EconomicsResult r;
     if (!m.allNonZero()) {
@@ -42,8 +48,7 @@ EconomicsResult MotorEconomicsFor(const MotorParameters& m, double kq) {
         return r;
     }
     const double root3 = std::sqrt(3.0);
-    const double S0 = root3 * m.RatedVoltage * m.NoLoadCurrent / 1000.0;
-    e.Q0 = std::sqrt(std::max(S0 * S0 - e.P0 * e.P0, 0.0));
+    e.Q0 = NoLoadReactivePower(m);
     const double SN = root3 * m.RatedVoltage * m.RatedCurrent / 1000.0;
     const double P1N = 100.0 * e.PN / m.RatedEfficiency;
     e.QN = std::sqrt(std::max(SN * SN - P1N * P1N, 0.0));

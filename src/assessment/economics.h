@@ -39,6 +39,10 @@ struct EconomicsResult {
 };
 EconomicsResult MotorEconomicsFor(const MotorParameters& motor, double kq);
 
+// The no-load reactive power in kvar from the rated voltage, the no-load current and the no-load
+// power: Q0 = √(S0² − P0²), S0 = √3 · UN · I0.
+double NoLoadReactivePower(const MotorParameters& motor);
+
 enum class OperatingZone { Economic, General, NonEconomic, Overload };
 constexpr int kOperatingZones = 4;
 

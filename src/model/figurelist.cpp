@@ -102,6 +102,18 @@ std::vector<FigureRow> FigureRows(const FigureList& list) {
     return rows;
 }
 
+FigureList FiguresOfPage(const FigureList& list, int page) {
+    FigureList out;
+    for (const FigureGroup& g : list) {
+        FigureGroup kept = g;
+        std::erase_if(kept.figures,
+                      [&](const Figure& f) { return (f.page < 0 ? g.page : f.page) != page; });
+        if (!kept.figures.empty() || (g.figures.empty() && g.page == page))
+            out.push_back(std::move(kept));
+    }
+    return out;
+}
+
 QString FigureListText(const FigureList& list) {
     QString text;
     for (const FigureRow& row : FigureRows(list))

@@ -29,6 +29,8 @@ struct Figure {
     double share = 0;
     // JSON only: a code or a name the group's title already shows.
     bool jsonOnly = false;
+    // The printed page it goes on when not its group's (see FigureGroup::page); -1: the group's.
+    int page = -1;
 };
 
 // A group of figures: a titled block of the tables; in JSON the fields of the enclosing object,
@@ -48,6 +50,10 @@ struct FigureGroup {
     // What another motor or a measure would give, not what was measured: a comparison of two
     // recordings leaves it out.
     bool estimate = false;
+    // The printed page a group goes on (0 the first): a list too long for one page puts its later
+    // groups on a second, or a group's later figures under its title again there. The window, the
+    // text and JSON ignore it.
+    int page = 0;
 };
 
 using FigureList = std::vector<FigureGroup>;
@@ -74,6 +80,8 @@ struct FigureRow {
 };
 // The rows the window and the printed page show: each group's title, then its figures indented.
 std::vector<FigureRow> FigureRows(const FigureList& list);
+// The groups and figures of one printed page of the list, in the list's order.
+FigureList FiguresOfPage(const FigureList& list, int page);
 // The list as plain text: each title on a line, each figure as "  label：value".
 QString FigureListText(const FigureList& list);
 // The list as one JSON object.

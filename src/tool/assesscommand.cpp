@@ -30,18 +30,34 @@ QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& sett
     QString error;
     if (!takeNumber(line, "kq", settings.KQ, error) ||
         !takeNumber(line, "hours", settings.hoursPerYear, error) ||
-        !takeNumber(line, "price", settings.price, error))
+        !takeNumber(line, "price", settings.price, error) ||
+        !takeNumber(line, "ie3-price", settings.ie3PricePerKw, error) ||
+        !takeNumber(line, "ie4-price", settings.ie4PricePerKw, error) ||
+        !takeNumber(line, "years", settings.lifeCycleYears, error) ||
+        !takeNumber(line, "emission-factor", settings.emissionFactor, error) ||
+        !takeNumber(line, "pf-target", settings.pfTarget, error))
         return error;
+    if (!(settings.pfTarget > 0 && settings.pfTarget <= 1))
+        return QStringLiteral("--pf-target 必须大于 0 且不大于 1");
     return {};
 }
 
+QList<QCommandLineOption> MeasureOptions() {
+    return {Option("ie3-price", "IE3 电动机每 kW 价格，元（默认 400，粗略估计）", "Y"),
+            Option("ie4-price", "IE4 电动机每 kW 价格，元（默认 550，粗略估计）", "Y"),
+            Option("years", "寿命期年数（默认 15）", "N"),
+            Option("emission-factor", "电网排放因子，kg CO₂/kWh（默认 0.5703）", "F"),
+            Option("pf-target", "补偿后的目标功率因数（默认 0.95）", "PF")};
+}
+
 QList<QCommandLineOption> AssessOptions() {
-    return {Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
-            Option("hours", "每年运行小时数（默认 6000）", "H"),
-            Option("price", "电价，元/kWh（默认 0.8）", "P"),
-            Option("json", "以一个 JSON 对象输出"),
-            Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
-            OverwriteOption()};
+    return QList<QCommandLineOption>{Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
+                                     Option("hours", "每年运行小时数（默认 6000）", "H"),
+                                     Option("price", "电价，元/kWh（默认 0.8）", "P")} +
+           MeasureOptions() +
+           QList<QCommandLineOption>{Option("json", "以一个 JSON 对象输出"),
+                                     Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
+                                     OverwriteOption()};
 }
 
 int RunAssess(ToolContext& context, const CommandLine& line) {

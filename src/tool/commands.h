@@ -60,6 +60,8 @@ int RunAssess(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> AssessOptions();
 int RunCompare(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> CompareOptions();
+// The settings of the measures an auditor proposes, shared by assess and compare.
+QList<QCommandLineOption> MeasureOptions();
 int RunRepair(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> RepairOptions();
 int RunPlot(ToolContext& context, const CommandLine& line);
@@ -67,7 +69,8 @@ QList<QCommandLineOption> PlotOptions();
 int RunPorts(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PortsOptions();
 
-// --kq, --hours and --price over the settings given; empty, or why a value is refused.
+// --kq, --hours, --price and the measures' settings over the settings given; empty, or why a
+// value is refused.
 QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
 
 // A command's JSON result: the object as QJsonDocument writes it, indented, with a final line

@@ -7,12 +7,14 @@
 namespace zr5::tool {
 
 QList<QCommandLineOption> CompareOptions() {
-    return {Option("kq", "无功经济当量，kW/kvar（默认取数据目录的 Assess.dat）", "X"),
-            Option("hours", "每年运行小时数（默认取 Assess.dat）", "H"),
-            Option("price", "电价，元/kWh（默认取 Assess.dat）", "P"),
-            Option("json", "以一个 JSON 对象输出"),
-            Option("pdf", "另把对比窗口打印的一页写成 PDF", "OUT.pdf"),
-            OverwriteOption()};
+    return QList<QCommandLineOption>{
+               Option("kq", "无功经济当量，kW/kvar（默认取数据目录的 Assess.dat）", "X"),
+               Option("hours", "每年运行小时数（默认取 Assess.dat）", "H"),
+               Option("price", "电价，元/kWh（默认取 Assess.dat）", "P")} +
+           MeasureOptions() +
+           QList<QCommandLineOption>{Option("json", "以一个 JSON 对象输出"),
+                                     Option("pdf", "另把对比窗口打印的一页写成 PDF", "OUT.pdf"),
+                                     OverwriteOption()};
 }
 
 int RunCompare(ToolContext& context, const CommandLine& line) {

@@ -39,7 +39,9 @@ const char* const kDataHeaders[] = {"序号",
                                     "电机状态",
                                     "负载率（%）",
                                     "输出功率（kW）",
-                                    "效率（%）"};
+                                    "效率（%）",
+                                    "电压不平衡度（%）",
+                                    "电流不平衡度（%）"};
 constexpr int kDataColumns = int(std::size(kDataHeaders));
 static_assert(kDataColumns == CsvTableRow::kNumbers + 2);
 

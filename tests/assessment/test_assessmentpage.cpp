@@ -36,8 +36,9 @@ AssessmentPageInput Assessed(const QTemporaryDir& dir, const std::array<float, 7
 
 // The page prints what the assessment returns: every figure, the verdict, a bar per load band
 // as tall as its hours and coloured by its zone, the marks where βJ, βJJ and the mean load rate
-// stand, all on one A4 page; a motor the method does not apply to gets neither bars nor curves.
-TEST(AssessmentPage, PrintsTheFiguresChartAndVerdictOnOnePage) {
+// stand, all on the first A4 page and the measures on a second; a motor the method does not apply
+// to gets neither bars nor curves.
+TEST(AssessmentPage, PrintsTheFiguresChartAndVerdictOnTwoPages) {
     struct Case {
         const char* name;
         std::array<float, 7> motor;
@@ -58,7 +59,24 @@ TEST(AssessmentPage, PrintsTheFiguresChartAndVerdictOnOnePage) {
         AssessmentPageJob job(printer, in);
         EXPECT_FALSE(job.step());
         EXPECT_EQ(job.error(), QString());
-        EXPECT_EQ(device.pages, 1);
+        // The measures (classes, IE4, capacitor, supply) on a second page, the rest on the first.
+        EXPECT_EQ(device.pages, 2);
+        // Every figure on its page, the IE3 motor's payback on the second under its title again.
+        for (int page = 0; page < 2; ++page)
+            for (const FigureRow& f : FigureRows(FiguresOfPage(AssessmentFigures(a, 1.0), page))) {
+                bool found = false;
+                for (const PrintedItem* t : device.texts())
+                    found = found || (t->text == f.name && t->page == page + 1);
+                EXPECT_TRUE(found) << f.name.toStdString() << " on page " << page + 1;
+            }
+        auto printedOn = [&](int page, const char* text) {
+            return std::any_of(device.items.begin(), device.items.end(), [&](const auto& i) {
+                return i.page == page && i.text == QString::fromUtf8(text);
+            });
+        };
+        EXPECT_EQ(printedOn(2, "  静态回收期"), c.applies);
+        EXPECT_FALSE(printedOn(1, "  静态回收期"));
+        EXPECT_EQ(printedOn(1, "  年节约电费"), c.applies);
 
         QStringList texts;
         for (const PrintedItem* t : device.texts())

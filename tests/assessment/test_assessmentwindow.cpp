@@ -52,10 +52,11 @@ TEST(AssessmentWindow, ShowsTheFiguresAndTellsAnOversizedMotor) {
         const char* file;
         std::array<float, 7> motor;
         const char* verdictHas;
+        const char* efficiencyClass;
     };
     const Case cases[] = {
-        {"own.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}, "IE3"},
-        {"big.MTR", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}, "非经济运行区"},
+        {"own.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}, "建议", "IE1"},
+        {"big.MTR", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}, "非经济运行区", "IE1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -75,6 +76,11 @@ TEST(AssessmentWindow, ShowsTheFiguresAndTellsAnOversizedMotor) {
             << w.verdict().toStdString();
         // The settings the assessment used are kept for the next one.
         EXPECT_TRUE(QFile::exists(data.file(QStringLiteral("Assess.dat"))));
+        // The measures' sections: the class of the rated data, the capacitor, the supply.
+        EXPECT_EQ(Cell(w.table(), QStringLiteral("IEC 60034-30-1 效率等级")),
+                  QString::fromUtf8(c.efficiencyClass));
+        EXPECT_EQ(Cell(w.table(), QStringLiteral("目标功率因数")), QStringLiteral("0.950"));
+        EXPECT_FALSE(Cell(w.table(), QStringLiteral("电压不平衡度最大")).isEmpty());
     }
     // The oversized motor: a smaller catalogue motor covers the load and saves.
     AppState state(data);
@@ -97,6 +103,14 @@ TEST(AssessmentWindow, ABoxThatIsNotANumberIsNamedAndNothingIsAssessed) {
     ASSERT_EQ(seams.messages.shown.size(), 1u);
     EXPECT_EQ(seams.messages.shown[0].title, kErrorTitle);
     EXPECT_TRUE(seams.messages.shown[0].text.startsWith(QStringLiteral("无功经济当量")));
+    EXPECT_EQ(w.table()->rowCount(), 0);
+
+    // A power factor above 1 is no target.
+    w.findChildren<QLineEdit*>()[0]->setText(QStringLiteral("0.05"));
+    w.findChildren<QLineEdit*>().back()->setText(QStringLiteral("1.5"));
+    EXPECT_FALSE(w.Command1_Click());
+    ASSERT_EQ(seams.messages.shown.size(), 2u);
+    EXPECT_EQ(seams.messages.shown[1].text, QStringLiteral("目标功率因数必须大于 0 且不大于 1。"));
     EXPECT_EQ(w.table()->rowCount(), 0);
 }
 
@@ -183,7 +197,9 @@ TEST(AssessmentWindow, ADamagedSettingsFileIsNamedAndKeptUnlessTheUserAgrees) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray after = f.readAll();
         if (c.agree) {
-            EXPECT_EQ(after, QByteArray(" .05 \r\n 6000 \r\n .6 \r\n")); // the window's values
+            // The window's values, the measures' settings after the original three.
+            EXPECT_EQ(after, QByteArray(" .05 \r\n 6000 \r\n .6 \r\n 400 \r\n 550 \r\n 15 \r\n"
+                                        " .5703 \r\n .95 \r\n"));
         } else {
             EXPECT_EQ(after, c.bytes);
         }

@@ -99,9 +99,23 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
     ASSERT_EQ(lines.size(), 201);
     EXPECT_EQ(lines[0], QByteArray("row,elapsed_s,I1,U1,P1,I2,U2,P2,I3,U3,P3,P,Q,S,PF,"
                                    "active_energy_Wh,reactive_energy_varh,state,load_rate_pct,"
-                                   "output_power_kW,efficiency_pct"));
+                                   "output_power_kW,efficiency_pct,voltage_unbalance_pct,"
+                                   "current_unbalance_pct"));
     const QList<QByteArray> last = lines.last().split(',');
-    ASSERT_EQ(last.size(), 21);
+    ASSERT_EQ(last.size(), 23);
+    // The two last columns: NEMA MG-1 unbalance of the row's three voltages and currents,
+    // worked here from the row's own columns.
+    auto unbalance = [](double a, double b, double c) {
+        const double mean = (a + b + c) / 3;
+        return 100 * std::max({std::fabs(a - mean), std::fabs(b - mean), std::fabs(c - mean)}) /
+               mean;
+    };
+    for (int i = 1; i < lines.size(); i += 37) {
+        const QList<QByteArray> f = lines[i].split(',');
+        auto at = [&](int k) { return std::fabs(f[k].toDouble()); };
+        EXPECT_NEAR(f[21].toDouble(), unbalance(at(3), at(6), at(9)), 1e-4) << lines[i].data();
+        EXPECT_NEAR(f[22].toDouble(), unbalance(at(2), at(5), at(8)), 1e-4) << lines[i].data();
+    }
     EXPECT_EQ(last[0], QByteArray("200"));
     EXPECT_EQ(last[1].toFloat(), 600.0f); // the last row ends at the duration
     QSet<QByteArray> states;
@@ -123,6 +137,22 @@ TEST_F(Tool, ExportHasOneLinePerRowWithTheNamedColumns) {
     ASSERT_EQ(toStdout.exitCode, 0);
     csv.seek(0);
     EXPECT_EQ(toStdout.out, csv.readAll());
+
+    // Two wattmeters (the blue transformer not in use, header record 11 = 0): no three phases,
+    // the unbalance columns stay empty.
+    {
+        QFile mtr(path("e.MTR"));
+        ASSERT_TRUE(mtr.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(mtr.seek(40));
+        const char zero[4] = {0, 0, 0, 0};
+        ASSERT_EQ(mtr.write(zero, 4), 4);
+    }
+    const ToolRun two = run({"export", path("e.MTR")});
+    ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
+    const QList<QByteArray> twoLines = two.out.trimmed().split('\n');
+    ASSERT_EQ(twoLines.size(), 201);
+    EXPECT_TRUE(twoLines[1].endsWith(",,")) << twoLines[1].data();
+    EXPECT_EQ(twoLines[1].split(',').size(), 23);
 }
 
 struct BadCall {
@@ -273,13 +303,27 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
     const double dt = 3600.0 / 3000.0 / 3600.0; // hours per row
     double input = 0, output = 0, reactive = 0, normalInput = 0, normalReactive = 0, loadSum = 0,
            normalRows = 0;
+    double voltageSum = 0, voltageMax = 0, voltageRows = 0, currentSum = 0, currentMax = 0,
+           currentRows = 0, above1 = 0;
     std::map<QString, double> stateHours;
     const QList<QByteArray> lines = exported.out.split('\n');
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(',');
-        if (f.size() < 21)
+        if (f.size() < 23)
             continue;
         const double p = f[11].toDouble(), q = f[12].toDouble();
+        if (!f[21].isEmpty()) {
+            const double v = f[21].toDouble();
+            voltageSum += v;
+            voltageRows += 1;
+            voltageMax = std::max(voltageMax, v);
+            above1 += v > 1 ? dt : 0;
+        }
+        if (!f[22].isEmpty()) {
+            currentSum += f[22].toDouble();
+            currentRows += 1;
+            currentMax = std::max(currentMax, f[22].toDouble());
+        }
         const QString state = QString::fromLatin1(f[17]);
         input += std::max(p, 0.0) * dt;
         reactive += std::fabs(q) * dt;
@@ -317,7 +361,18 @@ TEST_F(Tool, AssessmentFiguresAreTheSumsOverTheExportedRows) {
         zones += v.toDouble();
     EXPECT_NEAR(zones, stateHours["normal"] + stateHours["below_no_load"], 1e-6);
     EXPECT_TRUE(j["inapplicable"].isNull());
-    EXPECT_EQ(j["replacement"].toArray().size(), 1);
+    EXPECT_EQ(j["replacement"].toArray().size(), 2); // IE3 and IE4
+    // The supply from the export's unbalance columns, the power factor from the normal rows'
+    // energies.
+    ASSERT_GT(voltageRows, 0);
+    const QJsonObject supply = j["supply"].toObject();
+    EXPECT_NEAR(supply["voltage_unbalance_mean_pct"].toDouble(), voltageSum / voltageRows, 1e-5);
+    EXPECT_NEAR(supply["voltage_unbalance_max_pct"].toDouble(), voltageMax, 1e-5);
+    EXPECT_NEAR(supply["current_unbalance_mean_pct"].toDouble(), currentSum / currentRows, 1e-5);
+    EXPECT_NEAR(supply["current_unbalance_max_pct"].toDouble(), currentMax, 1e-5);
+    EXPECT_NEAR(supply["hours_voltage_unbalance_above_1_pct"].toDouble(), above1, 1e-6);
+    EXPECT_NEAR(j["power_factor"].toObject()["mean_power_factor"].toDouble(),
+                normalInput / std::hypot(normalInput, normalReactive), 1e-6);
     // The input closes: output, losses and the rows below the no-load power.
     EXPECT_NEAR(j["output_energy_kwh"].toDouble() + j["loss_energy_kwh"].toDouble() +
                     j["below_no_load_input_kwh"].toDouble() +

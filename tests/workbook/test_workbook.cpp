@@ -83,7 +83,9 @@ const QStringList kHeaders = {"序号",
                               "电机状态",
                               "负载率（%）",
                               "输出功率（kW）",
-                              "效率（%）"};
+                              "效率（%）",
+                              "电压不平衡度（%）",
+                              "电流不平衡度（%）"};
 constexpr int kStateColumn = 17;
 
 // A cell holds the CSV field: the same text for the state, otherwise a number equal to the
@@ -182,11 +184,11 @@ TEST_P(DataSheets, HoldTheCsvNumbersUnderHeadersWithUnits) {
         ASSERT_EQ(std::size_t(cells.size()), rows + 1) << name.toStdString();
         EXPECT_EQ(wb[QStringLiteral("frozen")][name].toString(), QStringLiteral("A2"));
         EXPECT_EQ(wb[QStringLiteral("autofilter")][name].toString(),
-                  QStringLiteral("A1:U%1").arg(rows + 1));
+                  QStringLiteral("A1:W%1").arg(rows + 1));
         const QJsonArray formats = wb[QStringLiteral("formats")][name].toArray();
-        ASSERT_EQ(formats.size(), 21);
+        ASSERT_EQ(formats.size(), 23);
         EXPECT_EQ(formats[0].toString(), QStringLiteral("0"));
-        for (int col = 1; col < 21; ++col)
+        for (int col = 1; col < 23; ++col)
             EXPECT_EQ(formats[col].toString(), QStringLiteral("General")) << col;
         for (std::size_t i = 0; i < rows; ++i, ++next) {
             const QJsonArray row = cells[qsizetype(i + 1)].toArray();
