@@ -10,6 +10,7 @@
 
 #include "assessment/assessmentfigures.h"
 #include "settings/datadirectory.h"
+#include "support/succeeded.h"
 
 using namespace zr5;
 
@@ -241,9 +242,8 @@ TEST(Measures, AssessDatOldFileReadsWithDefaults) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("0.07\r\n5000\r\n0.6\r\n");
     old.close();
-    QString problem;
-    const AssessmentSettings s = ReadAssessmentSettings(data, &problem);
-    EXPECT_EQ(problem, QString());
+    const auto [s, problems] = ReadAssessmentSettings(data);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join('\n').toStdString();
     EXPECT_EQ(s.KQ, 0.07);
     EXPECT_EQ(s.hoursPerYear, 5000);
     EXPECT_EQ(s.price, 0.6);
@@ -259,9 +259,9 @@ TEST(Measures, AssessDatOldFileReadsWithDefaults) {
     all.lifeCycleYears = 20;
     all.emissionFactor = 0.5366;
     all.pfTarget = 0.9;
-    ASSERT_EQ(WriteAssessmentSettings(data, all), QString());
-    const AssessmentSettings back = ReadAssessmentSettings(data, &problem);
-    EXPECT_EQ(problem, QString());
+    ASSERT_TRUE(test::Succeeded(WriteAssessmentSettings(data, all)));
+    const auto [back, backProblems] = ReadAssessmentSettings(data);
+    EXPECT_TRUE(backProblems.isEmpty()) << backProblems.join('\n').toStdString();
     EXPECT_EQ(back.ie3PricePerKw, 420);
     EXPECT_EQ(back.ie4PricePerKw, 600);
     EXPECT_EQ(back.lifeCycleYears, 20);
@@ -271,8 +271,11 @@ TEST(Measures, AssessDatOldFileReadsWithDefaults) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
     old.write("0.07\r\n5000\r\n0.6\r\n400\r\n550\r\n15\r\n0.5703\r\n1.5\r\n");
     old.close();
-    EXPECT_EQ(ReadAssessmentSettings(data, &problem).pfTarget, 0.95);
-    EXPECT_TRUE(problem.contains(QStringLiteral("第 8 行"))) << problem.toStdString();
+    const TolerantRead<AssessmentSettings> bad = ReadAssessmentSettings(data);
+    EXPECT_EQ(bad.value.pfTarget, 0.95);
+    ASSERT_EQ(bad.problems.size(), 1);
+    EXPECT_TRUE(bad.problems[0].contains(QStringLiteral("第 8 行")))
+        << bad.problems[0].toStdString();
 }
 
 // The verdict names the measure that saves most: a better motor, or the capacitor (with the part
