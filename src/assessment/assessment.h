@@ -100,6 +100,7 @@ struct AssessmentRun {
     QString error;
     RecordingAssessment assessment;
     RecordingInfo recording;
+    AnalysisResults totals; // the pass's energies and extremes, without its energy series
 };
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
                               const AssessmentSettings& settings);
