@@ -248,13 +248,27 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services, const Analysi
                                   error + QStringLiteral("\n已保存 %1 个图片。").arg(saved));
 }
 
+namespace {
+
+// Where the user saves the table of rows firstRow..lastRow, offered beside the recording.
+std::optional<QString> AskTablePath(QWidget* window, UiServices& services,
+                                    const RecordingInfo& info, qint64 firstRow, qint64 lastRow,
+                                    const QString& title, const QString& filter,
+                                    const QString& suffix) {
+    services.files.setStartFolder(QFileInfo(info.path).absolutePath());
+    return services.files.saveFileNameFrom(window, title, filter, suffix,
+                                           CsvTableFileName(info.path, firstRow, lastRow,
+                                                            info.RecordCount,
+                                                            QLatin1Char('.') + suffix));
+}
+
+} // namespace
+
 void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& info,
                     qint64 firstRow, qint64 lastRow) {
-    const QString& recording = info.path;
-    services.files.setStartFolder(QFileInfo(recording).absolutePath());
-    const std::optional<QString> path = services.files.saveFileNameFrom(
-        window, QStringLiteral("保存数据表格"), QStringLiteral("CSV 表格 (*.csv)"),
-        QStringLiteral("csv"), CsvTableFileName(recording, firstRow, lastRow, info.RecordCount));
+    const std::optional<QString> path =
+        AskTablePath(window, services, info, firstRow, lastRow, QStringLiteral("保存数据表格"),
+                     QStringLiteral("CSV 表格 (*.csv)"), QStringLiteral("csv"));
     if (!path)
         return;
     auto out = std::make_unique<OutputFile>(*path);
@@ -271,12 +285,9 @@ void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& 
 
 void ExportWorkbook(QWidget* window, UiServices& services, const RecordingInfo& info,
                     qint64 firstRow, qint64 lastRow) {
-    const QString& recording = info.path;
-    services.files.setStartFolder(QFileInfo(recording).absolutePath());
-    const std::optional<QString> path = services.files.saveFileNameFrom(
-        window, QStringLiteral("保存 Excel 工作簿"), QStringLiteral("Excel 工作簿 (*.xlsx)"),
-        QStringLiteral("xlsx"),
-        CsvTableFileName(recording, firstRow, lastRow, info.RecordCount, QStringLiteral(".xlsx")));
+    const std::optional<QString> path =
+        AskTablePath(window, services, info, firstRow, lastRow, QStringLiteral("保存 Excel 工作簿"),
+                     QStringLiteral("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"));
     if (!path)
         return;
     auto* job = new WorkbookExportJob(window, services, *path, info, firstRow, lastRow);
