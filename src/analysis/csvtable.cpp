@@ -66,11 +66,10 @@ void appendRow(std::string& line, const CsvTableRow& r) {
     line += '\n';
 }
 
-// Runs the next block of the pass, up to row last, and gives its rows from row first on. The rows
-// before the first still run through the pass: their energies add up. False when nothing was left
-// to pass (the end, or a read error: see the pass).
-bool NextTableRows(CumulativeAnalysis& pass, qint64 first, qint64 last,
-                   std::vector<CsvTableRow>& rows) {
+} // namespace
+
+bool NextCsvTableRows(CumulativeAnalysis& pass, qint64 first, qint64 last,
+                      std::vector<CsvTableRow>& rows) {
     rows.clear();
     if (pass.done() || pass.rowsDone() >= last)
         return false;
@@ -84,8 +83,6 @@ bool NextTableRows(CumulativeAnalysis& pass, qint64 first, qint64 last,
     return true;
 }
 
-} // namespace
-
 CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 lastRow,
                              const std::function<bool(const std::vector<CsvTableRow>&)>& perBlock,
                              const std::function<bool(qint64, qint64)>& progress) {
@@ -94,7 +91,7 @@ CsvTableOutcome ReadCsvTable(CumulativeAnalysis& pass, qint64 firstRow, qint64 l
     const qint64 last = std::min(lastRow, count);
     std::vector<CsvTableRow> rows;
     rows.reserve(std::size_t(CumulativeAnalysis::kBlockRows));
-    while (NextTableRows(pass, first, last, rows)) {
+    while (NextCsvTableRows(pass, first, last, rows)) {
         if (!rows.empty() && !perBlock(rows))
             return {CsvTableOutcome::WriteFailed, {}};
         if (progress && !progress(pass.rowsDone(), last))
@@ -143,7 +140,7 @@ bool CsvTableWriter::step() {
         block = kCsvTableHeader;
     }
     std::vector<CsvTableRow> rows;
-    passed_ = NextTableRows(*pass_, first_, last_, rows);
+    passed_ = NextCsvTableRows(*pass_, first_, last_, rows);
     for (const CsvTableRow& r : rows)
         appendRow(block, r);
     if (!block.empty() && !write_(block))
@@ -171,15 +168,15 @@ CsvTableOutcome WriteCsvTable(const QString& recording, qint64 firstRow, qint64 
     }
 }
 
-QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow,
-                         qint64 rowCount) {
+QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow, qint64 rowCount,
+                         const QString& suffix) {
     const QFileInfo file(recording);
     QString name = file.completeBaseName();
     if (firstRow > 1 || lastRow < rowCount)
         name += QStringLiteral("_行%1-%2")
                     .arg(std::max<qint64>(firstRow, 1))
                     .arg(std::min(lastRow, rowCount));
-    return file.absoluteDir().filePath(name + QStringLiteral(".csv"));
+    return file.absoluteDir().filePath(name + suffix);
 }
 
 } // namespace zr5

@@ -58,6 +58,13 @@ struct CsvTableRow {
 // A number as the table writes it: nine significant digits (nan, inf, -inf when not finite).
 void AppendCsvNumber(std::string& text, float v);
 
+// Runs the next block of a pass that has begun, up to row lastRow, and gives its rows from row
+// firstRow on (both held to the recording's rows by the caller). The rows before the first still
+// run through the pass: their energies add up. False when nothing was left to pass (the end, or a
+// read error: see the pass).
+bool NextCsvTableRows(CumulativeAnalysis& pass, qint64 firstRow, qint64 lastRow,
+                      std::vector<CsvTableRow>& rows);
+
 // Runs a pass that has begun up to row lastRow and hands rows firstRow..lastRow to `perBlock` in
 // blocks of the table's lines; `perBlock` returns false when they cannot be written (WriteFailed).
 // `progress` as for WriteCsvTable.
@@ -107,8 +114,9 @@ private:
 };
 
 // The table's file name offered beside the recording: "G.csv" for the whole recording,
-// "G_行F-L.csv" for rows F to L of it (a zoomed range), so that a range is not taken for the whole.
-QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow,
-                         qint64 rowCount);
+// "G_行F-L.csv" for rows F to L of it (a zoomed range), so that a range is not taken for the whole;
+// a workbook's ends in ".xlsx".
+QString CsvTableFileName(const QString& recording, qint64 firstRow, qint64 lastRow, qint64 rowCount,
+                         const QString& suffix = QStringLiteral(".csv"));
 
 } // namespace zr5

@@ -93,6 +93,8 @@ void buildMenu(QWidget* window, AnalysisControls& c) {
     c.mnuExportAll->setObjectName(QStringLiteral("mnuExportAll"));
     c.mnuExportCsv = c.mnuExport->addAction(QStringLiteral("数据表格 (CSV)…"));
     c.mnuExportCsv->setObjectName(QStringLiteral("mnuExportCsv"));
+    c.mnuExportXlsx = c.mnuExport->addAction(QStringLiteral("Excel 工作簿…"));
+    c.mnuExportXlsx->setObjectName(QStringLiteral("mnuExportXlsx"));
     c.mnuF3->addSeparator();
     c.mnuCl = c.mnuF3->addAction(QStringLiteral(" 关 闭"));
     c.mnuCl->setObjectName(QStringLiteral("mnuCl"));

@@ -39,6 +39,7 @@ struct AnalysisControls {
     QAction* mnuExportPicture = nullptr;
     QAction* mnuExportAll = nullptr;
     QAction* mnuExportCsv = nullptr;
+    QAction* mnuExportXlsx = nullptr;
     QAction* mnuCl = nullptr;
 
     QGroupBox* dataFrame = nullptr;       // "分时数据"

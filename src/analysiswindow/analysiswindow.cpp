@@ -134,6 +134,7 @@ void AnalysisWindow::connectControls() {
     connect(c_.mnuExportPicture, &QAction::triggered, this, &AnalysisWindow::exportPicture);
     connect(c_.mnuExportAll, &QAction::triggered, this, &AnalysisWindow::exportAllPictures);
     connect(c_.mnuExportCsv, &QAction::triggered, this, &AnalysisWindow::exportTable);
+    connect(c_.mnuExportXlsx, &QAction::triggered, this, &AnalysisWindow::exportWorkbook);
     connect(zoom_, &ZoomController::failed, this,
             [this](const QString& error) { services_.messages.message(this, kErrorTitle, error); });
     for (int k = 0; k < kCurveKinds; ++k) {
@@ -308,6 +309,11 @@ void AnalysisWindow::exportTable() {
     // While zoomed, the rows of the range shown.
     const CumulativeView& view = zoom_->view();
     ExportCsvTable(this, services_, recording_, view.firstRow(), view.lastRow());
+}
+
+void AnalysisWindow::exportWorkbook() {
+    const CumulativeView& view = zoom_->view();
+    ExportWorkbook(this, services_, recording_, view.firstRow(), view.lastRow());
 }
 
 void AnalysisWindow::HScroll1_Change() {

@@ -91,6 +91,7 @@ private:
     void exportPicture();
     void exportAllPictures();
     void exportTable();
+    void exportWorkbook();
     void showPassProgress();
     void finishPass(const QString& error);
     void selectCumulativeRow(QPointF twips);

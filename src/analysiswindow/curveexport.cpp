@@ -16,6 +16,7 @@
 #include "recording/recordingfile.h"
 #include "ui/services.h"
 #include "ui/slicerunner.h"
+#include "workbook/recordingworkbook.h"
 
 namespace zr5 {
 
@@ -79,61 +80,114 @@ std::unique_ptr<QProgressDialog> progressDialog(QWidget* window, const QString& 
     return dialog;
 }
 
-// The table written a block at a time through the slice runner, so that the window stays alive
+// Long export work a step at a time through the slice runner, so that the window stays alive
 // without an event loop inside the export; the progress dialog's cancel drops the unfinished file.
-class CsvExportJob : public QObject {
+// Owned by the window until the work is done, given up or the window closes.
+class ExportJob : public QObject {
 public:
-    CsvExportJob(QWidget* window, UiServices& services, QString path,
-                 std::unique_ptr<OutputFile> out, const RecordingInfo& recording, qint64 firstRow,
-                 qint64 lastRow)
-        : QObject(window), window_(window), services_(services), path_(std::move(path)),
-          out_(std::move(out)),
-          table_(recording, firstRow, lastRow, [this](const std::string& block) {
-              return out_->write(block.data(), qint64(block.size()));
-          }) {}
+    ExportJob(QWidget* window, UiServices& services, const QString& text)
+        : QObject(window), window_(window), services_(services), text_(text) {
+        setObjectName(QStringLiteral("exportJob"));
+    }
 
-    void start() {
+    // With firstTurnNow a short job is done before start returns.
+    void start(bool firstTurnNow, qint64 turnMs) {
         // Not modal: a modal one would run the event loop inside setValue.
-        progress_ = new QProgressDialog(QStringLiteral("正在导出数据表格…"),
-                                        QStringLiteral("取 消"), 0, 1000, window_);
+        progress_ = new QProgressDialog(text_, QStringLiteral("取 消"), 0, 1000, window_);
         progress_->setWindowTitle(kExportTitle);
         progress_->setMinimumDuration(300);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
         connect(progress_, &QProgressDialog::canceled, &runner_, &SliceRunner::cancel);
         connect(&runner_, &SliceRunner::progressed, this, [this] {
-            progress_->setValue(
-                int(1000.0 * double(table_.done()) / double(std::max<qint64>(table_.total(), 1))));
+            progress_->setValue(int(1000.0 * fraction()));
+            if (const QString text = stage(); !text.isEmpty())
+                progress_->setLabelText(text);
         });
-        connect(&runner_, &SliceRunner::finished, this, &CsvExportJob::end);
-        // A short table is written at once.
-        runner_.setTurnTime(100);
-        runner_.start([this] { return table_.step(); }, true);
+        connect(&runner_, &SliceRunner::finished, this, &ExportJob::end);
+        runner_.setTurnTime(turnMs);
+        runner_.start([this] { return step(); }, firstTurnNow);
     }
+
+protected:
+    virtual bool step() = 0;
+    virtual double fraction() const = 0;
+    // What the dialog says now, when it says something new.
+    virtual QString stage() const { return {}; }
+    // After the last step: why the file could not be written, or nothing.
+    virtual QString finish() = 0;
 
 private:
     void end(bool cancelled) {
         progress_->deleteLater();
         deleteLater();
         if (cancelled)
-            return; // the unfinished table is dropped with the output file
-        const CsvTableOutcome& outcome = table_.outcome();
-        QString error;
-        if (outcome.status == CsvTableOutcome::ReadFailed)
-            error = outcome.error;
-        else if (outcome.status == CsvTableOutcome::WriteFailed || !out_->commit())
-            error = QStringLiteral("写入数据表格 %1 出错：%2").arg(path_, out_->error());
-        if (!error.isEmpty())
+            return; // the unfinished file is dropped with the job
+        if (const QString error = finish(); !error.isEmpty())
             services_.messages.message(window_, kErrorTitle, error);
     }
 
     QWidget* window_;
     UiServices& services_;
+    QString text_;
+    SliceRunner runner_;
+    QProgressDialog* progress_ = nullptr; // a child of the window
+};
+
+double Fraction(qint64 done, qint64 total) {
+    return double(done) / double(std::max<qint64>(total, 1));
+}
+
+class CsvExportJob final : public ExportJob {
+public:
+    CsvExportJob(QWidget* window, UiServices& services, QString path,
+                 std::unique_ptr<OutputFile> out, const RecordingInfo& recording, qint64 firstRow,
+                 qint64 lastRow)
+        : ExportJob(window, services, QStringLiteral("正在导出数据表格…")), path_(std::move(path)),
+          out_(std::move(out)),
+          table_(recording, firstRow, lastRow, [this](const std::string& block) {
+              return out_->write(block.data(), qint64(block.size()));
+          }) {}
+
+private:
+    bool step() override { return table_.step(); }
+    double fraction() const override { return Fraction(table_.done(), table_.total()); }
+    QString finish() override {
+        const CsvTableOutcome& outcome = table_.outcome();
+        if (outcome.status == CsvTableOutcome::ReadFailed)
+            return outcome.error;
+        if (outcome.status == CsvTableOutcome::WriteFailed || !out_->commit())
+            return QStringLiteral("写入数据表格 %1 出错：%2").arg(path_, out_->error());
+        return {};
+    }
+
     QString path_;
     std::unique_ptr<OutputFile> out_;
     CsvTableWriter table_;
-    SliceRunner runner_;
-    QProgressDialog* progress_ = nullptr; // a child of the window
+};
+
+class WorkbookExportJob final : public ExportJob {
+public:
+    WorkbookExportJob(QWidget* window, UiServices& services, const QString& path,
+                      const RecordingInfo& recording, qint64 firstRow, qint64 lastRow)
+        : ExportJob(window, services, QStringLiteral("正在导出 Excel 工作簿…")),
+          writer_(recording, path, [&] {
+              RecordingWorkbookOptions options;
+              options.firstRow = firstRow;
+              options.lastRow = lastRow;
+              return options;
+          }()) {}
+
+private:
+    bool step() override { return writer_.step(); }
+    double fraction() const override { return Fraction(writer_.done(), writer_.total()); }
+    QString stage() const override {
+        // The last step compresses the sheets, with no progress of its own.
+        return writer_.completing() ? QStringLiteral("正在压缩工作簿…") : QString();
+    }
+    QString finish() override { return writer_.outcome().status.error(); }
+
+    RecordingWorkbookWriter writer_;
 };
 
 } // namespace
@@ -194,13 +248,27 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services, const Analysi
                                   error + QStringLiteral("\n已保存 %1 个图片。").arg(saved));
 }
 
+namespace {
+
+// Where the user saves the table of rows firstRow..lastRow, offered beside the recording.
+std::optional<QString> AskTablePath(QWidget* window, UiServices& services,
+                                    const RecordingInfo& info, qint64 firstRow, qint64 lastRow,
+                                    const QString& title, const QString& filter,
+                                    const QString& suffix) {
+    services.files.setStartFolder(QFileInfo(info.path).absolutePath());
+    return services.files.saveFileNameFrom(window, title, filter, suffix,
+                                           CsvTableFileName(info.path, firstRow, lastRow,
+                                                            info.RecordCount,
+                                                            QLatin1Char('.') + suffix));
+}
+
+} // namespace
+
 void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& info,
                     qint64 firstRow, qint64 lastRow) {
-    const QString& recording = info.path;
-    services.files.setStartFolder(QFileInfo(recording).absolutePath());
-    const std::optional<QString> path = services.files.saveFileNameFrom(
-        window, QStringLiteral("保存数据表格"), QStringLiteral("CSV 表格 (*.csv)"),
-        QStringLiteral("csv"), CsvTableFileName(recording, firstRow, lastRow, info.RecordCount));
+    const std::optional<QString> path =
+        AskTablePath(window, services, info, firstRow, lastRow, QStringLiteral("保存数据表格"),
+                     QStringLiteral("CSV 表格 (*.csv)"), QStringLiteral("csv"));
     if (!path)
         return;
     auto out = std::make_unique<OutputFile>(*path);
@@ -210,9 +278,21 @@ void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& 
             QStringLiteral("无法创建数据表格 %1：%2").arg(*path, out->error()));
         return;
     }
-    // Owned by the window until the table is written, given up or the window closes.
     auto* job = new CsvExportJob(window, services, *path, std::move(out), info, firstRow, lastRow);
-    job->start();
+    // A short table is written at once.
+    job->start(true, 100);
+}
+
+void ExportWorkbook(QWidget* window, UiServices& services, const RecordingInfo& info,
+                    qint64 firstRow, qint64 lastRow) {
+    const std::optional<QString> path =
+        AskTablePath(window, services, info, firstRow, lastRow, QStringLiteral("保存 Excel 工作簿"),
+                     QStringLiteral("Excel 工作簿 (*.xlsx)"), QStringLiteral("xlsx"));
+    if (!path)
+        return;
+    auto* job = new WorkbookExportJob(window, services, *path, info, firstRow, lastRow);
+    // A turn a block: the dialog hears of each, and of the compression before it begins.
+    job->start(false, 0);
 }
 
 } // namespace zr5

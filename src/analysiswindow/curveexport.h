@@ -46,5 +46,10 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services, const Analysi
 // before a long table is done.
 void ExportCsvTable(QWidget* window, UiServices& services, const RecordingInfo& recording,
                     qint64 firstRow, qint64 lastRow);
+// "Excel 工作簿…": the workbook (zr5-tool export --xlsx) of the rows firstRow..lastRow, written a
+// block per turn of the event loop; always returns before it is done. While it runs, the window
+// has a child named "exportJob".
+void ExportWorkbook(QWidget* window, UiServices& services, const RecordingInfo& recording,
+                    qint64 firstRow, qint64 lastRow);
 
 } // namespace zr5

@@ -242,6 +242,9 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     if (!pass.error().isEmpty())
         return run.error = pass.error(), run;
     run.assessment = collector.finish(hours);
+    run.totals = std::move(results);
+    run.totals.ActiveEnergySeries = {};
+    run.totals.ReactiveEnergySeries = {};
 
     // The right size: the smallest catalogue motor of the same poles and voltage whose rated
     // power covers the largest output.

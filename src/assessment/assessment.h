@@ -171,6 +171,7 @@ struct AssessmentRun {
     QString error;
     RecordingAssessment assessment;
     RecordingInfo recording;
+    AnalysisResults totals; // the pass's energies and extremes, without its energy series
 };
 // `onRow`, when given, sees every row of the same pass (what a caller collects beside the
 // assessment, without a second read).

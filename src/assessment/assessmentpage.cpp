@@ -44,6 +44,11 @@ std::uint32_t ZoneColour(OperatingZone zone) {
     return 0;
 }
 
+OperatingZone LoadBandZone(std::size_t band, const MotorEconomics& e) {
+    // A band takes the zone of its middle.
+    return ZoneOf((double(band) + 0.5) / 10.0, e);
+}
+
 AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a) {
     AssessmentChartModel c;
     for (int pct = 0; pct <= 120; pct += 20)
@@ -54,10 +59,8 @@ AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a) {
     const MotorEconomics& e = *a.economics;
     const double most = *std::max_element(a.loadBandHours.begin(), a.loadBandHours.end());
     for (std::size_t b = 0; b < a.loadBandHours.size() && most > 0; ++b) {
-        // A band takes the zone of its middle.
-        const double middle = (double(b) + 0.5) / 10.0;
         c.bars.push_back({double(b) * 10 / kLoadSpan, double(b + 1) * 10 / kLoadSpan,
-                          a.loadBandHours[b] / most, ZoneColour(ZoneOf(middle, e))});
+                          a.loadBandHours[b] / most, ZoneColour(LoadBandZone(b, e))});
     }
     if (most > 0)
         for (int k = 0; k <= 4; ++k)

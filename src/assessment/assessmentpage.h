@@ -43,6 +43,8 @@ AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a);
 
 // The colour of a zone, in the bars and the legend.
 std::uint32_t ZoneColour(OperatingZone zone);
+// The zone a load band of 10 % (RecordingAssessment::loadBandHours) is coloured by.
+OperatingZone LoadBandZone(std::size_t band, const MotorEconomics& e);
 
 // What the printed page shows; copies, so that the page does not depend on the window.
 struct AssessmentPageInput {

@@ -24,6 +24,7 @@
 #include "settings/settings.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
+#include "workbook/assessmentworkbook.h"
 
 namespace zr5 {
 
@@ -133,10 +134,14 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     print_ = new QPushButton(QStringLiteral("打  印"), this);
     print_->setObjectName(QStringLiteral("Command3"));
     print_->setEnabled(false);
+    workbook_ = new QPushButton(QStringLiteral("导出 Excel…"), this);
+    workbook_->setObjectName(QStringLiteral("Command4"));
+    workbook_->setEnabled(false);
     auto* close = new QPushButton(QStringLiteral("关  闭"), this);
     close->setObjectName(QStringLiteral("Command2"));
     connect(recompute, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(print_, &QPushButton::clicked, this, &AssessmentWindow::Command3_Click);
+    connect(workbook_, &QPushButton::clicked, this, &AssessmentWindow::Command4_Click);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* right = new QVBoxLayout;
@@ -146,6 +151,7 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     buttons->addStretch();
     buttons->addWidget(recompute);
     buttons->addWidget(print_);
+    buttons->addWidget(workbook_);
     buttons->addWidget(close);
     right->addLayout(buttons);
     auto* top = new QHBoxLayout;
@@ -194,6 +200,7 @@ bool AssessmentWindow::Command1_Click() {
     shown_ = run;
     shownSettings_ = settings;
     print_->setEnabled(true);
+    workbook_->setEnabled(true);
     return true;
 }
 
@@ -217,6 +224,22 @@ void AssessmentWindow::Command3_Click() {
     if (tasks.empty())
         return;
     run_ = StartWindowPrint(this, std::move(tasks), print_, services_, [this] { run_ = nullptr; });
+}
+
+void AssessmentWindow::Command4_Click() {
+    if (!shown_)
+        return;
+    const QFileInfo recording(shown_->recording.path);
+    services_.files.setStartFolder(recording.absolutePath());
+    const std::optional<QString> path = services_.files.saveFileNameFrom(
+        this, QStringLiteral("保存 Excel 工作簿"), QStringLiteral("Excel 工作簿 (*.xlsx)"),
+        QStringLiteral("xlsx"),
+        recording.dir().filePath(recording.completeBaseName() + QStringLiteral("-评估.xlsx")));
+    if (!path)
+        return;
+    // No rows to write: the figures, the bands and the summary are written at once.
+    if (const Status s = WriteAssessmentWorkbook(*shown_, shownSettings_, *path); !s)
+        services_.messages.message(this, kErrorTitle, s.error());
 }
 
 QString AssessmentWindow::verdict() const {

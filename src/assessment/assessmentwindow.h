@@ -46,6 +46,9 @@ public:
     bool Command1_Click();
     // 打  印: the assessment on one page, on the default printer or, without one, as a PDF.
     void Command3_Click();
+    // 导出 Excel…: the assessment shown (its figures, the load bands and their chart) and the
+    // recording's summary as a workbook.
+    void Command4_Click();
     const QTableWidget* table() const { return table_; }
     QString verdict() const;
     // What the page prints: the last assessment shown, with its settings.
@@ -68,6 +71,7 @@ private:
     // The settings' boxes, in the order of kSettingBoxes in the window's source.
     std::vector<QLineEdit*> boxes_;
     QPushButton* print_ = nullptr;
+    QPushButton* workbook_ = nullptr;
     std::optional<AssessmentRun> shown_;
     AssessmentSettings shownSettings_;
     PrintRun* run_ = nullptr;

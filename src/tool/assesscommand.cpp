@@ -5,6 +5,7 @@
 #include "assessment/assessmentpage.h"
 #include "settings/settings.h"
 #include "tool/commands.h"
+#include "workbook/assessmentworkbook.h"
 
 namespace zr5::tool {
 
@@ -55,9 +56,11 @@ QList<QCommandLineOption> AssessOptions() {
                                      Option("hours", "每年运行小时数（默认 6000）", "H"),
                                      Option("price", "电价，元/kWh（默认 0.8）", "P")} +
            MeasureOptions() +
-           QList<QCommandLineOption>{Option("json", "以一个 JSON 对象输出"),
-                                     Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
-                                     OverwriteOption()};
+           QList<QCommandLineOption>{
+               Option("json", "以一个 JSON 对象输出"),
+               Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
+               Option("xlsx", "另写成 Excel 工作簿（概况、评估），写完才出现", "OUT.xlsx"),
+               OverwriteOption()};
 }
 
 int RunAssess(ToolContext& context, const CommandLine& line) {
@@ -68,9 +71,13 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
     if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
         return Fail(context, error);
     const QString pdf = line.value(QStringLiteral("pdf"));
+    const QString xlsx = line.value(QStringLiteral("xlsx"));
     const bool json = line.isSet(QStringLiteral("json"));
-    if (QString e = FilesRefusal(args, pdf.isEmpty() ? QStringList() : QStringList{pdf},
-                                 line.isSet(QStringLiteral("overwrite")));
+    QStringList outputs;
+    for (const QString& output : {pdf, xlsx})
+        if (!output.isEmpty())
+            outputs << output;
+    if (QString e = FilesRefusal(args, outputs, line.isSet(QStringLiteral("overwrite")));
         !e.isEmpty())
         return Fail(context, e);
     const AssessmentRun run = AssessRecording(args.first(), context.dataDirectory, settings);
@@ -84,6 +91,9 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
             !e.isEmpty())
             return Fail(context, e);
     }
+    if (!xlsx.isEmpty())
+        if (const Status s = WriteAssessmentWorkbook(run, settings, xlsx); !s)
+            return Fail(context, s.error());
     const double hours = double(run.recording.header.Duration) / 3600.0;
     Print(context.out,
           json ? JsonText(AssessmentJson(run))

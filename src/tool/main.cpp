@@ -48,7 +48,8 @@ const ToolCommand kCommands[] = {
      "把缺了结尾的记录（崩溃、磁盘已满、旧版本）的文件头和每一整行写成一个新的有效记录"},
     {"assess", RunAssess, AssessOptions,
      "assess FILE [--kq X] [--hours H] [--price P] [--ie3-price Y] [--ie4-price Y] [--years N] "
-     "[--emission-factor F] [--pf-target PF] [--json] [--pdf OUT.pdf] [--overwrite]",
+     "[--emission-factor F] [--pf-target PF] [--json] [--pdf OUT.pdf] [--xlsx OUT.xlsx] "
+     "[--overwrite]",
      "按三相异步电动机经济运行的方法评估记录",
      [](const CommandLine& line) { return line.isSet(QStringLiteral("pdf")); }},
     {"compare", RunCompare, CompareOptions,

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "analysis/csvtable.h"
 #include "analysis/cumulative.h"
+#include "workbook/summarysheet.h"
 #include "workbook/workbookfile.h"
 
 namespace zr5 {
@@ -80,16 +80,6 @@ double displayWidth(const char* text) {
     return width;
 }
 
-// The number the table writes, as the spreadsheet keeps it: the double of the table's nine-digit
-// text, so that the cell and the exported text are the same number.
-double tableNumber(float v, std::string& scratch) {
-    scratch.clear();
-    AppendCsvNumber(scratch, v);
-    double d = 0;
-    std::from_chars(scratch.data(), scratch.data() + scratch.size(), d);
-    return d;
-}
-
 // Per time column the minimum and maximum of every series; rows stand as they are while there
 // are no more than two per column.
 class ColumnReduction {
@@ -144,24 +134,34 @@ private:
     Values low_{}, high_{};
 };
 
+} // namespace
+
 class RecordingWorkbook {
 public:
     RecordingWorkbook(const QString& recording, const QString& path,
                       const RecordingWorkbookOptions& options)
         : file_(path), pass_(recording, model_, results_), options_(options) {}
+    RecordingWorkbook(const RecordingInfo& recording, const QString& path,
+                      const RecordingWorkbookOptions& options)
+        : file_(path), pass_(recording, model_, results_), options_(options) {}
 
-    RecordingWorkbookOutcome write();
+    bool step();
+    bool completing() const { return stage_ == Stage::Complete; }
+    qint64 done() const { return pass_.rowsDone(); }
+    qint64 total() const { return pass_.recording().RecordCount; }
+    const RecordingWorkbookOutcome& outcome() const { return outcome_; }
 
 private:
+    enum class Stage { Begin, Rows, Rest, Complete, Ended };
+    using Values = std::array<std::optional<float>, kSeriesCount>;
+
+    Status begin();
+    Status rows();
+    Status rest();
+    Status complete();
     Status addSheets();
-    Status writeHeader(lxw_worksheet* sheet, const char* const* headers, int count);
-    Status writeSummaryHead();
-    Status writeSummaryTail();
-    Status summaryRow(const QString& label, double value, const char* unit,
-                      lxw_format* format = nullptr);
-    Status summaryText(const QString& label, const QString& value, const char* unit = "");
     Status writeRow(const CsvTableRow& row);
-    Status writeSeriesPoint(float time, const std::array<std::optional<float>, kSeriesCount>& v);
+    Status writeSeriesPoint(float time, const Values& v);
     Status finishDataSheets();
     Status addCharts();
 
@@ -170,34 +170,32 @@ private:
     AnalysisResults results_;
     CumulativeAnalysis pass_;
     RecordingWorkbookOptions options_;
+    Stage stage_ = Stage::Begin;
+    RecordingWorkbookOutcome outcome_;
     qint64 first_ = 1, last_ = 0;
-    lxw_worksheet* summary_ = nullptr;
+    std::optional<SummarySheet> summary_;
+    std::optional<ColumnReduction> reduction_;
     std::vector<lxw_worksheet*> dataSheets_;
     lxw_worksheet* curves_ = nullptr;
     lxw_worksheet* series_ = nullptr;
-    lxw_format* header_ = nullptr;
-    lxw_format* integer_ = nullptr;
-    lxw_row_t summaryRow_ = 0;
     qint64 written_ = 0;       // table rows written
     lxw_row_t seriesRows_ = 0; // points on the series sheet
+    lxw_format* integer_ = nullptr;
+    std::vector<CsvTableRow> block_;
     std::string scratch_;
 };
 
 Status RecordingWorkbook::addSheets() {
-    header_ = workbook_add_format(file_.workbook());
-    integer_ = workbook_add_format(file_.workbook());
-    if (!header_ || !integer_)
-        return file_.check(LXW_ERROR_MEMORY_MALLOC_FAILED);
-    format_set_bold(header_);
-    format_set_num_format(integer_, "0");
     auto add = [&](const QString& name, lxw_worksheet*& sheet) {
         Result<lxw_worksheet*> s = file_.addSheet(name);
         if (s)
             sheet = *s;
         return Status::of(s);
     };
-    if (Status s = add(QStringLiteral("概况"), summary_); !s)
+    lxw_worksheet* summary = nullptr;
+    if (Status s = add(QStringLiteral("概况"), summary); !s)
         return s;
+    summary_.emplace(file_, summary);
     const qint64 rows = std::max<qint64>(0, last_ - first_ + 1);
     const qint64 sheets = std::max<qint64>(1, (rows + options_.sheetRows - 1) / options_.sheetRows);
     for (qint64 k = 0; k < sheets; ++k) {
@@ -213,7 +211,7 @@ Status RecordingWorkbook::addSheets() {
                 !s)
                 return s;
         worksheet_freeze_panes(sheet, 1, 0);
-        if (Status s = writeHeader(sheet, kDataHeaders, kDataColumns); !s)
+        if (Status s = file_.writeHeadings(sheet, 0, kDataHeaders, kDataColumns); !s)
             return s;
     }
     if (Status s = add(QStringLiteral("曲线"), curves_); !s)
@@ -226,120 +224,7 @@ Status RecordingWorkbook::addSheets() {
     if (Status s = file_.check(worksheet_set_column(series_, 0, kSeriesCount, 16, nullptr)); !s)
         return s;
     worksheet_freeze_panes(series_, 1, 0);
-    return writeHeader(series_, seriesHeaders.data(), kSeriesCount + 1);
-}
-
-Status RecordingWorkbook::writeHeader(lxw_worksheet* sheet, const char* const* headers, int count) {
-    for (int c = 0; c < count; ++c)
-        if (Status s =
-                file_.check(worksheet_write_string(sheet, 0, lxw_col_t(c), headers[c], header_));
-            !s)
-            return s;
-    return {};
-}
-
-Status RecordingWorkbook::summaryRow(const QString& label, double value, const char* unit,
-                                     lxw_format* format) {
-    const lxw_row_t row = summaryRow_++;
-    if (Status s = file_.check(
-            worksheet_write_string(summary_, row, 0, label.toUtf8().constData(), nullptr));
-        !s)
-        return s;
-    if (Status s = std::isfinite(value)
-                       ? file_.check(worksheet_write_number(summary_, row, 1, value, format))
-                       : file_.check(worksheet_write_string(
-                             summary_, row, 1, std::isnan(value) ? "nan" : "inf", nullptr));
-        !s)
-        return s;
-    if (*unit)
-        return file_.check(worksheet_write_string(summary_, row, 2, unit, nullptr));
-    return {};
-}
-
-Status RecordingWorkbook::summaryText(const QString& label, const QString& value,
-                                      const char* unit) {
-    const lxw_row_t row = summaryRow_++;
-    if (Status s = file_.check(
-            worksheet_write_string(summary_, row, 0, label.toUtf8().constData(), nullptr));
-        !s)
-        return s;
-    if (Status s = file_.check(
-            worksheet_write_string(summary_, row, 1, value.toUtf8().constData(), nullptr));
-        !s)
-        return s;
-    if (*unit)
-        return file_.check(worksheet_write_string(summary_, row, 2, unit, nullptr));
-    return {};
-}
-
-Status RecordingWorkbook::writeSummaryHead() {
-    if (Status s = file_.check(worksheet_set_column(summary_, 0, 0, 18, nullptr)); !s)
-        return s;
-    if (Status s = file_.check(worksheet_set_column(summary_, 1, 1, 40, nullptr)); !s)
-        return s;
-    if (Status s = file_.check(worksheet_set_column(summary_, 2, 2, 10, nullptr)); !s)
-        return s;
-    const char* const heads[] = {"项目", "数值", "单位"};
-    if (Status s = writeHeader(summary_, heads, 3); !s)
-        return s;
-    summaryRow_ = 1;
-    const RecordingInfo& info = pass_.recording();
-    const RecordingHeader& h = info.header;
-    const MotorParameters m = h.motorParameters();
-    const auto rows = [&]() -> Status {
-        if (Status s = summaryText(QStringLiteral("数据文件"), QDir::toNativeSeparators(info.path));
-            !s)
-            return s;
-        struct Line {
-            const char* label;
-            double value;
-            const char* unit;
-            lxw_format* format;
-        };
-        const Line lines[] = {
-            {"起始时间", tableNumber(h.StartTime, scratch_), "秒（零时起）", nullptr},
-            {"累计时间", tableNumber(h.Duration, scratch_), "秒", nullptr},
-            {"数据组数", double(info.RecordCount), "组", integer_},
-            {"导出起始组", double(first_), "", integer_},
-            {"导出结束组", double(last_), "", integer_},
-            {"极数", tableNumber(m.Poles, scratch_), "", nullptr},
-            {"额定功率", tableNumber(m.RatedPower, scratch_), "kW", nullptr},
-            {"额定电流", tableNumber(m.RatedCurrent, scratch_), "A", nullptr},
-            {"额定效率", tableNumber(m.RatedEfficiency, scratch_), "%", nullptr},
-            {"空载电流", tableNumber(m.NoLoadCurrent, scratch_), "A", nullptr},
-            {"空载功率", tableNumber(m.NoLoadPower, scratch_), "kW", nullptr},
-            {"额定电压", tableNumber(m.RatedVoltage, scratch_), "V", nullptr},
-        };
-        for (const Line& l : lines)
-            if (Status s = summaryRow(QString::fromUtf8(l.label), l.value, l.unit, l.format); !s)
-                return s;
-        if (m.MotorParametersValid)
-            return summaryRow(QStringLiteral("额定损耗"), tableNumber(m.RatedLosses, scratch_),
-                              "kW");
-        return summaryText(QStringLiteral("电机参数"), QStringLiteral("无电机参数或参数不全"));
-    };
-    if (Status s = rows(); !s)
-        return s;
-    const std::pair<const char*, int> flags[] = {
-        {"互感器 红色标", h.red()}, {"互感器 蓝色标", h.blue()}, {"互感器 黄色标", h.yellow()}};
-    for (const auto& [label, flag] : flags)
-        if (Status s = summaryRow(QString::fromUtf8(label), flag, "", integer_); !s)
-            return s;
-    return {};
-}
-
-Status RecordingWorkbook::writeSummaryTail() {
-    const AnalysisResults& a = results_;
-    const std::pair<const char*, std::pair<float, const char*>> lines[] = {
-        {"有功电量", {a.TotalActiveEnergy, "W·h"}}, {"无功电量", {a.TotalReactiveEnergy, "Var·h"}},
-        {"效率最大值", {a.EfficiencyMaximum, "%"}}, {"效率最小值", {a.EfficiencyMinimum, "%"}},
-        {"负载率最大值", {a.LoadRateMaximum, "%"}}, {"负载率最小值", {a.LoadRateMinimum, "%"}}};
-    for (const auto& [label, value] : lines)
-        if (Status s = summaryRow(QString::fromUtf8(label), tableNumber(value.first, scratch_),
-                                  value.second);
-            !s)
-            return s;
-    return {};
+    return file_.writeHeadings(series_, 0, seriesHeaders.data(), kSeriesCount + 1);
 }
 
 Status RecordingWorkbook::writeRow(const CsvTableRow& r) {
@@ -355,7 +240,7 @@ Status RecordingWorkbook::writeRow(const CsvTableRow& r) {
         const float v = r.numbers[std::size_t(i)];
         lxw_error e;
         if (std::isfinite(v)) {
-            e = worksheet_write_number(sheet, row, column, tableNumber(v, scratch_), nullptr);
+            e = worksheet_write_number(sheet, row, column, WorkbookNumber(v), nullptr);
         } else {
             // A spreadsheet has no number for these: the table's text stands in the cell.
             scratch_.clear();
@@ -370,18 +255,16 @@ Status RecordingWorkbook::writeRow(const CsvTableRow& r) {
                                               nullptr));
 }
 
-Status
-RecordingWorkbook::writeSeriesPoint(float time,
-                                    const std::array<std::optional<float>, kSeriesCount>& v) {
+Status RecordingWorkbook::writeSeriesPoint(float time, const Values& v) {
     const lxw_row_t row = ++seriesRows_;
-    if (Status s = file_.check(
-            worksheet_write_number(series_, row, 0, tableNumber(time, scratch_), nullptr));
+    if (Status s =
+            file_.check(worksheet_write_number(series_, row, 0, WorkbookNumber(time), nullptr));
         !s)
         return s;
     for (int c = 0; c < kSeriesCount; ++c)
         if (const std::optional<float>& value = v[std::size_t(c)])
-            if (Status s = file_.check(worksheet_write_number(
-                    series_, row, lxw_col_t(c + 1), tableNumber(*value, scratch_), nullptr));
+            if (Status s = file_.check(worksheet_write_number(series_, row, lxw_col_t(c + 1),
+                                                              WorkbookNumber(*value), nullptr));
                 !s)
                 return s;
     return {};
@@ -432,70 +315,138 @@ Status RecordingWorkbook::addCharts() {
     return {};
 }
 
-RecordingWorkbookOutcome RecordingWorkbook::write() {
+Status RecordingWorkbook::begin() {
     if (Status begun = pass_.begin(); !begun)
-        return {begun};
+        return begun;
     const qint64 count = pass_.recording().RecordCount;
     first_ = std::max<qint64>(options_.firstRow, 1);
     last_ = std::min(options_.lastRow, count);
     if (options_.sheetRows < 1 || options_.sheetRows > kWorkbookSheetRows)
         options_.sheetRows = kWorkbookSheetRows;
     if (Status s = file_.open(); !s)
-        return {s};
+        return s;
+    integer_ = file_.integer();
     if (Status s = addSheets(); !s)
-        return {s};
-    if (Status s = writeSummaryHead(); !s)
-        return {s};
+        return s;
+    reduction_.emplace(std::max<qint64>(0, last_ - first_ + 1), kWorkbookCurveColumns);
+    block_.reserve(std::size_t(CumulativeAnalysis::kBlockRows));
+    stage_ = Stage::Rows;
+    return summary_->head(pass_.recording(), std::make_pair(first_, last_));
+}
 
-    const qint64 rows = std::max<qint64>(0, last_ - first_ + 1);
-    ColumnReduction reduction(rows, kWorkbookCurveColumns);
+Status RecordingWorkbook::rows() {
+    if (!NextCsvTableRows(pass_, first_, last_, block_)) {
+        stage_ = Stage::Rest;
+        return {};
+    }
     Status status; // the first failure of a write stops the rest
-    const auto point = [&](float time, const std::array<std::optional<float>, kSeriesCount>& v) {
+    const auto point = [&](float time, const Values& v) {
         if (status)
             status = writeSeriesPoint(time, v);
     };
-    const CsvTableOutcome table = ReadCsvTable(
-        pass_, first_, last_,
-        [&](const std::vector<CsvTableRow>& block) {
-            for (const CsvTableRow& r : block) {
-                reduction.add(written_, r, point);
-                if (status)
-                    status = writeRow(r);
-                if (!status)
-                    return false;
-            }
-            return true;
-        },
-        options_.progress);
-    if (table.status == CsvTableOutcome::Cancelled)
-        return {{}, true};
-    if (table.status == CsvTableOutcome::ReadFailed)
-        return {Status::failure(table.error)};
-    if (!status)
-        return {status};
-    reduction.finish(point);
-    if (!status)
-        return {status};
-    // The summary is the whole pass's: the rows after the last one exported still count.
-    while (!pass_.done())
-        pass_.process(CumulativeAnalysis::kBlockRows);
-    if (!pass_.error().isEmpty())
-        return {Status::failure(pass_.error())};
-    if (Status s = writeSummaryTail(); !s)
-        return {s};
-    if (Status s = finishDataSheets(); !s)
-        return {s};
-    if (Status s = addCharts(); !s)
-        return {s};
-    return {file_.commit()};
+    for (const CsvTableRow& r : block_) {
+        reduction_->add(written_, r, point);
+        if (status)
+            status = writeRow(r);
+        if (!status)
+            return status;
+    }
+    return {};
 }
 
-} // namespace
+Status RecordingWorkbook::rest() {
+    // The summary is the whole pass's: the rows after the last one exported still count.
+    if (!pass_.done()) {
+        pass_.process(16 * CumulativeAnalysis::kBlockRows);
+        return {};
+    }
+    if (!pass_.error().isEmpty())
+        return Status::failure(pass_.error());
+    Status status;
+    reduction_->finish([&](float time, const Values& v) {
+        if (status)
+            status = writeSeriesPoint(time, v);
+    });
+    stage_ = Stage::Complete;
+    return status;
+}
+
+Status RecordingWorkbook::complete() {
+    stage_ = Stage::Ended;
+    if (Status s = summary_->totals(results_); !s)
+        return s;
+    if (Status s = finishDataSheets(); !s)
+        return s;
+    if (Status s = addCharts(); !s)
+        return s;
+    return file_.commit();
+}
+
+bool RecordingWorkbook::step() {
+    Status s;
+    switch (stage_) {
+    case Stage::Begin:
+        s = begin();
+        break;
+    case Stage::Rows:
+        s = rows();
+        break;
+    case Stage::Rest:
+        s = rest();
+        break;
+    case Stage::Complete:
+        s = complete();
+        break;
+    case Stage::Ended:
+        return false;
+    }
+    if (!s) {
+        stage_ = Stage::Ended;
+        file_.cancel();
+        outcome_ = {s};
+    }
+    return stage_ != Stage::Ended;
+}
+
+RecordingWorkbookWriter::RecordingWorkbookWriter(const QString& recording, const QString& path,
+                                                 const RecordingWorkbookOptions& options)
+    : impl_(std::make_unique<RecordingWorkbook>(recording, path, options)) {}
+
+RecordingWorkbookWriter::RecordingWorkbookWriter(const RecordingInfo& recording,
+                                                 const QString& path,
+                                                 const RecordingWorkbookOptions& options)
+    : impl_(std::make_unique<RecordingWorkbook>(recording, path, options)) {}
+
+RecordingWorkbookWriter::~RecordingWorkbookWriter() = default;
+
+bool RecordingWorkbookWriter::step() {
+    return impl_->step();
+}
+
+bool RecordingWorkbookWriter::completing() const {
+    return impl_->completing();
+}
+
+qint64 RecordingWorkbookWriter::done() const {
+    return impl_->done();
+}
+
+qint64 RecordingWorkbookWriter::total() const {
+    return impl_->total();
+}
+
+const RecordingWorkbookOutcome& RecordingWorkbookWriter::outcome() const {
+    return impl_->outcome();
+}
 
 RecordingWorkbookOutcome WriteRecordingWorkbook(const QString& recording, const QString& path,
                                                 const RecordingWorkbookOptions& options) {
-    RecordingWorkbook workbook(recording, path, options);
-    return workbook.write();
+    RecordingWorkbookWriter writer(recording, path, options);
+    while (writer.step())
+        if (options.progress && !writer.completing() &&
+            !options.progress(writer.done(), writer.total()))
+            return {{}, true}; // the writer drops the unfinished workbook
+    return writer.outcome();
 }
 
 } // namespace zr5

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <functional>
 #include <limits>
+#include <memory>
 
 #include "model/result.h"
 
@@ -37,5 +38,36 @@ struct RecordingWorkbookOutcome {
 // `path` only when complete; a failure or a cancel leaves the old file or none.
 RecordingWorkbookOutcome WriteRecordingWorkbook(const QString& recording, const QString& path,
                                                 const RecordingWorkbookOptions& options = {});
+
+struct RecordingInfo;
+class RecordingWorkbook;
+
+// The same a step at a time, for a window that writes between its events (options.progress is
+// not called): each step passes a block of rows; the last one completes the workbook (the
+// library compresses every sheet then, the longest step of all). Dropping the writer before it
+// is done leaves the old file or none.
+class RecordingWorkbookWriter {
+public:
+    RecordingWorkbookWriter(const QString& recording, const QString& path,
+                            const RecordingWorkbookOptions& options = {});
+    // Over a recording a window has opened.
+    RecordingWorkbookWriter(const RecordingInfo& recording, const QString& path,
+                            const RecordingWorkbookOptions& options = {});
+    ~RecordingWorkbookWriter();
+    RecordingWorkbookWriter(const RecordingWorkbookWriter&) = delete;
+    RecordingWorkbookWriter& operator=(const RecordingWorkbookWriter&) = delete;
+
+    // Does the next step; false once the workbook is written or has failed (outcome() says).
+    bool step();
+    // Whether the next step is the one that completes the workbook.
+    bool completing() const;
+    // Rows passed of the rows to pass.
+    qint64 done() const;
+    qint64 total() const;
+    const RecordingWorkbookOutcome& outcome() const;
+
+private:
+    std::unique_ptr<RecordingWorkbook> impl_;
+};
 
 } // namespace zr5

@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <charconv>
+#include <string>
 #include <xlsxwriter.h>
+
+#include "analysis/csvtable.h"
 
 namespace zr5 {
 
@@ -60,6 +64,20 @@ Status WorkbookFile::open() {
         output_.cancel();
         return failure(SystemErrorReason(error != 0 ? error : ENOMEM));
     }
+    bold_ = workbook_add_format(workbook_);
+    integer_ = workbook_add_format(workbook_);
+    if (!bold_ || !integer_)
+        return check(LXW_ERROR_MEMORY_MALLOC_FAILED);
+    format_set_bold(bold_);
+    format_set_num_format(integer_, "0");
+    return {};
+}
+
+Status WorkbookFile::writeHeadings(lxw_worksheet* sheet, unsigned row, const char* const* texts,
+                                   int count) {
+    for (int c = 0; c < count; ++c)
+        if (Status s = check(worksheet_write_string(sheet, row, lxw_col_t(c), texts[c], bold_)); !s)
+            return s;
     return {};
 }
 
@@ -89,6 +107,7 @@ Status WorkbookFile::commit() {
     const lxw_error closed = workbook_close(workbook_);
     const int systemError = errno;
     workbook_ = nullptr;
+    bold_ = integer_ = nullptr;
     if (closed != LXW_NO_ERROR) {
         output_.cancel();
         return failure(libraryReason(closed, systemError));
@@ -103,7 +122,17 @@ void WorkbookFile::cancel() {
         lxw_workbook_free(workbook_);
         workbook_ = nullptr;
     }
+    bold_ = integer_ = nullptr;
     output_.cancel();
+}
+
+double WorkbookNumber(float v) {
+    thread_local std::string text;
+    text.clear();
+    AppendCsvNumber(text, v);
+    double d = 0;
+    std::from_chars(text.data(), text.data() + text.size(), d);
+    return d;
 }
 
 } // namespace zr5

@@ -6,6 +6,7 @@
 #include "model/result.h"
 #include "recording/outputfile.h"
 
+struct lxw_format;
 struct lxw_workbook;
 struct lxw_worksheet;
 
@@ -29,6 +30,11 @@ public:
     Result<lxw_worksheet*> addSheet(const QString& name);
     // The failure of a library call (LXW_NO_ERROR is success), the message naming the file.
     Status check(int error) const;
+    // The formats every sheet shares: bold headings and whole numbers.
+    lxw_format* bold() const { return bold_; }
+    lxw_format* integer() const { return integer_; }
+    // A heading row: the texts in bold from column 0 on.
+    Status writeHeadings(lxw_worksheet* sheet, unsigned row, const char* const* texts, int count);
     // Closes the workbook and puts it in the target's place.
     Status commit();
     // Drops the workbook and its temporary file.
@@ -42,6 +48,12 @@ private:
     NamedOutputFile output_;
     QByteArray folder_; // the library's own temporary files go beside the target too
     lxw_workbook* workbook_ = nullptr;
+    lxw_format* bold_ = nullptr;
+    lxw_format* integer_ = nullptr;
 };
+
+// The number a sheet keeps for a single-precision value: the double of the CSV table's
+// nine-digit text, so that the cell and the exported text are the same number.
+double WorkbookNumber(float value);
 
 } // namespace zr5

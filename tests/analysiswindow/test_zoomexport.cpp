@@ -5,9 +5,13 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPainter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QTest>
 
 #include "analysis/zoom.h"
@@ -211,6 +215,55 @@ TEST_F(ZoomTest, ExportsWriteThePictureTheTablesAndTheTenKinds) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown.back().text.contains(QStringLiteral("x.png")));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("none/x.png"))));
+}
+
+// "Excel 工作簿…" writes the rows shown, a block per turn of the event loop; the test waits for the
+// job to end, however long the machine takes. A cancel keeps the file that was there.
+TEST_F(ZoomTest, WorkbookOfTheRangeShownAndACancelThatKeepsTheOldFile) {
+    openLong();
+    const QDir out(dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(QDir().mkpath(out.path()));
+    auto job = [&] { return window->findChild<QObject*>(QStringLiteral("exportJob")); };
+
+    drag(3000, 3600);
+    const qint64 first = view().firstRow(), last = view().lastRow();
+    ASSERT_GT(first, 1);
+    files.answers = {out.filePath(QStringLiteral("range.xlsx"))};
+    c().mnuExportXlsx->trigger();
+    ASSERT_TRUE(waitUntil([&] { return job() == nullptr; }, 600000));
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(ZR5_WORKBOOK_READER), out.filePath(QStringLiteral("range.xlsx")),
+                  QStringLiteral("sheets"), QStringLiteral("数据")});
+    ASSERT_TRUE(reader.waitForFinished(600000));
+    const QJsonObject wb = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    EXPECT_EQ(wb[QStringLiteral("sheets")].toArray(),
+              (QJsonArray{QStringLiteral("概况"), QStringLiteral("数据"), QStringLiteral("曲线"),
+                          QStringLiteral("曲线数据")}));
+    const QJsonArray rows = wb[QStringLiteral("cells")][QStringLiteral("数据")].toArray();
+    ASSERT_EQ(rows.size(), last - first + 2); // the header and the rows shown
+    EXPECT_EQ(rows[1].toArray()[0].toDouble(), double(first));
+    EXPECT_EQ(rows[rows.size() - 1].toArray()[0].toDouble(), double(last));
+
+    // Cancelled before its first block: the old file stays, nothing else is left.
+    const QString kept = out.filePath(QStringLiteral("kept.xlsx"));
+    {
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the user's own");
+    }
+    files.answers = {kept};
+    c().mnuExportXlsx->trigger();
+    auto* progress = window->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    emit progress->canceled();
+    ASSERT_TRUE(waitUntil([&] { return job() == nullptr; }, 600000));
+    QFile f(kept);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("the user's own"));
+    EXPECT_EQ(out.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("kept.xlsx"), QStringLiteral("range.xlsx")}));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 } // namespace

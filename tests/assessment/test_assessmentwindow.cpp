@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -9,6 +14,7 @@
 #include "analysiswindow/analysisservices.h"
 #include "assessment/assessmentwindow.h"
 #include "model/appstate.h"
+#include "model/figurelist.h"
 #include "model/numbertext.h"
 #include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
@@ -207,4 +213,53 @@ TEST(AssessmentWindow, ADamagedSettingsFileIsNamedAndKeptUnlessTheUserAgrees) {
         ASSERT_TRUE(w.Command1_Click());
         EXPECT_EQ(seams.messages.shown.size(), 1u);
     }
+}
+
+// 导出 Excel… writes the assessment shown, once there is one; a folder that cannot take the file
+// is named and nothing is left.
+TEST(AssessmentWindow, ExportsTheAssessmentShownAsAWorkbook) {
+    QTemporaryDir dir;
+    AppState state{DataDirectory(dir.filePath(QStringLiteral("data")))};
+    state.recordingOpened(Recording(dir, "a.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}));
+    test::FakeMessages messages;
+    test::FakeFileDialogs files;
+    test::FakeClock clock;
+    UiServices services{messages, files, clock};
+    AssessmentWindow w(state, services, nullptr);
+    auto* button = w.findChild<QPushButton*>(QStringLiteral("Command4"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("导出 Excel…"));
+    EXPECT_FALSE(button->isEnabled());
+    ASSERT_TRUE(w.Command1_Click());
+    ASSERT_TRUE(button->isEnabled());
+
+    const QString xlsx = dir.filePath(QStringLiteral("a-评估.xlsx"));
+    files.answers = {xlsx};
+    button->click();
+    ASSERT_TRUE(messages.shown.empty());
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(ZR5_WORKBOOK_READER), xlsx, QStringLiteral("sheets"),
+                  QStringLiteral("评估")});
+    ASSERT_TRUE(reader.waitForFinished(600000));
+    const QJsonObject wb = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+    EXPECT_EQ(wb[QStringLiteral("sheets")].toArray(),
+              (QJsonArray{QStringLiteral("概况"), QStringLiteral("评估")}));
+    const std::optional<AssessmentPageInput> shown = w.pageInput();
+    ASSERT_TRUE(shown);
+    bool found = false;
+    for (const QJsonValue& row : wb[QStringLiteral("cells")][QStringLiteral("评估")].toArray())
+        if (row.toArray()[5].toString() == QStringLiteral("input_energy_kwh")) {
+            found = true;
+            EXPECT_EQ(row.toArray()[1].toDouble(),
+                      JsonDouble(shown->run.assessment.inputEnergy).toDouble());
+        }
+    EXPECT_TRUE(found);
+
+    messages.expecting = true;
+    files.answers = {dir.filePath(QStringLiteral("none/b.xlsx"))};
+    button->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("b.xlsx")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none"))));
 }

@@ -138,6 +138,16 @@ const Writer kWriters[] = {
          QFile::remove(source);
          return error;
      }},
+    {"assessment workbook", "assess.xlsx",
+     [](const QString& dir, const QString& target) {
+         const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-assess.MTR"));
+         WriteSyntheticRecording(source, 50, 60, 5);
+         const QString error =
+             runTool({QStringLiteral("--data-dir"), dir, QStringLiteral("assess"), source,
+                      QStringLiteral("--xlsx"), target, QStringLiteral("--overwrite")});
+         QFile::remove(source);
+         return error;
+     }},
     {"pdf report", "report.pdf",
      [](const QString&, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-report.MTR"));

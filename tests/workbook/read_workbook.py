@@ -28,6 +28,24 @@ def chart_text(title):
     return "".join(r.t for p in title.tx.rich.p for r in (p.r or []))
 
 
+def ref(data):
+    """The cell range a series' categories or values come from."""
+    if data is None:
+        return None
+    for r in (getattr(data, "numRef", None), getattr(data, "strRef", None)):
+        if r is not None:
+            return r.f
+    return None
+
+
+def fill(series):
+    try:
+        colour = series.spPr.solidFill.srgbClr
+    except AttributeError:
+        return None
+    return getattr(colour, "val", colour)
+
+
 def main():
     path, mode = sys.argv[1], sys.argv[2]
     if mode == "sheets":
@@ -44,8 +62,9 @@ def main():
                     "sheet": ws.title,
                     "type": type(ch).__name__,
                     "title": chart_text(ch.title),
-                    "series": [{"x": s.xVal.numRef.f, "y": s.yVal.numRef.f,
-                                "name": s.tx.strRef.f} for s in ch.series],
+                    "series": [{"x": ref(s.xVal if s.xVal is not None else s.cat),
+                                "y": ref(s.yVal if s.yVal is not None else s.val),
+                                "name": s.tx.strRef.f, "fill": fill(s)} for s in ch.series],
                 })
         out = {"sheets": wb.sheetnames,
                "cells": {ws.title: sheet_cells(ws) for ws in wb.worksheets},

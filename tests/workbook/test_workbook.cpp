@@ -460,3 +460,211 @@ TEST(LongRecording, ContinuesOnASecondDataSheetAfter1048576Rows) {
 }
 
 } // namespace
+
+namespace {
+
+// The value at a place of the JSON: "a.b", "a[0].b".
+QJsonValue JsonAt(const QJsonObject& root, const QString& place) {
+    QJsonValue v = root;
+    for (const QString& part : place.split(QLatin1Char('.'))) {
+        const qsizetype bracket = part.indexOf(QLatin1Char('['));
+        v = v.toObject().value(bracket < 0 ? part : part.left(bracket));
+        if (bracket >= 0)
+            v = v.toArray().at(part.mid(bracket + 1).chopped(1).toInt());
+    }
+    return v;
+}
+
+// Every place of a value that is no object or array, and not null.
+void JsonLeaves(const QJsonValue& v, const QString& place, QStringList& out) {
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            JsonLeaves(it.value(), place.isEmpty() ? it.key() : place + QLatin1Char('.') + it.key(),
+                       out);
+    } else if (v.isArray()) {
+        const QJsonArray a = v.toArray();
+        for (qsizetype i = 0; i < a.size(); ++i)
+            JsonLeaves(a[i], QStringLiteral("%1[%2]").arg(place).arg(i), out);
+    } else if (!v.isNull()) {
+        out << place;
+    }
+}
+
+struct AssessCase {
+    const char* name;
+    bool motorData; // false: the header's rated data are zeroed
+};
+
+const AssessCase kAssessCases[] = {{"motor with rated data", true}, {"no motor data", false}};
+
+void PrintTo(const AssessCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AssessmentSheet : public ::testing::TestWithParam<AssessCase> {};
+
+// Sheet "评估" against assess --json of the same run: every figure by its key, the load bands
+// with the zone of their middle worked out from βJJ here, and the column chart over them.
+TEST_P(AssessmentSheet, HoldsTheFiguresOfAssessJsonAndTheLoadBandChart) {
+    const AssessCase& c = GetParam();
+    Recording rec(3000, 7200, 4);
+    if (!c.motorData) {
+        QFile f(rec.path());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(8); // the seven rated values follow the start time and the duration
+        const std::array<float, 7> none{};
+        f.write(reinterpret_cast<const char*>(none.data()), qint64(sizeof none));
+    }
+    const QString xlsx = rec.file(QStringLiteral("a.xlsx"));
+    const ProcessRun r = tool({QStringLiteral("--data-dir"), rec.file(QStringLiteral("data")),
+                               QStringLiteral("assess"), rec.path(), QStringLiteral("--json"),
+                               QStringLiteral("--xlsx"), xlsx});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+    ASSERT_FALSE(json.isEmpty());
+    const QJsonObject wb = readWorkbook(xlsx, {QStringLiteral("full")});
+    EXPECT_EQ(wb[QStringLiteral("sheets")].toArray(),
+              (QJsonArray{QStringLiteral("概况"), QStringLiteral("评估")}));
+    const QJsonArray cells = wb[QStringLiteral("cells")][QStringLiteral("评估")].toArray();
+    ASSERT_GT(cells.size(), 1);
+    const QJsonArray heads = cells[0].toArray();
+    ASSERT_GE(heads.size(), 6);
+    EXPECT_EQ(heads[1].toString(), QStringLiteral("数值"));
+    EXPECT_EQ(heads[5].toString(), QStringLiteral("键"));
+
+    // Every keyed row holds its JSON value ("—" for null); every value of the JSON is there.
+    QStringList keyed;
+    qsizetype bandHead = -1;
+    for (qsizetype i = 1; i < cells.size(); ++i) {
+        const QJsonArray row = cells[i].toArray();
+        if (row[0].toString() == QStringLiteral("负载率（%）"))
+            bandHead = i;
+        // The band table under the figures has no keys.
+        const QString key = bandHead < 0 && row.size() > 5 ? row[5].toString() : QString();
+        if (key.isEmpty())
+            continue;
+        keyed << key;
+        const QJsonValue expected = JsonAt(json, key);
+        SCOPED_TRACE(key.toStdString());
+        if (expected.isNull()) {
+            EXPECT_EQ(row[1].toString(), QStringLiteral("—"));
+        } else if (expected.isDouble()) {
+            ASSERT_TRUE(row[1].isDouble());
+            EXPECT_EQ(row[1].toDouble(), expected.toDouble());
+        } else {
+            EXPECT_EQ(row[1].toString(), expected.toString());
+        }
+    }
+    QStringList leaves;
+    JsonLeaves(json, {}, leaves);
+    ASSERT_GE(leaves.size(), 8);
+    for (const QString& leaf : leaves)
+        EXPECT_TRUE(keyed.contains(leaf)) << leaf.toStdString() << " is not on the sheet";
+    EXPECT_EQ(keyed.removeDuplicates(), 0);
+
+    const QJsonArray charts = wb[QStringLiteral("charts")].toArray();
+    if (!c.motorData) {
+        EXPECT_EQ(bandHead, -1);
+        EXPECT_TRUE(charts.isEmpty());
+        return;
+    }
+    // The bands: the zone of each band's middle, by the economic load rates of the JSON.
+    ASSERT_GT(bandHead, 0);
+    ASSERT_GE(cells.size(), bandHead + 14);
+    const double jj = json[QStringLiteral("comprehensive_economic_load_rate_pct")].toDouble();
+    const double lower = json[QStringLiteral("general_zone_lower_pct")].toDouble();
+    const QString zones[] = {QStringLiteral("经济运行区"), QStringLiteral("一般运行区"),
+                             QStringLiteral("非经济运行区"), QStringLiteral("过载")};
+    double bandSum = 0;
+    for (int b = 0; b < 13; ++b) {
+        const QJsonArray row = cells[bandHead + 1 + b].toArray();
+        const double middle = b * 10 + 5;
+        const int zone = middle > 100 ? 3 : middle >= jj ? 0 : middle >= lower ? 1 : 2;
+        EXPECT_EQ(row[0].toString(), b < 12 ? QStringLiteral("%1-%2").arg(b * 10).arg(b * 10 + 10)
+                                            : QStringLiteral(">120"));
+        EXPECT_EQ(row[1].toString(), zones[zone]) << "band " << b;
+        const double hours = row[2].toDouble(-1);
+        EXPECT_GE(hours, 0);
+        for (int z = 0; z < 4; ++z)
+            if (z == zone) {
+                EXPECT_EQ(row[3 + z].toDouble(-1), hours) << "band " << b;
+            } else {
+                EXPECT_TRUE(row[3 + z].isNull()) << "band " << b << " zone " << z;
+            }
+        bandSum += hours;
+    }
+    // The bands share out the hours the zones share out.
+    double zoneSum = 0;
+    for (const QJsonValue& h : json[QStringLiteral("zone_hours")].toObject())
+        zoneSum += h.toDouble();
+    EXPECT_GT(zoneSum, 0);
+    EXPECT_NEAR(bandSum, zoneSum, 1e-9 * zoneSum);
+
+    ASSERT_EQ(charts.size(), 1);
+    const QJsonObject chart = charts[0].toObject();
+    EXPECT_EQ(chart[QStringLiteral("sheet")].toString(), QStringLiteral("评估"));
+    EXPECT_EQ(chart[QStringLiteral("type")].toString(), QStringLiteral("BarChart"));
+    const QJsonArray series = chart[QStringLiteral("series")].toArray();
+    ASSERT_EQ(series.size(), 4);
+    const int first = int(bandHead) + 2, last = int(bandHead) + 14; // 1-based sheet rows
+    const char columns[] = "DEFG";
+    const char* fills[] = {"009600", "E6A000", "C80000", "7800A0"}; // green, amber, red, purple
+    for (int z = 0; z < 4; ++z) {
+        const QJsonObject s = series[z].toObject();
+        EXPECT_EQ(s[QStringLiteral("x")].toString(),
+                  QStringLiteral("'评估'!$A$%1:$A$%2").arg(first).arg(last));
+        EXPECT_EQ(s[QStringLiteral("y")].toString(),
+                  QStringLiteral("'评估'!$%1$%2:$%1$%3").arg(columns[z]).arg(first).arg(last));
+        EXPECT_EQ(s[QStringLiteral("name")].toString(),
+                  QStringLiteral("'评估'!$%1$%2").arg(columns[z]).arg(first - 1));
+        EXPECT_EQ(s[QStringLiteral("fill")].toString(), QString::fromLatin1(fills[z]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AssessmentSheet, ::testing::ValuesIn(kAssessCases),
+                         zr5::test::ByName{});
+
+// assess --xlsx follows the rule of every output: an existing file is kept without --overwrite,
+// the recording itself or the --pdf file is never the workbook.
+TEST(AssessWorkbook, IsRefusedAsEveryOtherOutput) {
+    Recording rec(200, 600, 6);
+    const QString xlsx = rec.file(QStringLiteral("a.xlsx"));
+    {
+        QFile f(xlsx);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+    }
+    const struct {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{QStringLiteral("--xlsx"), xlsx}, "已存在；要覆盖它请加 --overwrite"},
+        {{QStringLiteral("--xlsx"), rec.path(), QStringLiteral("--overwrite")}, "就是输入文件"},
+        {{QStringLiteral("--pdf"), rec.file(QStringLiteral("b")), QStringLiteral("--xlsx"),
+          rec.file(QStringLiteral("b"))},
+         "两个输出是同一个文件"},
+    };
+    for (const auto& c : cases) {
+        const ProcessRun r =
+            tool(QStringList{QStringLiteral("--data-dir"), rec.file(QStringLiteral("data")),
+                             QStringLiteral("assess"), rec.path()} +
+                 c.args);
+        EXPECT_NE(r.exitCode, 0) << c.message;
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+    }
+    QFile f(xlsx);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("mine"));
+    f.close();
+    EXPECT_FALSE(QFile::exists(rec.file(QStringLiteral("b"))));
+    // With --overwrite the workbook replaces it.
+    const ProcessRun r = tool({QStringLiteral("--data-dir"), rec.file(QStringLiteral("data")),
+                               QStringLiteral("assess"), rec.path(), QStringLiteral("--xlsx"), xlsx,
+                               QStringLiteral("--overwrite")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("PK"));
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -77,6 +78,14 @@ int main(int argc, char** argv) {
     if (QString e = SaveCurvePicture(w->controls(), picture); !e.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(e));
     std::printf("%s\n", qPrintable(picture));
+    // The export menu, as 操作菜单 → 导出 opens it.
+    QMenu* menu = w->controls().mnuExport;
+    menu->popup(w->mapToGlobal(QPoint(60, 40)));
+    QCoreApplication::processEvents();
+    const QString menuFile = QDir(out).filePath(QStringLiteral("analysis-export-menu.png"));
+    menu->grab().save(menuFile);
+    menu->hide();
+    std::printf("%s\n", qPrintable(menuFile));
     w->close();
     return 0;
 }
