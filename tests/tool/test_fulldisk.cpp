@@ -141,7 +141,8 @@ const Writer kWriters[] = {
     {"assessment workbook", "assess.xlsx",
      [](const QString& dir, const QString& target) {
          const QString source = QDir::temp().filePath(QStringLiteral("zr5-fulldisk-assess.MTR"));
-         WriteSyntheticRecording(source, 50, 60, 5);
+         if (const Status s = WriteSyntheticRecording(source, 50, 60, 5); !s)
+             return s.error();
          const QString error =
              runTool({QStringLiteral("--data-dir"), dir, QStringLiteral("assess"), source,
                       QStringLiteral("--xlsx"), target, QStringLiteral("--overwrite")});
