@@ -146,4 +146,8 @@ FigureList AssessmentFigures(const RecordingAssessment& a, double hours) {
     return list;
 }
 
+FigureList AssessmentRunFigures(const AssessmentRun& run) {
+    return AssessmentFigures(run.assessment, double(run.recording.header.Duration) / 3600.0);
+}
+
 } // namespace zr5

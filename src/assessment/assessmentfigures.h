@@ -9,4 +9,8 @@ namespace zr5 {
 // the printed page, the tool's text and its JSON all show this list.
 FigureList AssessmentFigures(const RecordingAssessment& a, double recordingHours);
 
+// The figures of a whole run over its recording's time: the object `zr5-tool assess --json`
+// prints and a survey stores.
+FigureList AssessmentRunFigures(const AssessmentRun& run);
+
 } // namespace zr5
