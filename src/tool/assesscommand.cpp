@@ -26,24 +26,34 @@ bool takeNumber(const CommandLine& line, const char* name, double& value, QStrin
 
 } // namespace
 
-QList<QCommandLineOption> AssessOptions() {
+QList<QCommandLineOption> AssessmentSettingOptions() {
     return {Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
             Option("hours", "每年运行小时数（默认 6000）", "H"),
-            Option("price", "电价，元/kWh（默认 0.8）", "P"),
-            Option("json", "以一个 JSON 对象输出"),
-            Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
-            OverwriteOption()};
+            Option("price", "电价，元/kWh（默认 0.8）", "P")};
+}
+
+QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings) {
+    QString error;
+    if (!takeNumber(line, "kq", settings.KQ, error) ||
+        !takeNumber(line, "hours", settings.hoursPerYear, error) ||
+        !takeNumber(line, "price", settings.price, error))
+        return error;
+    return {};
+}
+
+QList<QCommandLineOption> AssessOptions() {
+    return AssessmentSettingOptions() +
+           QList<QCommandLineOption>{Option("json", "以一个 JSON 对象输出"),
+                                     Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),
+                                     OverwriteOption()};
 }
 
 int RunAssess(ToolContext& context, const CommandLine& line) {
     const QStringList args = line.positional();
     AssessmentSettings settings;
-    QString error;
     if (args.size() != 1)
         return UsageFail(context);
-    if (!takeNumber(line, "kq", settings.KQ, error) ||
-        !takeNumber(line, "hours", settings.hoursPerYear, error) ||
-        !takeNumber(line, "price", settings.price, error))
+    if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
         return Fail(context, error);
     const QString pdf = line.value(QStringLiteral("pdf"));
     const bool json = line.isSet(QStringLiteral("json"));
@@ -63,7 +73,7 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
             return Fail(context, e);
     }
     const double hours = double(run.recording.header.Duration) / 3600.0;
-    const FigureList figures = AssessmentFigures(run.assessment, hours);
+    const FigureList figures = AssessmentRunFigures(run);
     Print(context.out,
           json ? JsonText(FigureListJson(figures))
                : FigureListText(figures) + QStringLiteral("结论：") +

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "analysis/zoom.h"
+#include "assessment/assessment.h"
 #include "model/commandline.h"
 #include "model/motorparameters.h"
 #include "model/result.h"
@@ -63,6 +64,13 @@ int RunPlot(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PlotOptions();
 int RunPorts(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PortsOptions();
+int RunSurvey(ToolContext& context, const CommandLine& line);
+QList<QCommandLineOption> SurveyOptions();
+
+// --kq, --hours and --price of the assessment, shared by assess and survey assess; reading them
+// into settings gives an empty text or why a value is refused.
+QList<QCommandLineOption> AssessmentSettingOptions();
+QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
 
 // A command's JSON result: the object as QJsonDocument writes it, indented, with a final line
 // break.
