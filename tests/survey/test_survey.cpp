@@ -452,12 +452,13 @@ TEST_P(Survey, ReportWritesCsvWorkbookAndPdf) {
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll().count('\n'), 1 + 3 + 1 + 1 + 1 + 1); // motors, blank, totals
     QProcess py;
-    py.start("/usr/bin/python3", {"-c",
-                         "import openpyxl,sys,zipfile; wb=openpyxl.load_workbook(sys.argv[1]); "
-                         "charts=[n for n in zipfile.ZipFile(sys.argv[1]).namelist() "
-                         "if n.startswith('xl/charts/')]; "
-                         "print(wb.sheetnames, wb['电动机'].max_row, len(charts))",
-                         dir.filePath("report.xlsx")});
+    py.start("/usr/bin/python3",
+             {"-c",
+              "import openpyxl,sys,zipfile; wb=openpyxl.load_workbook(sys.argv[1]); "
+              "charts=[n for n in zipfile.ZipFile(sys.argv[1]).namelist() "
+              "if n.startswith('xl/charts/')]; "
+              "print(wb.sheetnames, wb['电动机'].max_row, len(charts))",
+              dir.filePath("report.xlsx")});
     ASSERT_TRUE(py.waitForFinished(60000));
     EXPECT_EQ(py.readAllStandardError(), QByteArray());
     EXPECT_EQ(py.readAllStandardOutput().trimmed(), QByteArray("['电动机', '合计'] 4 1"));
