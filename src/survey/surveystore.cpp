@@ -257,19 +257,23 @@ Status StoreAssessment(SurveyDatabase& s, qint64 recordingId, const QString& con
     q->finish();
     std::vector<std::pair<QString, QJsonValue>> flat;
     FlattenFigures(QString(), figures, flat);
+    // All the figures in one statement: one round trip to a server per result.
+    if (flat.empty())
+        return {};
+    QString sql = QStringLiteral("INSERT INTO assessment_figure (assessment_id, key, number, text) "
+                                 "VALUES ");
+    QVariantList values;
     for (const auto& [key, value] : flat) {
         const QVariant number = value.isDouble() ? QVariant(value.toDouble())
                                 : value.isBool() ? QVariant(value.toBool() ? 1.0 : 0.0)
                                                  : QVariant(QMetaType::fromType<double>());
         const QVariant text = value.isString() ? QVariant(value.toString())
                                                : QVariant(QMetaType::fromType<QString>());
-        if (Status st = Status::of(s.exec(QStringLiteral("INSERT INTO assessment_figure "
-                                                         "(assessment_id, key, number, text) "
-                                                         "VALUES (?, ?, ?, ?)"),
-                                          {id, key, number, text}));
-            !st)
-            return st;
+        sql += values.isEmpty() ? QStringLiteral("(?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?)");
+        values << id << key << number << text;
     }
+    if (Status st = Status::of(s.exec(sql, values)); !st)
+        return st;
     return {};
 }
 
