@@ -51,11 +51,15 @@ QList<QCommandLineOption> MeasureOptions() {
             Option("pf-target", "补偿后的目标功率因数（默认 0.95）", "PF")};
 }
 
-QList<QCommandLineOption> AssessOptions() {
+QList<QCommandLineOption> AssessmentSettingOptions() {
     return QList<QCommandLineOption>{Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
                                      Option("hours", "每年运行小时数（默认 6000）", "H"),
                                      Option("price", "电价，元/kWh（默认 0.8）", "P")} +
-           MeasureOptions() +
+           MeasureOptions();
+}
+
+QList<QCommandLineOption> AssessOptions() {
+    return AssessmentSettingOptions() +
            QList<QCommandLineOption>{
                Option("json", "以一个 JSON 对象输出"),
                Option("pdf", "另把评估窗口打印的一页写成 PDF", "OUT.pdf"),

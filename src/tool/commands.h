@@ -68,6 +68,13 @@ int RunPlot(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PlotOptions();
 int RunPorts(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> PortsOptions();
+int RunSurvey(ToolContext& context, const CommandLine& line);
+QList<QCommandLineOption> SurveyOptions();
+
+// --kq, --hours and --price of the assessment, shared by assess and survey assess; reading them
+// into settings gives an empty text or why a value is refused.
+QList<QCommandLineOption> AssessmentSettingOptions();
+QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
 
 // --kq, --hours, --price and the measures' settings over the settings given; empty, or why a
 // value is refused.

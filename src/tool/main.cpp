@@ -66,6 +66,15 @@ const ToolCommand kCommands[] = {
      "report FILE [--curves OUT.pdf] [--data OUT.pdf] [--from N] [--to M] [--org TEXT] "
      "[--device TEXT] [--date YYYY-MM-DDTHH:MM] [--overwrite]",
      "把工况运行曲线页（--curves）和/或数据报表（--data）写成 PDF", Always},
+    {"survey", RunSurvey, SurveyOptions,
+     "survey add SURVEY FILE|DIR... [--plant P] [--department D] [--motor TAG] | "
+     "survey assess SURVEY [--jobs N] [--kq X] [--hours H] [--price P] | "
+     "survey report SURVEY [--json | --csv OUT | --xlsx OUT | --pdf OUT] [--overwrite] | "
+     "survey list SURVEY",
+     "工厂电动机测试汇总：把记录归到各台电机下（add），评估改变了的记录（assess），\n"
+     "按年节电排出各电机并给出部门和全厂合计（report），列出记录及其状态（list）。\n"
+     "SURVEY 是 .zr5survey 文件或 postgresql://用户@主机[:端口]/数据库",
+     [](const CommandLine& line) { return line.isSet(QStringLiteral("pdf")); }},
 };
 
 // The options of every command, given before the command or among its own.

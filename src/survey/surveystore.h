@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <vector>
+
+#include "assessment/assessment.h"
+#include "survey/surveydatabase.h"
+
+namespace zr5 {
+
+// The recordings (*.MTR in any case) among files and folders, folders walked to the bottom, in
+// name order. A name that is neither is given in problems.
+QStringList FindRecordings(const QStringList& paths, QStringList* problems);
+
+// Where an import files its recordings: the plant and department (default names when empty)
+// and the motor's tag (empty: the name of the folder the recording lies in).
+struct ImportOptions {
+    QString plant;
+    QString department;
+    QString motorTag;
+};
+
+struct ImportOutcome {
+    int added = 0;
+    int changed = 0; // a known path with new content
+    int moved = 0;   // known content whose old path is gone
+    int unchanged = 0;
+    QStringList duplicates; // "path：与 other 内容相同"
+    QStringList damaged;    // "path：reason"
+};
+
+// Files the recordings into the survey in one transaction: a damaged recording is listed and
+// skipped; the same content under another name is counted once (and follows a moved file).
+Result<ImportOutcome> ImportRecordings(SurveyDatabase& survey, const QStringList& recordings,
+                                       const ImportOptions& options);
+
+// The SHA-256 of a file's content in hexadecimal, or why it could not be read.
+Result<QString> ContentHash(const QString& path);
+
+// The assessment's settings as the survey keeps them: compact JSON, the same text for the same
+// settings, so that a result is stale exactly when its text differs.
+QString SettingsText(const AssessmentSettings& settings);
+
+struct SurveyAssessOptions {
+    AssessmentSettings settings;
+    int jobs = 1;
+    // Called on the calling thread after each result is stored (in the open transaction).
+    std::function<void(int done, int total)> progress;
+    // Set by Ctrl-C: no new recording is started; finished results are kept.
+    const std::atomic_bool* cancel = nullptr;
+};
+
+struct SurveyAssessOutcome {
+    int toAssess = 0;
+    int assessed = 0;
+    int current = 0; // already assessed with this content and these settings
+    int missing = 0;
+    int damaged = 0;
+    bool cancelled = false;
+    QStringList problems; // "path：reason"
+};
+
+// Assesses every recording whose content, settings or program version changed since its stored
+// result, one recording per job on a thread pool of options.jobs threads, all in one transaction.
+Result<SurveyAssessOutcome> AssessSurvey(SurveyDatabase& survey, const DataDirectory& data,
+                                         const SurveyAssessOptions& options);
+
+// Stores one recording's result (the object `zr5-tool assess --json` prints) in place of its old
+// one, with each figure in the figure table under its path ("zone_hours.economic",
+// "replacement[0].annual_saving_kwh"). Inside a transaction the caller holds.
+Status StoreAssessment(SurveyDatabase& survey, qint64 recordingId, const QString& contentHash,
+                       const QJsonObject& figures, const AssessmentSettings& settings);
+
+// One recording of `survey list`.
+struct SurveyRecordingLine {
+    qint64 id = 0;
+    QString plant, department, motor, path;
+    QString state;   // assessed, stale, damaged, missing
+    QString problem; // the reason of a damaged one
+    QString settings;
+};
+Result<std::vector<SurveyRecordingLine>> ListSurvey(SurveyDatabase& survey);
+
+} // namespace zr5
