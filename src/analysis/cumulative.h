@@ -69,7 +69,7 @@ public:
     // Runs the whole pass at once.
     QString runAll();
     // The rows a block holds at most when process() asks for them.
-    static constexpr qint64 kBlockRows = 2048;
+    static constexpr qint64 kBlockRows = 8192;
 
     bool done() const { return nextRow_ > info_.RecordCount || !error_.isEmpty(); }
     // A read error met during the pass (empty when none).
