@@ -184,7 +184,7 @@ QString CumulativeAnalysis::runAll() {
     if (QString error = begin(); !error.isEmpty())
         return error;
     while (!done())
-        process(1 << 20);
+        processBlock(kPassBlockRows);
     return error_;
 }
 

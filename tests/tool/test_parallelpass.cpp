@@ -78,11 +78,15 @@ TEST_P(ParallelPass, GivesTheBytesOfTheSingleThreadedPass) {
     EXPECT_EQ(parallel.csv, single.csv);
 }
 
+// Shorter than a block of either size, but of more than one piece; and blocks of runAll() (info)
+// and of process() (export) with rows left over.
 constexpr qint64 kBlock = CumulativeAnalysis::kBlockRows;
+constexpr qint64 kPassBlock = CumulativeAnalysis::kPassBlockRows;
+static_assert((2 * kPassBlock + 777) % kBlock != 0);
 
 INSTANTIATE_TEST_SUITE_P(Recordings, ParallelPass,
-                         ::testing::Values(Recording{"shorter_than_a_block", kBlock - 3000},
-                                           Recording{"blocks_and_a_part", 2 * kBlock + 777}),
+                         ::testing::Values(Recording{"shorter_than_a_block", kBlock - 500},
+                                           Recording{"blocks_and_a_part", 2 * kPassBlock + 777}),
                          [](const ::testing::TestParamInfo<Recording>& info) {
                              return std::string(info.param.name);
                          });
