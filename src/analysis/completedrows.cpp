@@ -19,14 +19,17 @@ void RowCompleter::complete(ChannelRowValues* in, const float* spanSeconds, Comp
     powers_.resize(count);
     operating_.resize(count);
     const MotorParameters motor = motor_;
-    const auto ownRows = [&](std::size_t begin, std::size_t end) {
+    // The pointers by value: through references every store into a row would reload them.
+    RowPowers* const powers = powers_.data();
+    std::optional<OperatingPoint>* const operating = operating_.data();
+    const auto ownRows = [in, out, powers, operating, &motor](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i)
             std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
-        ComputeRowPowers(in + begin, powers_.data() + begin, end - begin);
+        ComputeRowPowers(in + begin, powers + begin, end - begin);
         for (std::size_t i = begin; i < end; ++i) {
             out[i].channels = in[i];
-            StoreRowPowers(out[i].sample, powers_[i]);
-            operating_[i] = ComputeMotorOperatingPoint(powers_[i].P, motor);
+            StoreRowPowers(out[i].sample, powers[i]);
+            operating[i] = ComputeMotorOperatingPoint(powers[i].P, motor);
         }
     };
     BlockPool::shared().run(count, kPieceRows, ownRows);
