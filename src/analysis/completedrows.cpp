@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/blockpool.h"
+
 namespace zr5 {
 
 RowCompleter::RowCompleter(const MotorParameters& motor, OperatingPoint values,
@@ -11,33 +13,40 @@ RowCompleter::RowCompleter(const MotorParameters& motor, OperatingPoint values,
 
 void RowCompleter::complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
                             std::size_t count) {
-    // First the power rules: the sample keeps the values as read, the channels the active powers
-    // held to the apparent power.
-    for (std::size_t i = 0; i < count; ++i)
-        std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
+    // First what each row gives on its own, on every core, a piece of the block at a time: the
+    // power rules (the sample keeps the values as read, the channels the active powers held to the
+    // apparent power) and the operating point of the row's input power.
     powers_.resize(count);
-    ComputeRowPowers(in, powers_.data(), count);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i].channels = in[i];
-        StoreRowPowers(out[i].sample, powers_[i]);
-    }
-    // Then the energies, stored in W·h and var·h.
+    operating_.resize(count);
+    const MotorParameters motor = motor_;
+    // The pointers by value: through references every store into a row would reload them.
+    RowPowers* const powers = powers_.data();
+    std::optional<OperatingPoint>* const operating = operating_.data();
+    const auto ownRows = [in, out, powers, operating, &motor](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
+        ComputeRowPowers(in + begin, powers + begin, end - begin);
+        for (std::size_t i = begin; i < end; ++i) {
+            out[i].channels = in[i];
+            StoreRowPowers(out[i].sample, powers[i]);
+            operating[i] = ComputeMotorOperatingPoint(powers[i].P, motor);
+        }
+    };
+    BlockPool::shared().run(count, kPieceRows, ownRows);
+    // Then, in order, what goes from row to row: the energies (stored in W·h and var·h) and the
+    // motor state with the operating point a row finds.
     EnergyAccumulator energy = energy_;
+    OperatingPoint values = values_;
     for (std::size_t i = 0; i < count; ++i) {
         SampleRowValues& s = out[i].sample;
         energy.add(s[Slot::ActivePower], s[Slot::ReactivePower], spanSeconds[i]);
         s[Slot::ActiveEnergy] = std::fabs(energy.ActiveEnergy) * 1000.0f;
         s[Slot::ReactiveEnergy] = std::fabs(energy.ReactiveEnergy) * 1000.0f;
-    }
-    energy_ = energy;
-    // Then the motor state; the operating point goes from row to row.
-    const MotorParameters motor = motor_;
-    OperatingPoint values = values_;
-    for (std::size_t i = 0; i < count; ++i) {
         out[i].state =
-            ClassifyMotorValues(out[i].sample[Slot::ActivePower], motor, values, caller_);
+            ClassifyMotorValues(s[Slot::ActivePower], operating_[i], motor, values, caller_);
         out[i].values = values;
     }
+    energy_ = energy;
     values_ = values;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/operatingpoint.h"
@@ -39,9 +40,8 @@ public:
                           ClassifyCaller caller = ClassifyCaller::AnalyseRow);
 
     // Completes count rows, whose energies run over spanSeconds[i] since the start. `in` holds
-    // the rows as read and is changed (active powers held). The steps are each taken over the
-    // whole block, where the rows' arithmetic overlaps instead of waiting on one row's square
-    // roots and divisions.
+    // the rows as read and is changed (active powers held). What each row gives on its own is
+    // worked out on all cores (BlockPool), what goes from row to row after it, in order.
     void complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
                   std::size_t count);
     CompletedRow complete(ChannelRowValues in, float spanSeconds = 0);
@@ -58,6 +58,9 @@ private:
     ClassifyCaller caller_;
     EnergyAccumulator energy_;
     std::vector<RowPowers> powers_;
+    std::vector<std::optional<OperatingPoint>> operating_;
+    // The rows of a block a core takes at a time.
+    static constexpr std::size_t kPieceRows = 1024;
 };
 
 // Row k's elapsed time: k x duration / row count, in double precision. Adding the interval once per

@@ -184,7 +184,7 @@ Status CumulativeAnalysis::runAll() {
     if (Status begun = begin(); !begun)
         return begun;
     while (!done())
-        process(1 << 20);
+        processBlock(kPassBlockRows);
     return error_.isEmpty() ? Status() : Status::failure(error_);
 }
 

@@ -70,6 +70,9 @@ public:
     Status runAll();
     // The rows a block holds at most when process() asks for them.
     static constexpr qint64 kBlockRows = 2048;
+    // The rows of a block when runAll() asks for them: nobody waits between its blocks, and
+    // larger ones wake the threads that share the rows' arithmetic less often.
+    static constexpr qint64 kPassBlockRows = 4 * kBlockRows;
 
     bool done() const { return nextRow_ > info_.RecordCount || !error_.isEmpty(); }
     // A read error met during the pass (empty when none).

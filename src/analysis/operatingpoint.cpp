@@ -33,7 +33,13 @@ std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorPa
 
 MotorState ClassifyMotorValues(float p, const MotorParameters& m, OperatingPoint& values,
                                ClassifyCaller caller) {
-    if (const std::optional<OperatingPoint> op = ComputeMotorOperatingPoint(p, m)) {
+    return ClassifyMotorValues(p, ComputeMotorOperatingPoint(p, m), m, values, caller);
+}
+
+MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
+                               const MotorParameters& m, OperatingPoint& values,
+                               ClassifyCaller caller) {
+    if (op) {
         values = *op;
         return MotorState::Normal;
     }

@@ -49,6 +49,11 @@ MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& m
 // values the row finds) changed as the decision changes them.
 MotorState ClassifyMotorValues(float inputPower, const MotorParameters& motor,
                                OperatingPoint& values, ClassifyCaller caller);
+// The same with the row's ComputeMotorOperatingPoint(inputPower, motor) given (worked out
+// beforehand, rows apart from one another).
+MotorState ClassifyMotorValues(float inputPower, const std::optional<OperatingPoint>& operating,
+                               const MotorParameters& motor, OperatingPoint& values,
+                               ClassifyCaller caller);
 // The boxes, caption and colour of a state, with the values after the decision.
 MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& motor,
                                       const OperatingPoint& values);

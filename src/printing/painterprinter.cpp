@@ -119,15 +119,18 @@ void PainterPrinterDevice::drawText(double x, double top, const QString& text, f
             return;
         }
     }
-    flush();
+    // The held-back line joins the page's glyphs; this text starts a new one.
+    if (!run_.text.isEmpty())
+        drawRun(run_);
     run_ = {x, top, x + double(text.size()) * f.column, points, text};
 }
 
 void PainterPrinterDevice::flush() {
-    if (run_.text.isEmpty())
-        return;
-    drawRun(run_);
-    run_.text.clear();
+    if (!run_.text.isEmpty()) {
+        drawRun(run_);
+        run_.text.clear();
+    }
+    drawGlyphs();
 }
 
 void PainterPrinterDevice::drawRun(const Run& run) {
@@ -142,29 +145,39 @@ void PainterPrinterDevice::drawRun(const Run& run) {
     for (QChar c : run.text)
         drawn_.set(c.unicode());
     if (!f.fixedPitch || !isPrintableAscii(run.text)) {
+        drawGlyphs();
         painter_.drawText(origin, run.text);
         return;
     }
-    // One glyph run per line, the blanks left out: each character at its column.
-    QList<quint32> glyphs;
-    QList<QPointF> positions;
-    glyphs.reserve(run.text.size());
-    positions.reserve(run.text.size());
+    // The blanks left out, each character at its column, on a whole device pixel (a fraction of a
+    // pixel is invisible, but written out it makes the PDF's text half as long again). The lines of
+    // one face are held back and drawn as one glyph run when something else is drawn or the page
+    // ends: the PDF writer then writes the page's text in one piece instead of starting it again
+    // for every line.
+    if (glyphFace_ != &f)
+        drawGlyphs();
+    glyphFace_ = &f;
     const double column = f.column * scale_;
     for (qsizetype i = 0; i < run.text.size(); ++i) {
         const char16_t c = run.text[i].unicode();
         if (c == u' ')
             continue;
-        glyphs.append(f.glyphs[std::size_t(c - u' ')]);
-        positions.append(QPointF(double(i) * column, 0));
+        glyphs_.append(f.glyphs[std::size_t(c - u' ')]);
+        positions_.append(
+            QPointF(std::round(origin.x() + double(i) * column), std::round(origin.y())));
     }
-    if (glyphs.isEmpty())
+}
+
+void PainterPrinterDevice::drawGlyphs() {
+    if (glyphs_.isEmpty())
         return;
-    QGlyphRun line;
-    line.setRawFont(f.raw);
-    line.setGlyphIndexes(glyphs);
-    line.setPositions(positions);
-    painter_.drawGlyphRun(origin, line);
+    QGlyphRun page;
+    page.setRawFont(glyphFace_->raw);
+    page.setGlyphIndexes(glyphs_);
+    page.setPositions(positions_);
+    painter_.drawGlyphRun(QPointF(0, 0), page);
+    glyphs_.clear();
+    positions_.clear();
 }
 
 char16_t PainterPrinterDevice::drawnCharacter(char16_t c) {

@@ -76,6 +76,8 @@ private:
     Face& face(float points);
     void usePen(const PrinterPen& pen);
     void drawRun(const Run& run);
+    // Draws the glyphs held back.
+    void drawGlyphs();
 
     QPainter& painter_;
     QPagedPaintDevice& device_;
@@ -84,6 +86,10 @@ private:
     Face* lastFace_ = nullptr;
     float lastPoints_ = -1;
     Run run_;
+    // Glyphs of fixed-pitch lines not yet drawn, at their device positions, all of one face.
+    const Face* glyphFace_ = nullptr;
+    QList<quint32> glyphs_;
+    QList<QPointF> positions_;
     float shownFace_ = -1;
     PrinterPen shownPen_{-1};
     QString error_;
