@@ -56,10 +56,12 @@ struct ValueLabel {
 // The value labels of an axis (at most `maxLabels`; grid values near zero read "0").
 std::vector<ValueLabel> ValueLabels(const ValueAxis& axis, int maxLabels = 8);
 
-// A time label below the cumulative surface: its caption (seconds) and left edge in twips.
+// A time label below a curve surface: its caption (seconds) and left edge in twips; the caption
+// starts there, or is centred in a box of the label's width from there.
 struct TimeLabel {
     QString caption;
     float left;
+    bool centred = false;
 };
 // The time labels of the time grid. When the grid has more lines than there are labels, the last
 // label goes to the last line and the lines before it stay unlabelled.

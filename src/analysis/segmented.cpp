@@ -41,10 +41,12 @@ std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& w, qint64 selected
                                          float duration, qint64 rowCount) {
     const auto label = [&](qint64 row) {
         const double t = RowElapsedTime(row, duration, rowCount);
-        const float x = SegmentPlotX(row - w.WindowFirstRow + 1, halfSpan);
         // Surfaces stand 400 twips right of the labels' origin.
+        constexpr float surfaceLeft = 400;
+        const float x = SegmentPlotX(row - w.WindowFirstRow + 1, halfSpan) + surfaceLeft;
+        const bool centred = x - kSegmentTimeLabelWidth / 2 >= surfaceLeft;
         return TimeLabel{PlainNumber(std::round(t * 100.0) / 100.0),
-                         x + 400.0f - kSegmentTimeLabelWidth / 2};
+                         centred ? x - kSegmentTimeLabelWidth / 2 : x, centred};
     };
     std::vector<TimeLabel> labels;
     const TimeLabel middle = label(selected);

@@ -31,8 +31,9 @@ float SegmentPlotX(qint64 position, int halfSpan);
 qint64 SegmentRowAtX(float x, const SegmentWindow& window, int halfSpan);
 
 // The time labels under a segmented curve: the times (seconds from the recording's start, to the
-// hundredth) of the window's first, selected and last rows, centred under their points. A first or
-// last label that would run into the selected row's is left out.
+// hundredth) of the window's first, selected and last rows, centred under their points; a label
+// that would then reach left of the surface, into its value labels, starts at its point instead.
+// A first or last label that would run into the selected row's is left out.
 std::vector<TimeLabel> SegmentTimeLabels(const SegmentWindow& window, qint64 selectedRow,
                                          int halfSpan, float duration, qint64 rowCount);
 // The width of such a label in twips.

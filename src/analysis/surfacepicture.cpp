@@ -64,36 +64,55 @@ void SurfacePicture::append(const SurfacePicture& more) {
     commands_.insert(commands_.end(), more.commands_.begin(), more.commands_.end());
 }
 
+namespace {
+
+// Draws a line of text from a point in runs that keep each number with its unit. Qt gives an SVG
+// every run of one script as a text of its own, placed by Qt's metrics: "最大值 20.88971  A" went
+// out as "    最大值 20.88971  " and "A", so a renderer with other metrics moved the unit away
+// from its number. Cut where the ideographs end and begin, a number and its unit are one run.
+void drawTextRuns(QPainter& p, QPointF at, const QString& text, const QFont& font) {
+    const QFontMetricsF fm(font, p.device());
+    qsizetype start = 0;
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        const bool han = text[i - 1].script() == QChar::Script_Han;
+        if (i < text.size() && (text[i].script() == QChar::Script_Han) == han)
+            continue;
+        const QString run = text.mid(start, i - start);
+        p.drawText(at, run);
+        at.rx() += fm.horizontalAdvance(run);
+        start = i;
+    }
+}
+
+} // namespace
+
 void SurfacePicture::paint(QPainter& p, std::size_t first, float twipsPerPixel, const QFont& font,
                            QColor textColour, QSizeF pixels) const {
-    const QFontMetrics fm(font);
+    const QFontMetrics fm(font, p.device());
     for (std::size_t i = first; i < commands_.size(); ++i) {
         const Command& c = commands_[i];
         p.save();
         switch (c.kind) {
-        case Command::Lines:
+        case Command::Lines: {
             // Lines are one pixel wide whatever the scale. The twips become pixels here rather
-            // than through the painter's scale, which an SVG would apply to the dotted grid's
-            // dash pattern too: dots a fifteenth of a pixel apart draw as a solid line.
+            // than through the painter's scale, which an SVG applies to the pen too: the dotted
+            // grid's dots came a fifteenth of a pixel apart (a solid line), and renderers that
+            // ignore a non-scaling stroke drew the curves a fifteenth of a pixel wide.
             p.setPen(QPen(c.colour, 0, c.style));
-            if (c.style == Qt::SolidLine) {
-                p.scale(1.0 / twipsPerPixel, 1.0 / twipsPerPixel);
-                p.drawLines(c.lines.data(), int(c.lines.size()));
-            } else {
-                std::vector<QLineF> pixels(c.lines.size());
-                for (std::size_t k = 0; k < c.lines.size(); ++k)
-                    pixels[k] =
-                        QLineF(c.lines[k].p1() / twipsPerPixel, c.lines[k].p2() / twipsPerPixel);
-                p.drawLines(pixels.data(), int(pixels.size()));
-            }
+            std::vector<QLineF> pixels(c.lines.size());
+            for (std::size_t k = 0; k < c.lines.size(); ++k)
+                pixels[k] =
+                    QLineF(c.lines[k].p1() / twipsPerPixel, c.lines[k].p2() / twipsPerPixel);
+            p.drawLines(pixels.data(), int(pixels.size()));
             break;
+        }
         case Command::Text:
             p.setFont(font);
             p.setPen(textColour);
-            p.drawText(QPointF(0, fm.ascent()), c.first);
+            drawTextRuns(p, QPointF(0, fm.ascent()), c.first, font);
             // Columns count in digit widths, as the surface's text columns do.
-            p.drawText(QPointF(fm.horizontalAdvance(QLatin1Char('0')) * c.column, fm.ascent()),
-                       c.second);
+            drawTextRuns(p, QPointF(fm.horizontalAdvance(QLatin1Char('0')) * c.column, fm.ascent()),
+                         c.second, font);
             break;
         case Command::Hint:
             p.setFont(font);
@@ -167,6 +186,9 @@ QByteArray EncodePicture(PictureFormat format, QSize size, const QString& title,
     } else {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
+        // Points become pixels as on an image (96 to the inch), so that the texts stand to the
+        // lines as in the PNG and on the screen rather than at three quarters of their size.
+        svg.setResolution(QImage(1, 1, QImage::Format_RGB32).logicalDpiX());
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(title);

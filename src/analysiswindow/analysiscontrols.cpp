@@ -315,7 +315,8 @@ void PlaceSegmentTimes(AnalysisControls& c, const std::vector<TimeLabel>& times)
     for (std::size_t i = 0; i < times.size() && i < c.Label8.size(); ++i) {
         QLabel* l = c.Label8[i];
         l->setText(times[i].caption);
-        l->setGeometry(TwipsToPixels(std::max(0.0f, times[i].left), l), l->y(),
+        l->setAlignment((times[i].centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        l->setGeometry(TwipsToPixels(times[i].left, l), l->y(),
                        TwipsToPixels(kSegmentTimeLabelWidth, l), l->height());
         l->show();
     }

@@ -39,7 +39,9 @@ std::optional<int> ReadOptions(int argc, char** argv, Options& options) {
           QStringLiteral("设置文件、临时数据文件和电机数据所在的目录\n"
                          "（也可用环境变量 ZR5_DATA_DIR 指定）"),
           QStringLiteral("目录")},
-         {QStringLiteral("demo"), QStringLiteral("接上模拟仪表 zr5-sim，不用真的仪表也能试接收")},
+         {QStringLiteral("demo"),
+          QStringLiteral("接上模拟仪表 zr5-sim，不用真的仪表也能试接收\n"
+                         "（它模拟一台 30 kW 四极电动机，没有设定电机参数时演示就用它的参数）")},
          zr5::HelpOption(),
          zr5::VersionOption()});
     auto usageError = [](const QString& message) {

@@ -305,15 +305,39 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
 QString AssessmentVerdict(const RecordingAssessment& a, double hours, double ratedPower) {
     if (!a.economics)
         return QStringLiteral("无法评估经济运行：%1").arg(a.inapplicable);
+    const MotorEconomics& e = *a.economics;
     int most = 0;
     for (int z = 1; z < kOperatingZones; ++z)
         if (a.zoneHours[std::size_t(z)] > a.zoneHours[std::size_t(most)])
             most = z;
+    if (!(a.zoneHours[std::size_t(most)] > 0))
+        return QStringLiteral("没有正常运行或空载的数据，无法判断运行区。");
+    const OperatingZone zone = OperatingZone(most);
     const double share = hours > 0 ? 100.0 * a.zoneHours[std::size_t(most)] / hours : 0;
-    QString text = QStringLiteral("电动机主要运行在%1（负载率 %2%，占 %3% 时间）")
-                       .arg(ZoneName(OperatingZone(most)))
-                       .arg(std::lround(a.meanLoadRate))
+    // The zone with the most hours and the zone of the mean load rate can differ: the mean is
+    // pulled up or down by the hours outside the first, and the verdict says so.
+    QString text = QStringLiteral("电动机运行时间最多的是%1（%2，占 %3% 时间）")
+                       .arg(ZoneName(zone), ZoneRange(zone, e))
                        .arg(std::lround(share));
+    if (a.stateHours[std::size_t(MotorState::Normal)] > 0) {
+        const OperatingZone meanZone = ZoneOf(a.meanLoadRate / 100.0, e);
+        const QString mean = QString::number(std::lround(a.meanLoadRate));
+        // The zones in order of load: 非经济运行区, 一般运行区, 经济运行区, 过载.
+        auto rank = [](OperatingZone z) {
+            const OperatingZone order[] = {OperatingZone::NonEconomic, OperatingZone::General,
+                                           OperatingZone::Economic, OperatingZone::Overload};
+            return int(std::find(std::begin(order), std::end(order), z) - std::begin(order));
+        };
+        if (meanZone == zone)
+            text += QStringLiteral("，平均负载率 %1% 也在此区").arg(mean);
+        else
+            text +=
+                QStringLiteral("；平均负载率 %1% 却在%2（%3），被负载%4的时间拉%5")
+                    .arg(mean, ZoneName(meanZone), ZoneRange(meanZone, e),
+                         rank(meanZone) > rank(zone) ? QStringLiteral("更高")
+                                                     : QStringLiteral("更低"),
+                         rank(meanZone) > rank(zone) ? QStringLiteral("高") : QStringLiteral("低"));
+    }
     if (a.supply && !a.supply->derating)
         text += QStringLiteral("，电源电压不平衡超过 5%，电动机不应运行");
     // The largest of the savings is the advice; none when none saves.

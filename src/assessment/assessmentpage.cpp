@@ -90,6 +90,36 @@ AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a) {
     return c;
 }
 
+std::vector<double> SpreadNames(const std::vector<double>& centres,
+                                const std::vector<double>& widths, double gap, double low,
+                                double high) {
+    const std::size_t n = centres.size();
+    std::vector<std::size_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return centres[a] < centres[b]; });
+    std::vector<double> left(n);
+    // Left to right, each clear of the one before; then from the right end back, each clear of
+    // the one after; then once more from the left end, which wins where they cannot all fit.
+    double free = low;
+    for (std::size_t k : order) {
+        left[k] = std::max(centres[k] - widths[k] / 2, free);
+        free = left[k] + widths[k] + gap;
+    }
+    free = high;
+    for (auto k = order.rbegin(); k != order.rend(); ++k) {
+        left[*k] = std::min(left[*k], free - widths[*k]);
+        free = left[*k] - gap;
+    }
+    free = low;
+    for (std::size_t k : order) {
+        left[k] = std::max(left[k], free);
+        free = left[k] + widths[k] + gap;
+    }
+    return left;
+}
+
 AssessmentPageJob::AssessmentPageJob(Printer& printer, AssessmentPageInput input)
     : p_(printer), in_(std::move(input)) {}
 
@@ -289,16 +319,16 @@ double AssessmentPageJob::chart(double top) {
     }
     p_.setPenStyle(PenStyle::Solid);
     p_.setPenColour(Colour::Black);
-    // The marks' names above the plot, left to right, moved apart where they would overlap.
-    std::vector<ChartMark> marks = c.marks;
-    std::sort(marks.begin(), marks.end(),
-              [](const ChartMark& a, const ChartMark& b) { return a.x < b.x; });
-    double freeFrom = 0;
-    for (const ChartMark& m : marks) {
-        const double x = std::max(X(m.x) - p_.device().textWidth(m.name, 9) / 2, freeFrom);
-        p_.setPosition(x, plotTop - 2 * half);
-        p_.print(m.name);
-        freeFrom = p_.x() + 100;
+    // The marks' names above the plot, moved apart where they would overlap.
+    std::vector<double> centres, widths;
+    for (const ChartMark& m : c.marks) {
+        centres.push_back(X(m.x));
+        widths.push_back(p_.device().textWidth(m.name, 9));
+    }
+    const std::vector<double> lefts = SpreadNames(centres, widths, 100, kChartLeft, kChartRight);
+    for (std::size_t i = 0; i < c.marks.size(); ++i) {
+        p_.setPosition(lefts[i], plotTop - 2 * half);
+        p_.print(c.marks[i].name);
     }
     p_.setPenWidth(3);
     p_.box(kChartLeft, plotTop, kChartRight, plotBottom);

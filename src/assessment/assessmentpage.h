@@ -41,6 +41,13 @@ struct AssessmentChartModel {
 };
 AssessmentChartModel AssessmentChartFor(const RecordingAssessment& a);
 
+// The left edges of names set in one row from `low` to `high` (any unit): each centred on its
+// point where it can be, moved apart just enough to leave `gap` between neighbours, and all kept
+// within the row, in the order given. Only names wider together than the row run past `high`.
+std::vector<double> SpreadNames(const std::vector<double>& centres,
+                                const std::vector<double>& widths, double gap, double low,
+                                double high);
+
 // The colour of a zone, in the bars and the legend.
 std::uint32_t ZoneColour(OperatingZone zone);
 // The zone a load band of 10 % (RecordingAssessment::loadBandHours) is coloured by.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,8 +12,11 @@
 #include <QPainterPath>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -64,10 +68,88 @@ void AssessmentChart::show(const RecordingAssessment& assessment) {
     update();
 }
 
+namespace {
+
+// A wrapped text that asks for the height of all its lines at its present width, so that the
+// window at its smallest still has room for every line instead of squeezing the controls above
+// over one another.
+class WrappedLabel final : public QLabel {
+public:
+    explicit WrappedLabel(QWidget* parent) : QLabel(parent) { setWordWrap(true); }
+    QSize minimumSizeHint() const override {
+        return {QLabel::minimumSizeHint().width(), heightForWidth(width())};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        if (event->size().width() != event->oldSize().width())
+            updateGeometry();
+    }
+};
+
+} // namespace
+
+AssessmentChartGeometry AssessmentChartLayout(const AssessmentChartModel& c, QSizeF size,
+                                              const QFontMetricsF& fm) {
+    AssessmentChartGeometry g;
+    const double h = fm.height(), pad = 4;
+    auto widest = [&](const std::vector<ChartLabel>& labels) {
+        double w = 0;
+        for (const ChartLabel& l : labels)
+            w = std::max(w, fm.horizontalAdvance(l.text));
+        return w;
+    };
+    const QString efficiencyTitle = QStringLiteral("效率 %"), hoursTitle = QStringLiteral("时间 h"),
+                  loadTitle = QStringLiteral("负载率 %");
+    // From the top: the axes' titles, the marks' names, the plot, the load rates, the load's
+    // title. The labels beside the plot as wide as the widest of them.
+    const double left =
+        std::max(widest(c.efficiencyLabels), fm.horizontalAdvance(QStringLiteral("100"))) + 3 * pad;
+    const double right =
+        std::max(widest(c.hourLabels), fm.horizontalAdvance(QStringLiteral("0.000"))) + 2 * pad;
+    g.plot = QRectF(left, pad + 2 * h + pad, size.width() - left - right,
+                    size.height() - (pad + 2 * h + pad) - (2 * h + pad));
+    const QRectF& plot = g.plot;
+    auto x = [&](double f) { return plot.left() + f * plot.width(); };
+    auto y = [&](double f) { return plot.bottom() - f * plot.height(); };
+    auto text = [&](double l, double t, const QString& s, std::uint32_t colour = 0) {
+        g.texts.push_back({QRectF(l, t, fm.horizontalAdvance(s), h), s, colour});
+    };
+    text(pad, pad, efficiencyTitle);
+    text(size.width() - pad - fm.horizontalAdvance(hoursTitle), pad, hoursTitle);
+    for (const ChartLabel& l : c.efficiencyLabels)
+        text(plot.left() - 1.5 * pad - fm.horizontalAdvance(l.text), y(l.at) - h / 2, l.text);
+    for (const ChartLabel& l : c.hourLabels)
+        text(plot.right() + pad, y(l.at) - h / 2, l.text);
+    for (const ChartLabel& l : c.loadLabels)
+        text(x(l.at) - fm.horizontalAdvance(l.text) / 2, plot.bottom() + 1, l.text);
+    text(plot.right() - fm.horizontalAdvance(loadTitle), plot.bottom() + 1 + h, loadTitle);
+    // The marks' names in a row just above the plot, moved apart where they would overlap.
+    std::vector<double> centres, widths;
+    for (const ChartMark& m : c.marks) {
+        centres.push_back(x(m.x));
+        widths.push_back(fm.horizontalAdvance(m.name));
+    }
+    const std::vector<double> lefts = SpreadNames(
+        centres, widths, fm.horizontalAdvance(QLatin1Char(' ')), plot.left(), plot.right());
+    for (std::size_t i = 0; i < c.marks.size(); ++i) {
+        text(lefts[i], plot.top() - h - 1, c.marks[i].name, c.marks[i].colour);
+        g.markNames.push_back(g.texts.back().rect);
+    }
+    return g;
+}
+
+AssessmentChartGeometry AssessmentChart::layout() const {
+    return AssessmentChartLayout(chart_, size(), QFontMetricsF(ChineseFont(8)));
+}
+
 void AssessmentChart::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    const QRectF plot = QRectF(rect()).adjusted(44, 16, -40, -30);
+    // The names above the plot, the axes' labels and titles beside and under it.
+    const AssessmentChartGeometry g = layout();
+    const QRectF& plot = g.plot;
     auto at = [&](double fx, double fy) {
         return QPointF(plot.left() + fx * plot.width(), plot.bottom() - fy * plot.height());
     };
@@ -76,14 +158,6 @@ void AssessmentChart::paintEvent(QPaintEvent*) {
                    ColourOf(b.colour));
     p.setPen(Qt::black);
     p.drawRect(plot);
-    p.setFont(ChineseFont(8));
-    for (const ChartLabel& l : chart_.loadLabels)
-        p.drawText(at(l.at, 0) + QPointF(-8, 14), l.text);
-    p.drawText(QPointF(plot.right() - 60, plot.bottom() + 26), QStringLiteral("负载率 %"));
-    for (const ChartLabel& l : chart_.efficiencyLabels)
-        p.drawText(at(0, l.at) + QPointF(-30, 4), l.text);
-    for (const ChartLabel& l : chart_.hourLabels)
-        p.drawText(at(1, l.at) + QPointF(4, 4), l.text);
     for (const ChartCurve& curve : chart_.curves) {
         QPainterPath path;
         for (const auto& [fx, fy] : curve.points)
@@ -94,7 +168,11 @@ void AssessmentChart::paintEvent(QPaintEvent*) {
     for (const ChartMark& m : chart_.marks) {
         p.setPen(QPen(ColourOf(m.colour), 1, Qt::DashLine));
         p.drawLine(at(m.x, 0), at(m.x, 1));
-        p.drawText(at(m.x, 1) + QPointF(3, 12), m.name);
+    }
+    p.setFont(ChineseFont(8));
+    for (const ChartText& t : g.texts) {
+        p.setPen(ColourOf(t.colour));
+        p.drawText(t.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, t.text);
     }
 }
 
@@ -113,9 +191,9 @@ AssessmentWindow::AssessmentWindow(AppState& state, UiServices& services, QWidge
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     chart_ = new AssessmentChart(this);
-    verdict_ = new QLabel(this);
+    chart_->setObjectName(QStringLiteral("chart"));
+    verdict_ = new WrappedLabel(this);
     verdict_->setObjectName(QStringLiteral("verdict"));
-    verdict_->setWordWrap(true);
 
     // A damaged settings file is named, and replaced only when the user agrees.
     const auto [settings, problems] = ReadAssessmentSettings(state_.dataDirectory);
@@ -261,6 +339,11 @@ void AssessmentWindow::showAssessment(const AssessmentRun& run) {
             table_->item(r, 0)->setFont(bold);
         }
     }
+    // The table keeps room for both its columns at any size of the window: the chart gives way.
+    table_->horizontalHeader()->resizeSections(QHeaderView::ResizeToContents);
+    table_->setMinimumWidth(table_->horizontalHeader()->length() +
+                            table_->verticalScrollBar()->sizeHint().width() +
+                            2 * table_->frameWidth());
     chart_->show(a);
     verdict_->setText(AssessmentVerdict(a, hours, run.recording.header.Motor[1]));
 }

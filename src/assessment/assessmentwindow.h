@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "assessment/assessment.h"
 #include "assessment/assessmentpage.h"
 
+class QFontMetricsF;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -19,6 +21,20 @@ class AppState;
 class PrintRun;
 struct UiServices;
 
+// Where the window's chart puts its plot and its texts in a widget of `size`, in pixels.
+struct ChartText {
+    QRectF rect;
+    QString text;
+    std::uint32_t colour = 0;
+};
+struct AssessmentChartGeometry {
+    QRectF plot;
+    std::vector<ChartText> texts;  // every text the chart draws
+    std::vector<QRectF> markNames; // the marks' names, in the order of the model's marks
+};
+AssessmentChartGeometry AssessmentChartLayout(const AssessmentChartModel& chart, QSizeF size,
+                                              const QFontMetricsF& metrics);
+
 // The picture of an assessment: the hours per load-rate band of 10 %, coloured by zone, under the
 // motor's efficiency and comprehensive efficiency from 0 to 120 % load with βJ, βJJ and the
 // measured mean load rate marked.
@@ -26,6 +42,8 @@ class AssessmentChart final : public QWidget {
 public:
     explicit AssessmentChart(QWidget* parent = nullptr);
     void show(const RecordingAssessment& assessment);
+    // Where the chart stands at its present size.
+    AssessmentChartGeometry layout() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

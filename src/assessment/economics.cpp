@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/numbertext.h"
+
 namespace zr5 {
 
 double MotorEconomics::efficiency(double beta) const {
@@ -85,6 +87,22 @@ QString ZoneName(OperatingZone zone) {
         return QStringLiteral("过载");
     }
     return {};
+}
+
+QString ZoneRange(OperatingZone zone, const MotorEconomics& e) {
+    // To a tenth of a per cent, as the figures' boxes give βJJ and βJJ² to a thousandth.
+    auto pct = [](double beta) { return PlainNumber(std::round(beta * 1000.0) / 10.0); };
+    switch (zone) {
+    case OperatingZone::Economic:
+        return QStringLiteral("负载率 %1–100%").arg(pct(e.betaJJ));
+    case OperatingZone::General:
+        return QStringLiteral("负载率 %1–%2%").arg(pct(e.betaJJ * e.betaJJ), pct(e.betaJJ));
+    case OperatingZone::NonEconomic:
+        return QStringLiteral("负载率低于 %1%").arg(pct(e.betaJJ * e.betaJJ));
+    case OperatingZone::Overload:
+        break;
+    }
+    return QStringLiteral("负载率高于 100%");
 }
 
 QString ZoneKey(OperatingZone zone) {

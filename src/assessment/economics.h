@@ -50,6 +50,8 @@ constexpr int kOperatingZones = 4;
 // above 1.
 OperatingZone ZoneOf(double beta, const MotorEconomics& e);
 QString ZoneName(OperatingZone zone);
+// The load rates of a zone: "负载率 60–77.5%", "负载率低于 60%", "负载率高于 100%".
+QString ZoneRange(OperatingZone zone, const MotorEconomics& e);
 // The key of a zone in JSON: economic, general, non_economic, overload.
 QString ZoneKey(OperatingZone zone);
 

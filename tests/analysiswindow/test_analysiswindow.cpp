@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -252,6 +253,52 @@ TEST_F(AnalysisWindowTest, TheSegmentSpanMenuChecksOneItemAndRedrawsInMemoryOnly
     c().mnu5->trigger();
     EXPECT_EQ(at(s, 6 * 600, y), qRgb(255, 255, 255));
     EXPECT_NE(at(s, 21 * 150 + 90, y), qRgb(255, 255, 255));
+}
+
+namespace {
+
+// Where a label's text stands in its parent: its alignment within the label.
+QRect TextRect(const QLabel* l) {
+    const QSize text(l->fontMetrics().horizontalAdvance(l->text()), l->fontMetrics().height());
+    return QStyle::alignedRect(l->layoutDirection(), l->alignment(), text, l->contentsRect())
+        .translated(l->pos());
+}
+
+} // namespace
+
+// The segmented curve's times stand clear of its value labels, a space at least between them,
+// whatever the span and however long the times (a recording of 278 h, times of nine digits).
+TEST_F(AnalysisWindowTest, TheSegmentedTimesStandClearOfTheValueLabels) {
+    record(1000, 999999.9f);
+    ASSERT_NE(open(), nullptr);
+    QAction* const spans[] = {c().mnu5, c().mnu10, c().mnu20};
+    for (const char* row : {"480", "1", "2", "1000"})
+        for (QAction* span : spans) {
+            SCOPED_TRACE(testing::Message() << "row " << row << ", " << span->text().toStdString());
+            span->trigger();
+            query(QString::fromLatin1(row));
+            std::vector<const QLabel*> values, times;
+            for (const QLabel* l : c().Label6)
+                if (l->isVisible())
+                    values.push_back(l);
+            for (const QLabel* l : c().Label8)
+                if (l->isVisible())
+                    times.push_back(l);
+            ASSERT_FALSE(values.empty());
+            ASSERT_FALSE(times.empty());
+            for (const QLabel* t : times) {
+                const int space = t->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+                const QRect time = TextRect(t);
+                EXPECT_TRUE(c().segmentedFrame->rect().contains(time)) << t->text().toStdString();
+                for (const QLabel* v : values)
+                    EXPECT_FALSE(time.adjusted(-space, 0, space, 0).intersects(TextRect(v)))
+                        << t->text().toStdString() << " / " << v->text().toStdString();
+                for (const QLabel* other : times)
+                    if (other != t)
+                        EXPECT_FALSE(time.adjusted(-space, 0, space, 0).intersects(TextRect(other)))
+                            << t->text().toStdString() << " / " << other->text().toStdString();
+            }
+        }
 }
 
 TEST_F(AnalysisWindowTest, TheMarkerCrossStandsOnTheSelectedRowNearTheStart) {

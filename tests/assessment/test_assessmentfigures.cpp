@@ -230,3 +230,59 @@ TEST(JsonNumbers, DoublesKeepFifteenDigitsAndSinglesTheirShortestText) {
     for (const auto& c : cases)
         EXPECT_EQ(Compact(c.value), c.text);
 }
+
+// The verdict names the zone with the most hours with its load rates, and the zone of the mean
+// load rate, saying which way the other hours pull the mean when the two differ. βJJ = 0.775:
+// the general zone runs from 60.1 % (0.775² = 0.600625) to 77.5 %.
+TEST(AssessmentVerdict, NamesTheZoneWithTheMostHoursAndTheMeansZone) {
+    const struct {
+        const char* name;
+        std::array<double, kOperatingZones> zoneHours; // economic, general, non-economic, over
+        double normalHours, mean;
+        const char* begins;
+    } cases[] = {
+        {"mean above the zone with the most hours",
+         {0.8, 1.0, 0, 0.2},
+         2,
+         81,
+         "电动机运行时间最多的是一般运行区（负载率 60.1–77.5%，占 50% 时间）；平均负载率 81% "
+         "却在经济运行区（负载率 77.5–100%），被负载更高的时间拉高"},
+        {"mean below it",
+         {1.2, 0.8, 0, 0},
+         2,
+         70,
+         "电动机运行时间最多的是经济运行区（负载率 77.5–100%，占 60% 时间）；平均负载率 70% "
+         "却在一般运行区（负载率 60.1–77.5%），被负载更低的时间拉低"},
+        {"mean in the same zone",
+         {0, 0.5, 1.5, 0},
+         2,
+         40,
+         "电动机运行时间最多的是非经济运行区（负载率低于 60.1%，占 75% 时间），平均负载率 40% "
+         "也在此区"},
+        {"overloaded",
+         {0.5, 0, 0, 1.5},
+         2,
+         110,
+         "电动机运行时间最多的是过载（负载率高于 100%，占 75% 时间），平均负载率 110% 也在此区"},
+        {"no normal row: no mean",
+         {0, 0, 2, 0},
+         0,
+         0,
+         "电动机运行时间最多的是非经济运行区（负载率低于 60.1%，占 100% 时间），"},
+        {"no row in any zone", {0, 0, 0, 0}, 0, 0, "没有正常运行或空载的数据，无法判断运行区。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingAssessment a;
+        MotorEconomics e;
+        e.betaJ = 0.7;
+        e.betaJJ = 0.775;
+        a.economics = e;
+        a.zoneHours = c.zoneHours;
+        a.stateHours = {c.normalHours, 2 - c.normalHours, 0, 0};
+        a.meanLoadRate = c.mean;
+        a.hoursPerYear = 6000;
+        const QString verdict = AssessmentVerdict(a, 2.0, 11);
+        EXPECT_TRUE(verdict.startsWith(QString::fromUtf8(c.begins))) << verdict.toStdString();
+    }
+}

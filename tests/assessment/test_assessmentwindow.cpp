@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -22,6 +26,7 @@
 #include "support/qtapplication.h"
 #include "support/succeeded.h"
 #include "support/waituntil.h"
+#include "ui/chinesefont.h"
 
 using namespace zr5;
 
@@ -262,4 +267,109 @@ TEST(AssessmentWindow, ExportsTheAssessmentShownAsAWorkbook) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].text.contains(QStringLiteral("b.xlsx")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none"))));
+}
+
+namespace {
+
+// Every text of the chart inside it and clear of every other, the marks' names above the plot and
+// over their own part of it, and the three axes titled with their units.
+void ExpectReadable(const AssessmentChartGeometry& g, QSizeF size) {
+    const QRectF whole(QPointF(0, 0), size);
+    QStringList texts;
+    for (std::size_t i = 0; i < g.texts.size(); ++i) {
+        const ChartText& t = g.texts[i];
+        texts << t.text;
+        EXPECT_TRUE(whole.contains(t.rect)) << t.text.toStdString();
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(t.rect.adjusted(-1, 0, 1, 0).intersects(g.texts[j].rect))
+                << t.text.toStdString() << " / " << g.texts[j].text.toStdString();
+    }
+    for (const QRectF& name : g.markNames) {
+        EXPECT_FALSE(name.intersects(g.plot));
+        EXPECT_GE(name.left(), g.plot.left());
+        EXPECT_LE(name.right(), g.plot.right());
+    }
+    for (const char* title : {"效率 %", "时间 h", "负载率 %"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(title))) << title;
+}
+
+} // namespace
+
+// The chart's texts stay apart whatever the marks' values (together, at either end, apart) and
+// however long the hours, at the chart's smallest size and at the size a 1366 x 768 screen gives
+// it; at the window's smallest size the chart leaves the table all its columns.
+TEST(AssessmentWindow, ChartTextsStayApartAndTheChartLeavesTheTableItsRoom) {
+    const MotorParameters motor =
+        MotorParameters::fromValues({4, 11, 22.6f, 88, 8.05f, 0.45f, 380});
+    const struct {
+        double betaJ, betaJJ, mean; // the mean in %
+        double mostHours;
+    } cases[] = {
+        {0.775, 0.775, 77.5, 1.94},  // all three at one place
+        {0.65, 0.66, 66, 8765.432},  // close together, long hours
+        {0.95, 1.0, 180, 1.94},      // at the right end (the mean beyond the axis)
+        {0.02, 0.03, 0, 123456.789}, // at the left end
+        {0.655, 0.775, 44, 1.94},    // apart
+    };
+    QTemporaryDir dir;
+    const DataDirectory data(dir.filePath(QStringLiteral("data")));
+    ASSERT_TRUE(test::Succeeded(data.ensureExists()));
+    AppState state(data);
+    state.recordingOpened(Recording(dir, "a.MTR", {4, 11, 22.6f, 88, 8.05f, 0.45f, 380}));
+    test::AnalysisServices seams;
+    AssessmentWindow w(state, seams.services, nullptr);
+    ASSERT_TRUE(w.Command1_Click());
+    w.show();
+    auto* chart = dynamic_cast<AssessmentChart*>(w.findChild<QWidget*>(QStringLiteral("chart")));
+    ASSERT_NE(chart, nullptr);
+    // The chart's sizes: its smallest, in the window as it opens, in a window filling the screen.
+    std::vector<QSize> sizes = {chart->minimumSize()};
+    for (const QSize window : {w.size(), QSize(1366, 740)}) {
+        w.resize(window);
+        QApplication::processEvents();
+        sizes.push_back(chart->size());
+    }
+    const QFontMetricsF metrics(ChineseFont(8));
+    for (const auto& c : cases) {
+        RecordingAssessment a;
+        a.economics = MotorEconomicsFor(motor, 0.05).economics;
+        ASSERT_TRUE(a.economics);
+        a.economics->betaJ = c.betaJ;
+        a.economics->betaJJ = c.betaJJ;
+        a.meanLoadRate = c.mean;
+        a.loadBandHours = {0.1, 0.2, c.mostHours, 0.5, 0.3, 0.2, 0.1, 0.1, 0, 0, 0, 0, 0.05};
+        const AssessmentChartModel model = AssessmentChartFor(a);
+        for (const QSize size : sizes) {
+            SCOPED_TRACE(testing::Message()
+                         << "βJ " << c.betaJ << " βJJ " << c.betaJJ << " mean " << c.mean << " at "
+                         << size.width() << " x " << size.height());
+            ExpectReadable(AssessmentChartLayout(model, size, metrics), size);
+        }
+    }
+    // The window at its smallest: the chart beside the table, never over it, the table's two
+    // columns in full, the chart's texts apart, and a verdict of three lines in full.
+    auto* verdict = w.findChild<QLabel*>(QStringLiteral("verdict"));
+    ASSERT_NE(verdict, nullptr);
+    verdict->setText(w.verdict().repeated(3));
+    QApplication::processEvents();
+    w.resize(w.minimumSize());
+    QApplication::processEvents();
+    const QTableWidget* table = w.table();
+    // Every control of the window apart from every other, the verdict with all its lines.
+    std::vector<const QWidget*> controls;
+    for (const QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (c->isVisible())
+            controls.push_back(c);
+    EXPECT_GE(controls.size(), 12u); // table, chart, verdict, 3 x (name, box), 3 buttons
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->metaObject()->className() << " "
+                << controls[i]->objectName().toStdString() << " / "
+                << controls[j]->metaObject()->className() << " "
+                << controls[j]->objectName().toStdString();
+    EXPECT_GE(verdict->height(), verdict->heightForWidth(verdict->width()));
+    EXPECT_GE(table->viewport()->width(), table->horizontalHeader()->length());
+    EXPECT_GE(chart->width(), chart->minimumWidth());
+    ExpectReadable(chart->layout(), chart->size());
 }

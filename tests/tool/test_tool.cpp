@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -517,7 +518,11 @@ TEST_F(Tool, PlotDrawsTheCumulativeCurveAndRefusesWhatItCannotDraw) {
     ASSERT_EQ(run({"plot", path("p.MTR"), "--kind", "0", "--output", path("o.svg")}).exitCode, 0);
     QFile svg(path("o.svg"));
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(svg.readAll().contains("一路电流累计曲线"));
+    const QString svgText = QString::fromUtf8(svg.readAll());
+    EXPECT_TRUE(svgText.contains(QStringLiteral("一路电流累计曲线")));
+    // The maximum and the minimum each with its unit in one text, which no renderer can part.
+    const QRegularExpression numberWithUnit(QStringLiteral(">\\s*-?[0-9.]+\\s+A</text>"));
+    EXPECT_EQ(svgText.count(numberWithUnit), 2) << svgText.toStdString();
     // Another renderer draws its dotted grid dotted: inside the curve's surface, below the
     // extremes' text, a time grid column alternates between dot and background many times (a
     // solid line or the column-reduced curve hardly ever).
@@ -538,4 +543,12 @@ TEST_F(Tool, PlotDrawsTheCumulativeCurveAndRefusesWhatItCannotDraw) {
         mostChanges = std::max(mostChanges, changes);
     }
     EXPECT_GT(mostChanges, 20);
+    // And its curve a pixel wide, as red as on the screen: not a fifteenth of a pixel, pink.
+    int red = 0;
+    for (int y = 0; y < rendered.height(); ++y)
+        for (int x = 0; x < rendered.width(); ++x) {
+            const QColor c = rendered.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+        }
+    EXPECT_GT(red, rendered.width() / 4);
 }

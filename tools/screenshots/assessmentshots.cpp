@@ -1,4 +1,5 @@
-// Pictures of the assessment window for a motor that suits its load and for an oversized one:
+// Pictures of the assessment window for a motor that suits its load and for an oversized one, as
+// it opens and at its smallest:
 // zr5_assessment_screenshots OUT_DIR
 
 #include <QApplication>
@@ -61,6 +62,10 @@ int main(int argc, char** argv) {
             return 1;
         QApplication::processEvents();
         w.grab().save(out.filePath(QString::fromLatin1(c.name) + QStringLiteral(".png")));
+        // And at the smallest size the window can take.
+        w.resize(w.minimumSize());
+        QApplication::processEvents();
+        w.grab().save(out.filePath(QString::fromLatin1(c.name) + QStringLiteral("-smallest.png")));
     }
     return 0;
 }
