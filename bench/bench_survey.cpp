@@ -99,10 +99,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         const QString folder = dir.filePath(QStringLiteral("m/M%1").arg(i, 4, 10, QChar('0')));
         QDir().mkpath(folder);
-        if (QString e = WriteSyntheticRecording(folder + QStringLiteral("/r.MTR"), rows,
-                                                float(rows) / 10.0f, std::uint64_t(i + 1));
-            !e.isEmpty())
-            return std::fprintf(stderr, "%s\n", qPrintable(e)), 1;
+        if (Status written = WriteSyntheticRecording(folder + QStringLiteral("/r.MTR"), rows,
+                                                     float(rows) / 10.0f, std::uint64_t(i + 1));
+            !written)
+            return std::fprintf(stderr, "%s\n", qPrintable(written.error())), 1;
     }
     std::printf("%d recordings of %d rows written: %.1f s\n", count, rows, Seconds(t));
 
@@ -127,7 +127,10 @@ int main(int argc, char** argv) {
     std::printf("assess %d on 1 job: %.2f s; on 2 jobs: %.2f s = %.2f x the ideal (1 job / 2)\n",
                 a.assessed, one, two, two / (one / 2));
 
-    WriteSyntheticRecording(dir.filePath("m/M0000/r.MTR"), rows, float(rows) / 10.0f, 99999);
+    if (Status written = WriteSyntheticRecording(dir.filePath("m/M0000/r.MTR"), rows,
+                                                 float(rows) / 10.0f, 99999);
+        !written)
+        return std::fprintf(stderr, "%s\n", qPrintable(written.error())), 1;
     t.restart();
     a = Take(AssessSurvey(*s, data, o));
     std::printf("incremental assess after one change: %d redone, %d current: %.2f s\n", a.assessed,

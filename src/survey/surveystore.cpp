@@ -94,7 +94,7 @@ Status ImportOne(SurveyDatabase& s, const QString& path, const ImportOptions& o,
                  ImportOutcome& out) {
     const QFileInfo file(path);
     Result<RecordingInfo> info = ReadRecordingInfo(path);
-    QString refusal = info ? AnalysisRefusal(*info) : info.error();
+    QString refusal = info ? AnalysisRefusal(*info).error() : info.error();
     Result<QString> hash = refusal.isEmpty() ? ContentHash(path) : Result<QString>(QString());
     if (refusal.isEmpty() && !hash)
         refusal = hash.error();
@@ -376,7 +376,7 @@ Result<SurveyAssessOutcome> AssessSurvey(SurveyDatabase& s, const DataDirectory&
         if (f.size() != r.size || ModifiedMs(f) != r.mtime || r.state != QLatin1String("ok")) {
             // Touched since the import: its content decides whether its result still holds.
             Result<RecordingInfo> info = ReadRecordingInfo(r.c.path);
-            QString refusal = info ? AnalysisRefusal(*info) : info.error();
+            QString refusal = info ? AnalysisRefusal(*info).error() : info.error();
             Result<QString> hash =
                 refusal.isEmpty() ? ContentHash(r.c.path) : Result<QString>(QString());
             if (refusal.isEmpty() && !hash)

@@ -293,10 +293,12 @@ TEST_F(AnalysisWindowTest, TheSegmentedTimesStandClearOfTheValueLabels) {
                 for (const QLabel* v : values)
                     EXPECT_FALSE(time.adjusted(-space, 0, space, 0).intersects(TextRect(v)))
                         << t->text().toStdString() << " / " << v->text().toStdString();
-                for (const QLabel* other : times)
-                    if (other != t)
+                for (const QLabel* other : times) {
+                    if (other != t) {
                         EXPECT_FALSE(time.adjusted(-space, 0, space, 0).intersects(TextRect(other)))
                             << t->text().toStdString() << " / " << other->text().toStdString();
+                    }
+                }
             }
         }
 }

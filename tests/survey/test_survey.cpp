@@ -17,6 +17,7 @@
 #include <map>
 
 #include "recording/synthetic.h"
+#include "support/succeeded.h"
 #include "survey/pgcluster.h"
 #include "survey/surveyreport.h"
 #include "survey/surveystore.h"
@@ -63,7 +64,8 @@ protected:
     QString synth(const QString& name, int rows, float seconds, int seed) {
         const QString path = dir.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_EQ(WriteSyntheticRecording(path, rows, seconds, std::uint64_t(seed)), QString());
+        EXPECT_TRUE(
+            test::Succeeded(WriteSyntheticRecording(path, rows, seconds, std::uint64_t(seed))));
         return path;
     }
     QJsonObject reportJson() {
