@@ -28,10 +28,10 @@ const RecordingInfo& recording() {
 template <class Job, class Input> double writePdf(benchmark::State& s, const Input& input) {
     const QString pdf = Folder().filePath(QStringLiteral("bench.pdf"));
     PdfOutput out(pdf);
-    if (!out.open().isEmpty())
+    if (!out.open())
         s.SkipWithError("no PDF");
     Job job(out.printer(), input);
-    if (!RunToEnd(job) || !out.commit().isEmpty())
+    if (!RunToEnd(job) || !out.commit())
         s.SkipWithError("job failed");
     return double(QFileInfo(pdf).size());
 }

@@ -395,9 +395,9 @@ QString PdfOutput::failure() const {
         .arg(QDir::toNativeSeparators(path_), file_.error());
 }
 
-QString PdfOutput::open() {
+Status PdfOutput::open() {
     if (!file_.open())
-        return failure();
+        return Status::failure(failure());
     auto stream = std::make_unique<CheckedStream>(file_);
     stream->toUnicodeFilter = [this](QByteArray& cmap) {
         if (device_)
@@ -416,7 +416,7 @@ QString PdfOutput::open() {
         const QString reason =
             file_.error().isEmpty() ? QStringLiteral("无法开始 PDF 文件") : failure();
         cancel();
-        return reason;
+        return Status::failure(reason);
     }
     device_ = std::make_unique<PainterPrinterDevice>(painter_, *writer_);
     printer_ = std::make_unique<Printer>(*device_);
@@ -430,14 +430,15 @@ Printer& PdfOutput::nextJob() {
     return *printer_;
 }
 
-QString PdfOutput::commit() {
+Status PdfOutput::commit() {
     if (!painter_.isActive()) {
         cancel();
-        return file_.error().isEmpty() ? QStringLiteral("PDF 文件未能开始") : failure();
+        return Status::failure(file_.error().isEmpty() ? QStringLiteral("PDF 文件未能开始")
+                                                       : failure());
     }
     if (!jobError_.isEmpty()) {
         cancel();
-        return jobError_;
+        return Status::failure(jobError_);
     }
     device_->flush();
     const bool ended = painter_.end();
@@ -445,10 +446,10 @@ QString PdfOutput::commit() {
         const QString reason =
             file_.error().isEmpty() ? QStringLiteral("PDF 文件未能完成") : failure();
         cancel();
-        return reason;
+        return Status::failure(reason);
     }
     if (!file_.commit())
-        return failure();
+        return Status::failure(failure());
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "model/result.h"
 #include "printing/printer.h"
 #include "recording/outputfile.h"
 #include "ui/qtcolour.h"
@@ -102,13 +103,13 @@ private:
 class ReportOutput {
 public:
     virtual ~ReportOutput() = default;
-    // Empty, or why the output cannot be started.
-    virtual QString open() = 0;
+    // Starts the output, or fails with why it cannot be started.
+    virtual Status open() = 0;
     virtual Printer& printer() = 0;
     // Starts a further job on a page of its own; its page numbers start from 1 again.
     virtual Printer& nextJob() = 0;
-    // Completes the output; empty, or why it failed.
-    virtual QString commit() = 0;
+    // Completes the output, or fails with why it could not.
+    virtual Status commit() = 0;
     // Abandons the output: nothing is left behind.
     virtual void cancel() = 0;
 };
@@ -120,10 +121,10 @@ class PdfOutput final : public ReportOutput {
 public:
     explicit PdfOutput(const QString& path, const QString& title = QString());
     ~PdfOutput() override;
-    QString open() override;
+    Status open() override;
     Printer& printer() override { return *printer_; }
     Printer& nextJob() override;
-    QString commit() override;
+    Status commit() override;
     void cancel() override;
 
 private:

@@ -225,8 +225,8 @@ void PrintDialog::Command3_Click() {
     preview.setWindowTitle(QStringLiteral("打印预览"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* target) {
         PaperOutput output(*target);
-        if (QString e = PrintRun::printNow(output, *jobs); !e.isEmpty())
-            services_.messages.message(this, kErrorTitle, e);
+        if (Status printed = PrintRun::printNow(output, *jobs); !printed)
+            services_.messages.message(this, kErrorTitle, printed.error());
     });
     preview.exec();
 }

@@ -53,9 +53,9 @@ QString PaperOutput::failure(const QString& reason) const {
     return QStringLiteral("打印机 %1 %2").arg(printer_.printerName(), reason);
 }
 
-QString PaperOutput::open() {
+Status PaperOutput::open() {
     if (!painter_.begin(&printer_))
-        return failure(QStringLiteral("拒绝了打印作业。"));
+        return Status::failure(failure(QStringLiteral("拒绝了打印作业。")));
     device_ = std::make_unique<PainterPrinterDevice>(painter_, printer_);
     model_ = std::make_unique<Printer>(*device_);
     return {};
@@ -67,13 +67,13 @@ Printer& PaperOutput::nextJob() {
     return *model_;
 }
 
-QString PaperOutput::commit() {
+Status PaperOutput::commit() {
     if (!painter_.isActive())
-        return failure(QStringLiteral("没有开始打印。"));
+        return Status::failure(failure(QStringLiteral("没有开始打印。")));
     device_->flush();
     const bool ended = painter_.end();
     if (!ended || printer_.printerState() == QPrinter::Error)
-        return failure(QStringLiteral("打印出错，打印作业没有完成。"));
+        return Status::failure(failure(QStringLiteral("打印出错，打印作业没有完成。")));
     return {};
 }
 
@@ -120,8 +120,8 @@ void PrintRun::cancel() {
 bool PrintRun::startJob() {
     PrintTask& task = tasks_[task_];
     if (!opened_) {
-        if (QString e = task.output->open(); !e.isEmpty()) {
-            end(e, false);
+        if (Status opened = task.output->open(); !opened) {
+            end(opened.error(), false);
             return false;
         }
         opened_ = true;
@@ -153,9 +153,8 @@ bool PrintRun::slice() {
     }
     if (++job_ < task.jobs.size())
         return true;
-    const QString committed = task.output->commit();
-    if (!committed.isEmpty()) {
-        end(committed, false);
+    if (const Status committed = task.output->commit(); !committed) {
+        end(committed.error(), false);
         return false;
     }
     ++task_;
@@ -171,14 +170,14 @@ void PrintRun::end(const QString& error, bool cancelled) {
     emit finished(error, cancelled);
 }
 
-QString PrintRun::printNow(ReportOutput& output, const std::vector<JobFactory>& jobs) {
-    if (QString e = output.open(); !e.isEmpty())
-        return e;
+Status PrintRun::printNow(ReportOutput& output, const std::vector<JobFactory>& jobs) {
+    if (Status opened = output.open(); !opened)
+        return opened;
     for (std::size_t j = 0; j < jobs.size(); ++j) {
         std::unique_ptr<PrintJob> job = jobs[j](j == 0 ? output.printer() : output.nextJob());
         if (Status printed = RunToEnd(*job); !printed) {
             output.cancel();
-            return printed.error();
+            return printed;
         }
     }
     return output.commit();

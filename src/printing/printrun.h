@@ -40,10 +40,10 @@ public:
     PaperOutput();
     explicit PaperOutput(QPrinter& printer);
     ~PaperOutput() override;
-    QString open() override;
+    Status open() override;
     Printer& printer() override { return *model_; }
     Printer& nextJob() override;
-    QString commit() override;
+    Status commit() override;
     void cancel() override;
 
 private:
@@ -67,7 +67,7 @@ public:
     void cancel();
 
     // Prints everything at once, without a timer (print preview).
-    static QString printNow(ReportOutput& output, const std::vector<JobFactory>& jobs);
+    static Status printNow(ReportOutput& output, const std::vector<JobFactory>& jobs);
 
 signals:
     // error is empty on success; cancelled when the user stopped the run.

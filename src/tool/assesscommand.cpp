@@ -27,7 +27,7 @@ bool takeNumber(const CommandLine& line, const char* name, double& value, QStrin
 
 } // namespace
 
-QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings) {
+Status TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings) {
     QString error;
     if (!takeNumber(line, "kq", settings.KQ, error) ||
         !takeNumber(line, "hours", settings.hoursPerYear, error) ||
@@ -37,9 +37,9 @@ QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& sett
         !takeNumber(line, "years", settings.lifeCycleYears, error) ||
         !takeNumber(line, "emission-factor", settings.emissionFactor, error) ||
         !takeNumber(line, "pf-target", settings.pfTarget, error))
-        return error;
+        return Status::failure(error);
     if (!(settings.pfTarget > 0 && settings.pfTarget <= 1))
-        return QStringLiteral("--pf-target 必须大于 0 且不大于 1");
+        return Status::failure(QStringLiteral("--pf-target 必须大于 0 且不大于 1"));
     return {};
 }
 
@@ -72,8 +72,8 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
     AssessmentSettings settings;
     if (args.size() != 1)
         return UsageFail(context);
-    if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
-        return Fail(context, error);
+    if (Status taken = TakeAssessmentSettings(line, settings); !taken)
+        return Fail(context, taken.error());
     const QString pdf = line.value(QStringLiteral("pdf"));
     const QString xlsx = line.value(QStringLiteral("xlsx"));
     const bool json = line.isSet(QStringLiteral("json"));
@@ -81,19 +81,18 @@ int RunAssess(ToolContext& context, const CommandLine& line) {
     for (const QString& output : {pdf, xlsx})
         if (!output.isEmpty())
             outputs << output;
-    if (QString e = FilesRefusal(args, outputs, line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal(args, outputs, line.isSet(QStringLiteral("overwrite"))); !e)
+        return Fail(context, e.error());
     const AssessmentRun run = AssessRecording(args.first(), context.dataDirectory, settings);
     if (!run.error.isEmpty())
         return Fail(context, run.error);
     if (!pdf.isEmpty()) {
         const AssessmentPageInput page{run, settings, args.first()};
-        if (QString e =
+        if (Status e =
                 WritePdf(pdf, QStringLiteral("经济运行评估"),
                          [&](Printer& p) { return std::make_unique<AssessmentPageJob>(p, page); });
-            !e.isEmpty())
-            return Fail(context, e);
+            !e)
+            return Fail(context, e.error());
     }
     if (!xlsx.isEmpty())
         if (const Status s = WriteAssessmentWorkbook(run, settings, xlsx); !s)

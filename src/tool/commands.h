@@ -71,14 +71,10 @@ QList<QCommandLineOption> PortsOptions();
 int RunSurvey(ToolContext& context, const CommandLine& line);
 QList<QCommandLineOption> SurveyOptions();
 
-// --kq, --hours and --price of the assessment, shared by assess and survey assess; reading them
-// into settings gives an empty text or why a value is refused.
+// --kq, --hours, --price and the measures' settings of the assessment, shared by assess and
+// survey assess; reading them over the settings given fails with why a value is refused.
 QList<QCommandLineOption> AssessmentSettingOptions();
-QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
-
-// --kq, --hours, --price and the measures' settings over the settings given; empty, or why a
-// value is refused.
-QString TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
+Status TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
 
 // A command's JSON result: the object as QJsonDocument writes it, indented, with a final line
 // break.
@@ -102,13 +98,13 @@ QCommandLineOption OverwriteOption();
 // output is kept unless --overwrite is given; an output that is the same file as an input (by
 // device and inode: a hard link, "./g.MTR") or as another output is refused even with
 // --overwrite; an input or an output that is a folder, a pipe or a device is named as such.
-// Empty when the command may go ahead.
-QString FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool overwrite);
+// Fails with the reason when the command may not go ahead.
+Status FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool overwrite);
 // The rated data of `--motor P,kW,A,%,A,kW,V` or, when code is given, of a catalogue code, into
 // motor by the motor dialog's rule (a value it would refuse, a code outside the catalogue or an
-// incomplete record is refused). Empty, or why not.
-QString ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDirectory,
-                           const QString& values, const QString& code);
+// incomplete record is refused).
+Status ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDirectory,
+                          const QString& values, const QString& code);
 // A message on one line: line breaks become blanks.
 QString OneLine(QString text);
 // Prints a command's result on standard output and returns the exit code: a result that cannot
@@ -126,7 +122,7 @@ Result<CumulativeView> TimeRangeView(const QString& fromText, const QString& toT
 
 // Writes one print job to a PDF; nothing is left behind when it fails. Needs a GUI application
 // (the fonts): see main.
-QString WritePdf(const QString& path, const QString& title,
-                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob);
+Status WritePdf(const QString& path, const QString& title,
+                const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob);
 
 } // namespace zr5::tool

@@ -23,13 +23,13 @@ int RunCompare(ToolContext& context, const CommandLine& line) {
         return UsageFail(context);
     // The assessment window's settings, unless the command line gives others.
     auto [settings, problems] = ReadAssessmentSettings(context.dataDirectory);
-    if (QString error = TakeAssessmentSettings(line, settings); !error.isEmpty())
-        return Fail(context, error);
+    if (Status taken = TakeAssessmentSettings(line, settings); !taken)
+        return Fail(context, taken.error());
     const QString pdf = line.value(QStringLiteral("pdf"));
-    if (QString e = FilesRefusal(args, pdf.isEmpty() ? QStringList() : QStringList{pdf},
-                                 line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal(args, pdf.isEmpty() ? QStringList() : QStringList{pdf},
+                                line.isSet(QStringLiteral("overwrite")));
+        !e)
+        return Fail(context, e.error());
     for (const QString& problem : problems)
         Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(problem) + QLatin1Char('\n'));
     const Result<Comparison> c =
@@ -37,11 +37,11 @@ int RunCompare(ToolContext& context, const CommandLine& line) {
     if (!c)
         return Fail(context, c.error());
     if (!pdf.isEmpty())
-        if (QString e =
+        if (Status e =
                 WritePdf(pdf, QStringLiteral("改造前后对比"),
                          [&](Printer& p) { return std::make_unique<ComparisonPageJob>(p, *c); });
-            !e.isEmpty())
-            return Fail(context, e);
+            !e)
+            return Fail(context, e.error());
     return PrintResult(context, line.isSet(QStringLiteral("json")) ? JsonText(ComparisonJson(*c))
                                                                    : ComparisonText(*c));
 }

@@ -61,10 +61,10 @@ int RunExport(ToolContext& context, const CommandLine& line) {
     if (!outputPath.isEmpty() && !workbookPath.isEmpty())
         return UsageFail(context, QStringLiteral("--output 与 --xlsx 只能给一个"));
     const QString target = workbookPath.isEmpty() ? outputPath : workbookPath;
-    if (QString e = FilesRefusal(args, target.isEmpty() ? QStringList() : QStringList{target},
-                                 line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal(args, target.isEmpty() ? QStringList() : QStringList{target},
+                                line.isSet(QStringLiteral("overwrite")));
+        !e)
+        return Fail(context, e.error());
 
     Output out(outputPath);
     qint64 firstRow = 1, lastRow = std::numeric_limits<qint64>::max();

@@ -163,8 +163,8 @@ int RunInfo(ToolContext& context, const CommandLine& line) {
     const bool json = line.isSet(QStringLiteral("json"));
     if (args.size() != 1)
         return UsageFail(context);
-    if (QString e = FilesRefusal(args, {}, false); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal(args, {}, false); !e)
+        return Fail(context, e.error());
     const Result<RecordingInfo> info = ReadRecordingInfo(args.first());
     if (!info)
         return Fail(context, info.error());

@@ -28,16 +28,16 @@ int RunMotorSet(ToolContext& context, const CommandLine& line) {
     if (args.size() != 1 || values.isEmpty() == code.isEmpty() || (output.isEmpty() && !overwrite))
         return UsageFail(context);
     const QString file = args.first();
-    if (QString e =
+    if (Status e =
             FilesRefusal({file}, output.isEmpty() ? QStringList() : QStringList{output}, overwrite);
-        !e.isEmpty())
-        return Fail(context, e);
+        !e)
+        return Fail(context, e.error());
     const Result<RecordingInfo> info = ReadRecordingInfo(file);
     if (!info)
         return Fail(context, info.error());
     MotorParameters motor;
-    if (QString e = ConfirmMotorOption(motor, context.dataDirectory, values, code); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = ConfirmMotorOption(motor, context.dataDirectory, values, code); !e)
+        return Fail(context, e.error());
 
     // Through the checked writer: the new file, or the recording itself, takes its place only
     // once it is complete.

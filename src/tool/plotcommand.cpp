@@ -58,9 +58,8 @@ int RunPlot(ToolContext& context, const CommandLine& line) {
         return Fail(context, QStringLiteral("输出文件 %1 须以 .png 或 .svg 结尾").arg(outputPath));
     if (fromText.isEmpty() != toText.isEmpty())
         return Fail(context, QStringLiteral("--from 与 --to 须同时给出"));
-    if (QString e = FilesRefusal(args, {outputPath}, line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal(args, {outputPath}, line.isSet(QStringLiteral("overwrite"))); !e)
+        return Fail(context, e.error());
 
     MeasurementModel model;
     AnalysisResults results;

@@ -89,17 +89,16 @@ int RunReceive(ToolContext& context, const CommandLine& line) {
         return Fail(context, QStringLiteral("--port %1 是%2，不是串行口设备")
                                  .arg(port, portFile.isDir() ? QStringLiteral("文件夹")
                                                              : QStringLiteral("普通文件")));
-    if (QString e = FilesRefusal({}, {output}, overwrite); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal({}, {output}, overwrite); !e)
+        return Fail(context, e.error());
     const bool existed = QFileInfo::exists(output);
     const qint64 sizeBefore = QFileInfo(output).size();
     // Refused before anything is recorded, by the motor dialog's rule: data it would not take
     // would make the analyses of the recording refuse it.
     MotorParameters motorData;
     if (!motor.isEmpty())
-        if (QString e = ConfirmMotorOption(motorData, context.dataDirectory, motor, {});
-            !e.isEmpty())
-            return Fail(context, e);
+        if (Status e = ConfirmMotorOption(motorData, context.dataDirectory, motor, {}); !e)
+            return Fail(context, e.error());
 
     AppState state(context.dataDirectory);
     // A missing or incomplete settings file leaves the initial values; say so, then go on.

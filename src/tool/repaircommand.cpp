@@ -15,9 +15,8 @@ int RunRepair(ToolContext& context, const CommandLine& line) {
     const QStringList args = line.positional();
     if (args.size() != 2)
         return UsageFail(context);
-    if (QString e = FilesRefusal({args[0]}, {args[1]}, line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal({args[0]}, {args[1]}, line.isSet(QStringLiteral("overwrite"))); !e)
+        return Fail(context, e.error());
     const Result<RepairReport> report = RepairRecording(args[0], args[1]);
     if (!report)
         return Fail(context, report.error());

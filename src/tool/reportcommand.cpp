@@ -41,9 +41,8 @@ int RunReport(ToolContext& context, const CommandLine& line) {
     for (const QString& output : {curvesPath, dataPath})
         if (!output.isEmpty())
             outputs << output;
-    if (QString e = FilesRefusal({file}, outputs, line.isSet(QStringLiteral("overwrite")));
-        !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal({file}, outputs, line.isSet(QStringLiteral("overwrite"))); !e)
+        return Fail(context, e.error());
     Result<RecordingInfo> info = ReadRecordingInfo(file);
     if (!info)
         return Fail(context, info.error());
@@ -88,18 +87,18 @@ int RunReport(ToolContext& context, const CommandLine& line) {
         if (Status analysed = pass.runAll(); !analysed)
             return Fail(context, analysed.error());
         curves.takeAnalysis(state.analysis);
-        if (QString e =
+        if (Status e =
                 WritePdf(curvesPath, QStringLiteral("工况运行曲线"),
                          [&](Printer& p) { return std::make_unique<CurvePageJob>(p, curves); });
-            !e.isEmpty())
-            return Fail(context, e);
+            !e)
+            return Fail(context, e.error());
     }
     if (!dataPath.isEmpty()) {
-        if (QString e =
+        if (Status e =
                 WritePdf(dataPath, QStringLiteral("数据"),
                          [&](Printer& p) { return std::make_unique<DataReportJob>(p, data); });
-            !e.isEmpty())
-            return Fail(context, e);
+            !e)
+            return Fail(context, e.error());
     }
     return 0;
 }

@@ -61,8 +61,8 @@ int Assess(ToolContext& context, const CommandLine& line, const QStringList& arg
     if (args.size() != 1)
         return UsageFail(context);
     SurveyAssessOptions options;
-    if (QString error = TakeAssessmentSettings(line, options.settings); !error.isEmpty())
-        return Fail(context, error);
+    if (Status taken = TakeAssessmentSettings(line, options.settings); !taken)
+        return Fail(context, taken.error());
     options.jobs = QThread::idealThreadCount();
     if (line.isSet(QStringLiteral("jobs"))) {
         bool ok = false;
@@ -142,9 +142,8 @@ int Report(ToolContext& context, const CommandLine& line, const QStringList& arg
         return UsageFail(context, QStringLiteral("--json、--csv、--xlsx 和 --pdf 只能选一个"));
     const QString output = !csv.isEmpty() ? csv : !xlsx.isEmpty() ? xlsx : pdf;
     if (!output.isEmpty())
-        if (QString e = FilesRefusal({}, {output}, line.isSet(QStringLiteral("overwrite")));
-            !e.isEmpty())
-            return Fail(context, e);
+        if (Status e = FilesRefusal({}, {output}, line.isSet(QStringLiteral("overwrite"))); !e)
+            return Fail(context, e.error());
     auto survey = OpenSurvey(args.first(), SurveyDatabase::Open::Existing);
     if (!survey)
         return Fail(context, survey.error());
@@ -165,11 +164,11 @@ int Report(ToolContext& context, const CommandLine& line, const QStringList& arg
         return 0;
     }
     if (!pdf.isEmpty()) {
-        if (QString e =
+        if (Status e =
                 WritePdf(pdf, QStringLiteral("电动机测试汇总"),
                          [&](Printer& p) { return std::make_unique<SurveyReportJob>(p, *report); });
-            !e.isEmpty())
-            return Fail(context, e);
+            !e)
+            return Fail(context, e.error());
         return 0;
     }
     return PrintResult(context, ReportText(*report));

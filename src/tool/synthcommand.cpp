@@ -46,8 +46,8 @@ int RunSynth(ToolContext& context, const CommandLine& line) {
             return Fail(context,
                         QStringLiteral("--start 须为 0 至 86400 之间的秒数：“%1”").arg(startText));
     }
-    if (QString e = FilesRefusal({}, args, overwrite); !e.isEmpty())
-        return Fail(context, e);
+    if (Status e = FilesRefusal({}, args, overwrite); !e)
+        return Fail(context, e.error());
     if (Status written = WriteSyntheticRecording(args.first(), rows, duration, seed, start);
         !written)
         return Fail(context, written.error());

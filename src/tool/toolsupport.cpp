@@ -102,13 +102,14 @@ QString KindOf(mode_t mode) {
 
 } // namespace
 
-QString FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool overwrite) {
+Status FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool overwrite) {
     std::vector<FileIdentity> read;
     for (const QString& input : inputs) {
         read.push_back(IdentityOf(input));
         // A missing input is the reader's to name; a pipe would block it, a folder mislead it.
         if (const FileIdentity& id = read.back(); id.exists && !KindOf(id.mode).isEmpty())
-            return QStringLiteral("%1 是%2，不是数据文件").arg(input, KindOf(id.mode));
+            return Status::failure(
+                QStringLiteral("%1 是%2，不是数据文件").arg(input, KindOf(id.mode)));
     }
     std::vector<FileIdentity> written;
     for (int i = 0; i < outputs.size(); ++i) {
@@ -116,47 +117,53 @@ QString FilesRefusal(const QStringList& inputs, const QStringList& outputs, bool
         const FileIdentity id = IdentityOf(output);
         for (int k = 0; k < inputs.size(); ++k)
             if (id.exists && id == read[std::size_t(k)])
-                return QStringLiteral("输出文件 %1 就是输入文件 %2，不能覆盖正在读取的文件")
-                    .arg(output, inputs[k]);
+                return Status::failure(
+                    QStringLiteral("输出文件 %1 就是输入文件 %2，不能覆盖正在读取的文件")
+                        .arg(output, inputs[k]));
         for (int k = 0; k < i; ++k)
             if (id == written[std::size_t(k)])
-                return outputs[k] == output ? QStringLiteral("两个输出是同一个文件 %1").arg(output)
-                                            : QStringLiteral("输出文件 %1 和 %2 是同一个文件")
-                                                  .arg(outputs[k], output);
+                return Status::failure(
+                    outputs[k] == output
+                        ? QStringLiteral("两个输出是同一个文件 %1").arg(output)
+                        : QStringLiteral("输出文件 %1 和 %2 是同一个文件").arg(outputs[k], output));
         if (id.exists && !KindOf(id.mode).isEmpty())
-            return QStringLiteral("%1 是%2，不能作为输出文件").arg(output, KindOf(id.mode));
+            return Status::failure(
+                QStringLiteral("%1 是%2，不能作为输出文件").arg(output, KindOf(id.mode)));
         if (id.exists && !overwrite)
-            return QStringLiteral("文件 %1 已存在；要覆盖它请加 --overwrite").arg(output);
+            return Status::failure(
+                QStringLiteral("文件 %1 已存在；要覆盖它请加 --overwrite").arg(output));
         written.push_back(id);
     }
     return {};
 }
 
-QString ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDirectory,
-                           const QString& values, const QString& code) {
+Status ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDirectory,
+                          const QString& values, const QString& code) {
     if (!code.isEmpty()) {
         const std::optional<int> number = ParseMotorCode(code);
         if (!number || *number < 1 || *number > kCatalogueCodes)
-            return QStringLiteral("编码错误：“%1” 不是 1 - %2 之间的整数")
-                .arg(code)
-                .arg(kCatalogueCodes);
+            return Status::failure(QStringLiteral("编码错误：“%1” 不是 1 - %2 之间的整数")
+                                       .arg(code)
+                                       .arg(kCatalogueCodes));
         // As the motor command: a fresh data directory gets the sample catalogue.
         const QString problem = InstallSampleCatalogue(dataDirectory).error();
         const MotorConfirmation confirmed =
             ConfirmMotorData(motor, dataDirectory, QString::number(*number), {});
         if (confirmed.outcome == MotorConfirmation::Outcome::Accepted)
             return {};
-        return QStringLiteral("--code %1：%2")
-            .arg(code, confirmed.outcome == MotorConfirmation::Outcome::CatalogueFailed &&
-                               !problem.isEmpty()
-                           ? problem
-                           : confirmed.message);
+        return Status::failure(
+            QStringLiteral("--code %1：%2")
+                .arg(code, confirmed.outcome == MotorConfirmation::Outcome::CatalogueFailed &&
+                                   !problem.isEmpty()
+                               ? problem
+                               : confirmed.message));
     }
     const QStringList parts = values.split(QLatin1Char(','));
     if (parts.size() != 7)
-        return QStringLiteral("--motor 须为七个以逗号分开的数：极数,额定功率,额定电流,"
-                              "额定效率,空载电流,空载功率,额定电压：“%1”")
-            .arg(values);
+        return Status::failure(
+            QStringLiteral("--motor 须为七个以逗号分开的数：极数,额定功率,额定电流,"
+                           "额定效率,空载电流,空载功率,额定电压：“%1”")
+                .arg(values));
     std::array<QString, 7> boxes;
     std::copy(parts.begin(), parts.end(), boxes.begin());
     // Code 0: the seven values typed, checked as the dialog checks its boxes.
@@ -164,7 +171,7 @@ QString ConfirmMotorOption(MotorParameters& motor, const DataDirectory& dataDire
         ConfirmMotorData(motor, dataDirectory, QStringLiteral("0"), boxes);
     if (confirmed.outcome == MotorConfirmation::Outcome::Accepted)
         return {};
-    return QStringLiteral("--motor %1：%2").arg(values, confirmed.message);
+    return Status::failure(QStringLiteral("--motor %1：%2").arg(values, confirmed.message));
 }
 
 QString OneLine(QString text) {
@@ -197,15 +204,15 @@ void Print(std::FILE* stream, const QString& text) {
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 
-QString WritePdf(const QString& path, const QString& title,
-                 const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob) {
+Status WritePdf(const QString& path, const QString& title,
+                const std::function<std::unique_ptr<PrintJob>(Printer&)>& makeJob) {
     PdfOutput out(path, title);
-    if (QString e = out.open(); !e.isEmpty())
-        return e;
+    if (Status opened = out.open(); !opened)
+        return opened;
     std::unique_ptr<PrintJob> job = makeJob(out.printer());
     if (Status printed = RunToEnd(*job); !printed) {
         out.cancel();
-        return printed.error();
+        return printed;
     }
     return out.commit();
 }
