@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     auto s = Take(SurveyDatabase::open(location, SurveyDatabase::Open::CreateIfMissing));
     t.restart();
     const ImportOutcome in =
-        Take(ImportRecordings(*s, FindRecordings({dir.filePath("m")}, nullptr), {}));
+        Take(ImportRecordings(*s, FindRecordings({dir.filePath("m")}).value, {}));
     std::printf("import of %d: %.2f s\n", in.added, Seconds(t));
 
     SurveyAssessOptions o;

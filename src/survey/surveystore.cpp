@@ -176,8 +176,8 @@ void FlattenFigures(const QString& prefix, const QJsonValue& v,
 
 } // namespace
 
-QStringList FindRecordings(const QStringList& paths, QStringList* problems) {
-    QStringList found;
+TolerantRead<QStringList> FindRecordings(const QStringList& paths) {
+    TolerantRead<QStringList> found;
     for (const QString& p : paths) {
         const QFileInfo f(p);
         if (f.isDir()) {
@@ -189,11 +189,11 @@ QStringList FindRecordings(const QStringList& paths, QStringList* problems) {
                     inFolder << QFileInfo(name).absoluteFilePath();
             }
             inFolder.sort();
-            found += inFolder;
+            found.value += inFolder;
         } else if (f.isFile()) {
-            found << f.absoluteFilePath();
-        } else if (problems) {
-            *problems << QStringLiteral("%1：不存在").arg(p);
+            found.value << f.absoluteFilePath();
+        } else {
+            found.problems << QStringLiteral("%1：不存在").arg(p);
         }
     }
     return found;

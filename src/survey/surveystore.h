@@ -13,8 +13,8 @@
 namespace zr5 {
 
 // The recordings (*.MTR in any case) among files and folders, folders walked to the bottom, in
-// name order. A name that is neither is given in problems.
-QStringList FindRecordings(const QStringList& paths, QStringList* problems);
+// name order, and the names that are neither.
+TolerantRead<QStringList> FindRecordings(const QStringList& paths);
 
 // Where an import files its recordings: the plant and department (default names when empty)
 // and the motor's tag (empty: the name of the folder the recording lies in).

@@ -33,8 +33,7 @@ int Add(ToolContext& context, const CommandLine& line, const QStringList& args) 
     auto survey = OpenSurvey(args.first(), SurveyDatabase::Open::CreateIfMissing);
     if (!survey)
         return Fail(context, survey.error());
-    QStringList problems;
-    const QStringList files = FindRecordings(args.mid(1), &problems);
+    const auto [files, problems] = FindRecordings(args.mid(1));
     const ImportOptions options{line.value(QStringLiteral("plant")),
                                 line.value(QStringLiteral("department")),
                                 line.value(QStringLiteral("motor"))};

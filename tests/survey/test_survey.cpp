@@ -142,12 +142,11 @@ TEST_P(Survey, RankingAndTotalsOfThreeMotorsWorkedByHand) {
     synth("B/b.MTR", 60, 3600, 3);
     synth("C/c.MTR", 60, 3600, 4);
     auto s = open();
-    ASSERT_TRUE(ImportRecordings(*s,
-                                 FindRecordings({dir.filePath("A"), dir.filePath("B")}, nullptr),
+    ASSERT_TRUE(ImportRecordings(*s, FindRecordings({dir.filePath("A"), dir.filePath("B")}).value,
                                  {"甲厂", "一车间", ""})
                     .ok());
     ASSERT_TRUE(
-        ImportRecordings(*s, FindRecordings({dir.filePath("C")}, nullptr), {"甲厂", "二车间", ""})
+        ImportRecordings(*s, FindRecordings({dir.filePath("C")}).value, {"甲厂", "二车间", ""})
             .ok());
     auto figures = [](const char* json) {
         return QJsonDocument::fromJson(QByteArray(json)).object();
@@ -381,12 +380,12 @@ TEST_P(Survey, ABusyDatabaseIsWaitedForThenNamed) {
         ASSERT_TRUE(holder->exec("INSERT INTO plant (name) VALUES ('held')").ok());
     auto other = SurveyDatabase::open(location, SurveyDatabase::Open::Existing, 300);
     ASSERT_TRUE(other.ok()) << other.error().toStdString();
-    const auto r = ImportRecordings(**other, FindRecordings({dir.filePath("M")}, nullptr), {});
+    const auto r = ImportRecordings(**other, FindRecordings({dir.filePath("M")}).value, {});
     ASSERT_FALSE(r.ok());
     EXPECT_TRUE(r.error().contains(QStringLiteral("正被另一个程序占用")))
         << r.error().toStdString();
     holder->rollback();
-    EXPECT_TRUE(ImportRecordings(**other, FindRecordings({dir.filePath("M")}, nullptr), {}).ok());
+    EXPECT_TRUE(ImportRecordings(**other, FindRecordings({dir.filePath("M")}).value, {}).ok());
 }
 
 TEST_P(Survey, TwoProcessesImportingAtOnceLoseNothing) {
