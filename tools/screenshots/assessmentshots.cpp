@@ -14,6 +14,7 @@
 #include "model/appstate.h"
 #include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
+#include "shotrecording.h"
 #include "ui/geometry.h"
 
 using namespace zr5;
@@ -41,18 +42,8 @@ int main(int argc, char** argv) {
                  {"assessment-30kW-oversized", {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380}}};
     for (const auto& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".MTR"));
-        if (!WriteSyntheticRecording(path, 20000, 8 * 3600, 11))
+        if (!shots::WriteMotorRecording(path, 11, c.motor))
             return 1;
-        QFile f(path);
-        // The motor's seven values follow the start time and the duration.
-        if (!f.open(QIODevice::ReadWrite) || !f.seek(8) ||
-            f.write(reinterpret_cast<const char*>(c.motor.data()), qint64(sizeof(c.motor))) !=
-                qint64(sizeof(c.motor)) ||
-            !f.flush()) {
-            std::fprintf(stderr, "cannot write the motor data into %s\n", qPrintable(path));
-            return 1;
-        }
-        f.close();
         AppState state(data);
         state.recordingOpened(path);
         test::AnalysisServices seams;

@@ -17,6 +17,7 @@
 #include "model/appstate.h"
 #include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
+#include "shotrecording.h"
 #include "ui/geometry.h"
 
 using namespace zr5;
@@ -26,20 +27,7 @@ namespace {
 QString Recording(const QTemporaryDir& dir, const char* name, std::uint64_t seed,
                   const std::array<float, 7>& motor) {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    if (const Status written = WriteSyntheticRecording(path, 20000, 8 * 3600, seed); !written) {
-        std::fprintf(stderr, "%s\n", qPrintable(written.error()));
-        return {};
-    }
-    QFile f(path);
-    // The motor's seven values follow the start time and the duration.
-    if (!f.open(QIODevice::ReadWrite) || !f.seek(8) ||
-        f.write(reinterpret_cast<const char*>(motor.data()), qint64(sizeof(motor))) !=
-            qint64(sizeof(motor)) ||
-        !f.flush()) {
-        std::fprintf(stderr, "cannot write the motor data into %s\n", qPrintable(path));
-        return {};
-    }
-    return path;
+    return shots::WriteMotorRecording(path, seed, motor) ? path : QString();
 }
 
 } // namespace
