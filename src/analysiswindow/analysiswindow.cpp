@@ -213,9 +213,9 @@ void AnalysisWindow::Command2_Click() {
         Result<RecordingInfo> info = OpenRecording(state_.CurrentFileName());
         recording_ = info ? std::move(*info) : RecordingInfo{};
     }
-    if (QString error = pass_->begin(recording_); !error.isEmpty()) {
+    if (Status begun = pass_->begin(recording_); !begun) {
         setAnalysing(false);
-        services_.messages.message(this, kErrorTitle, error);
+        services_.messages.message(this, kErrorTitle, begun.error());
         emit passFinished();
         return;
     }

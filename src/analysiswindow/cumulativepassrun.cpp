@@ -34,7 +34,7 @@ CumulativePassRun::CumulativePassRun(AnalysisControls& controls, AppState& state
 
 CumulativePassRun::~CumulativePassRun() = default;
 
-QString CumulativePassRun::begin(const RecordingInfo& recording) {
+Status CumulativePassRun::begin(const RecordingInfo& recording) {
     // A recording the window could not open again is read by the pass, which says why it fails.
     pass_ = recording.file
                 ? std::make_unique<CumulativeAnalysis>(recording, state_.model, state_.analysis)
@@ -42,7 +42,7 @@ QString CumulativePassRun::begin(const RecordingInfo& recording) {
                                                        state_.analysis);
     if (Status begun = pass_->begin(); !begun) {
         pass_.reset();
-        return begun.error();
+        return begun;
     }
     return {};
 }

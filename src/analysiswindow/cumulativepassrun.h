@@ -5,6 +5,7 @@
 
 #include "analysis/cumulative.h"
 #include "analysis/curvetrace.h"
+#include "model/result.h"
 #include "ui/slicerunner.h"
 
 namespace zr5 {
@@ -24,7 +25,7 @@ public:
     ~CumulativePassRun() override;
 
     // Begins a pass over the recording (refused with the message when it cannot be analysed).
-    QString begin(const RecordingInfo& recording);
+    Status begin(const RecordingInfo& recording);
     const RecordingInfo& recording() const { return pass_->recording(); }
     // Starts the slices once the window has drawn the grids; the first runs at once.
     void start();

@@ -49,16 +49,17 @@ QSize CurvePictureSize(const AnalysisControls& c) {
     return pictureArea(c).size();
 }
 
-QString SaveCurvePicture(const AnalysisControls& c, const QString& path) {
+Status SaveCurvePicture(const AnalysisControls& c, const QString& path) {
     const std::optional<PictureFormat> format = PictureFormatOf(path);
     if (!format)
-        return QStringLiteral("曲线图片只能保存为 PNG 或 SVG 文件：%1").arg(path);
+        return Status::failure(QStringLiteral("曲线图片只能保存为 PNG 或 SVG 文件：%1").arg(path));
     const QByteArray bytes = EncodePicture(*format, CurvePictureSize(c), c.cumulativeFrame->title(),
                                            [&c](QPainter& p) { paintFrames(c, p); });
     if (bytes.isEmpty())
-        return QStringLiteral("无法生成曲线图片：%1").arg(path);
+        return Status::failure(QStringLiteral("无法生成曲线图片：%1").arg(path));
     if (Status written = WriteWholeFile(path, bytes); !written)
-        return QStringLiteral("无法保存曲线图片 %1：%2").arg(path, written.error());
+        return Status::failure(
+            QStringLiteral("无法保存曲线图片 %1：%2").arg(path, written.error()));
     return {};
 }
 
@@ -202,8 +203,8 @@ void ExportCurvePicture(QWidget* window, UiServices& services, const AnalysisCon
             KindPictureName(recording, kind, PictureFormat::Png)));
     if (!path)
         return;
-    if (QString error = SaveCurvePicture(controls, *path); !error.isEmpty())
-        services.messages.message(window, kErrorTitle, error);
+    if (Status saved = SaveCurvePicture(controls, *path); !saved)
+        services.messages.message(window, kErrorTitle, saved.error());
 }
 
 void ExportAllCurvePictures(QWidget* window, UiServices& services, const AnalysisControls& controls,
@@ -236,7 +237,8 @@ void ExportAllCurvePictures(QWidget* window, UiServices& services, const Analysi
         error = showKind(k);
         if (error.isEmpty())
             error = SaveCurvePicture(
-                controls, dir.filePath(KindPictureName(recording, k, PictureFormat::Png)));
+                        controls, dir.filePath(KindPictureName(recording, k, PictureFormat::Png)))
+                        .error();
         if (error.isEmpty())
             ++saved;
     }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "analysis/surfacepicture.h"
+#include "model/result.h"
 
 class QWidget;
 
@@ -22,9 +23,9 @@ QSize CurvePictureSize(const AnalysisControls& controls);
 // Saves what the window's two curve frames show (captions, value and time labels, the surfaces
 // with their grids, curves, marker and max/min line) as one picture: a PNG at twice the screen's
 // resolution, or an SVG whose lines and texts stay vectors. The surfaces are painted again from
-// their drawing commands, not enlarged. The file is replaced only once it is complete; returns
-// an empty string or why it could not be written.
-QString SaveCurvePicture(const AnalysisControls& controls, const QString& path);
+// their drawing commands, not enlarged. The file is replaced only once it is complete; fails
+// with why it could not be written.
+Status SaveCurvePicture(const AnalysisControls& controls, const QString& path);
 
 // The file name of one kind's picture among "all curve pictures": the recording's name without
 // its suffix, an underscore and the kind's quantity ("LONG_一路电流.png").

@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
     w->grab().save(zoomed);
     std::printf("%s\n", qPrintable(zoomed));
     const QString picture = QDir(out).filePath(QStringLiteral("analysis-export.png"));
-    if (QString e = SaveCurvePicture(w->controls(), picture); !e.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(e));
+    if (Status saved = SaveCurvePicture(w->controls(), picture); !saved)
+        std::fprintf(stderr, "%s\n", qPrintable(saved.error()));
     std::printf("%s\n", qPrintable(picture));
     // The export menu, as 操作菜单 → 导出 opens it.
     QMenu* menu = w->controls().mnuExport;
