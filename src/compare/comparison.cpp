@@ -291,6 +291,9 @@ QJsonObject ComparisonJson(const Comparison& c) {
     o.insert(QStringLiteral("measured_saving_kwh"), JsonDouble(c.saving.kwh));
     o.insert(QStringLiteral("annual_saving_kwh"), JsonDouble(c.saving.annualKwh));
     o.insert(QStringLiteral("annual_saving_money"), JsonDouble(c.saving.annualMoney));
+    // The grid's emission factor over the energy saved in a year (negative: more emitted).
+    o.insert(QStringLiteral("annual_co2_kg"),
+             JsonDouble(c.saving.annualKwh * c.settings.emissionFactor));
     o.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(c.warnings));
     QJsonArray rows;
     for (const ComparisonRow& r : ComparisonRows(c)) {

@@ -421,13 +421,13 @@ TEST_F(Tool, CompareNormalisesTheSavingToTheOutputAndTakesAssessDat) {
     const auto [before, beforeOut] = specific("3");
     const auto [after, afterOut] = specific("4");
 
-    const ToolRun compared =
-        run({"compare", "--json", "--price", "1.25", path("3"), path("4"), "--pdf", path("c.pdf")});
+    const ToolRun compared = run({"compare", "--json", "--price", "1.25", "--emission-factor",
+                                  "0.6", path("3"), path("4"), "--pdf", path("c.pdf")});
     ASSERT_EQ(compared.exitCode, 0) << compared.err.toStdString();
     const QJsonObject j = QJsonDocument::fromJson(compared.out).object();
     ASSERT_FALSE(j.isEmpty()) << compared.out.toStdString();
-    const ToolRun assessed =
-        run({"assess", "--json", "--hours", "4000", "--price", "1.25", path("4")});
+    const ToolRun assessed = run({"assess", "--json", "--hours", "4000", "--price", "1.25",
+                                  "--emission-factor", "0.6", path("4")});
     EXPECT_EQ(j["after"].toObject(), QJsonDocument::fromJson(assessed.out).object());
     EXPECT_NEAR(j["specific_input_before"].toDouble(), before, 1e-6 * before);
     EXPECT_NEAR(j["specific_input_after"].toDouble(), after, 1e-6 * after);
@@ -436,6 +436,8 @@ TEST_F(Tool, CompareNormalisesTheSavingToTheOutputAndTakesAssessDat) {
     EXPECT_NEAR(j["annual_saving_kwh"].toDouble(), kwh * 4000, 1e-5 * std::fabs(kwh * 4000) + 1e-6);
     EXPECT_NEAR(j["annual_saving_money"].toDouble(), kwh * 4000 * 1.25,
                 1e-5 * std::fabs(kwh * 5000) + 1e-6);
+    EXPECT_NEAR(j["annual_co2_kg"].toDouble(), kwh * 4000 * 0.6,
+                1e-5 * std::fabs(kwh * 4000) + 1e-6);
     EXPECT_EQ(j["settings"].toObject()["hours_per_year"].toDouble(), 4000);
     EXPECT_TRUE(j["warnings"].isArray());
     EXPECT_GT(beforeOut, 0);
