@@ -44,7 +44,11 @@ Result<RowRange> ParsePrintRange(const QString& from, const QString& to, qint64 
 QString JobError(const QString& ownError, Printer& printer) {
     if (!ownError.isEmpty())
         return ownError;
-    return printer.failed() ? printer.device().error() : QString();
+    if (!printer.failed())
+        return {};
+    // A device that refused a page without saying why has still failed the job.
+    const QString reason = printer.device().error();
+    return reason.isEmpty() ? QStringLiteral("打印出错，打印作业没有完成。") : reason;
 }
 
 Status RunToEnd(PrintJob& job) {

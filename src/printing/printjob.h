@@ -50,7 +50,8 @@ public:
     virtual QString error() const = 0;
 };
 
-// A job's own error, else the printer's failure, else empty.
+// A job's own error, else the printer's failure (a general one when the device gave no reason),
+// else empty.
 QString JobError(const QString& ownError, Printer& printer);
 
 // Runs a job to its end; fails with its error.

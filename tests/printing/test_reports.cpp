@@ -464,6 +464,12 @@ TEST_F(ReportTest, RefusalsAndFailuresAreReportedWithTheirReason) {
     Printer p(device);
     DataReportJob job(p, {info, info.header.motorParameters(), {1, 125}, {}});
     EXPECT_EQ(RunToEnd(job).error(), QStringLiteral("缺纸"));
+    // One that refuses it without a reason: the job still fails, with the printer's words.
+    device = RecordingPrinterDevice();
+    device.refuseAfter(1, QString());
+    Printer silent(device);
+    DataReportJob unexplained(silent, {info, info.header.motorParameters(), {1, 125}, {}});
+    EXPECT_EQ(RunToEnd(unexplained).error(), QStringLiteral("打印出错，打印作业没有完成。"));
 }
 
 TEST_F(ReportTest, DateFieldsComeFromTheRecordingsModificationTime) {
