@@ -519,7 +519,10 @@ void SurveyReportJob::tableHeader() {
 }
 
 void SurveyReportJob::footer() {
-    p_.emptyLines(1);
+    // The page number stands at the same place on every page, one line below where a full page
+    // of the table ends; a summary longer than that pushes it down.
+    p_.setFontSize(9);
+    p_.setPosition(0, std::max(p_.y() + p_.lineHeight(), kFooterTop));
     p_.tab(45);
     p_.printLine(QStringLiteral("第 %1 页").arg(p_.page()));
 }

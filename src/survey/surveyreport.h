@@ -74,7 +74,10 @@ public:
     qint64 total() const override { return qint64(report_.motors.size()); }
     QString error() const override { return JobError(QString(), p_); }
 
-    static constexpr int kLinesPerPage = 48;
+    // The motor lines of a table page: the header's blank and heading lines, these lines and the
+    // page number's line of 9-point type fill an A4 page within 10 mm margins (15,704 twips).
+    static constexpr int kLinesPerPage = 80;
+    static constexpr double kFooterTop = (2 + kLinesPerPage + 1) * 180.0;
 
 private:
     void summary();

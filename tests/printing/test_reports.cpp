@@ -12,6 +12,7 @@
 #include "printing/datareport.h"
 #include "printing/recordingprinter.h"
 #include "support/succeeded.h"
+#include "survey/surveyreport.h"
 
 namespace zr5 {
 namespace {
@@ -561,6 +562,52 @@ TEST_F(ReportTest, DataReportPrintsAllTenColumnsAsWorkedByHand) {
         // Each at its tab column of ten points (100 twips a column, column 1 at the margin).
         for (std::size_t k = 0; k < line.size() && k < 10; ++k)
             EXPECT_EQ(line[k]->x1, (kDataReportTabs[k] - 1) * 100.0) << k;
+    }
+}
+
+// The survey's printed report: a summary page, then 80 motors a page under the repeated header;
+// the page number stands at one place on every page, inside an A4 page's 15,704 printable twips.
+TEST_F(ReportTest, SurveyReportPutsEightyMotorsAPageAndThePageNumberAtTheFoot) {
+    const struct {
+        int motors;
+        std::vector<int> perPage; // motor lines on each table page
+    } cases[] = {{1, {1}}, {80, {80}}, {81, {80, 1}}, {170, {80, 80, 10}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.motors);
+        SurveyReport report;
+        report.survey = QStringLiteral("plant.zr5survey");
+        report.plant.name = QStringLiteral("一厂");
+        for (int i = 0; i < c.motors; ++i) {
+            SurveyMotorLine m;
+            m.tag = QStringLiteral("M%1").arg(i, 3, 10, QLatin1Char('0'));
+            m.department = QStringLiteral("水泵房");
+            report.motors.push_back(m);
+        }
+        report.departments.push_back({QStringLiteral("水泵房"), c.motors, 0, 0, 0, 0});
+        device = RecordingPrinterDevice();
+        Printer p(device);
+        SurveyReportJob job(p, report);
+        ASSERT_TRUE(test::Succeeded(RunToEnd(job)));
+
+        const int pages = 1 + int(c.perPage.size());
+        EXPECT_EQ(device.pages, pages);
+        std::map<int, int> motorLines, headers;
+        std::map<int, std::vector<double>> numberTops;
+        for (const PrintedItem* t : device.texts()) {
+            if (t->text.startsWith(QLatin1Char('M')))
+                ++motorLines[t->page];
+            if (t->text == QStringLiteral("电机"))
+                ++headers[t->page];
+            if (t->text == QStringLiteral("第 %1 页").arg(t->page))
+                numberTops[t->page].push_back(t->y1);
+        }
+        for (int page = 1; page <= pages; ++page) {
+            SCOPED_TRACE(page);
+            EXPECT_EQ(motorLines[page], page == 1 ? 0 : c.perPage[std::size_t(page - 2)]);
+            EXPECT_EQ(headers[page], page == 1 ? 0 : 1);
+            // 2 header lines, 80 motor lines and one blank of 9-point type (180 twips) above it
+            EXPECT_EQ(numberTops[page], std::vector<double>{83 * 180.0});
+        }
     }
 }
 
