@@ -94,6 +94,7 @@ SurveyDatabase::SurveyDatabase(SurveyLocation location, int busyMs)
     : location_(std::move(location)), busyMs_(busyMs), connection_(ConnectionName()) {}
 
 SurveyDatabase::~SurveyDatabase() {
+    prepared_.clear();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -335,6 +336,30 @@ Result<QVariant> SurveyDatabase::scalar(const QString& sql, const QVariantList& 
     if (q->next())
         v = q->value(0);
     q->finish();
+    return v;
+}
+
+Result<QVariant> SurveyDatabase::repeated(const QString& sql, const QVariantList& values) {
+    auto kept = prepared_.find(sql);
+    if (kept == prepared_.end()) {
+        // A handful of texts are repeated; more than that is not worth keeping.
+        if (prepared_.size() >= 16)
+            prepared_.clear();
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            return Result<QVariant>::failure(failure(q.lastError()));
+        kept = prepared_.emplace(sql, std::move(q)).first;
+    }
+    QSqlQuery& q = kept->second;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    if (!q.exec())
+        return Result<QVariant>::failure(failure(q.lastError()));
+    QVariant v;
+    if (q.next())
+        v = q.value(0);
+    q.finish();
     return v;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <map>
 #include <memory>
 
 #include "model/result.h"
@@ -56,6 +57,10 @@ public:
     Result<QSqlQuery> exec(const QString& sql, const QVariantList& values = {});
     // The first column of the first row, or an invalid QVariant when there is no row.
     Result<QVariant> scalar(const QString& sql, const QVariantList& values = {});
+    // Runs a statement that gives at most one value (the first column of its first row, or an
+    // invalid QVariant), prepared once and kept for the next run of the same text: a run that
+    // stores many results sends a server only their values.
+    Result<QVariant> repeated(const QString& sql, const QVariantList& values);
     int schemaVersion() const { return version_; }
 
     // The failure text of a statement: a busy database is named as such.
@@ -73,6 +78,7 @@ private:
     int busyMs_;
     QString connection_;
     QSqlDatabase db_;
+    std::map<QString, QSqlQuery> prepared_;
     int version_ = 0;
 };
 

@@ -243,23 +243,21 @@ QString SettingsText(const AssessmentSettings& s) {
 
 Status StoreAssessment(SurveyDatabase& s, qint64 recordingId, const QString& contentHash,
                        const QJsonObject& figures, const AssessmentSettings& settings) {
-    if (Status st = Status::of(
-            s.exec(QStringLiteral("DELETE FROM assessment WHERE recording_id = ?"), {recordingId}));
+    if (Status st = Status::of(s.repeated(
+            QStringLiteral("DELETE FROM assessment WHERE recording_id = ?"), {recordingId}));
         !st)
         return st;
-    Result<QSqlQuery> q = s.exec(
+    const Result<QVariant> id = s.repeated(
         QStringLiteral("INSERT INTO assessment (recording_id, content_hash, settings, "
                        "program_version, assessed_at, figures_json) VALUES (?, ?, ?, ?, ?, ?) "
                        "RETURNING id"),
         {recordingId, contentHash, SettingsText(settings), QString::fromLatin1(ProgramVersion()),
          QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
          QString::fromUtf8(QJsonDocument(figures).toJson(QJsonDocument::Compact))});
-    if (!q)
-        return Status::of(q);
-    if (!q->next())
+    if (!id)
+        return Status::of(id);
+    if (!id->isValid())
         return Status::failure(QStringLiteral("测试汇总 “%1” 没有给出新评估的编号").arg(s.shown()));
-    const qint64 id = q->value(0).toLongLong();
-    q->finish();
     std::vector<std::pair<QString, QJsonValue>> flat;
     FlattenFigures(QString(), figures, flat);
     // All the figures in one statement: one round trip to a server per result.
@@ -275,11 +273,9 @@ Status StoreAssessment(SurveyDatabase& s, qint64 recordingId, const QString& con
         const QVariant text = value.isString() ? QVariant(value.toString())
                                                : QVariant(QMetaType::fromType<QString>());
         sql += values.isEmpty() ? QStringLiteral("(?, ?, ?, ?)") : QStringLiteral(", (?, ?, ?, ?)");
-        values << id << key << number << text;
+        values << *id << key << number << text;
     }
-    if (Status st = Status::of(s.exec(sql, values)); !st)
-        return st;
-    return {};
+    return Status::of(s.repeated(sql, values));
 }
 
 namespace {
