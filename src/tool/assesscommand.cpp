@@ -43,18 +43,33 @@ Status TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& setti
     return {};
 }
 
+Result<AssessmentSettings> CommandAssessmentSettings(ToolContext& context,
+                                                     const CommandLine& line) {
+    auto [settings, problems] = ReadAssessmentSettings(context.dataDirectory);
+    if (Status taken = TakeAssessmentSettings(line, settings); !taken)
+        return Result<AssessmentSettings>::failure(taken.error());
+    for (const QString& problem : problems)
+        Print(context.err, QStringLiteral("zr5-tool: ") + OneLine(problem) + QLatin1Char('\n'));
+    return settings;
+}
+
 QList<QCommandLineOption> MeasureOptions() {
-    return {Option("ie3-price", "IE3 电动机每 kW 价格，元（默认 400，粗略估计）", "Y"),
-            Option("ie4-price", "IE4 电动机每 kW 价格，元（默认 550，粗略估计）", "Y"),
-            Option("years", "寿命期年数（默认 15）", "N"),
-            Option("emission-factor", "电网排放因子，kg CO₂/kWh（默认 0.5703）", "F"),
-            Option("pf-target", "补偿后的目标功率因数（默认 0.95）", "PF")};
+    return {Option("ie3-price",
+                   "IE3 电动机每 kW 价格，元（默认取 Assess.dat，没有时 400，粗略估计）", "Y"),
+            Option("ie4-price",
+                   "IE4 电动机每 kW 价格，元（默认取 Assess.dat，没有时 550，粗略估计）", "Y"),
+            Option("years", "寿命期年数（默认取 Assess.dat，没有时 15）", "N"),
+            Option("emission-factor",
+                   "电网排放因子，kg CO₂/kWh（默认取 Assess.dat，没有时 0.5703）", "F"),
+            Option("pf-target", "补偿后的目标功率因数（默认取 Assess.dat，没有时 0.95）", "PF")};
 }
 
 QList<QCommandLineOption> AssessmentSettingOptions() {
-    return QList<QCommandLineOption>{Option("kq", "无功经济当量，kW/kvar（默认 0.05）", "X"),
-                                     Option("hours", "每年运行小时数（默认 6000）", "H"),
-                                     Option("price", "电价，元/kWh（默认 0.8）", "P")} +
+    return QList<QCommandLineOption>{
+               Option("kq", "无功经济当量，kW/kvar（默认取数据目录的 Assess.dat，没有时 0.05）",
+                      "X"),
+               Option("hours", "每年运行小时数（默认取 Assess.dat，没有时 6000）", "H"),
+               Option("price", "电价，元/kWh（默认取 Assess.dat，没有时 0.8）", "P")} +
            MeasureOptions();
 }
 
@@ -69,11 +84,12 @@ QList<QCommandLineOption> AssessOptions() {
 
 int RunAssess(ToolContext& context, const CommandLine& line) {
     const QStringList args = line.positional();
-    AssessmentSettings settings;
     if (args.size() != 1)
         return UsageFail(context);
-    if (Status taken = TakeAssessmentSettings(line, settings); !taken)
+    const Result<AssessmentSettings> taken = CommandAssessmentSettings(context, line);
+    if (!taken)
         return Fail(context, taken.error());
+    const AssessmentSettings& settings = *taken;
     const QString pdf = line.value(QStringLiteral("pdf"));
     const QString xlsx = line.value(QStringLiteral("xlsx"));
     const bool json = line.isSet(QStringLiteral("json"));

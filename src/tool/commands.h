@@ -75,6 +75,10 @@ QList<QCommandLineOption> SurveyOptions();
 // survey assess; reading them over the settings given fails with why a value is refused.
 QList<QCommandLineOption> AssessmentSettingOptions();
 Status TakeAssessmentSettings(const CommandLine& line, AssessmentSettings& settings);
+// The settings of assess, compare and survey assess: the assessment window's (Assess.dat in the
+// data directory), with what the command line gives over them. What Assess.dat could not give is
+// said on standard error and its default used.
+Result<AssessmentSettings> CommandAssessmentSettings(ToolContext& context, const CommandLine& line);
 
 // A command's JSON result: the object as QJsonDocument writes it, indented, with a final line
 // break.

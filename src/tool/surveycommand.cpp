@@ -60,8 +60,10 @@ int Assess(ToolContext& context, const CommandLine& line, const QStringList& arg
     if (args.size() != 1)
         return UsageFail(context);
     SurveyAssessOptions options;
-    if (Status taken = TakeAssessmentSettings(line, options.settings); !taken)
+    const Result<AssessmentSettings> taken = CommandAssessmentSettings(context, line);
+    if (!taken)
         return Fail(context, taken.error());
+    options.settings = *taken;
     options.jobs = QThread::idealThreadCount();
     if (line.isSet(QStringLiteral("jobs"))) {
         bool ok = false;

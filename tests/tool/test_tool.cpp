@@ -456,6 +456,44 @@ TEST_F(Tool, CompareNormalisesTheSavingToTheOutputAndTakesAssessDat) {
         << one.err.toStdString();
 }
 
+// assess, compare and survey assess take the assessment window's settings from Assess.dat and
+// what the command line gives over them: a year of the one-hour recording is the file's 4000 h,
+// a kWh costs the file's 0.5 元 or the command line's 1.25 元.
+TEST_F(Tool, AssessmentCommandsTakeAssessDatUnderTheirOptions) {
+    ASSERT_EQ(
+        run({"synth", path("g"), "--rows", "3000", "--duration", "3600", "--seed", "3"}).exitCode,
+        0);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data")));
+    QFile settings(dir.filePath("data/Assess.dat"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("0.05\r\n4000\r\n0.5\r\n");
+    settings.close();
+    const QString survey = dir.filePath("s.zr5survey");
+    ASSERT_EQ(run({"survey", "add", survey, path("g")}).exitCode, 0);
+
+    const struct {
+        QStringList flags;
+        double price;
+    } cases[] = {{{}, 0.5}, {{"--price", "1.25"}, 1.25}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.price);
+        const ToolRun assessed = run(QStringList{"assess", "--json", path("g")} + c.flags);
+        ASSERT_EQ(assessed.exitCode, 0) << assessed.err.toStdString();
+        const QJsonObject ie3 =
+            QJsonDocument::fromJson(assessed.out).object()["replacement"].toArray()[0].toObject();
+        const double kwh = ie3["annual_saving_kwh"].toDouble();
+        EXPECT_NEAR(kwh, ie3["saving_kwh"].toDouble() * 4000, 1e-9 * kwh);
+        EXPECT_NEAR(ie3["annual_saving_money"].toDouble(), kwh * c.price, 1e-9 * kwh);
+
+        ASSERT_EQ(run(QStringList{"survey", "assess", survey} + c.flags).exitCode, 0);
+        const ToolRun report = run({"survey", "report", survey, "--json"});
+        const QJsonObject motor =
+            QJsonDocument::fromJson(report.out).object()["motors"].toArray()[0].toObject();
+        EXPECT_EQ(motor["assessments"].toArray()[0].toObject(),
+                  QJsonDocument::fromJson(assessed.out).object());
+    }
+}
+
 // Width and height of a PNG from its header.
 QSize PngSize(const QString& file) {
     QFile f(file);
