@@ -171,8 +171,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zr5-sim: %s\n", qPrintable(opened.error()));
         return 1;
     }
-    std::printf("%s\n", qPrintable(line.devicePath()));
-    std::fflush(stdout);
+    // The caller learns the line's name from this one line: without it nobody can connect.
+    if (std::printf("%s\n", qPrintable(line.devicePath())) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "zr5-sim: 无法写出线路名称 %s\n", qPrintable(line.devicePath()));
+        return 1;
+    }
 
     zr5::sim::SimulatedInstrument instrument(seed, format);
     instrument.setTransformerRatios(ct, pt);

@@ -168,6 +168,19 @@ TEST(Simulator, RefusesBadOptionsWithoutOpeningALine) {
     }
 }
 
+// The line's name is the simulator's one line on standard output: when it cannot be written the
+// simulator stops with the reason rather than send frames nobody can find.
+TEST(Simulator, StopsWhenItCannotPrintTheLinesName) {
+    ensureApplication();
+    QProcess simulator;
+    simulator.setStandardOutputFile(QStringLiteral("/dev/full"));
+    simulator.start(QStringLiteral(ZR5_SIM_PROGRAM), {"--frames", "1000000"});
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(simulator.readAllStandardError())
+                    .startsWith(QStringLiteral("zr5-sim: 无法写出线路名称 /dev/")));
+}
+
 TEST(DemoInstrument, MissingSimulatorIsReported) {
     ensureApplication();
     DemoInstrument demo;
