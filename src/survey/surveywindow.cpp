@@ -256,7 +256,9 @@ void SurveyWindow::Command5_Click() {
     options.jobs = QThread::idealThreadCount();
     options.cancel = &cancel_;
     // Called on the worker; the window shows it when its events come round.
-    options.progress = [this](int done, int total) {
+    options.progress = [this, hook = workerProgress](int done, int total) {
+        if (hook)
+            hook(done, total);
         QMetaObject::invokeMethod(
             this,
             [this, done, total] {

@@ -77,6 +77,9 @@ public:
 
     // Whether a printer is installed (tests answer it).
     std::function<bool()> printerInstalled;
+    // Called on the worker after each stored result, so that a test can stop a run at a known
+    // point as a user's 取  消 would.
+    std::function<void(int done, int total)> workerProgress;
 
 signals:
     // An import or an assessment has ended and the report shows its results.
