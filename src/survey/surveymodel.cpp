@@ -94,8 +94,8 @@ QVariant SurveyMotorModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char* const heads[ColumnCount] = {
-        "排名",  "电机",    "部门", "型号",      "额定kW", "记录h",     "负载率%",
-        "效率%", "经济区%", "能效", "年耗电kWh", "措施",   "年节电kWh", "年节约元"};
+        "排名",  "电机",    "部门",  "措施",    "年节电kWh", "年节约元",  "额定kW",
+        "记录h", "负载率%", "效率%", "经济区%", "能效",      "年耗电kWh", "型号"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(heads[section]) : QVariant();
 }
 

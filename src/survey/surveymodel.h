@@ -13,10 +13,13 @@ namespace zr5 {
 class SurveyMotorModel final : public QAbstractTableModel {
 public:
     enum Column {
+        // What the ranking is about first, so that it shows without scrolling.
         Rank,
         Tag,
         Department,
-        Model,
+        Measure,
+        SavingKwh,
+        SavingMoney,
         RatedPower,
         HoursRecorded,
         LoadRate,
@@ -24,9 +27,7 @@ public:
         EconomicShare,
         EfficiencyClass,
         AnnualEnergy,
-        Measure,
-        SavingKwh,
-        SavingMoney,
+        Model,
         ColumnCount
     };
     static constexpr int SortRole = Qt::UserRole;
