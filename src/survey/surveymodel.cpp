@@ -128,6 +128,11 @@ bool SurveyMotorFilter::filterAcceptsRow(int row, const QModelIndex& parent) con
 void SurveyTotalsModel::setReport(const SurveyReport& report) {
     beginResetModel();
     rows_ = report.departments;
+    // No survey open: no totals either.
+    if (report.survey.isEmpty()) {
+        endResetModel();
+        return;
+    }
     rows_.push_back(report.plant);
     // The plant's line says what it is.
     rows_.back().name = QStringLiteral("全厂（%1）").arg(report.plant.name);
