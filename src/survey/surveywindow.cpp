@@ -392,14 +392,8 @@ void SurveyWindow::openMotor(int row) {
                                    QStringLiteral("电机 %1 没有记录。").arg(m->tag));
         return;
     }
-    const QString path = recordings->back().path;
-    if (!QFileInfo(path).isFile()) {
-        services_.messages.message(
-            this, kErrorTitle,
-            QStringLiteral("记录文件不在了：%1").arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    opener_(path);
+    // The opener refuses a file that is gone, as it refuses one during a reception.
+    opener_(recordings->back().path);
 }
 
 void SurveyWindow::Command10_Click() {

@@ -235,6 +235,7 @@ TEST_F(SurveyWindowTest, DoubleClickOpensTheRecordingInTheAnalysisWindow) {
     ASSERT_TRUE(QFile::remove(dataFile("C/c.MTR")));
     doubleClick(2);
     ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].title, kOperationErrorTitle);
     EXPECT_EQ(messages.shown[1].text,
               QStringLiteral("记录文件不在了：") + QDir::toNativeSeparators(dataFile("C/c.MTR")));
 
