@@ -350,5 +350,25 @@ TEST_F(SurveyWindowTest, ExportsThePdfAndTheWorkbook) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// 对比… on motor A: its two recordings by their start, the day from the file's last write less
+// the duration. a2 was written just after a1 but ran two hours to a1's one, so it started first.
+TEST_F(SurveyWindowTest, CompareTakesTheEarlierRecordingAsTheBefore) {
+    handSurvey();
+    auto w = window();
+    ASSERT_TRUE(w->openSurvey(location, SurveyDatabase::Open::Existing));
+    w->motorView()->setCurrentIndex(w->motorView()->model()->index(1, M::Tag));
+    w->Command10_Click();
+    auto* c = w->findChild<ComparisonWindow*>();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->comparison().before.run.recording.path, dataFile("A/a2.MTR"));
+    EXPECT_EQ(c->comparison().after.run.recording.path, dataFile("A/a1.MTR"));
+    // B has one recording only.
+    messages.expecting = true;
+    w->motorView()->setCurrentIndex(w->motorView()->model()->index(0, M::Tag));
+    w->Command10_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("电机 B 没有两个可对比的记录。"));
+}
+
 } // namespace
 } // namespace zr5::test
