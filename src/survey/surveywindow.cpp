@@ -378,15 +378,24 @@ const SurveyMotorLine* SurveyWindow::motorAt(int row) const {
     return source.isValid() ? &motors_.motor(source.row()) : nullptr;
 }
 
-void SurveyWindow::openMotor(int row) {
-    const SurveyMotorLine* m = motorAt(row);
-    if (!m || !survey_)
-        return;
-    const auto recordings = MotorRecordings(*survey_, m->plant, m->department, m->tag);
+std::optional<std::vector<SurveyMotorRecording>>
+SurveyWindow::recordingsAt(int row, const SurveyMotorLine*& motor) {
+    motor = motorAt(row);
+    if (!motor || !survey_)
+        return std::nullopt;
+    auto recordings = MotorRecordings(*survey_, motor->plant, motor->department, motor->tag);
     if (!recordings) {
         services_.messages.message(this, kErrorTitle, recordings.error());
-        return;
+        return std::nullopt;
     }
+    return std::move(*recordings);
+}
+
+void SurveyWindow::openMotor(int row) {
+    const SurveyMotorLine* m = nullptr;
+    const auto recordings = recordingsAt(row, m);
+    if (!recordings)
+        return;
     if (recordings->empty()) {
         services_.messages.message(this, kErrorTitle,
                                    QStringLiteral("电机 %1 没有记录。").arg(m->tag));
@@ -397,14 +406,10 @@ void SurveyWindow::openMotor(int row) {
 }
 
 void SurveyWindow::Command10_Click() {
-    const SurveyMotorLine* m = motorAt(view_->currentIndex().row());
-    if (!m || !survey_)
+    const SurveyMotorLine* m = nullptr;
+    const auto recordings = recordingsAt(view_->currentIndex().row(), m);
+    if (!recordings)
         return;
-    const auto recordings = MotorRecordings(*survey_, m->plant, m->department, m->tag);
-    if (!recordings) {
-        services_.messages.message(this, kErrorTitle, recordings.error());
-        return;
-    }
     QStringList present;
     for (const SurveyMotorRecording& r : *recordings)
         if (QFileInfo(r.path).isFile())

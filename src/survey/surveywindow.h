@@ -4,11 +4,13 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "survey/surveydatabase.h"
 #include "survey/surveymodel.h"
 #include "survey/surveyreport.h"
+#include "survey/surveystore.h"
 
 class QComboBox;
 class QLabel;
@@ -98,6 +100,9 @@ private:
     void refresh();
     void showState();
     const SurveyMotorLine* motorAt(int row) const;
+    // The recordings of the motor of a row (and the motor); none, with a message, on a failure.
+    std::optional<std::vector<SurveyMotorRecording>> recordingsAt(int row,
+                                                                  const SurveyMotorLine*& motor);
     QString exportName(const QString& suffix) const;
     void print(bool pdf);
 
