@@ -1,5 +1,6 @@
 // Pictures of the survey window: a plant of 30 motors in four departments, each recorded for
-// eight hours, assessed and ranked; then one department alone, and the table sorted by load rate.
+// eight hours, assessed and ranked; then one department alone, and the table sorted by load rate;
+// and the report the window writes as PDF and as a workbook (survey.pdf, survey.xlsx).
 // With a screen (DISPLAY) also the whole screen, to see that the window with its frame fits:
 // zr5_survey_screenshots OUT_DIR
 
@@ -15,10 +16,10 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "analysiswindow/analysisservices.h"
 #include "model/appstate.h"
 #include "motor/samplecatalogue.h"
 #include "shotrecording.h"
+#include "support/fakeservices.h"
 #include "survey/surveystore.h"
 #include "survey/surveywindow.h"
 #include "ui/geometry.h"
@@ -93,8 +94,11 @@ int main(int argc, char** argv) {
     survey->reset();
 
     AppState state(data);
-    test::AnalysisServices seams;
-    SurveyWindow w(state, seams.services, nullptr, [](const QString&) { return false; });
+    test::FakeMessages messages;
+    test::FakeFileDialogs files;
+    test::FakeClock clock;
+    UiServices services{messages, files, clock};
+    SurveyWindow w(state, services, nullptr, [](const QString&) { return false; });
     w.move(10, 10);
     w.show();
     if (!w.openSurvey(location, SurveyDatabase::Open::Existing))
@@ -113,5 +117,13 @@ int main(int argc, char** argv) {
     w.motorView()->horizontalHeader()->setSortIndicator(SurveyMotorModel::LoadRate,
                                                         Qt::AscendingOrder);
     shot("survey-sorted");
-    return 0;
+    files.answers = {out.filePath(QStringLiteral("survey.pdf")),
+                     out.filePath(QStringLiteral("survey.xlsx"))};
+    w.Command8_Click();
+    while (w.printing())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    w.Command9_Click();
+    for (const test::ShownMessage& m : messages.shown)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(m.title), qPrintable(m.text));
+    return messages.shown.empty() ? 0 : 1;
 }
