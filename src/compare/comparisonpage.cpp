@@ -23,11 +23,12 @@ constexpr float kTablePoints = 8;
 constexpr std::uint32_t kCellColours[3][3] = {
     {0xefdbc6, 0xd6ae6b, 0xb57121}, {0xa1bbfc, 0x4a6afb, 0x1d18cb}, {0xebdada, 0xc89a9e, 0xa3516a}};
 
-// An axis from 0 (or below, for negative values) over `high` in steps of 1, 2 or 5 × 10^n, at
-// most five of them.
-struct NiceAxis {
-    double low = 0, high = 1, step = 1;
-};
+QString RoleName(int side) {
+    return side == 0 ? QStringLiteral("改造前") : QStringLiteral("改造后");
+}
+
+} // namespace
+
 NiceAxis AxisOver(double low, double high) {
     NiceAxis a;
     low = std::min(low, 0.0);
@@ -42,12 +43,6 @@ NiceAxis AxisOver(double low, double high) {
     a.high = std::max(a.low + a.step, std::ceil(high / a.step) * a.step);
     return a;
 }
-
-QString RoleName(int side) {
-    return side == 0 ? QStringLiteral("改造前") : QStringLiteral("改造后");
-}
-
-} // namespace
 
 ComparisonChart LoadDurationChart(const Comparison& c) {
     ComparisonChart chart;
@@ -154,7 +149,7 @@ void DrawComparisonChart(Printer& p, double left, double top, double width, doub
     const float points = 8;
     p.setFontSize(points);
     const double line = p.lineHeight();
-    const double plotLeft = left + 600, plotRight = left + width - 150;
+    const double plotLeft = left + 600, plotRight = left + width - (c.y2Labels.empty() ? 150 : 600);
     const double plotTop = top + 2 * line + 100;
     const double plotBottom = top + height - 3 * line - 100;
     auto X = [&](double f) { return plotLeft + f * (plotRight - plotLeft); };
@@ -169,6 +164,10 @@ void DrawComparisonChart(Printer& p, double left, double top, double width, doub
     p.setFontSize(points);
     p.setPosition(left, top + line + 20);
     p.print(c.yTitle);
+    if (!c.y2Title.isEmpty()) {
+        p.setPosition(left + width - p.device().textWidth(c.y2Title, points), top + line + 20);
+        p.print(c.y2Title);
+    }
     p.setPenColour(Colour::Black);
     p.setPenStyle(PenStyle::Dotted);
     for (const ChartLabel& l : c.yLabels)
@@ -180,23 +179,38 @@ void DrawComparisonChart(Printer& p, double left, double top, double width, doub
         p.setPosition(plotLeft - 80 - p.device().textWidth(l.text, points), Y(l.at) - line / 2);
         p.print(l.text);
     }
+    for (const ChartLabel& l : c.y2Labels) {
+        p.setPosition(plotRight + 80, Y(l.at) - line / 2);
+        p.print(l.text);
+    }
     for (const ChartLabel& l : c.xLabels) {
         p.setPosition(X(l.at) - p.device().textWidth(l.text, points) / 2, plotBottom + 40);
         p.print(l.text);
     }
     p.setPosition(plotRight - p.device().textWidth(c.xTitle, points), plotBottom + 40 + line);
     p.print(c.xTitle);
-    p.setPenWidth(2);
-    for (const ChartCurve& curve : c.curves) {
-        p.setPenColour(curve.colour);
-        for (std::size_t i = 1; i < curve.points.size(); ++i)
-            p.line(X(curve.points[i - 1].first), Y(curve.points[i - 1].second),
-                   X(curve.points[i].first), Y(curve.points[i].second));
-    }
-    // The cells over the curves: where a recording ran lies on its motor's curve.
-    for (const ChartCell& cell : c.cells) {
-        p.setPenColour(cell.colour);
-        p.fillBox(X(cell.left), Y(cell.top), X(cell.right), Y(cell.bottom));
+    auto curves = [&] {
+        p.setPenWidth(2);
+        for (const ChartCurve& curve : c.curves) {
+            p.setPenColour(curve.colour);
+            for (std::size_t i = 1; i < curve.points.size(); ++i)
+                p.line(X(curve.points[i - 1].first), Y(curve.points[i - 1].second),
+                       X(curve.points[i].first), Y(curve.points[i].second));
+        }
+    };
+    auto cells = [&] {
+        for (const ChartCell& cell : c.cells) {
+            p.setPenColour(cell.colour);
+            p.fillBox(X(cell.left), Y(cell.top), X(cell.right), Y(cell.bottom));
+        }
+    };
+    // Usually the cells over the curves: where a recording ran lies on its motor's curve.
+    if (c.curvesOverCells) {
+        cells();
+        curves();
+    } else {
+        curves();
+        cells();
     }
     p.setPenColour(Colour::Black);
     p.setPenWidth(3);

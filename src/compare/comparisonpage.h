@@ -26,10 +26,21 @@ struct ComparisonChart {
     QString title;
     QString xTitle, yTitle;
     std::vector<ChartLabel> xLabels, yLabels;
+    // A second scale on the right (none for most charts), for curves of another unit.
+    QString y2Title;
+    std::vector<ChartLabel> y2Labels;
+    bool curvesOverCells = false; // bars with a line over them
     std::vector<ChartCell> cells;
     std::vector<ChartCurve> curves;
     std::vector<ChartKey> legend;
 };
+
+// An axis from 0 (or below, for negative values) over `high` in steps of 1, 2 or 5 × 10^n, at
+// most five of them.
+struct NiceAxis {
+    double low = 0, high = 1, step = 1;
+};
+NiceAxis AxisOver(double low, double high);
 
 // The two load-duration curves: input power sorted from the highest against the share of time.
 ComparisonChart LoadDurationChart(const Comparison& c);

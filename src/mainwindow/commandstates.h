@@ -14,7 +14,7 @@ enum class CommandControl {
     mnuCLOSE,
     mnuSAVEFILE,
     mnuSAVE_AS,
-    mnuTTT,
+    mnuTTT, // the analysis menu: its 数据分析 item (测试汇总 stays open)
     mnuSet,
     mnuFileOpen,
 };

@@ -20,6 +20,7 @@
 #include "model/livetablerow.h"
 #include "motor/motorparameterdialog.h"
 #include "settings/settingsdialog.h"
+#include "survey/surveywindow.h"
 #include "ui/geometry.h"
 #include "ui/services.h"
 
@@ -122,6 +123,8 @@ void MainWindow::buildMenus() {
 
     mnuTTT = addMenu(bar, "mnuTTT", "分析(&T)");
     mnuDAT = addItem(mnuTTT, "mnuDAT", "数据分析(&D)");
+    // Reached at any time: a survey needs no open recording.
+    mnuSurvey = addItem(mnuTTT, "mnuSurvey", "测试汇总(&S)");
 
     mnuSet = addMenu(bar, "mnuSet", "设置(&E)");
     mnuLJtime = addItem(mnuSet, "mnuLJtime", "选项(&L)");
@@ -144,6 +147,7 @@ void MainWindow::connectControls() {
     connect(mnuSAVE_AS, &QAction::triggered, this, &MainWindow::mnuSAVE_AS_Click);
     connect(mnuEXIT, &QAction::triggered, this, &MainWindow::mnuEXIT_Click);
     connect(mnuDAT, &QAction::triggered, this, &MainWindow::mnuDAT_Click);
+    connect(mnuSurvey, &QAction::triggered, this, &MainWindow::mnuSurvey_Click);
     connect(mnuLJtime, &QAction::triggered, this, &MainWindow::mnuLJtime_Click);
     connect(mnuMOTO, &QAction::triggered, this, &MainWindow::mnuMOTO_Click);
     connect(mnuHE, &QAction::triggered, this, &MainWindow::mnuHE_Click);
@@ -188,10 +192,11 @@ void MainWindow::setReceiving(bool receiving) {
 }
 
 QObject* MainWindow::commandControl(CommandControl control) const {
+    // The analysis menu's state is its 数据分析 item's: the menu itself stays open for 测试汇总.
     // clang-format off
     QObject* const controls[kCommandControlCount] = {
-        Command1,    Command2,   Command3,            Command4,             mnuCLOSE,
-        mnuSAVEFILE, mnuSAVE_AS, mnuTTT->menuAction(), mnuSet->menuAction(), mnuFileOpen};
+        Command1,    Command2,   Command3, Command4,             mnuCLOSE,
+        mnuSAVEFILE, mnuSAVE_AS, mnuDAT,   mnuSet->menuAction(), mnuFileOpen};
     // clang-format on
     return controls[int(control)];
 }
@@ -234,8 +239,42 @@ void MainWindow::mnuDAT_Click() {
 void MainWindow::openAnalysis(AnalysisOpening how) {
     // The analysis window takes this window's place; a recording it cannot analyse is refused
     // with a message and this window stays.
-    if (AnalysisWindow* w = AnalysisWindow::open(state_, services_, this, how))
+    if (AnalysisWindow* w = AnalysisWindow::open(state_, services_, this, how)) {
         registerWindow(w);
+        analysisWindow_ = w;
+    }
+}
+
+void MainWindow::mnuSurvey_Click() {
+    // One window; a second command brings the open one to the front.
+    if (!surveyWindow_) {
+        surveyWindow_ = new SurveyWindow(state_, services_, this, [this](const QString& path) {
+            return analyseRecording(path);
+        });
+        registerWindow(surveyWindow_);
+    }
+    surveyWindow_->show();
+    surveyWindow_->raise();
+    surveyWindow_->activateWindow();
+}
+
+bool MainWindow::analyseRecording(const QString& path) {
+    QWidget* asking = surveyWindow_ ? static_cast<QWidget*>(surveyWindow_) : this;
+    // The reception writes the current recording; another one must not take its place.
+    const QString refusal =
+        receiving_ ? QStringLiteral("正在接收数据，请在接收结束后再打开记录。")
+        : analysisWindow_ ? QStringLiteral("请先关闭数据分析窗口。")
+        : !QFileInfo(path).isFile()
+            ? QStringLiteral("记录文件不在了：%1").arg(QDir::toNativeSeparators(path))
+            : QString();
+    if (!refusal.isEmpty()) {
+        services_.messages.message(asking, kOperationErrorTitle, refusal);
+        return false;
+    }
+    if (!openRecording(path))
+        return false;
+    openAnalysis(AnalysisOpening::Menu);
+    return analysisWindow_ != nullptr;
 }
 
 void MainWindow::mnuMOTO_Click() {

@@ -27,6 +27,7 @@ class HelpWindow;
 class MotorParameterDialog;
 class LiveTable;
 class SettingsDialog;
+class SurveyWindow;
 struct UiServices;
 
 // The start window: the live table of the current row, the reception and analysis buttons, and
@@ -63,6 +64,10 @@ public:
 
     // Opens a recording as the Open command does, without its dialog. False when it was refused.
     bool openRecording(const QString& path);
+    // The survey's double-click: opens the recording and then the analysis window as 数据分析
+    // does. Refused with a message while a reception runs, while an analysis window is open or
+    // when the file is gone.
+    bool analyseRecording(const QString& path);
 
     // A window that Exit must close, in the order the windows were loaded; the last is closed
     // first.
@@ -84,6 +89,7 @@ public slots:
     void mnuSAVE_AS_Click();
     void mnuEXIT_Click();
     void mnuDAT_Click();
+    void mnuSurvey_Click();
     void mnuLJtime_Click();
     void mnuMOTO_Click();
     void mnuHE_Click();
@@ -134,6 +140,7 @@ private:
     QAction* mnuSAVE_AS = nullptr;
     QAction* mnuEXIT = nullptr;
     QAction* mnuDAT = nullptr;
+    QAction* mnuSurvey = nullptr;
     QAction* mnuLJtime = nullptr;
     QAction* mnuMOTO = nullptr;
     QAction* mnuHE = nullptr;
@@ -143,6 +150,8 @@ private:
     QPointer<HelpWindow> helpWindow_;
     QPointer<AboutBox> aboutBox_;
     QPointer<MotorParameterDialog> motorDialog_;
+    QPointer<SurveyWindow> surveyWindow_;
+    QPointer<AnalysisWindow> analysisWindow_;
     std::vector<QPointer<QWidget>> loadedWindows_;
     // The enabled flags as the command states left them, before a reception's blocking.
     std::array<bool, kCommandControlCount> stateEnabled_{};

@@ -498,4 +498,24 @@ Result<std::vector<SurveyRecordingLine>> ListSurvey(SurveyDatabase& s) {
     return lines;
 }
 
+Result<std::vector<SurveyMotorRecording>> MotorRecordings(SurveyDatabase& s, const QString& plant,
+                                                          const QString& department,
+                                                          const QString& tag) {
+    using R = Result<std::vector<SurveyMotorRecording>>;
+    Result<QSqlQuery> q = s.exec(
+        QStringLiteral("SELECT r.path, r.start_time, r.mtime_ms, r.state FROM recording r "
+                       "JOIN motor m ON m.id = r.motor_id JOIN department d ON d.id = "
+                       "m.department_id JOIN plant p ON p.id = d.plant_id WHERE p.name = ? AND "
+                       "d.name = ? AND m.tag = ? ORDER BY r.mtime_ms - 1000 * "
+                       "COALESCE(r.duration, 0), r.start_time, r.id"),
+        {plant, department, tag});
+    if (!q)
+        return R::failure(q.error());
+    std::vector<SurveyMotorRecording> out;
+    while (q->next())
+        out.push_back({q->value(0).toString(), q->value(1).toDouble(), q->value(2).toLongLong(),
+                       q->value(3).toString()});
+    return out;
+}
+
 } // namespace zr5

@@ -85,4 +85,18 @@ struct SurveyRecordingLine {
 };
 Result<std::vector<SurveyRecordingLine>> ListSurvey(SurveyDatabase& survey);
 
+// One recording of a motor, as the survey window opens and compares them.
+struct SurveyMotorRecording {
+    QString path;
+    double startTime = 0; // seconds since midnight, from the header
+    qint64 modifiedMs = 0;
+    QString state; // ok, damaged, missing
+};
+// The recordings of the motor `tag` of a department of a plant, the earliest first: the header
+// gives only the time of day, so the day is the file's last write less the recording's duration.
+Result<std::vector<SurveyMotorRecording>> MotorRecordings(SurveyDatabase& survey,
+                                                          const QString& plant,
+                                                          const QString& department,
+                                                          const QString& tag);
+
 } // namespace zr5

@@ -244,7 +244,7 @@ TEST_F(FileCommandsTest, CloseReturnsToNoDataAndRestoresTheConfiguredDuration) {
     EXPECT_TRUE(enabled("Command3"));
     EXPECT_TRUE(enabled("mnuSet"));
     EXPECT_FALSE(enabled("Command2"));
-    EXPECT_FALSE(enabled("mnuTTT"));
+    EXPECT_FALSE(enabled("mnuDAT"));
     EXPECT_FALSE(enabled("mnuCLOSE"));
 }
 
