@@ -329,8 +329,16 @@ void PainterPrinterDevice::fillBox(double x1, double y1, double x2, double y2,
                       ColourOf(colour));
 }
 
+double PixelColumnTwips(double dotsPerInch) {
+    return std::max(1.0 / (dotsPerInch / kTwipsPerInch), kFinestColumnTwips);
+}
+
+double PdfColumnTwips() {
+    return PixelColumnTwips(kPdfResolution);
+}
+
 double PainterPrinterDevice::pixelTwips() const {
-    return std::max(1.0 / scale_, kFinestColumnTwips);
+    return PixelColumnTwips(device_.logicalDpiX());
 }
 
 bool PainterPrinterDevice::newPage() {

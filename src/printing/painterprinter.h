@@ -26,6 +26,12 @@ namespace zr5 {
 // installed Chinese face (fixed pitch preferred), with a line on the terminal.
 QFont ReportFont();
 
+// The width of the pixel columns the curves are reduced to on a device of `dotsPerInch`: its pixel,
+// but never finer than 1/300 inch.
+double PixelColumnTwips(double dotsPerInch);
+// Those of the PDF output.
+double PdfColumnTwips();
+
 // Rewrites, in place and at the same length, the character codes of a PDF's ToUnicode map: each
 // code c becomes actual(c). Where a glyph serves several characters (in Noto CJK the ideograph
 // 文 and the radical ⽂), the PDF writer names the glyph by its lowest character; the map then

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "analysis/cumulative.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
 #include "printing/curvepage.h"
@@ -428,6 +429,87 @@ TEST_F(ReportTest, LongRecordingsAreReducedPerDeviceColumn) {
     // At most a vertical and a joining line per column and band.
     EXPECT_LT(curves, std::size_t(6 * 2 * 8900 / 2.4 + 200));
     EXPECT_GT(curves, std::size_t(6 * 8900 / 2.4 / 2));
+}
+
+// The curves the pass reduces for the page draw what the page draws when it reads the rows itself
+// (in one step, so that the lines come in the same order), and the page reads no row for them:
+// the recording is gone when it prints. Curves reduced for another device or other transformers
+// are not used: the page reads the rows. 100,000 rows put about 37 rows in a column of 2.4 twips;
+// every tenth row has no operating point (a grey gap), and the 2 kW motor runs beyond the
+// load-rate axis (over-range marks).
+TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
+    struct Case {
+        const char* name;
+        qint64 rows;
+        std::array<int, 3> passTransformers, pageTransformers;
+        double passColumn, pageColumn;
+        bool reused;
+    };
+    const Case cases[] = {
+        {"100,000 rows", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
+        {"two transformers", 100000, {1, 0, 1}, {1, 0, 1}, 4.8, 4.8, true},
+        {"300 rows", 300, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
+        {"another device", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 4.8, false},
+        {"other transformers", 100000, {1, 1, 1}, {0, 0, 1}, 2.4, 2.4, false},
+    };
+    const auto rows = [](qint64 r) {
+        ChannelRowValues v = test::SwingingRow(r);
+        if (r % 10 == 0)
+            v = {0, 0, 0, 0, 0, 0, v[6], v[7], 0.1f}; // below the no-load power
+        return v;
+    };
+    const auto printed = [](const RecordingPrinterDevice& d) {
+        QStringList items;
+        for (const PrintedItem& i : d.items)
+            items << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                         .arg(int(i.kind))
+                         .arg(i.x1, 0, 'g', 9)
+                         .arg(i.y1, 0, 'g', 9)
+                         .arg(i.x2, 0, 'g', 9)
+                         .arg(i.y2, 0, 'g', 9)
+                         .arg(i.pen.colour)
+                         .arg(int(i.pen.style))
+                         .arg(i.text);
+        return items;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RecordingInfo info = record(c.rows, 36000, rows, {4, 2, 5, 85, 1.5f, 0.1f, 380});
+        CurvePageInput in;
+        in.recording = info;
+        in.motor = info.header.motorParameters();
+        in.ctInUse = c.pageTransformers;
+
+        RecordingPrinterDevice read;
+        read.setPixelTwips(c.pageColumn);
+        Printer readPrinter(read);
+        CurvePageJob reading(readPrinter, in);
+        reading.setStepRows(c.rows);
+        ASSERT_TRUE(test::Succeeded(RunToEnd(reading)));
+
+        MeasurementModel model;
+        AnalysisResults results;
+        CumulativeAnalysis pass(info.path, model, results);
+        CurvePageInput reduced = in;
+        reduced.ctInUse = c.passTransformers;
+        ASSERT_TRUE(test::Succeeded(RunPassWithCurvePage(pass, reduced, c.passColumn)));
+        ASSERT_NE(reduced.curves, nullptr);
+        in.curves = reduced.curves;
+        if (c.reused) {
+            ASSERT_TRUE(QFile::remove(info.path));
+        }
+        RecordingPrinterDevice drawn;
+        drawn.setPixelTwips(c.pageColumn);
+        Printer drawnPrinter(drawn);
+        CurvePageJob drawing(drawnPrinter, in);
+        drawing.setStepRows(c.rows);
+        ASSERT_TRUE(test::Succeeded(RunToEnd(drawing)));
+        EXPECT_EQ(drawing.done(), c.rows);
+        const QStringList want = printed(read), got = printed(drawn);
+        ASSERT_EQ(got.size(), want.size());
+        for (qsizetype i = 0; i < want.size(); ++i)
+            ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "item " << i;
+    }
 }
 
 TEST_F(ReportTest, RefusalsAndFailuresAreReportedWithTheirReason) {
