@@ -444,6 +444,7 @@ TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
         std::array<int, 3> passTransformers, pageTransformers;
         double passColumn, pageColumn;
         bool reused;
+        bool equalChannels = false; // the same axes for any transformers in use
     };
     const Case cases[] = {
         {"100,000 rows", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
@@ -451,12 +452,7 @@ TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
         {"300 rows", 300, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
         {"another device", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 4.8, false},
         {"other transformers", 100000, {1, 1, 1}, {0, 0, 1}, 2.4, 2.4, false},
-    };
-    const auto rows = [](qint64 r) {
-        ChannelRowValues v = test::SwingingRow(r);
-        if (r % 10 == 0)
-            v = {0, 0, 0, 0, 0, 0, v[6], v[7], 0.1f}; // below the no-load power
-        return v;
+        {"fewer transformers, same axes", 3000, {1, 1, 1}, {1, 1, 0}, 2.4, 2.4, false, true},
     };
     const auto printed = [](const RecordingPrinterDevice& d) {
         QStringList items;
@@ -474,6 +470,14 @@ TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        const auto rows = [&c](qint64 r) {
+            ChannelRowValues v = test::SwingingRow(r);
+            if (c.equalChannels)
+                v = {v[0], v[1], v[2], v[0], v[1], v[2], v[0], v[1], v[2]};
+            if (r % 10 == 0)
+                v = {0, 0, 0, 0, 0, 0, v[6], v[7], 0.1f}; // below the no-load power
+            return v;
+        };
         const RecordingInfo info = record(c.rows, 36000, rows, {4, 2, 5, 85, 1.5f, 0.1f, 380});
         CurvePageInput in;
         in.recording = info;
