@@ -48,6 +48,14 @@ CurvePageInput curvePageInput() {
     return in;
 }
 
+void writeCurvePages(benchmark::State& s, const CurvePageInput& in) {
+    double size = 0;
+    for (auto _ : s)
+        size = writePdf<CurvePageJob>(s, in);
+    s.counters["pdf_bytes"] = size;
+    s.SetItemsProcessed(s.iterations() * kRows);
+}
+
 // The pass with the curve page's curves reduced in its block loop, as `zr5-tool report` runs it.
 void BM_PassWithCurvePage(benchmark::State& s) {
     AppState state{DataDirectory(Folder().path())};
@@ -72,22 +80,13 @@ void BM_CurvePagePdf(benchmark::State& s) {
     if (!RunPassWithCurvePage(pass, in, PdfColumnTwips()))
         s.SkipWithError("pass failed");
     in.takeAnalysis(state.analysis);
-    double size = 0;
-    for (auto _ : s)
-        size = writePdf<CurvePageJob>(s, in);
-    s.counters["pdf_bytes"] = size;
-    s.SetItemsProcessed(s.iterations() * kRows);
+    writeCurvePages(s, in);
 }
 BENCHMARK(BM_CurvePagePdf)->Unit(benchmark::kMillisecond);
 
 // The page reading and reducing the rows itself (no pass before it, or curves of another page).
 void BM_CurvePagePdfReadingRows(benchmark::State& s) {
-    const CurvePageInput in = curvePageInput();
-    double size = 0;
-    for (auto _ : s)
-        size = writePdf<CurvePageJob>(s, in);
-    s.counters["pdf_bytes"] = size;
-    s.SetItemsProcessed(s.iterations() * kRows);
+    writeCurvePages(s, curvePageInput());
 }
 BENCHMARK(BM_CurvePagePdfReadingRows)->Unit(benchmark::kMillisecond);
 

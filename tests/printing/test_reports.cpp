@@ -484,12 +484,19 @@ TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
         in.motor = info.header.motorParameters();
         in.ctInUse = c.pageTransformers;
 
-        RecordingPrinterDevice read;
-        read.setPixelTwips(c.pageColumn);
-        Printer readPrinter(read);
-        CurvePageJob reading(readPrinter, in);
-        reading.setStepRows(c.rows);
-        ASSERT_TRUE(test::Succeeded(RunToEnd(reading)));
+        // The page in one step on a device of the page's column width: what it printed, and
+        // how many rows it says it did.
+        const auto print = [&c, &printed](const CurvePageInput& page) {
+            RecordingPrinterDevice d;
+            d.setPixelTwips(c.pageColumn);
+            Printer p(d);
+            CurvePageJob job(p, page);
+            job.setStepRows(c.rows);
+            EXPECT_TRUE(test::Succeeded(RunToEnd(job)));
+            return std::pair(printed(d), job.done());
+        };
+        const auto [want, readRows] = print(in);
+        EXPECT_EQ(readRows, c.rows);
 
         MeasurementModel model;
         AnalysisResults results;
@@ -502,14 +509,8 @@ TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
         if (c.reused) {
             ASSERT_TRUE(QFile::remove(info.path));
         }
-        RecordingPrinterDevice drawn;
-        drawn.setPixelTwips(c.pageColumn);
-        Printer drawnPrinter(drawn);
-        CurvePageJob drawing(drawnPrinter, in);
-        drawing.setStepRows(c.rows);
-        ASSERT_TRUE(test::Succeeded(RunToEnd(drawing)));
-        EXPECT_EQ(drawing.done(), c.rows);
-        const QStringList want = printed(read), got = printed(drawn);
+        const auto [got, drawnRows] = print(in);
+        EXPECT_EQ(drawnRows, c.rows);
         ASSERT_EQ(got.size(), want.size());
         for (qsizetype i = 0; i < want.size(); ++i)
             ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "item " << i;
