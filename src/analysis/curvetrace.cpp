@@ -99,7 +99,17 @@ void CurveTrace::add(const float* x, const qint64* columns, const float* y,
                 continue;
             }
         }
-        add(x[i], y[i], draw == nullptr || draw[i] != 0);
+        // Points without their segment only end the open column and leave the last of them as
+        // the next segment's start: a run of them is its last point.
+        if (draw != nullptr && draw[i] == 0) {
+            std::size_t last = i;
+            while (last + 1 < count && draw[last + 1] == 0)
+                ++last;
+            add(x[last], y[last], false);
+            i = last + 1;
+            continue;
+        }
+        add(x[i], y[i], true);
         ++i;
     }
 }

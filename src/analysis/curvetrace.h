@@ -50,6 +50,8 @@ public:
     void finish();
     // The lines emitted since the last call; the caller takes them.
     std::vector<CurveLine> takeLines();
+    // The lines emitted and not taken.
+    const std::vector<CurveLine>& lines() const { return lines_; }
 
 private:
     qint64 column(float x) const;

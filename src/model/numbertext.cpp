@@ -4,18 +4,23 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace zr5 {
 
 QString FormatValue(float value) {
     if (!std::isfinite(value))
         return QStringLiteral(" ") + PlainNumber(value);
+    // As "%.3f" writes it (correctly rounded, ties to even), without the C library's formatting:
+    // the data report writes ten of these a row. The largest float has 39 digits.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", double(value));
-    QString text = QString::fromLatin1(buf);
-    if (text == QLatin1String("-0.000"))
-        text = QStringLiteral("0.000");
-    return QLatin1Char(' ') + text;
+    buf[0] = ' ';
+    const std::to_chars_result end =
+        std::to_chars(buf + 1, buf + sizeof buf, double(value), std::chars_format::fixed, 3);
+    const std::size_t length = std::size_t(end.ptr - buf);
+    if (length == 7 && std::memcmp(buf, " -0.000", 7) == 0)
+        return QStringLiteral(" 0.000");
+    return QString::fromLatin1(buf, qsizetype(length));
 }
 
 QString FixedNumber(double value, int digits) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/cumulative.h"
 #include "analysis/curves.h"
 #include "analysis/operatingpoint.h"
 #include "model/numbertext.h"
@@ -41,6 +42,132 @@ float smallest(float a, float b, float c) {
 }
 
 } // namespace
+
+namespace {
+
+// The axis input (minimum, maximum) of each band from the extrema, the unused channels copied.
+std::array<std::pair<float, float>, kCurveBands> BandInput(const ExtremaValues& mx,
+                                                           const ExtremaValues& mn) {
+    return {{
+        {smallest(mn[Slot::Current1], mn[Slot::Current2], mn[Slot::Current3]),
+         largest(mx[Slot::Current1], mx[Slot::Current2], mx[Slot::Current3])},
+        {smallest(mn[Slot::Voltage1], mn[Slot::Voltage2], mn[Slot::Voltage3]),
+         largest(mx[Slot::Voltage1], mx[Slot::Voltage2], mx[Slot::Voltage3])},
+        {mn[Slot::ActivePower], mx[Slot::ActivePower]},
+        {0.0f, 1.0f},
+        {0.0f, 100.0f},
+        {0.0f, 100.0f},
+    }};
+}
+
+// The divisor of the printed mean current and voltage: the transformers in use. A header that
+// names no transformer at all reads as three in use: nothing divides by 0.
+float ChannelDivisor(const std::array<int, 3>& ctInUse) {
+    const int inUse = ctInUse[0] + ctInUse[1] + ctInUse[2];
+    return inUse > 0 ? float(inUse) : 3.0f;
+}
+
+} // namespace
+
+std::array<ValueAxis, kCurveBands> CurvePageAxes(const CurvePageInput& input) {
+    ExtremaValues mx = input.recording.RowMaximum, mn = input.recording.RowMinimum;
+    CopyExtremaOfUnusedChannels(CTInUseCode(input.ctInUse), mx, mn);
+    const auto bands = BandInput(mx, mn);
+    std::array<ValueAxis, kCurveBands> axes{};
+    for (int b = 0; b < kCurveBands; ++b)
+        axes[std::size_t(b)] =
+            PrintValueAxis(bands[std::size_t(b)].first, bands[std::size_t(b)].second);
+    axes[3].AxisHigh = 1.00001f;
+    return axes;
+}
+
+CurvePageCurves::CurvePageCurves(const CurvePageInput& input, double columnTwips)
+    : path_(input.recording.path), rowCount_(input.recording.RecordCount),
+      columnWidth_(float(std::max(columnTwips, 0.0))), divisor_(ChannelDivisor(input.ctInUse)),
+      axes_(CurvePageAxes(input)) {
+    // Each band's curve stays in its band, as on the screen: a value beyond the axis stands at the
+    // band's edge with the screen's over-range marks.
+    for (CurveTrace& t : traces_)
+        t = CurveTrace(columnWidth_, CurveTrace::Clip::ToPlot);
+}
+
+bool CurvePageCurves::fits(const CurvePageInput& input, double columnTwips) const {
+    const auto sameAxis = [](const ValueAxis& a, const ValueAxis& b) {
+        return a.AxisLow == b.AxisLow && a.AxisHigh == b.AxisHigh && a.AxisStep == b.AxisStep;
+    };
+    const auto axes = CurvePageAxes(input);
+    return complete() && path_ == input.recording.path &&
+           rowCount_ == input.recording.RecordCount &&
+           columnWidth_ == float(std::max(columnTwips, 0.0)) &&
+           divisor_ == ChannelDivisor(input.ctInUse) &&
+           std::equal(axes.begin(), axes.end(), axes_.begin(), sameAxis);
+}
+
+void CurvePageCurves::add(qint64 firstRow, const std::vector<CompletedRow>& rows) {
+    const std::size_t n = rows.size();
+    x_.resize(n);
+    columns_.resize(n);
+    black_.resize(n);
+    grey_.resize(n);
+    for (auto& y : y_)
+        y.resize(n);
+    const double N = double(rowCount_);
+    for (std::size_t i = 0; i < n; ++i) {
+        const CompletedRow& row = rows[i];
+        const SampleRowValues& s = row.sample;
+        const bool op = row.state == MotorState::Normal;
+        if (op) {
+            efficiency_ = row.values.Efficiency;
+            loadRate_ = row.values.LoadRate;
+        }
+        const float x = float(double(firstRow + qint64(i)) * kPlotWidth / N + kPlotLeft);
+        x_[i] = x;
+        columns_[i] = traces_[0].columnOf(x);
+        black_[i] = op ? 1 : 0;
+        grey_[i] = op ? 0 : 1;
+        const float value[kCurveBands] = {
+            PrintedChannelMean(s, Slot::Current1, Slot::Current2, Slot::Current3, divisor_),
+            PrintedChannelMean(s, Slot::Voltage1, Slot::Voltage2, Slot::Voltage3, divisor_),
+            s[Slot::ActivePower],
+            s[Slot::PowerFactor],
+            efficiency_,
+            loadRate_};
+        for (int b = 0; b < kCurveBands; ++b) {
+            const ValueAxis& a = axes_[std::size_t(b)];
+            y_[std::size_t(b)][i] = CurveY(kBandKind[b], value[b], a.AxisLow, a.AxisHigh);
+        }
+    }
+    // Efficiency and load rate are drawn black where the row has an operating point and grey
+    // where it has none; the other bands are always drawn.
+    for (int b = 0; b < kCurveBands; ++b)
+        traces_[std::size_t(b)].add(x_.data(), columns_.data(), y_[std::size_t(b)].data(),
+                                    b >= 4 ? black_.data() : nullptr, n);
+    for (int b = 4; b < kCurveBands; ++b)
+        traces_[std::size_t(kCurveBands + b - 4)].add(x_.data(), columns_.data(),
+                                                      y_[std::size_t(b)].data(), grey_.data(), n);
+    rows_ += qint64(n);
+}
+
+void CurvePageCurves::finish() {
+    for (CurveTrace& t : traces_)
+        t.finish();
+    finished_ = true;
+}
+
+Status RunPassWithCurvePage(CumulativeAnalysis& pass, CurvePageInput& input, double columnTwips) {
+    if (Status begun = pass.begin(); !begun)
+        return begun;
+    auto curves = std::make_shared<CurvePageCurves>(input, columnTwips);
+    while (!pass.done()) {
+        const CumulativeBlock& block = pass.processBlock(CumulativeAnalysis::kPassBlockRows);
+        curves->add(block.firstRow, block.rows);
+    }
+    if (!pass.error().isEmpty())
+        return Status::failure(pass.error());
+    curves->finish();
+    input.curves = std::move(curves);
+    return {};
+}
 
 void CurvePageInput::takeAnalysis(const AnalysisResults& a) {
     EfficiencyMaximum = a.EfficiencyMaximum;
@@ -139,25 +266,21 @@ void CurvePageJob::start() {
     }
     maximum_ = in_.recording.RowMaximum;
     minimum_ = in_.recording.RowMinimum;
-    const int code = CTInUseCode(in_.ctInUse);
-    CopyExtremaOfUnusedChannels(code, maximum_, minimum_);
-    const int inUse = in_.ctInUse[0] + in_.ctInUse[1] + in_.ctInUse[2];
-    // A header that names no transformer at all reads as three in use: nothing divides by 0.
-    divisor_ = inUse > 0 ? float(inUse) : 3.0f;
+    CopyExtremaOfUnusedChannels(CTInUseCode(in_.ctInUse), maximum_, minimum_);
     timeStep_ = TimeGridStep(in_.recording.header.Duration);
 
-    const double pixel = std::max(p_.device().pixelTwips(), 0.0);
-    // Each band's curve stays in its band, as on the screen: a value beyond the axis stands at the
-    // band's edge with the screen's over-range marks.
-    for (int t = 0; t < kCurveBands + kGreyTraces; ++t)
-        traces_.emplace_back(float(pixel), CurveTrace::Clip::ToPlot);
-
-    auto reader = CompletedRowReader::open(in_.recording, in_.motor);
-    if (!reader) {
-        error_ = reader.error();
-        return;
+    const double pixel = p_.device().pixelTwips();
+    // The pass's curves when it reduced them for this page; else the page reads the rows.
+    if (!in_.curves || !in_.curves->fits(in_, pixel)) {
+        in_.curves.reset();
+        curves_ = std::make_unique<CurvePageCurves>(in_, pixel);
+        auto reader = CompletedRowReader::open(in_.recording, in_.motor);
+        if (!reader) {
+            error_ = reader.error();
+            return;
+        }
+        reader_ = std::move(*reader);
     }
-    reader_ = std::move(*reader);
 
     p_.setPenWidth(1);
     drawGrids();
@@ -168,18 +291,7 @@ void CurvePageJob::start() {
 }
 
 void CurvePageJob::drawGrids() {
-    const auto& mx = maximum_;
-    const auto& mn = minimum_;
-    const std::pair<float, float> input[kCurveBands] = {
-        {smallest(mn[Slot::Current1], mn[Slot::Current2], mn[Slot::Current3]),
-         largest(mx[Slot::Current1], mx[Slot::Current2], mx[Slot::Current3])},
-        {smallest(mn[Slot::Voltage1], mn[Slot::Voltage2], mn[Slot::Voltage3]),
-         largest(mx[Slot::Voltage1], mx[Slot::Voltage2], mx[Slot::Voltage3])},
-        {mn[Slot::ActivePower], mx[Slot::ActivePower]},
-        {0.0f, 1.0f},
-        {0.0f, 100.0f},
-        {0.0f, 100.0f},
-    };
+    const auto input = BandInput(maximum_, minimum_);
     const float T = in_.recording.header.Duration;
     const std::vector<GridLine> times = TimeGrid(T, timeStep_);
     for (int b = 0; b < kCurveBands; ++b) {
@@ -189,7 +301,8 @@ void CurvePageJob::drawGrids() {
             const double x = kPlotWidth / T * t.value + kPlotLeft;
             p_.line(x, offset + kPlotTop, x, offset + kPlotBottom);
         }
-        const PrintedBandAxis band = PrintBandAxis(input[b].first, input[b].second);
+        const PrintedBandAxis band =
+            PrintBandAxis(input[std::size_t(b)].first, input[std::size_t(b)].second);
         for (const GridLine& v : band.valueGrid) {
             const double y = offset + AxisY(v.value, band.axis.AxisLow, band.axis.AxisHigh);
             p_.setPenStyle(v.solid ? PenStyle::Solid : PenStyle::Dotted);
@@ -250,17 +363,19 @@ void CurvePageJob::drawTitlesAndFrames() {
     }
 }
 
+void CurvePageJob::drawLines(int t, const std::vector<CurveLine>& lines) {
+    p_.setPenColour(t < kCurveBands ? Colour::Black : Colour::LightGrey);
+    // The curves hold y within their band; the band's offset places it on the page.
+    const double offset = BandOffset(t < kCurveBands ? t : t - kCurveBands + 4);
+    for (const CurveLine& l : lines)
+        p_.line(l.x1, offset + l.y1, l.x2, offset + l.y2);
+}
+
 void CurvePageJob::drawTraces(bool all) {
     if (all)
-        for (CurveTrace& t : traces_)
-            t.finish();
-    for (std::size_t t = 0; t < traces_.size(); ++t) {
-        p_.setPenColour(t < kCurveBands ? Colour::Black : Colour::LightGrey);
-        // The traces hold y within their band; the band's offset places it on the page.
-        const double offset = BandOffset(t < kCurveBands ? int(t) : int(t) - kCurveBands + 4);
-        for (const CurveLine& l : traces_[t].takeLines())
-            p_.line(l.x1, offset + l.y1, l.x2, offset + l.y2);
-    }
+        curves_->finish();
+    for (int t = 0; t < CurvePageCurves::kTraces; ++t)
+        drawLines(t, curves_->takeLines(t));
     p_.setPenColour(Colour::Black);
 }
 
@@ -269,33 +384,24 @@ bool CurvePageJob::step() {
         return false;
     if (!started_)
         start();
+    if (error().isEmpty() && in_.curves) {
+        // Drawn from the pass's curves: in one step, as the page's own curves are when one step
+        // reads every row.
+        for (int t = 0; t < CurvePageCurves::kTraces; ++t)
+            drawLines(t, in_.curves->lines(t));
+        p_.setPenColour(Colour::Black);
+        row_ = in_.recording.RecordCount;
+        finished_ = true;
+        footer();
+        return false;
+    }
     const qint64 N = in_.recording.RecordCount;
     const qint64 wanted = std::min(stepRows_, N - row_);
-    if (wanted > 0 && error().isEmpty() && reader_->read(rows_, wanted) < wanted)
-        error_ = reader_->error();
-    for (const CompletedRow& row : rows_) {
-        ++row_;
-        const SampleRowValues& s = row.sample;
-        const bool op = row.state == MotorState::Normal;
-        if (op) {
-            efficiency_ = row.values.Efficiency;
-            loadRate_ = row.values.LoadRate;
-        }
-        const float x = float(double(row_) * kPlotWidth / double(N) + kPlotLeft);
-        const float meanCurrent =
-            PrintedChannelMean(s, Slot::Current1, Slot::Current2, Slot::Current3, divisor_);
-        const float meanVoltage =
-            PrintedChannelMean(s, Slot::Voltage1, Slot::Voltage2, Slot::Voltage3, divisor_);
-        const float value[kCurveBands] = {meanCurrent,          meanVoltage, s[Slot::ActivePower],
-                                          s[Slot::PowerFactor], efficiency_, loadRate_};
-        for (int b = 0; b < kCurveBands; ++b) {
-            const ValueAxis& a = axes_[std::size_t(b)];
-            const float y = CurveY(kBandKind[b], value[b], a.AxisLow, a.AxisHigh);
-            const bool grey = b >= 4 && !op;
-            traces_[std::size_t(b)].add(x, y, !grey);
-            if (b >= 4)
-                traces_[std::size_t(kCurveBands + b - 4)].add(x, y, grey);
-        }
+    if (wanted > 0 && error().isEmpty()) {
+        if (reader_->read(rows_, wanted) < wanted)
+            error_ = reader_->error();
+        curves_->add(row_ + 1, rows_);
+        row_ += qint64(rows_.size());
     }
     rows_.clear();
     if (row_ >= N || !error().isEmpty()) {

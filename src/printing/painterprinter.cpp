@@ -104,67 +104,70 @@ void PainterPrinterDevice::drawText(double x, double top, const QString& text, f
     const Face& f = face(points);
     if (!f.fixedPitch || !isPrintableAscii(text)) {
         flush();
-        drawRun({x, top, 0, points, text});
+        drawShaped(x, top, text, points);
         return;
     }
-    // A text on the line of the held-back one, a whole number of columns after its end, continues
-    // it: on the fixed-pitch face the spaces put it exactly where it would stand on its own.
-    if (!run_.text.isEmpty() && run_.top == top && run_.points == points && x >= run_.end) {
+    // A text on the line of the open one, a whole number of columns after its end, continues it:
+    // on the fixed-pitch face the blanks between put it exactly where it would stand on its own.
+    if (run_.open && run_.top == top && run_.points == points && x >= run_.end) {
         const double gap = (x - run_.end) / f.column;
         const double spaces = std::round(gap);
         if (std::fabs(gap - spaces) < 1e-6) {
-            run_.text += QString(qsizetype(spaces), QLatin1Char(' '));
-            run_.text += text;
+            if (spaces > 0)
+                drawn_.set(u' ');
+            addGlyphs(f, run_.length + qsizetype(spaces), text);
+            run_.length += qsizetype(spaces) + text.size();
             run_.end = x + double(text.size()) * f.column;
             return;
         }
     }
-    // The held-back line joins the page's glyphs; this text starts a new one.
-    if (!run_.text.isEmpty())
-        drawRun(run_);
-    run_ = {x, top, x + double(text.size()) * f.column, points, text};
-}
-
-void PainterPrinterDevice::flush() {
-    if (!run_.text.isEmpty()) {
-        drawRun(run_);
-        run_.text.clear();
-    }
-    drawGlyphs();
-}
-
-void PainterPrinterDevice::drawRun(const Run& run) {
-    const Face& f = face(run.points);
-    if (shownFace_ != run.points) {
-        painter_.setFont(f.font);
-        shownFace_ = run.points;
-    }
-    if (!(shownPen_ == PrinterPen{1, PenStyle::Solid, Colour::Black}))
-        usePen({1, PenStyle::Solid, Colour::Black});
-    const QPointF origin(run.x * scale_, (run.top + f.ascent) * scale_);
-    for (QChar c : run.text)
-        drawn_.set(c.unicode());
-    if (!f.fixedPitch || !isPrintableAscii(run.text)) {
-        drawGlyphs();
-        painter_.drawText(origin, run.text);
-        return;
-    }
-    // The blanks left out, each character at its column, on a whole device pixel (a fraction of a
-    // pixel is invisible, but written out it makes the PDF's text half as long again). The lines of
-    // one face are held back and drawn as one glyph run when something else is drawn or the page
-    // ends: the PDF writer then writes the page's text in one piece instead of starting it again
-    // for every line.
+    // This text starts a new run.
+    run_ = {true, x, top, x + double(text.size()) * f.column, points, text.size()};
+    showFace(f, points);
+    // The glyphs of one face are held back and drawn as one glyph run when something else is
+    // drawn or the page ends: the PDF writer then writes the page's text in one piece instead of
+    // starting it again for every line.
     if (glyphFace_ != &f)
         drawGlyphs();
     glyphFace_ = &f;
-    const double column = f.column * scale_;
-    for (qsizetype i = 0; i < run.text.size(); ++i) {
-        const char16_t c = run.text[i].unicode();
+    addGlyphs(f, 0, text);
+}
+
+void PainterPrinterDevice::flush() {
+    run_.open = false;
+    drawGlyphs();
+}
+
+void PainterPrinterDevice::showFace(const Face& f, float points) {
+    if (shownFace_ != points) {
+        painter_.setFont(f.font);
+        shownFace_ = points;
+    }
+    if (!(shownPen_ == PrinterPen{1, PenStyle::Solid, Colour::Black}))
+        usePen({1, PenStyle::Solid, Colour::Black});
+}
+
+void PainterPrinterDevice::drawShaped(double x, double top, const QString& text, float points) {
+    const Face& f = face(points);
+    showFace(f, points);
+    for (QChar c : text)
+        drawn_.set(c.unicode());
+    painter_.drawText(QPointF(x * scale_, (top + f.ascent) * scale_), text);
+}
+
+void PainterPrinterDevice::addGlyphs(const Face& f, qsizetype column, const QString& text) {
+    // The blanks left out, each character at its column, on a whole device pixel (a fraction of a
+    // pixel is invisible, but written out it makes the PDF's text half as long again).
+    const double x = run_.x * scale_;
+    const double y = std::round((run_.top + f.ascent) * scale_);
+    const double width = f.column * scale_;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        drawn_.set(c);
         if (c == u' ')
             continue;
         glyphs_.append(f.glyphs[std::size_t(c - u' ')]);
-        positions_.append(
-            QPointF(std::round(origin.x() + double(i) * column), std::round(origin.y())));
+        positions_.append(QPointF(std::round(x + double(column + i) * width), y));
     }
 }
 
@@ -329,8 +332,16 @@ void PainterPrinterDevice::fillBox(double x1, double y1, double x2, double y2,
                       ColourOf(colour));
 }
 
+double PixelColumnTwips(double dotsPerInch) {
+    return std::max(1.0 / (dotsPerInch / kTwipsPerInch), kFinestColumnTwips);
+}
+
+double PdfColumnTwips() {
+    return PixelColumnTwips(kPdfResolution);
+}
+
 double PainterPrinterDevice::pixelTwips() const {
-    return std::max(1.0 / scale_, kFinestColumnTwips);
+    return PixelColumnTwips(device_.logicalDpiX());
 }
 
 bool PainterPrinterDevice::newPage() {

@@ -26,6 +26,12 @@ namespace zr5 {
 // installed Chinese face (fixed pitch preferred), with a line on the terminal.
 QFont ReportFont();
 
+// The width of the pixel columns the curves are reduced to on a device of `dotsPerInch`: its pixel,
+// but never finer than 1/300 inch.
+double PixelColumnTwips(double dotsPerInch);
+// Those of the PDF output.
+double PdfColumnTwips();
+
 // Rewrites, in place and at the same length, the character codes of a PDF's ToUnicode map: each
 // code c becomes actual(c). Where a glyph serves several characters (in Noto CJK the ideograph
 // 文 and the radical ⽂), the PDF writer names the glyph by its lowest character; the map then
@@ -48,7 +54,7 @@ public:
     double pixelTwips() const override;
     bool newPage() override;
     QString error() const override { return error_; }
-    // Draws the text still held back; before the painter ends.
+    // Draws the glyphs still held back; before the painter ends.
     void flush();
     // The character drawn on this device that the glyph of `c` shows: `c` itself when it was
     // drawn, or another drawn character of the same glyph, else `c`.
@@ -68,15 +74,22 @@ private:
         QRawFont raw;
         std::array<quint32, 95> glyphs;
     };
-    // Text held back, to be continued by the next text on its line.
+    // The fixed-pitch text of the line being written, which the next text on the line may
+    // continue: where it starts, where it ends and how many columns it has.
     struct Run {
+        bool open = false;
         double x = 0, top = 0, end = 0;
         float points = 0;
-        QString text;
+        qsizetype length = 0;
     };
     Face& face(float points);
     void usePen(const PrinterPen& pen);
-    void drawRun(const Run& run);
+    // Sets the painter's font and the text's pen when they are not set.
+    void showFace(const Face& f, float points);
+    // A text that is not fixed-pitch ASCII, shaped by the painter.
+    void drawShaped(double x, double top, const QString& text, float points);
+    // The glyphs of a text at `column` columns into the open run.
+    void addGlyphs(const Face& f, qsizetype column, const QString& text);
     // Draws the glyphs held back.
     void drawGlyphs();
 

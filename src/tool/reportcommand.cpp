@@ -83,8 +83,9 @@ int RunReport(ToolContext& context, const CommandLine& line) {
         // analysis's, as in the analysis window.
         AppState state(context.dataDirectory);
         state.recordingOpened(file);
+        // The pass reduces the page's curves as it goes: the page does not read the rows again.
         CumulativeAnalysis pass(state.CurrentFileName(), state.model, state.analysis);
-        if (Status analysed = pass.runAll(); !analysed)
+        if (Status analysed = RunPassWithCurvePage(pass, curves, PdfColumnTwips()); !analysed)
             return Fail(context, analysed.error());
         curves.takeAnalysis(state.analysis);
         if (Status e =

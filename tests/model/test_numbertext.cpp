@@ -15,13 +15,19 @@ class FormatValueTable : public ::testing::TestWithParam<TextCase> {};
 TEST_P(FormatValueTable, LeadingBlankAndThreeDecimals) {
     EXPECT_EQ(FormatValue(float(GetParam().value)), QString::fromUtf8(GetParam().text));
 }
-INSTANTIATE_TEST_SUITE_P(Values, FormatValueTable,
-                         ::testing::Values(TextCase{0, " 0.000"}, TextCase{0.5, " 0.500"},
-                                           TextCase{12.3456, " 12.346"},
-                                           TextCase{12345.678, " 12345.678"},
-                                           TextCase{1234567, " 1234567.000"},
-                                           TextCase{-2.5, " -2.500"}, TextCase{-0.0001, " 0.000"},
-                                           TextCase{70.15617, " 70.156"}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, FormatValueTable,
+    ::testing::Values(
+        TextCase{0, " 0.000"}, TextCase{0.5, " 0.500"}, TextCase{12.3456, " 12.346"},
+        TextCase{12345.678, " 12345.678"}, TextCase{1234567, " 1234567.000"},
+        TextCase{-2.5, " -2.500"}, TextCase{-0.0001, " 0.000"}, TextCase{70.15617, " 70.156"},
+        // ties between two decimals go to the even one
+        TextCase{0.0625, " 0.062"}, TextCase{0.1875, " 0.188"}, TextCase{1234.5625, " 1234.562"},
+        // the float nearest 2.0005 lies below it, that of
+        // 0.0005 above
+        TextCase{2.0005, " 2.000"}, TextCase{0.0005, " 0.001"}, TextCase{-0.0005, " -0.001"},
+        TextCase{1e-45, " 0.000"},
+        TextCase{3.4028234663852886e38, " 340282346638528859811704183484516925440.000"}));
 
 class PlainNumberTable : public ::testing::TestWithParam<TextCase> {};
 TEST_P(PlainNumberTable, SevenSignificantDigitsAndAZeroBeforeThePoint) {

@@ -71,8 +71,9 @@ ReportHeading Heading(const QString& fileName) {
     return h;
 }
 
-// The dump of the data report of every row, or of the curve page after the cumulative analysis.
-enum class Page { DataReport, CurvePage };
+// The dump of the data report of every row, or of the curve page after the cumulative analysis:
+// reading the rows itself, or drawing the curves the pass reduced for it.
+enum class Page { DataReport, CurvePage, CurvePageFromThePass };
 QByteArray PrintedPage(const QString& path, Page page) {
     const Result<RecordingInfo> info = ReadRecordingInfo(path);
     EXPECT_TRUE(info.ok()) << info.error().toStdString();
@@ -90,11 +91,17 @@ QByteArray PrintedPage(const QString& path, Page page) {
     } else {
         MeasurementModel model;
         AnalysisResults results;
-        EXPECT_TRUE(test::Succeeded(CumulativeAnalysis(path, model, results).runAll()));
         CurvePageInput in;
         in.recording = *info;
         in.motor = info->header.motorParameters();
         in.ctInUse = {info->header.red(), info->header.blue(), info->header.yellow()};
+        CumulativeAnalysis pass(path, model, results);
+        if (page == Page::CurvePage) {
+            EXPECT_TRUE(test::Succeeded(pass.runAll()));
+        } else {
+            EXPECT_TRUE(test::Succeeded(RunPassWithCurvePage(pass, in, device.pixelTwips())));
+            EXPECT_NE(in.curves, nullptr);
+        }
         in.takeAnalysis(results);
         in.heading = Heading(name);
         CurvePageJob job(printer, in);
@@ -155,9 +162,9 @@ TEST(GoldenPages, TheTwoRowRecordingsDataReport) {
 }
 
 TEST(GoldenPages, TheTwoRowRecordingsCurvePage) {
-    ExpectGolden(
-        PrintedPage(QStringLiteral(ZR5_TEST_DATA_DIR "/golden-two-rows.MTR"), Page::CurvePage),
-        QStringLiteral("golden-two-rows-curves.txt"));
+    for (Page page : {Page::CurvePage, Page::CurvePageFromThePass})
+        ExpectGolden(PrintedPage(QStringLiteral(ZR5_TEST_DATA_DIR "/golden-two-rows.MTR"), page),
+                     QStringLiteral("golden-two-rows-curves.txt"));
 }
 
 TEST(GoldenPages, ASyntheticRecordingsDataReport) {
@@ -168,8 +175,9 @@ TEST(GoldenPages, ASyntheticRecordingsDataReport) {
 
 TEST(GoldenPages, ASyntheticRecordingsCurvePage) {
     QTemporaryDir dir;
-    ExpectGolden(PrintedPage(SyntheticRecording(dir), Page::CurvePage),
-                 QStringLiteral("golden-synthetic-200-curves.txt"));
+    for (Page page : {Page::CurvePage, Page::CurvePageFromThePass})
+        ExpectGolden(PrintedPage(SyntheticRecording(dir), page),
+                     QStringLiteral("golden-synthetic-200-curves.txt"));
 }
 
 } // namespace

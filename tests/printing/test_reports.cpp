@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "analysis/cumulative.h"
 #include "analysiswindow/testrecording.h"
 #include "model/numbertext.h"
 #include "printing/curvepage.h"
@@ -429,6 +430,92 @@ TEST_F(ReportTest, LongRecordingsAreReducedPerDeviceColumn) {
     // At most a vertical and a joining line per column and band.
     EXPECT_LT(curves, std::size_t(6 * 2 * 8900 / 2.4 + 200));
     EXPECT_GT(curves, std::size_t(6 * 8900 / 2.4 / 2));
+}
+
+// The curves the pass reduces for the page draw what the page draws when it reads the rows itself
+// (in one step, so that the lines come in the same order), and the page reads no row for them:
+// the recording is gone when it prints. Curves reduced for another device or other transformers
+// are not used: the page reads the rows. 100,000 rows put about 37 rows in a column of 2.4 twips;
+// every tenth row has no operating point (a grey gap), and the 2 kW motor runs beyond the
+// load-rate axis (over-range marks).
+TEST_F(ReportTest, ThePassReducesTheCurvesThePageDraws) {
+    struct Case {
+        const char* name;
+        qint64 rows;
+        std::array<int, 3> passTransformers, pageTransformers;
+        double passColumn, pageColumn;
+        bool reused;
+        bool equalChannels = false; // the same axes for any transformers in use
+    };
+    const Case cases[] = {
+        {"100,000 rows", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
+        {"two transformers", 100000, {1, 0, 1}, {1, 0, 1}, 4.8, 4.8, true},
+        {"300 rows", 300, {1, 1, 1}, {1, 1, 1}, 2.4, 2.4, true},
+        {"another device", 100000, {1, 1, 1}, {1, 1, 1}, 2.4, 4.8, false},
+        {"other transformers", 100000, {1, 1, 1}, {0, 0, 1}, 2.4, 2.4, false},
+        {"fewer transformers, same axes", 3000, {1, 1, 1}, {1, 1, 0}, 2.4, 2.4, false, true},
+    };
+    const auto printed = [](const RecordingPrinterDevice& d) {
+        QStringList items;
+        for (const PrintedItem& i : d.items)
+            items << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+                         .arg(int(i.kind))
+                         .arg(i.x1, 0, 'g', 9)
+                         .arg(i.y1, 0, 'g', 9)
+                         .arg(i.x2, 0, 'g', 9)
+                         .arg(i.y2, 0, 'g', 9)
+                         .arg(i.pen.colour)
+                         .arg(int(i.pen.style))
+                         .arg(i.text);
+        return items;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto rows = [&c](qint64 r) {
+            ChannelRowValues v = test::SwingingRow(r);
+            if (c.equalChannels)
+                v = {v[0], v[1], v[2], v[0], v[1], v[2], v[0], v[1], v[2]};
+            if (r % 10 == 0)
+                v = {0, 0, 0, 0, 0, 0, v[6], v[7], 0.1f}; // below the no-load power
+            return v;
+        };
+        const RecordingInfo info = record(c.rows, 36000, rows, {4, 2, 5, 85, 1.5f, 0.1f, 380});
+        CurvePageInput in;
+        in.recording = info;
+        in.motor = info.header.motorParameters();
+        in.ctInUse = c.pageTransformers;
+
+        // The page in one step on a device of the page's column width: what it printed, and
+        // how many rows it says it did.
+        const auto print = [&c, &printed](const CurvePageInput& page) {
+            RecordingPrinterDevice d;
+            d.setPixelTwips(c.pageColumn);
+            Printer p(d);
+            CurvePageJob job(p, page);
+            job.setStepRows(c.rows);
+            EXPECT_TRUE(test::Succeeded(RunToEnd(job)));
+            return std::pair(printed(d), job.done());
+        };
+        const auto [want, readRows] = print(in);
+        EXPECT_EQ(readRows, c.rows);
+
+        MeasurementModel model;
+        AnalysisResults results;
+        CumulativeAnalysis pass(info.path, model, results);
+        CurvePageInput reduced = in;
+        reduced.ctInUse = c.passTransformers;
+        ASSERT_TRUE(test::Succeeded(RunPassWithCurvePage(pass, reduced, c.passColumn)));
+        ASSERT_NE(reduced.curves, nullptr);
+        in.curves = reduced.curves;
+        if (c.reused) {
+            ASSERT_TRUE(QFile::remove(info.path));
+        }
+        const auto [got, drawnRows] = print(in);
+        EXPECT_EQ(drawnRows, c.rows);
+        ASSERT_EQ(got.size(), want.size());
+        for (qsizetype i = 0; i < want.size(); ++i)
+            ASSERT_EQ(got[i].toStdString(), want[i].toStdString()) << "item " << i;
+    }
 }
 
 TEST_F(ReportTest, RefusalsAndFailuresAreReportedWithTheirReason) {
