@@ -29,6 +29,8 @@ QString MeasureLabel(const QString& key, const QString& detail) {
         return QStringLiteral("更换为 %1 电动机").arg(detail);
     if (key == QLatin1String("right_size"))
         return QStringLiteral("换用合适容量 %1").arg(detail.trimmed());
+    if (key == QLatin1String("power_factor"))
+        return QStringLiteral("功率因数补偿");
     return detail.isEmpty() ? key : key + QLatin1Char(' ') + detail;
 }
 
@@ -499,7 +501,9 @@ void SurveyReportJob::summary() {
 }
 
 namespace {
-const int kTableTabs[] = {1, 16, 27, 34, 41, 49, 56, 62, 73, 92, 103};
+// The columns of the motor table in average character widths of 9-point type: the widest texts
+// are "低于IE1" and "换用合适容量 Y160M-4 B3"; the last column ends within the A4 line.
+const int kTableTabs[] = {1, 16, 27, 34, 40, 48, 55, 64, 75, 100, 110};
 } // namespace
 
 void SurveyReportJob::tableHeader() {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "analysis/cumulative.h"
 #include "analysiswindow/testrecording.h"
@@ -668,6 +669,11 @@ TEST_F(ReportTest, SurveyReportPutsEightyMotorsAPageAndThePageNumberAtTheFoot) {
             SurveyMotorLine m;
             m.tag = QStringLiteral("M%1").arg(i, 3, 10, QLatin1Char('0'));
             m.department = QStringLiteral("水泵房");
+            // the widest texts of their columns
+            m.efficiencyClass = QStringLiteral("低于IE1");
+            m.measureText = QStringLiteral("换用合适容量 Y160M-4 B3");
+            m.annualEnergyKwh = 1234567;
+            m.annualSavingMoney = 123456.78;
             report.motors.push_back(m);
         }
         report.departments.push_back({QStringLiteral("水泵房"), c.motors, 0, 0, 0, 0});
@@ -680,7 +686,9 @@ TEST_F(ReportTest, SurveyReportPutsEightyMotorsAPageAndThePageNumberAtTheFoot) {
         EXPECT_EQ(device.pages, pages);
         std::map<int, int> motorLines, headers;
         std::map<int, std::vector<double>> numberTops;
+        std::map<int, std::set<double>> lineTops;
         for (const PrintedItem* t : device.texts()) {
+            lineTops[t->page].insert(t->y1);
             if (t->text.startsWith(QLatin1Char('M')))
                 ++motorLines[t->page];
             if (t->text == QStringLiteral("电机"))
@@ -692,6 +700,10 @@ TEST_F(ReportTest, SurveyReportPutsEightyMotorsAPageAndThePageNumberAtTheFoot) {
             SCOPED_TRACE(page);
             EXPECT_EQ(motorLines[page], page == 1 ? 0 : c.perPage[std::size_t(page - 2)]);
             EXPECT_EQ(headers[page], page == 1 ? 0 : 1);
+            // each motor on one line: the header, the motors and the page number
+            if (page > 1) {
+                EXPECT_EQ(lineTops[page].size(), 2 + std::size_t(c.perPage[std::size_t(page - 2)]));
+            }
             // 2 header lines, 80 motor lines and one blank of 9-point type (180 twips) above it
             EXPECT_EQ(numberTops[page], std::vector<double>{83 * 180.0});
         }
