@@ -86,26 +86,6 @@ MotorState ClassifyMotorValues(float p, const MotorParameters& m, OperatingPoint
     return ClassifyMotorValues(p, ComputeMotorOperatingPoint(p, m), m, values, caller);
 }
 
-MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
-                               const MotorParameters& m, OperatingPoint& values,
-                               ClassifyCaller caller) {
-    if (op) {
-        values = *op;
-        return MotorState::Normal;
-    }
-    // Data for which the load model has no solution count as incomplete data.
-    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
-    if (usable && p >= 0.0f) {
-        values = OperatingPoint{};
-        return MotorState::BelowNoLoad;
-    }
-    if (usable)
-        return MotorState::Generating;
-    if (caller == ClassifyCaller::AnalyseRow)
-        values = OperatingPoint{};
-    return MotorState::NoMotorData;
-}
-
 MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& m,
                                       const OperatingPoint& values) {
     MotorStateDecision d;

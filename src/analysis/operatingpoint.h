@@ -66,10 +66,27 @@ MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& m
 MotorState ClassifyMotorValues(float inputPower, const MotorParameters& motor,
                                OperatingPoint& values, ClassifyCaller caller);
 // The same with the row's ComputeMotorOperatingPoint(inputPower, motor) given (worked out
-// beforehand, rows apart from one another).
-MotorState ClassifyMotorValues(float inputPower, const std::optional<OperatingPoint>& operating,
-                               const MotorParameters& motor, OperatingPoint& values,
-                               ClassifyCaller caller);
+// beforehand, rows apart from one another). Inline: the pass decides every row in order.
+inline MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
+                                      const MotorParameters& m, OperatingPoint& values,
+                                      ClassifyCaller caller) {
+    if (op) {
+        values = *op;
+        return MotorState::Normal;
+    }
+    // Data for which the load model has no solution count as incomplete data.
+    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
+    if (usable && p >= 0.0f) {
+        values = OperatingPoint{};
+        return MotorState::BelowNoLoad;
+    }
+    if (usable)
+        return MotorState::Generating;
+    if (caller == ClassifyCaller::AnalyseRow)
+        values = OperatingPoint{};
+    return MotorState::NoMotorData;
+}
+
 // The boxes, caption and colour of a state, with the values after the decision.
 MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& motor,
                                       const OperatingPoint& values);
