@@ -11,40 +11,102 @@ RowCompleter::RowCompleter(const MotorParameters& motor, OperatingPoint values,
                            ClassifyCaller caller)
     : motor_(motor), values_(values), caller_(caller) {}
 
-void RowCompleter::complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
+namespace {
+
+// A piece's rows as the arrays of one quantity each that the power rules and the operating point
+// take (each thread has its own).
+struct PieceColumns {
+    PowerColumns powers;
+    OperatingColumns operating;
+};
+static_assert(kPowerColumnRows == kOperatingColumnRows);
+
+} // namespace
+
+void RowCompleter::complete(const ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
                             std::size_t count) {
     // First what each row gives on its own, on every core, a piece of the block at a time: the
     // power rules (the sample keeps the values as read, the channels the active powers held to the
     // apparent power) and the operating point of the row's input power.
-    powers_.resize(count);
     operating_.resize(count);
     const MotorParameters motor = motor_;
     // The pointers by value: through references every store into a row would reload them.
-    RowPowers* const powers = powers_.data();
     std::optional<OperatingPoint>* const operating = operating_.data();
-    const auto ownRows = [in, out, powers, operating, &motor](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i)
-            std::copy_n(in[i].begin(), kChannelRowSize, out[i].sample.begin());
-        ComputeRowPowers(in + begin, powers + begin, end - begin);
-        for (std::size_t i = begin; i < end; ++i) {
-            out[i].channels = in[i];
-            StoreRowPowers(out[i].sample, powers[i]);
-            operating[i] = ComputeMotorOperatingPoint(powers[i].P, motor);
+    const auto ownRows = [in, out, operating, &motor](std::size_t begin, std::size_t end) {
+        static thread_local std::unique_ptr<PieceColumns> columns;
+        if (!columns)
+            columns = std::make_unique<PieceColumns>();
+        PowerColumns& pc = columns->powers;
+        OperatingColumns& oc = columns->operating;
+        for (std::size_t first = begin; first < end; first += kPowerColumnRows) {
+            const std::size_t n = std::min(kPowerColumnRows, end - first);
+            const ChannelRowValues* rows = in + first;
+            for (std::size_t i = 0; i < n; ++i)
+                for (std::size_t c = 0; c < 3; ++c) {
+                    pc.current[c][i] = rows[i][3 * c];
+                    pc.voltage[c][i] = rows[i][3 * c + 1];
+                    pc.active[c][i] = rows[i][3 * c + 2];
+                }
+            ComputeRowPowers(pc, n);
+            ComputeMotorOperatingPoints(pc.P.data(), n, motor, oc);
+            CompletedRow* to = out + first;
+            std::optional<OperatingPoint>* op = operating + first;
+            for (std::size_t i = 0; i < n; ++i) {
+                SampleRowValues& s = to[i].sample;
+                ChannelRowValues& ch = to[i].channels;
+                std::copy_n(rows[i].begin(), kChannelRowSize, s.begin());
+                ch = rows[i];
+                for (std::size_t c = 0; c < 3; ++c)
+                    ch[3 * c + 2] = pc.active[c][i];
+                s[Slot::ActivePower] = pc.P[i];
+                s[Slot::ReactivePower] = pc.Q[i];
+                s[Slot::PowerFactor] = pc.PF[i];
+                s[Slot::ApparentPower] = pc.S[i];
+                op[i] = oc.has[i] ? std::optional(OperatingPoint{oc.LoadRate[i], oc.OutputPower[i],
+                                                                 oc.Efficiency[i]})
+                                  : std::nullopt;
+            }
         }
     };
     BlockPool::shared().run(count, kPieceRows, ownRows);
-    // Then, in order, what goes from row to row: the energies (stored in W·h and var·h) and the
-    // motor state with the operating point a row finds.
+    // Then, in order, what goes from row to row: the power sums, and the motor state with the
+    // operating point a row finds.
+    sums_.resize(2 * count);
+    double* const activeSums = sums_.data();
+    double* const reactiveSums = activeSums + count;
     EnergyAccumulator energy = energy_;
     OperatingPoint values = values_;
     for (std::size_t i = 0; i < count; ++i) {
         SampleRowValues& s = out[i].sample;
-        energy.add(s[Slot::ActivePower], s[Slot::ReactivePower], spanSeconds[i]);
-        s[Slot::ActiveEnergy] = std::fabs(energy.ActiveEnergy) * 1000.0f;
-        s[Slot::ReactiveEnergy] = std::fabs(energy.ReactiveEnergy) * 1000.0f;
+        energy.ActivePowerSum += s[Slot::ActivePower];
+        energy.ReactivePowerSum += s[Slot::ReactivePower];
+        activeSums[i] = energy.ActivePowerSum;
+        reactiveSums[i] = energy.ReactivePowerSum;
         out[i].state =
             ClassifyMotorValues(s[Slot::ActivePower], operating_[i], motor, values, caller_);
         out[i].values = values;
+    }
+    // The energies from the sums (stored in W·h and var·h): each row's apart from the others'.
+    energies_.resize(2 * count);
+    float* const active = energies_.data();
+    float* const reactive = active + count;
+    // The rows so far, counted one by one as EnergyAccumulator::add counts them (whole numbers, so
+    // exact); a block's rows fit an int, whose conversion vectorises.
+    const double rowsBefore = energy.RowsAccumulated;
+    const int rowCount = int(count);
+    for (int i = 0; i < rowCount; ++i) {
+        const double rows = rowsBefore + double(i + 1);
+        active[i] = MeanPowerEnergy(activeSums[i], rows, spanSeconds[i]);
+        reactive[i] = MeanPowerEnergy(reactiveSums[i], rows, spanSeconds[i]);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i].sample[Slot::ActiveEnergy] = std::fabs(active[i]) * 1000.0f;
+        out[i].sample[Slot::ReactiveEnergy] = std::fabs(reactive[i]) * 1000.0f;
+    }
+    if (count > 0) {
+        energy.RowsAccumulated = rowsBefore + double(count);
+        energy.ActiveEnergy = active[count - 1];
+        energy.ReactiveEnergy = reactive[count - 1];
     }
     energy_ = energy;
     values_ = values;

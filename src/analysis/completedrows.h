@@ -39,10 +39,10 @@ public:
     explicit RowCompleter(const MotorParameters& motor, OperatingPoint values = {},
                           ClassifyCaller caller = ClassifyCaller::AnalyseRow);
 
-    // Completes count rows, whose energies run over spanSeconds[i] since the start. `in` holds
-    // the rows as read and is changed (active powers held). What each row gives on its own is
-    // worked out on all cores (BlockPool), what goes from row to row after it, in order.
-    void complete(ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
+    // Completes count rows, whose energies run over spanSeconds[i] since the start, from the rows
+    // as read in `in`. What each row gives on its own is worked out on all cores (BlockPool), in
+    // arrays of one quantity each; what goes from row to row after it, in order.
+    void complete(const ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
                   std::size_t count);
     CompletedRow complete(ChannelRowValues in, float spanSeconds = 0);
 
@@ -57,8 +57,9 @@ private:
     OperatingPoint values_;
     ClassifyCaller caller_;
     EnergyAccumulator energy_;
-    std::vector<RowPowers> powers_;
     std::vector<std::optional<OperatingPoint>> operating_;
+    std::vector<double> sums_;    // a block's active, then reactive power sums after each row
+    std::vector<float> energies_; // the energies after each row, the same way
     // The rows of a block a core takes at a time.
     static constexpr std::size_t kPieceRows = 1024;
 };

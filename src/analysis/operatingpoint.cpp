@@ -1,59 +1,89 @@
 #include "analysis/operatingpoint.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "model/types.h"
 
 namespace zr5 {
 
-std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorParameters& m) {
-    if (!m.MotorParametersValid || !(p1 > m.NoLoadPower))
-        return std::nullopt;
-    const float pn = m.RatedPower;
-    const float k = m.RatedLosses - m.NoLoadPower;
-    OperatingPoint op;
-    const float excess = p1 - m.NoLoadPower;
-    if (k == 0.0f) {
-        op.LoadRate = static_cast<float>(100.0 * double(excess) / double(pn));
+namespace {
+
+// What every row of a motor shares: P1 = b PN + P0 + b^2 K.
+struct LoadModel {
+    float pn, p0, k;
+    double quarterSquare; // PN^2 / 4
+    double halfPn;        // PN / 2
+    explicit LoadModel(const MotorParameters& m)
+        : pn(m.RatedPower), p0(m.NoLoadPower), k(m.RatedLosses - m.NoLoadPower),
+          quarterSquare(double(pn) * double(pn) / 4.0), halfPn(double(pn) / 2.0) {}
+};
+
+inline bool Finite(float x) {
+    return std::fabs(x) <= std::numeric_limits<float>::max();
+}
+
+// One row's operating point, without branches so that a loop over rows vectorises: true when
+// the row has one (P1 above the no-load power, a real solution, finite values). Linear: K = 0.
+template <bool Linear>
+[[gnu::always_inline]] inline bool OperatingPointOf(float p1, const LoadModel& model,
+                                                    OperatingPoint& op) {
+    const float excess = p1 - model.p0;
+    bool has = p1 > model.p0;
+    if constexpr (Linear) {
+        op.LoadRate = static_cast<float>(100.0 * double(excess) / double(model.pn));
     } else {
-        const float rs =
-            static_cast<float>(double(pn) * double(pn) / 4.0 + double(k) * double(excess));
-        if (!(rs >= 0.0f))
-            return std::nullopt;
+        const float rs = static_cast<float>(model.quarterSquare + double(model.k) * double(excess));
+        has &= rs >= 0.0f;
         op.LoadRate =
-            static_cast<float>(100.0 * (std::sqrt(double(rs)) - double(pn) / 2.0) / double(k));
+            static_cast<float>(100.0 * (std::sqrt(double(rs)) - model.halfPn) / double(model.k));
     }
-    op.OutputPower = static_cast<float>(double(op.LoadRate) / 100.0 * double(pn));
+    op.OutputPower = static_cast<float>(double(op.LoadRate) / 100.0 * double(model.pn));
     op.Efficiency = static_cast<float>(double(op.OutputPower) / double(p1) * 100.0);
-    if (!std::isfinite(op.LoadRate) || !std::isfinite(op.OutputPower) ||
-        !std::isfinite(op.Efficiency))
+    return has & Finite(op.LoadRate) & Finite(op.OutputPower) & Finite(op.Efficiency);
+}
+
+template <bool Linear>
+void OperatingPointsOf(const float* p1, std::size_t count, const LoadModel& model,
+                       OperatingColumns& out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        OperatingPoint op;
+        out.has[i] = OperatingPointOf<Linear>(p1[i], model, op);
+        out.LoadRate[i] = op.LoadRate;
+        out.OutputPower[i] = op.OutputPower;
+        out.Efficiency[i] = op.Efficiency;
+    }
+}
+
+} // namespace
+
+std::optional<OperatingPoint> ComputeMotorOperatingPoint(float p1, const MotorParameters& m) {
+    if (!m.MotorParametersValid)
         return std::nullopt;
-    return op;
+    const LoadModel model(m);
+    OperatingPoint op;
+    const bool has = model.k == 0.0f ? OperatingPointOf<true>(p1, model, op)
+                                     : OperatingPointOf<false>(p1, model, op);
+    return has ? std::optional(op) : std::nullopt;
+}
+
+void ComputeMotorOperatingPoints(const float* p1, std::size_t count, const MotorParameters& m,
+                                 OperatingColumns& out) {
+    if (!m.MotorParametersValid) {
+        std::fill_n(out.has.begin(), count, 0);
+        return;
+    }
+    const LoadModel model(m);
+    if (model.k == 0.0f)
+        OperatingPointsOf<true>(p1, count, model, out);
+    else
+        OperatingPointsOf<false>(p1, count, model, out);
 }
 
 MotorState ClassifyMotorValues(float p, const MotorParameters& m, OperatingPoint& values,
                                ClassifyCaller caller) {
     return ClassifyMotorValues(p, ComputeMotorOperatingPoint(p, m), m, values, caller);
-}
-
-MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
-                               const MotorParameters& m, OperatingPoint& values,
-                               ClassifyCaller caller) {
-    if (op) {
-        values = *op;
-        return MotorState::Normal;
-    }
-    // Data for which the load model has no solution count as incomplete data.
-    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
-    if (usable && p >= 0.0f) {
-        values = OperatingPoint{};
-        return MotorState::BelowNoLoad;
-    }
-    if (usable)
-        return MotorState::Generating;
-    if (caller == ClassifyCaller::AnalyseRow)
-        values = OperatingPoint{};
-    return MotorState::NoMotorData;
 }
 
 MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& m,

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -20,6 +22,20 @@ struct OperatingPoint {
 // With K = 0 the model is linear and the load rate is (P1 - P0) / PN.
 std::optional<OperatingPoint> ComputeMotorOperatingPoint(float inputPower,
                                                          const MotorParameters& motor);
+
+// The operating points of a piece of rows as arrays of one quantity each, so that the loop over
+// them vectorises: row i has one when has[i] is 1, with the values at [i].
+constexpr std::size_t kOperatingColumnRows = 1024;
+struct OperatingColumns {
+    // Longer than the rows, as PowerColumns (the arrays are not a whole number of pages apart).
+    using Column = std::array<float, kOperatingColumnRows + 16>;
+    Column LoadRate, OutputPower, Efficiency;
+    std::array<std::int32_t, kOperatingColumnRows + 16> has;
+};
+// ComputeMotorOperatingPoint(inputPower[i], motor) for the first count (at most
+// kOperatingColumnRows) rows.
+void ComputeMotorOperatingPoints(const float* inputPower, std::size_t count,
+                                 const MotorParameters& motor, OperatingColumns& out);
 
 enum class MotorState { Normal, BelowNoLoad, Generating, NoMotorData };
 
@@ -50,10 +66,27 @@ MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& m
 MotorState ClassifyMotorValues(float inputPower, const MotorParameters& motor,
                                OperatingPoint& values, ClassifyCaller caller);
 // The same with the row's ComputeMotorOperatingPoint(inputPower, motor) given (worked out
-// beforehand, rows apart from one another).
-MotorState ClassifyMotorValues(float inputPower, const std::optional<OperatingPoint>& operating,
-                               const MotorParameters& motor, OperatingPoint& values,
-                               ClassifyCaller caller);
+// beforehand, rows apart from one another). Inline: the pass decides every row in order.
+inline MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
+                                      const MotorParameters& m, OperatingPoint& values,
+                                      ClassifyCaller caller) {
+    if (op) {
+        values = *op;
+        return MotorState::Normal;
+    }
+    // Data for which the load model has no solution count as incomplete data.
+    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
+    if (usable && p >= 0.0f) {
+        values = OperatingPoint{};
+        return MotorState::BelowNoLoad;
+    }
+    if (usable)
+        return MotorState::Generating;
+    if (caller == ClassifyCaller::AnalyseRow)
+        values = OperatingPoint{};
+    return MotorState::NoMotorData;
+}
+
 // The boxes, caption and colour of a state, with the values after the decision.
 MotorStateDecision DescribeMotorState(MotorState state, const MotorParameters& motor,
                                       const OperatingPoint& values);

@@ -41,11 +41,11 @@ AssessmentCollector::AssessmentCollector(const MotorParameters& motor,
     }
 }
 
-void AssessmentCollector::add(const CumulativeRowView& row) {
-    const SampleRowValues& s = row.model.SampleRow;
+template <bool ThreePhases, bool Economics>
+void AssessmentCollector::take(const SampleRowValues& s, MotorState state,
+                               const OperatingPoint& values) {
     const double p = s[Slot::ActivePower];
     const double q = std::fabs(double(s[Slot::ReactivePower]));
-    const MotorState state = row.decision.state;
     if (p > 0) {
         a_.inputEnergy += p * rowHours_;
         a_.stateInputEnergy[std::size_t(state)] += p * rowHours_;
@@ -53,11 +53,11 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
     a_.reactiveEnergy += q * rowHours_;
     a_.stateHours[std::size_t(state)] += rowHours_;
     if (state == MotorState::Normal) {
-        const double out = row.model.OutputPower;
+        const double out = values.OutputPower;
         normalInput_ += p * rowHours_;
         normalReactive_ += q * rowHours_;
         a_.outputEnergy += out * rowHours_;
-        loadRateSum_ += row.model.LoadRate;
+        loadRateSum_ += values.LoadRate;
         normalRows_ += 1;
         outputSum_ += out;
         outputSquares_ += out * out;
@@ -68,7 +68,7 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
         else if (out > 0.75 * rated)
             highOutputs_.push_back(float(out));
     }
-    if (threePhases_) {
+    if constexpr (ThreePhases) {
         const RowUnbalance u = RowUnbalanceOf(s);
         if (u.voltage) {
             const double v = *u.voltage;
@@ -81,7 +81,8 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
             // The window's sum is kept up to date; a full window's mean may be the sustained one.
             windowSum_ += v - window_[windowNext_];
             window_[windowNext_] = v;
-            windowNext_ = (windowNext_ + 1) % window_.size();
+            if (++windowNext_ == window_.size())
+                windowNext_ = 0;
             if (voltageRows_ >= double(window_.size()))
                 sustained_ = std::max(sustained_, windowSum_ / double(window_.size()));
         }
@@ -93,12 +94,36 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
     }
     // Rows below the no-load power run at no load; generating rows and rows without motor data
     // belong to no zone.
-    if (a_.economics && (state == MotorState::Normal || state == MotorState::BelowNoLoad)) {
-        const double beta = state == MotorState::Normal ? row.model.LoadRate / 100.0 : 0.0;
+    if (Economics && (state == MotorState::Normal || state == MotorState::BelowNoLoad)) {
+        const double beta = state == MotorState::Normal ? values.LoadRate / 100.0 : 0.0;
         a_.zoneHours[std::size_t(ZoneOf(beta, *a_.economics))] += rowHours_;
         const int band = std::clamp(int(std::floor(beta * 10.0)), 0, 12);
         a_.loadBandHours[std::size_t(band)] += rowHours_;
     }
+}
+
+void AssessmentCollector::add(const CumulativeRowView& row) {
+    const OperatingPoint values{row.model.LoadRate, row.model.OutputPower, row.model.Efficiency};
+    if (threePhases_)
+        a_.economics ? take<true, true>(row.model.SampleRow, row.decision.state, values)
+                     : take<true, false>(row.model.SampleRow, row.decision.state, values);
+    else
+        a_.economics ? take<false, true>(row.model.SampleRow, row.decision.state, values)
+                     : take<false, false>(row.model.SampleRow, row.decision.state, values);
+}
+
+template <bool ThreePhases, bool Economics>
+void AssessmentCollector::takeBlock(const CumulativeBlock& block) {
+    for (const CompletedRow& row : block.rows)
+        take<ThreePhases, Economics>(row.sample, row.state, row.values);
+}
+
+void AssessmentCollector::add(const CumulativeBlock& block) {
+    // What holds for the whole recording is decided once a block, not once a row.
+    if (threePhases_)
+        a_.economics ? takeBlock<true, true>(block) : takeBlock<true, false>(block);
+    else
+        a_.economics ? takeBlock<false, true>(block) : takeBlock<false, false>(block);
 }
 
 double AssessmentCollector::inputKwhOf(double ratedPower, double ratedLosses,
@@ -221,7 +246,7 @@ SupplyUnbalance AssessmentCollector::supplyOf() const {
 
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
                               const AssessmentSettings& settings,
-                              const std::function<void(const CumulativeRowView&)>& onRow) {
+                              const std::function<void(const CumulativeBlock&)>& onBlock) {
     AssessmentRun run;
     MeasurementModel model;
     AnalysisResults results;
@@ -233,12 +258,12 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     const RecordingHeader& header = run.recording.header;
     AssessmentCollector collector(model.Motor, settings, hours / double(run.recording.RecordCount),
                                   ThreePhasesWired(header.red(), header.blue(), header.yellow()));
-    while (!pass.done())
-        pass.process(1 << 16, [&](const CumulativeRowView& row) {
-            collector.add(row);
-            if (onRow)
-                onRow(row);
-        });
+    while (!pass.done()) {
+        const CumulativeBlock& block = pass.processBlock(CumulativeAnalysis::kPassBlockRows);
+        collector.add(block);
+        if (onBlock)
+            onBlock(block);
+    }
     if (!pass.error().isEmpty())
         return run.error = pass.error(), run;
     run.assessment = collector.finish(hours);

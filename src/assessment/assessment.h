@@ -129,6 +129,8 @@ public:
     AssessmentCollector(const MotorParameters& motor, const AssessmentSettings& settings,
                         double rowHours, bool threePhases = true);
     void add(const CumulativeRowView& row);
+    // The rows of a block of the pass, in order: the same as adding them one by one.
+    void add(const CumulativeBlock& block);
     // Ends the collection: shares, efficiencies and the replacement by class IE3.
     RecordingAssessment finish(double recordingHours) const;
     // kWh another motor (its rated losses and no-load power) would draw for the normal rows'
@@ -148,6 +150,11 @@ private:
     double normalRows_ = 0;
     double outputSum_ = 0; // kW, per row
     double outputSquares_ = 0;
+    // One row; what holds for the whole recording (three phases wired, the economics known) is
+    // fixed for the loop over a block.
+    template <bool ThreePhases, bool Economics>
+    void take(const SampleRowValues& s, MotorState state, const OperatingPoint& values);
+    template <bool ThreePhases, bool Economics> void takeBlock(const CumulativeBlock& block);
     Replacement replacementOf(EfficiencyClass cls, double pricePerKw, double recordingHours) const;
     PowerFactorCorrection powerFactorOf(double recordingHours) const;
     SupplyUnbalance supplyOf() const;
@@ -173,11 +180,11 @@ struct AssessmentRun {
     RecordingInfo recording;
     AnalysisResults totals; // the pass's energies and extremes, without its energy series
 };
-// `onRow`, when given, sees every row of the same pass (what a caller collects beside the
-// assessment, without a second read).
+// `onBlock`, when given, sees every block of rows of the same pass, in order (what a caller
+// collects beside the assessment, without a second read).
 AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDirectory,
                               const AssessmentSettings& settings,
-                              const std::function<void(const CumulativeRowView&)>& onRow = {});
+                              const std::function<void(const CumulativeBlock&)>& onBlock = {});
 
 // The one-line verdict: where the motor mostly runs, and what a better or smaller motor would save.
 QString AssessmentVerdict(const RecordingAssessment& a, double recordingHours, double ratedPower);

@@ -48,11 +48,13 @@ Result<ComparedRecording> AnalyseForComparison(const QString& path, const QStrin
                                                const AssessmentSettings& settings) {
     ComparedRecording r;
     std::vector<float> powers;
-    r.run = AssessRecording(path, dataDirectory, settings, [&](const CumulativeRowView& row) {
-        powers.push_back(row.model.SampleRow[Slot::ActivePower]);
-        if (row.decision.state == MotorState::Normal) {
-            ++r.normalRows;
-            r.cloud.add(row.model.LoadRate, row.model.Efficiency);
+    r.run = AssessRecording(path, dataDirectory, settings, [&](const CumulativeBlock& block) {
+        for (const CompletedRow& row : block.rows) {
+            powers.push_back(row.sample[Slot::ActivePower]);
+            if (row.state == MotorState::Normal) {
+                ++r.normalRows;
+                r.cloud.add(row.values.LoadRate, row.values.Efficiency);
+            }
         }
     });
     if (!r.run.error.isEmpty())

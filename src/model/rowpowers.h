@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "model/types.h"
@@ -18,9 +19,21 @@ struct RowPowers {
 // (indices 2, 5, 8) in place to the magnitude of its apparent power U*I/1000, keeping its sign;
 // each channel's reactive power takes the sign of its current.
 RowPowers ComputeRowPowers(ChannelRowValues& channels);
-// The same for many rows at once, rows[i] giving powers[i]: one row's square roots and divisions
-// need not wait for the row before.
-void ComputeRowPowers(ChannelRowValues* rows, RowPowers* powers, std::size_t count);
+
+// A piece of rows as arrays of one quantity each, row i of the piece at [i] of every array, so
+// that the loops over them vectorise.
+constexpr std::size_t kPowerColumnRows = 1024;
+struct PowerColumns {
+    // A little longer than the rows: arrays a whole number of pages apart would make the stores
+    // of one row and the loads of the next look dependent to the processor.
+    using Column = std::array<float, kPowerColumnRows + 16>;
+    std::array<Column, 3> current, voltage; // by channel
+    std::array<Column, 3> active;           // by channel: as read, then held
+    Column P, Q, S, PF;                     // the totals, as in RowPowers
+};
+// The same rules over the first count (at most kPowerColumnRows) rows of `c`: one row's square
+// roots and divisions need not wait for the row before.
+void ComputeRowPowers(PowerColumns& c, std::size_t count);
 
 // Writes the totals into a row as the analysis keeps them: [2] P, [5] Q, [8] signed PF, [9] S.
 void StoreRowPowers(SampleRowValues& row, const RowPowers& powers);
@@ -39,5 +52,11 @@ struct EnergyAccumulator {
     // Adds one row and recomputes both energies for a span of spanSeconds since the start.
     void add(float activePower, float reactivePower, float spanSeconds);
 };
+
+// The energy of `rows` rows whose powers sum to powerSum, over spanSeconds: what
+// EnergyAccumulator::add keeps, for a block whose sums are known row by row.
+inline float MeanPowerEnergy(double powerSum, double rows, float spanSeconds) {
+    return static_cast<float>(powerSum / rows * spanSeconds / 3600.0);
+}
 
 } // namespace zr5
