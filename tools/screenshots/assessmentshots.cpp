@@ -6,13 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <cstdio>
 
 #include "analysiswindow/analysisservices.h"
 #include "assessment/assessmentwindow.h"
 #include "model/appstate.h"
-#include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
 #include "shotrecording.h"
 #include "ui/geometry.h"
@@ -21,20 +19,12 @@ using namespace zr5;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zr5_assessment_screenshots OUT_DIR\n");
-        return 2;
-    }
-    QTranslator translations;
-    UseChineseTexts(translations);
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
-    QTemporaryDir dir;
-    const DataDirectory data(dir.path());
-    if (const Status installed = InstallSampleCatalogue(data); !installed) {
-        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
-        return 1;
-    }
+    shots::ShotSetup setup;
+    if (const int failed = setup.start(argc, argv, "zr5_assessment_screenshots"))
+        return failed;
+    const QDir& out = setup.out;
+    const QTemporaryDir& dir = setup.dir;
+    const DataDirectory& data = setup.data;
     const struct {
         const char* name;
         std::array<float, 7> motor;

@@ -9,13 +9,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 
 #include "analysiswindow/analysisservices.h"
 #include "compare/comparisonwindow.h"
 #include "model/appstate.h"
-#include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
 #include "shotrecording.h"
 #include "ui/geometry.h"
@@ -34,20 +32,12 @@ QString Recording(const QTemporaryDir& dir, const char* name, std::uint64_t seed
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zr5_compare_screenshots OUT_DIR\n");
-        return 2;
-    }
-    QTranslator translations;
-    UseChineseTexts(translations);
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
-    QTemporaryDir dir;
-    const DataDirectory data(dir.path());
-    if (const Status installed = InstallSampleCatalogue(data); !installed) {
-        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
-        return 1;
-    }
+    shots::ShotSetup setup;
+    if (const int failed = setup.start(argc, argv, "zr5_compare_screenshots"))
+        return failed;
+    const QDir& out = setup.out;
+    const QTemporaryDir& dir = setup.dir;
+    const DataDirectory& data = setup.data;
     const QString before = Recording(dir, "Y160M-4.MTR", 11, {4, 11, 22.6f, 88, 8.05f, 0.45f, 380});
     const QString after = Recording(dir, "IE3.MTR", 12, {4, 11, 21.9f, 91.4f, 7.5f, 0.33f, 380});
     if (before.isEmpty() || after.isEmpty())

@@ -1,17 +1,47 @@
 #pragma once
 
-// The screenshot programs' recordings: a synthetic eight-hour recording of a motor given by its
-// seven rated values.
+// What the screenshot programs share: their start (the Chinese texts, the output folder, a data
+// folder of their own with the sample catalogue) and their recordings, a synthetic eight-hour
+// recording of a motor given by its seven rated values.
 
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTranslator>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
+#include "motor/samplecatalogue.h"
 #include "recording/synthetic.h"
+#include "ui/geometry.h"
 
 namespace zr5::shots {
+
+// Made after the QApplication; start() reads the one argument, the output folder.
+struct ShotSetup {
+    // 0, or the exit code when the program cannot go on: 2 for its usage, 1 without a catalogue.
+    int start(int argc, char** argv, const char* program) {
+        if (argc != 2) {
+            std::fprintf(stderr, "usage: %s OUT_DIR\n", program);
+            return 2;
+        }
+        UseChineseTexts(translations);
+        out = QDir(QString::fromLocal8Bit(argv[1]));
+        out.mkpath(QStringLiteral("."));
+        if (const Status installed = InstallSampleCatalogue(data); !installed) {
+            std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
+            return 1;
+        }
+        return 0;
+    }
+
+    QTranslator translations;
+    QDir out;
+    QTemporaryDir dir;
+    DataDirectory data{dir.path()};
+};
 
 // Writes the recording with the motor's values in its header; false (and the reason on standard
 // error) when it cannot be written.

@@ -13,11 +13,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 
 #include "model/appstate.h"
-#include "motor/samplecatalogue.h"
 #include "shotrecording.h"
 #include "support/fakeservices.h"
 #include "survey/surveystore.h"
@@ -39,20 +37,12 @@ void Settle() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zr5_survey_screenshots OUT_DIR\n");
-        return 2;
-    }
-    QTranslator translations;
-    UseChineseTexts(translations);
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
-    QTemporaryDir dir;
-    const DataDirectory data(dir.path());
-    if (const Status installed = InstallSampleCatalogue(data); !installed) {
-        std::fprintf(stderr, "%s\n", qPrintable(installed.error()));
-        return 1;
-    }
+    shots::ShotSetup setup;
+    if (const int failed = setup.start(argc, argv, "zr5_survey_screenshots"))
+        return failed;
+    const QDir& out = setup.out;
+    const QTemporaryDir& dir = setup.dir;
+    const DataDirectory& data = setup.data;
     // Motors of the sample catalogue's sizes: rated poles, kW, A, %, no-load A and kW, V.
     const std::array<float, 7> motors[] = {{4, 11, 22.6f, 88, 8.05f, 0.45f, 380},
                                            {4, 30, 56.8f, 92.2f, 18.08f, 0.761f, 380},
