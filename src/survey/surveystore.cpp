@@ -518,4 +518,36 @@ Result<std::vector<SurveyMotorRecording>> MotorRecordings(SurveyDatabase& s, con
     return out;
 }
 
+SurveyRunText ImportText(const ImportOutcome& out, const QStringList& unreadable) {
+    SurveyRunText t;
+    for (const QString& p : unreadable + out.damaged)
+        t.problems << QStringLiteral("损坏，跳过：%1").arg(p);
+    for (const QString& d : out.duplicates)
+        t.problems << QStringLiteral("重复：%1").arg(d);
+    t.summary =
+        QStringLiteral("新增 %1 个记录，%2 个内容已变，%3 个已移动，%4 个未变；%5 个重复，%6 "
+                       "个损坏")
+            .arg(out.added)
+            .arg(out.changed)
+            .arg(out.moved)
+            .arg(out.unchanged)
+            .arg(out.duplicates.size())
+            .arg(unreadable.size() + out.damaged.size());
+    return t;
+}
+
+SurveyRunText AssessText(const SurveyAssessOutcome& out) {
+    SurveyRunText t;
+    for (const QString& p : out.problems)
+        t.problems << QStringLiteral("损坏：%1").arg(p);
+    t.summary =
+        QStringLiteral("评估了 %1 个记录，%2 个结果未变，%3 个缺失，%4 个损坏%5")
+            .arg(out.assessed)
+            .arg(out.current)
+            .arg(out.missing)
+            .arg(out.damaged)
+            .arg(out.cancelled ? QStringLiteral("；已中断，已完成的结果已保存") : QString());
+    return t;
+}
+
 } // namespace zr5

@@ -75,6 +75,16 @@ Result<SurveyAssessOutcome> AssessSurvey(SurveyDatabase& survey, const DataDirec
 Status StoreAssessment(SurveyDatabase& survey, qint64 recordingId, const QString& contentHash,
                        const QJsonObject& figures, const AssessmentSettings& settings);
 
+// What an import or an assessment run did, as `zr5-tool survey` prints it and the survey window
+// shows it: a line for each damaged, skipped or duplicated recording, and the summary line.
+struct SurveyRunText {
+    QStringList problems;
+    QString summary;
+};
+// `unreadable`: the names FindRecordings could not take.
+SurveyRunText ImportText(const ImportOutcome& out, const QStringList& unreadable);
+SurveyRunText AssessText(const SurveyAssessOutcome& out);
+
 // One recording of `survey list`.
 struct SurveyRecordingLine {
     qint64 id = 0;

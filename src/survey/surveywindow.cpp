@@ -43,18 +43,6 @@ QTableView* MakeTable(QWidget* parent, QAbstractItemModel* model) {
     return v;
 }
 
-// The import's line as `zr5-tool survey add` prints it.
-QString ImportSummary(const ImportOutcome& o, int problems) {
-    return QStringLiteral("新增 %1 个记录，%2 个内容已变，%3 个已移动，%4 个未变；%5 个重复，%6 "
-                          "个损坏")
-        .arg(o.added)
-        .arg(o.changed)
-        .arg(o.moved)
-        .arg(o.unchanged)
-        .arg(o.duplicates.size())
-        .arg(problems);
-}
-
 } // namespace
 
 SurveyWindow::SurveyWindow(AppState& state, UiServices& services, QWidget* parent,
@@ -240,11 +228,9 @@ void SurveyWindow::add(const QStringList& paths) {
             o.error = out.error();
             return o;
         }
-        for (const QString& p : problems + out->damaged)
-            o.problems << QStringLiteral("损坏，跳过：%1").arg(p);
-        for (const QString& d : out->duplicates)
-            o.problems << QStringLiteral("重复：%1").arg(d);
-        o.summary = ImportSummary(*out, int(problems.size() + out->damaged.size()));
+        const SurveyRunText t = ImportText(*out, problems);
+        o.problems = t.problems;
+        o.summary = t.summary;
         return o;
     });
 }
@@ -276,15 +262,9 @@ void SurveyWindow::Command5_Click() {
             o.error = out.error();
             return o;
         }
-        for (const QString& p : out->problems)
-            o.problems << QStringLiteral("损坏：%1").arg(p);
-        o.summary =
-            QStringLiteral("评估了 %1 个记录，%2 个结果未变，%3 个缺失，%4 个损坏%5")
-                .arg(out->assessed)
-                .arg(out->current)
-                .arg(out->missing)
-                .arg(out->damaged)
-                .arg(out->cancelled ? QStringLiteral("；已中断，已完成的结果已保存") : QString());
+        const SurveyRunText t = AssessText(*out);
+        o.problems = t.problems;
+        o.summary = t.summary;
         return o;
     });
 }

@@ -16,6 +16,14 @@ namespace zr5::tool {
 
 namespace {
 
+// A run's problem lines, then its summary line.
+QString RunText(const SurveyRunText& t) {
+    QString text;
+    for (const QString& p : t.problems)
+        text += p + QLatin1Char('\n');
+    return text + t.summary + QLatin1Char('\n');
+}
+
 std::atomic_bool gInterrupted{false};
 
 void OnInterrupt(int) {
@@ -40,20 +48,8 @@ int Add(ToolContext& context, const CommandLine& line, const QStringList& args) 
     const Result<ImportOutcome> out = ImportRecordings(**survey, files, options);
     if (!out)
         return Fail(context, out.error());
-    QString text;
-    for (const QString& p : problems + out->damaged)
-        text += QStringLiteral("损坏，跳过：%1\n").arg(p);
-    for (const QString& d : out->duplicates)
-        text += QStringLiteral("重复：%1\n").arg(d);
-    text += QStringLiteral("新增 %1 个记录，%2 个内容已变，%3 个已移动，%4 个未变；%5 个重复，%6 "
-                           "个损坏\n")
-                .arg(out->added)
-                .arg(out->changed)
-                .arg(out->moved)
-                .arg(out->unchanged)
-                .arg(out->duplicates.size())
-                .arg(problems.size() + out->damaged.size());
-    return PrintResult(context, text);
+    const SurveyRunText t = ImportText(*out, problems);
+    return PrintResult(context, RunText(t));
 }
 
 int Assess(ToolContext& context, const CommandLine& line, const QStringList& args) {
@@ -99,16 +95,7 @@ int Assess(ToolContext& context, const CommandLine& line, const QStringList& arg
         Print(context.err, QStringLiteral("\n"));
     if (!out)
         return Fail(context, out.error());
-    QString text;
-    for (const QString& p : out->problems)
-        text += QStringLiteral("损坏：%1\n").arg(p);
-    text += QStringLiteral("评估了 %1 个记录，%2 个结果未变，%3 个缺失，%4 个损坏%5\n")
-                .arg(out->assessed)
-                .arg(out->current)
-                .arg(out->missing)
-                .arg(out->damaged)
-                .arg(out->cancelled ? QStringLiteral("；已中断，已完成的结果已保存") : QString());
-    const int code = PrintResult(context, text);
+    const int code = PrintResult(context, RunText(AssessText(*out)));
     return out->cancelled && code == 0 ? 130 : code;
 }
 
