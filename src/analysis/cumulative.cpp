@@ -76,10 +76,12 @@ Status CumulativeAnalysis::begin() {
     a = AnalysisResults{};
     a.analysedFile = info_.path;
     a.axes = ChooseCurveAxes(m.RowMinimum, m.RowMaximum, info_.header.Duration);
-    active.assign(std::size_t(info_.RecordCount) + 1, 0.0f);
-    reactive.assign(std::size_t(info_.RecordCount) + 1, 0.0f);
-    a.ActiveEnergySeries = std::move(active);
-    a.ReactiveEnergySeries = std::move(reactive);
+    if (keepEnergySeries_) {
+        active.assign(std::size_t(info_.RecordCount) + 1, 0.0f);
+        reactive.assign(std::size_t(info_.RecordCount) + 1, 0.0f);
+        a.ActiveEnergySeries = std::move(active);
+        a.ReactiveEnergySeries = std::move(reactive);
+    }
     m.Energy.reset();
     m.ElapsedTime = 0;
     return {};
@@ -104,12 +106,16 @@ const CumulativeBlock& CumulativeAnalysis::processBlock(qint64 maxRows) {
 
     float efficiencyMaximum = a.EfficiencyMaximum, efficiencyMinimum = a.EfficiencyMinimum;
     float loadRateMaximum = a.LoadRateMaximum, loadRateMinimum = a.LoadRateMinimum;
-    float* activeSeries = a.ActiveEnergySeries.data() + nextRow_;
-    float* reactiveSeries = a.ReactiveEnergySeries.data() + nextRow_;
     const CompletedRow* rows = block.rows.data();
+    if (keepEnergySeries_) {
+        float* activeSeries = a.ActiveEnergySeries.data() + nextRow_;
+        float* reactiveSeries = a.ReactiveEnergySeries.data() + nextRow_;
+        for (qint64 i = 0; i < got; ++i) {
+            activeSeries[i] = rows[i].sample[Slot::ActiveEnergy];
+            reactiveSeries[i] = rows[i].sample[Slot::ReactiveEnergy];
+        }
+    }
     for (qint64 i = 0; i < got; ++i) {
-        activeSeries[i] = rows[i].sample[Slot::ActiveEnergy];
-        reactiveSeries[i] = rows[i].sample[Slot::ReactiveEnergy];
         const OperatingPoint& values = rows[i].values;
         if (nextRow_ + i == 1) {
             // The extremes start from the first row: a start value that no row reaches (a load

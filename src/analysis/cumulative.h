@@ -56,6 +56,9 @@ public:
     // data, duration and extrema, chooses the axes and resets the accumulators and the energy
     // series.
     Status begin();
+    // The energy after every row is kept for the segmented analysis; a pass that only wants the
+    // totals leaves the series empty (before begin()).
+    void setKeepEnergySeries(bool keep) { keepEnergySeries_ = keep; }
     // Processes up to maxRows further rows, calling perRow for each with the model as that row
     // leaves it (but for the energy sums, which are those after the row's block); returns how
     // many it did.
@@ -95,6 +98,7 @@ private:
     qint64 nextRow_ = 1;
     QString error_;
     bool finished_ = false;
+    bool keepEnergySeries_ = true;
     CumulativeBlock block_;
     MotorState lastState_ = MotorState::NoMotorData;
 };

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLocale>
 
+#include "analysis/blockpool.h"
 #include "model/numbertext.h"
 #include "model/unbalance.h"
 #include "motor/efficiencyclass.h"
@@ -41,9 +42,8 @@ AssessmentCollector::AssessmentCollector(const MotorParameters& motor,
     }
 }
 
-template <bool ThreePhases, bool Economics>
-void AssessmentCollector::take(const SampleRowValues& s, MotorState state,
-                               const OperatingPoint& values) {
+void AssessmentCollector::takeEnergy(const SampleRowValues& s, MotorState state,
+                                     const OperatingPoint& values, HourCounts& hours) {
     const double p = s[Slot::ActivePower];
     const double q = std::fabs(double(s[Slot::ReactivePower]));
     if (p > 0) {
@@ -51,7 +51,7 @@ void AssessmentCollector::take(const SampleRowValues& s, MotorState state,
         a_.stateInputEnergy[std::size_t(state)] += p * rowHours_;
     }
     a_.reactiveEnergy += q * rowHours_;
-    a_.stateHours[std::size_t(state)] += rowHours_;
+    hours.state[std::size_t(state)] += 1;
     if (state == MotorState::Normal) {
         const double out = values.OutputPower;
         normalInput_ += p * rowHours_;
@@ -64,66 +64,112 @@ void AssessmentCollector::take(const SampleRowValues& s, MotorState state,
         a_.largestOutput = std::max(a_.largestOutput, out);
         const double rated = motor_.RatedPower;
         if (out > rated)
-            hoursAboveRated_ += rowHours_;
+            hours.aboveRated += 1;
         else if (out > 0.75 * rated)
             highOutputs_.push_back(float(out));
     }
-    if constexpr (ThreePhases) {
-        const RowUnbalance u = RowUnbalanceOf(s);
-        if (u.voltage) {
-            const double v = *u.voltage;
-            voltageSum_ += v;
-            voltageRows_ += 1;
-            voltageMax_ = std::max(voltageMax_, v);
-            for (std::size_t k = 0; k < 3; ++k)
-                if (v > kUnbalanceSteps[k])
-                    hoursAbove_[k] += rowHours_;
-            // The window's sum is kept up to date; a full window's mean may be the sustained one.
-            windowSum_ += v - window_[windowNext_];
-            window_[windowNext_] = v;
-            if (++windowNext_ == window_.size())
-                windowNext_ = 0;
-            if (voltageRows_ >= double(window_.size()))
-                sustained_ = std::max(sustained_, windowSum_ / double(window_.size()));
-        }
-        if (u.current) {
-            currentSum_ += *u.current;
-            currentRows_ += 1;
-            currentMax_ = std::max(currentMax_, *u.current);
-        }
+}
+
+void AssessmentCollector::takeSupply(const RowUnbalanceValues& u, HourCounts& hours) {
+    if (u.hasVoltage) {
+        const double v = u.voltage;
+        voltageSum_ += v;
+        voltageRows_ += 1;
+        voltageMax_ = std::max(voltageMax_, v);
+        for (std::size_t k = 0; k < 3; ++k)
+            hours.voltageAbove[k] += v > kUnbalanceSteps[k];
+        // The window's sum is kept up to date; a full window's mean may be the sustained one.
+        windowSum_ += v - window_[windowNext_];
+        window_[windowNext_] = v;
+        if (++windowNext_ == window_.size())
+            windowNext_ = 0;
+        if (voltageRows_ >= double(window_.size()))
+            sustained_ = std::max(sustained_, windowSum_ / double(window_.size()));
     }
+    if (u.hasCurrent) {
+        currentSum_ += u.current;
+        currentRows_ += 1;
+        currentMax_ = std::max(currentMax_, u.current);
+    }
+}
+
+void AssessmentCollector::takeZone(MotorState state, const OperatingPoint& values,
+                                   HourCounts& hours) const {
     // Rows below the no-load power run at no load; generating rows and rows without motor data
     // belong to no zone.
-    if (Economics && (state == MotorState::Normal || state == MotorState::BelowNoLoad)) {
+    if (state == MotorState::Normal || state == MotorState::BelowNoLoad) {
         const double beta = state == MotorState::Normal ? values.LoadRate / 100.0 : 0.0;
-        a_.zoneHours[std::size_t(ZoneOf(beta, *a_.economics))] += rowHours_;
+        hours.zone[std::size_t(ZoneOf(beta, *a_.economics))] += 1;
         const int band = std::clamp(int(std::floor(beta * 10.0)), 0, 12);
-        a_.loadBandHours[std::size_t(band)] += rowHours_;
+        hours.loadBand[std::size_t(band)] += 1;
     }
+}
+
+namespace {
+// Adds one row's hours to `sum` for each row counted, one addition at a time as the rows came:
+// every such addition adds the same amount, so their order among other sums does not matter.
+void AddRowHours(double& sum, std::uint32_t rows, double rowHours) {
+    double s = sum;
+    for (std::uint32_t i = 0; i < rows; ++i)
+        s += rowHours;
+    sum = s;
+}
+template <std::size_t N>
+void AddRowHours(std::array<double, N>& sums, const std::array<std::uint32_t, N>& rows,
+                 double rowHours) {
+    for (std::size_t k = 0; k < N; ++k)
+        AddRowHours(sums[k], rows[k], rowHours);
+}
+} // namespace
+
+void AssessmentCollector::addHours(const HourCounts& hours) {
+    AddRowHours(a_.stateHours, hours.state, rowHours_);
+    AddRowHours(hoursAboveRated_, hours.aboveRated, rowHours_);
+    AddRowHours(hoursAbove_, hours.voltageAbove, rowHours_);
+    AddRowHours(a_.zoneHours, hours.zone, rowHours_);
+    AddRowHours(a_.loadBandHours, hours.loadBand, rowHours_);
 }
 
 void AssessmentCollector::add(const CumulativeRowView& row) {
     const OperatingPoint values{row.model.LoadRate, row.model.OutputPower, row.model.Efficiency};
-    if (threePhases_)
-        a_.economics ? take<true, true>(row.model.SampleRow, row.decision.state, values)
-                     : take<true, false>(row.model.SampleRow, row.decision.state, values);
-    else
-        a_.economics ? take<false, true>(row.model.SampleRow, row.decision.state, values)
-                     : take<false, false>(row.model.SampleRow, row.decision.state, values);
-}
-
-template <bool ThreePhases, bool Economics>
-void AssessmentCollector::takeBlock(const CumulativeBlock& block) {
-    for (const CompletedRow& row : block.rows)
-        take<ThreePhases, Economics>(row.sample, row.state, row.values);
+    const SampleRowValues& s = row.model.SampleRow;
+    const MotorState state = row.decision.state;
+    HourCounts hours;
+    takeEnergy(s, state, values, hours);
+    if (threePhases_) {
+        RowUnbalanceValues u;
+        RowUnbalanceTo(s, u);
+        takeSupply(u, hours);
+    }
+    if (a_.economics)
+        takeZone(state, values, hours);
+    addHours(hours);
 }
 
 void AssessmentCollector::add(const CumulativeBlock& block) {
-    // What holds for the whole recording is decided once a block, not once a row.
-    if (threePhases_)
-        a_.economics ? takeBlock<true, true>(block) : takeBlock<true, false>(block);
-    else
-        a_.economics ? takeBlock<false, true>(block) : takeBlock<false, false>(block);
+    const CompletedRow* rows = block.rows.data();
+    const std::size_t n = block.rows.size();
+    // The energies on one core, the supply's unbalance and the zones on the other: each sum still
+    // takes the rows in order. What holds for the whole recording is decided once a block.
+    HourCounts energyHours, supplyHours;
+    BlockPool::shared().run(2, 1, [&](std::size_t part, std::size_t) {
+        if (part == 0) {
+            for (std::size_t i = 0; i < n; ++i)
+                takeEnergy(rows[i].sample, rows[i].state, rows[i].values, energyHours);
+            return;
+        }
+        if (threePhases_)
+            for (std::size_t i = 0; i < n; ++i) {
+                RowUnbalanceValues u;
+                RowUnbalanceTo(rows[i].sample, u);
+                takeSupply(u, supplyHours);
+            }
+        if (a_.economics)
+            for (std::size_t i = 0; i < n; ++i)
+                takeZone(rows[i].state, rows[i].values, supplyHours);
+    });
+    addHours(energyHours);
+    addHours(supplyHours);
 }
 
 double AssessmentCollector::inputKwhOf(double ratedPower, double ratedLosses,
@@ -251,6 +297,7 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
     MeasurementModel model;
     AnalysisResults results;
     CumulativeAnalysis pass(path, model, results);
+    pass.setKeepEnergySeries(false);
     if (Status begun = pass.begin(); !begun)
         return run.error = begun.error(), run;
     run.recording = pass.recording();
@@ -268,8 +315,6 @@ AssessmentRun AssessRecording(const QString& path, const DataDirectory& dataDire
         return run.error = pass.error(), run;
     run.assessment = collector.finish(hours);
     run.totals = std::move(results);
-    run.totals.ActiveEnergySeries = {};
-    run.totals.ReactiveEnergySeries = {};
 
     // The right size: the smallest catalogue motor of the same poles and voltage whose rated
     // power covers the largest output.

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "analysis/cumulative.h"
 #include "assessment/economics.h"
 #include "model/result.h"
+#include "model/unbalance.h"
 #include "motor/efficiencyclass.h"
 
 namespace zr5 {
@@ -150,11 +152,20 @@ private:
     double normalRows_ = 0;
     double outputSum_ = 0; // kW, per row
     double outputSquares_ = 0;
-    // One row; what holds for the whole recording (three phases wired, the economics known) is
-    // fixed for the loop over a block.
-    template <bool ThreePhases, bool Economics>
-    void take(const SampleRowValues& s, MotorState state, const OperatingPoint& values);
-    template <bool ThreePhases, bool Economics> void takeBlock(const CumulativeBlock& block);
+    // The rows a block adds to each sum of hours, added at its end (see addHours).
+    struct HourCounts {
+        std::array<std::uint32_t, 4> state{};
+        std::uint32_t aboveRated = 0;
+        std::array<std::uint32_t, 3> voltageAbove{};
+        std::array<std::uint32_t, kOperatingZones> zone{};
+        std::array<std::uint32_t, 13> loadBand{};
+    };
+    // One row's energies and normal-running sums; its supply unbalance; its operating zone.
+    void takeEnergy(const SampleRowValues& s, MotorState state, const OperatingPoint& values,
+                    HourCounts& hours);
+    void takeSupply(const RowUnbalanceValues& u, HourCounts& hours);
+    void takeZone(MotorState state, const OperatingPoint& values, HourCounts& hours) const;
+    void addHours(const HourCounts& hours);
     Replacement replacementOf(EfficiencyClass cls, double pricePerKw, double recordingHours) const;
     PowerFactorCorrection powerFactorOf(double recordingHours) const;
     SupplyUnbalance supplyOf() const;

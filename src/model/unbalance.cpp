@@ -6,18 +6,21 @@
 namespace zr5 {
 
 std::optional<double> PercentUnbalance(double a, double b, double c) {
-    const double mean = (a + b + c) / 3.0;
-    if (!(mean > 0))
+    double pct;
+    if (!PercentUnbalanceTo(a, b, c, pct))
         return std::nullopt;
-    const double deviation =
-        std::max({std::fabs(a - mean), std::fabs(b - mean), std::fabs(c - mean)});
-    return 100.0 * deviation / mean;
+    return pct;
 }
 
 RowUnbalance RowUnbalanceOf(const SampleRowValues& r) {
-    auto at = [&](int slot) { return std::fabs(double(r[std::size_t(slot)])); };
-    return {PercentUnbalance(at(Slot::Voltage1), at(Slot::Voltage2), at(Slot::Voltage3)),
-            PercentUnbalance(at(Slot::Current1), at(Slot::Current2), at(Slot::Current3))};
+    RowUnbalanceValues u;
+    RowUnbalanceTo(r, u);
+    RowUnbalance out;
+    if (u.hasVoltage)
+        out.voltage = u.voltage;
+    if (u.hasCurrent)
+        out.current = u.current;
+    return out;
 }
 
 std::optional<double> UnbalanceDerating(double pct) {
