@@ -38,58 +38,59 @@ AssessmentCollector::AssessmentCollector(const MotorParameters& motor,
     a_.inapplicable = economics_.inapplicable;
     if (threePhases_) {
         const double rows = rowHours > 0 ? std::round(kSustainedHours / rowHours) : 1;
-        window_.assign(std::size_t(std::clamp(rows, 1.0, 1e6)), 0.0);
+        s_.window.assign(std::size_t(std::clamp(rows, 1.0, 1e6)), 0.0);
     }
 }
 
-void AssessmentCollector::takeEnergy(const SampleRowValues& s, MotorState state,
-                                     const OperatingPoint& values, HourCounts& hours) {
+void AssessmentCollector::takeEnergy(EnergySums& e, const SampleRowValues& s, MotorState state,
+                                     const OperatingPoint& values, HourCounts& hours) const {
     const double p = s[Slot::ActivePower];
     const double q = std::fabs(double(s[Slot::ReactivePower]));
     if (p > 0) {
-        a_.inputEnergy += p * rowHours_;
-        a_.stateInputEnergy[std::size_t(state)] += p * rowHours_;
+        e.input += p * rowHours_;
+        e.stateInput[std::size_t(state)] += p * rowHours_;
     }
-    a_.reactiveEnergy += q * rowHours_;
+    e.reactive += q * rowHours_;
     hours.state[std::size_t(state)] += 1;
     if (state == MotorState::Normal) {
         const double out = values.OutputPower;
-        normalInput_ += p * rowHours_;
-        normalReactive_ += q * rowHours_;
-        a_.outputEnergy += out * rowHours_;
-        loadRateSum_ += values.LoadRate;
-        normalRows_ += 1;
-        outputSum_ += out;
-        outputSquares_ += out * out;
-        a_.largestOutput = std::max(a_.largestOutput, out);
+        e.normalInput += p * rowHours_;
+        e.normalReactive += q * rowHours_;
+        e.output += out * rowHours_;
+        e.loadRateSum += values.LoadRate;
+        e.normalRows += 1;
+        e.outputSum += out;
+        e.outputSquares += out * out;
+        e.largestOutput = std::max(e.largestOutput, out);
         const double rated = motor_.RatedPower;
         if (out > rated)
             hours.aboveRated += 1;
         else if (out > 0.75 * rated)
-            highOutputs_.push_back(float(out));
+            e.highOutputs.push_back(float(out));
     }
 }
 
-void AssessmentCollector::takeSupply(const RowUnbalanceValues& u, HourCounts& hours) {
+void AssessmentCollector::takeSupply(SupplySums& s, const RowUnbalanceValues& u,
+                                     HourCounts& hours) {
     if (u.hasVoltage) {
         const double v = u.voltage;
-        voltageSum_ += v;
-        voltageRows_ += 1;
-        voltageMax_ = std::max(voltageMax_, v);
+        s.voltageSum += v;
+        s.voltageRows += 1;
+        s.voltageMax = std::max(s.voltageMax, v);
         for (std::size_t k = 0; k < 3; ++k)
             hours.voltageAbove[k] += v > kUnbalanceSteps[k];
         // The window's sum is kept up to date; a full window's mean may be the sustained one.
-        windowSum_ += v - window_[windowNext_];
-        window_[windowNext_] = v;
-        if (++windowNext_ == window_.size())
-            windowNext_ = 0;
-        if (voltageRows_ >= double(window_.size()))
-            sustained_ = std::max(sustained_, windowSum_ / double(window_.size()));
+        s.windowSum += v - s.window[s.windowNext];
+        s.window[s.windowNext] = v;
+        if (++s.windowNext == s.window.size())
+            s.windowNext = 0;
+        if (s.voltageRows >= double(s.window.size()))
+            s.sustained = std::max(s.sustained, s.windowSum / double(s.window.size()));
     }
     if (u.hasCurrent) {
-        currentSum_ += u.current;
-        currentRows_ += 1;
-        currentMax_ = std::max(currentMax_, u.current);
+        s.currentSum += u.current;
+        s.currentRows += 1;
+        s.currentMax = std::max(s.currentMax, u.current);
     }
 }
 
@@ -106,28 +107,58 @@ void AssessmentCollector::takeZone(MotorState state, const OperatingPoint& value
 }
 
 namespace {
-// Adds one row's hours to `sum` for each row counted, one addition at a time as the rows came:
-// every such addition adds the same amount, so their order among other sums does not matter.
-void AddRowHours(double& sum, std::uint32_t rows, double rowHours) {
-    double s = sum;
-    for (std::uint32_t i = 0; i < rows; ++i)
-        s += rowHours;
-    sum = s;
-}
+// Adds rowHours to each sum once for each of its rows, one addition at a time as the rows came:
+// every addition to a sum adds the same amount, so the order among the sums does not matter,
+// and the additions to different sums go side by side (each is a chain of rounded additions).
 template <std::size_t N>
-void AddRowHours(std::array<double, N>& sums, const std::array<std::uint32_t, N>& rows,
+void AddRowHours(const std::array<double*, N>& sums, const std::array<std::uint32_t, N>& rows,
                  double rowHours) {
+    std::array<double, N> s;
+    std::array<std::uint32_t, N> left;
+    std::array<std::size_t, N> slot;
+    std::size_t m = 0;
     for (std::size_t k = 0; k < N; ++k)
-        AddRowHours(sums[k], rows[k], rowHours);
+        if (rows[k] > 0) {
+            // Kept in order of falling row counts.
+            std::size_t j = m++;
+            for (; j > 0 && left[j - 1] < rows[k]; --j) {
+                left[j] = left[j - 1];
+                slot[j] = slot[j - 1];
+            }
+            left[j] = rows[k];
+            slot[j] = k;
+        }
+    for (std::size_t j = 0; j < m; ++j)
+        s[j] = *sums[slot[j]];
+    std::uint32_t done = 0;
+    for (std::size_t active = m; active > 0; --active)
+        for (; done < left[active - 1]; ++done)
+            for (std::size_t j = 0; j < active; ++j)
+                s[j] += rowHours;
+    for (std::size_t j = 0; j < m; ++j)
+        *sums[slot[j]] = s[j];
 }
 } // namespace
 
 void AssessmentCollector::addHours(const HourCounts& hours) {
-    AddRowHours(a_.stateHours, hours.state, rowHours_);
-    AddRowHours(hoursAboveRated_, hours.aboveRated, rowHours_);
-    AddRowHours(hoursAbove_, hours.voltageAbove, rowHours_);
-    AddRowHours(a_.zoneHours, hours.zone, rowHours_);
-    AddRowHours(a_.loadBandHours, hours.loadBand, rowHours_);
+    constexpr std::size_t kSums = 4 + 1 + 3 + kOperatingZones + 13;
+    std::array<double*, kSums> sums;
+    std::array<std::uint32_t, kSums> rows;
+    std::size_t k = 0;
+    auto put = [&](double& sum, std::uint32_t count) {
+        sums[k] = &sum;
+        rows[k++] = count;
+    };
+    for (std::size_t i = 0; i < 4; ++i)
+        put(a_.stateHours[i], hours.state[i]);
+    put(hoursAboveRated_, hours.aboveRated);
+    for (std::size_t i = 0; i < 3; ++i)
+        put(hoursAbove_[i], hours.voltageAbove[i]);
+    for (std::size_t i = 0; i < kOperatingZones; ++i)
+        put(a_.zoneHours[i], hours.zone[i]);
+    for (std::size_t i = 0; i < 13; ++i)
+        put(a_.loadBandHours[i], hours.loadBand[i]);
+    AddRowHours(sums, rows, rowHours_);
 }
 
 void AssessmentCollector::add(const CumulativeRowView& row) {
@@ -135,11 +166,11 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
     const SampleRowValues& s = row.model.SampleRow;
     const MotorState state = row.decision.state;
     HourCounts hours;
-    takeEnergy(s, state, values, hours);
+    takeEnergy(e_, s, state, values, hours);
     if (threePhases_) {
         RowUnbalanceValues u;
         RowUnbalanceTo(s, u);
-        takeSupply(u, hours);
+        takeSupply(s_, u, hours);
     }
     if (a_.economics)
         takeZone(state, values, hours);
@@ -149,34 +180,44 @@ void AssessmentCollector::add(const CumulativeRowView& row) {
 void AssessmentCollector::add(const CumulativeBlock& block) {
     const CompletedRow* rows = block.rows.data();
     const std::size_t n = block.rows.size();
-    // The energies on one core, the supply's unbalance and the zones on the other: each sum still
-    // takes the rows in order. What holds for the whole recording is decided once a block.
+    // The energies and the zones on one core, the supply's unbalance on the other: each sum still
+    // takes the rows in order. What holds for the whole recording is decided once a block. Each
+    // core adds to its own copy of its sums, so that neither writes where the other reads.
     HourCounts energyHours, supplyHours;
     BlockPool::shared().run(2, 1, [&](std::size_t part, std::size_t) {
         if (part == 0) {
+            EnergySums e = std::move(e_);
+            HourCounts hours;
             for (std::size_t i = 0; i < n; ++i)
-                takeEnergy(rows[i].sample, rows[i].state, rows[i].values, energyHours);
+                takeEnergy(e, rows[i].sample, rows[i].state, rows[i].values, hours);
+            if (a_.economics)
+                for (std::size_t i = 0; i < n; ++i)
+                    takeZone(rows[i].state, rows[i].values, hours);
+            e_ = std::move(e);
+            energyHours = hours;
             return;
         }
+        SupplySums s = std::move(s_);
+        HourCounts hours;
         if (threePhases_)
             for (std::size_t i = 0; i < n; ++i) {
                 RowUnbalanceValues u;
                 RowUnbalanceTo(rows[i].sample, u);
-                takeSupply(u, supplyHours);
+                takeSupply(s, u, hours);
             }
-        if (a_.economics)
-            for (std::size_t i = 0; i < n; ++i)
-                takeZone(rows[i].state, rows[i].values, supplyHours);
+        s_ = std::move(s);
+        supplyHours = hours;
     });
+    for (std::size_t k = 0; k < 3; ++k)
+        energyHours.voltageAbove[k] += supplyHours.voltageAbove[k];
     addHours(energyHours);
-    addHours(supplyHours);
 }
 
 double AssessmentCollector::inputKwhOf(double ratedPower, double ratedLosses,
                                        double noLoadPower) const {
     const double K = ratedLosses - noLoadPower;
-    return (outputSum_ + normalRows_ * noLoadPower +
-            K / (ratedPower * ratedPower) * outputSquares_) *
+    return (e_.outputSum + e_.normalRows * noLoadPower +
+            K / (ratedPower * ratedPower) * e_.outputSquares) *
            rowHours_;
 }
 
@@ -189,18 +230,23 @@ Saving AnnualSaving(double kwh, double recordingHours, const AssessmentSettings&
 }
 
 Saving AssessmentCollector::savingOf(double otherInputKwh, double recordingHours) const {
-    return AnnualSaving(normalInput_ - otherInputKwh, recordingHours, settings_);
+    return AnnualSaving(e_.normalInput - otherInputKwh, recordingHours, settings_);
 }
 
 RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
     RecordingAssessment a = a_;
+    a.inputEnergy = e_.input;
+    a.stateInputEnergy = e_.stateInput;
+    a.reactiveEnergy = e_.reactive;
+    a.outputEnergy = e_.output;
+    a.largestOutput = e_.largestOutput;
     a.hoursPerYear = settings_.hoursPerYear;
-    a.lossEnergy = normalInput_ - a.outputEnergy;
-    a.weightedEfficiency = normalInput_ > 0 ? 100.0 * a.outputEnergy / normalInput_ : 0;
-    const double comprehensiveInput = normalInput_ + settings_.KQ * normalReactive_;
+    a.lossEnergy = e_.normalInput - a.outputEnergy;
+    a.weightedEfficiency = e_.normalInput > 0 ? 100.0 * a.outputEnergy / e_.normalInput : 0;
+    const double comprehensiveInput = e_.normalInput + settings_.KQ * e_.normalReactive;
     a.comprehensiveEfficiency =
         comprehensiveInput > 0 ? 100.0 * a.outputEnergy / comprehensiveInput : 0;
-    a.meanLoadRate = normalRows_ > 0 ? loadRateSum_ / normalRows_ : 0;
+    a.meanLoadRate = e_.normalRows > 0 ? e_.loadRateSum / e_.normalRows : 0;
     a.efficiencyClass = ClassifyEfficiency(motor_.Poles, motor_.RatedPower, motor_.RatedEfficiency,
                                            motor_.RatedVoltage);
     if (a.efficiencyClass == EfficiencyClass::NotApplicable)
@@ -214,7 +260,7 @@ RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
             if (EfficiencyClassLimit(cls, motor_.Poles, motor_.RatedPower) > 0)
                 a.replacements.push_back(replacementOf(cls, price, recordingHours));
     }
-    if (!(normalRows_ > 0 && normalInput_ > 0))
+    if (!(e_.normalRows > 0 && e_.normalInput > 0))
         a.powerFactorNote = QStringLiteral("没有正常运行的数据");
     else if (!motor_.allNonZero())
         a.powerFactorNote = QStringLiteral("电机参数不全，无法求空载无功功率");
@@ -222,7 +268,7 @@ RecordingAssessment AssessmentCollector::finish(double recordingHours) const {
         a.powerFactor = powerFactorOf(recordingHours);
     if (!threePhases_)
         a.supplyNote = QStringLiteral("不适用：接线方式测不到三相");
-    else if (!(voltageRows_ > 0))
+    else if (!(s_.voltageRows > 0))
         a.supplyNote = QStringLiteral("没有电压数据");
     else
         a.supply = supplyOf();
@@ -249,9 +295,9 @@ Replacement AssessmentCollector::replacementOf(EfficiencyClass cls, double price
 
 PowerFactorCorrection AssessmentCollector::powerFactorOf(double recordingHours) const {
     PowerFactorCorrection c;
-    const double normalHours = normalRows_ * rowHours_;
-    const double meanPower = normalInput_ / normalHours; // kW
-    const double tan1 = normalReactive_ / normalInput_;
+    const double normalHours = e_.normalRows * rowHours_;
+    const double meanPower = e_.normalInput / normalHours; // kW
+    const double tan1 = e_.normalReactive / e_.normalInput;
     c.meanPowerFactor = 1.0 / std::sqrt(1.0 + tan1 * tan1);
     c.target = settings_.pfTarget;
     const double tan2 = std::sqrt(1.0 - c.target * c.target) / c.target;
@@ -271,20 +317,20 @@ PowerFactorCorrection AssessmentCollector::powerFactorOf(double recordingHours) 
 
 SupplyUnbalance AssessmentCollector::supplyOf() const {
     SupplyUnbalance u;
-    u.voltageMean = voltageSum_ / voltageRows_;
-    u.voltageMax = voltageMax_;
-    u.currentMean = currentRows_ > 0 ? currentSum_ / currentRows_ : 0;
-    u.currentMax = currentMax_;
+    u.voltageMean = s_.voltageSum / s_.voltageRows;
+    u.voltageMax = s_.voltageMax;
+    u.currentMean = s_.currentRows > 0 ? s_.currentSum / s_.currentRows : 0;
+    u.currentMax = s_.currentMax;
     u.hoursVoltageAbove = hoursAbove_;
     // A recording shorter than the window: its whole mean is what was sustained.
     u.sustainedVoltage =
-        voltageRows_ >= double(window_.size()) ? sustained_ : voltageSum_ / voltageRows_;
+        s_.voltageRows >= double(s_.window.size()) ? s_.sustained : s_.voltageSum / s_.voltageRows;
     u.derating = UnbalanceDerating(u.sustainedVoltage);
     if (u.derating) {
         u.deratedCapacity = *u.derating * motor_.RatedPower;
         u.hoursAboveDerated =
             hoursAboveRated_ +
-            rowHours_ * double(std::count_if(highOutputs_.begin(), highOutputs_.end(),
+            rowHours_ * double(std::count_if(e_.highOutputs.begin(), e_.highOutputs.end(),
                                              [&](float out) { return out > u.deratedCapacity; }));
     }
     return u;

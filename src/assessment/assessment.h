@@ -146,14 +146,30 @@ private:
     EconomicsResult economics_;
     double rowHours_;
     RecordingAssessment a_;
-    double normalInput_ = 0; // kWh
-    double normalReactive_ = 0;
-    double loadRateSum_ = 0;
-    double normalRows_ = 0;
-    double outputSum_ = 0; // kW, per row
-    double outputSquares_ = 0;
+    // What the rows' energies and the normal rows add up: one core's part of a block.
+    struct alignas(64) EnergySums {
+        double input = 0, reactive = 0, output = 0; // kWh, kvarh, kWh
+        std::array<double, 4> stateInput{};         // kWh by motor state
+        double largestOutput = 0;                   // kW
+        double normalInput = 0, normalReactive = 0; // kWh, kvarh
+        double loadRateSum = 0, normalRows = 0;
+        double outputSum = 0, outputSquares = 0; // kW, per row
+        std::vector<float> highOutputs;          // normal rows' outputs from 0.75 PN up to PN
+    };
+    // The supply: sums of the rows' unbalance and the rolling window of the voltage's over
+    // kSustainedHours; the other core's part of a block.
+    struct alignas(64) SupplySums {
+        double voltageSum = 0, currentSum = 0;
+        double voltageRows = 0, currentRows = 0;
+        std::vector<double> window;
+        std::size_t windowNext = 0;
+        double windowSum = 0, sustained = 0;
+        double voltageMax = 0, currentMax = 0;
+    };
+    EnergySums e_;
+    SupplySums s_;
     // The rows a block adds to each sum of hours, added at its end (see addHours).
-    struct HourCounts {
+    struct alignas(64) HourCounts {
         std::array<std::uint32_t, 4> state{};
         std::uint32_t aboveRated = 0;
         std::array<std::uint32_t, 3> voltageAbove{};
@@ -161,25 +177,17 @@ private:
         std::array<std::uint32_t, 13> loadBand{};
     };
     // One row's energies and normal-running sums; its supply unbalance; its operating zone.
-    void takeEnergy(const SampleRowValues& s, MotorState state, const OperatingPoint& values,
-                    HourCounts& hours);
-    void takeSupply(const RowUnbalanceValues& u, HourCounts& hours);
+    void takeEnergy(EnergySums& e, const SampleRowValues& s, MotorState state,
+                    const OperatingPoint& values, HourCounts& hours) const;
+    static void takeSupply(SupplySums& s, const RowUnbalanceValues& u, HourCounts& hours);
     void takeZone(MotorState state, const OperatingPoint& values, HourCounts& hours) const;
     void addHours(const HourCounts& hours);
     Replacement replacementOf(EfficiencyClass cls, double pricePerKw, double recordingHours) const;
     PowerFactorCorrection powerFactorOf(double recordingHours) const;
     SupplyUnbalance supplyOf() const;
-    // The supply: sums of the rows' unbalance, the rolling window of the voltage's over
-    // kSustainedHours, and the normal rows' outputs that a derating may put above the capacity.
     bool threePhases_;
-    double voltageSum_ = 0, currentSum_ = 0;
-    double voltageRows_ = 0, currentRows_ = 0;
-    std::vector<double> window_;
-    std::size_t windowNext_ = 0;
-    double windowSum_ = 0, sustained_ = 0;
-    double voltageMax_ = 0, currentMax_ = 0;
     std::array<double, 3> hoursAbove_{};
-    std::vector<float> highOutputs_; // normal rows' outputs from 0.75 PN up to PN
+    // Normal rows whose output exceeds the rating.
     double hoursAboveRated_ = 0;
 };
 

@@ -369,4 +369,18 @@ TEST(Measures, BlocksOfAnySizeCollectAsTheRowsCame) {
         EXPECT_NEAR(a.supply->currentMax, 100.0 * 2 / 21, 1e-5);
         EXPECT_EQ(a.supply->hoursVoltageAbove, (std::array<double, 3>{0.25, 0.25, 0}));
     }
+    // Each row's hours are added one at a time: ten rows of 0.1 h make 0.9999999999999999 h, not
+    // the 1 h of ten times 0.1, whether the rows come in one block or in two.
+    for (std::size_t split : {std::size_t(10), std::size_t(3)}) {
+        AssessmentCollector collector(MotorParameters::fromValues(kY160M4), {}, 0.1, true);
+        const std::vector<CompletedRow> ten(10, rows[0]);
+        CumulativeBlock block;
+        block.rows.assign(ten.begin(), ten.begin() + std::ptrdiff_t(split));
+        collector.add(block);
+        block.rows.assign(ten.begin() + std::ptrdiff_t(split), ten.end());
+        collector.add(block);
+        const RecordingAssessment a = collector.finish(1);
+        EXPECT_EQ(a.stateHours[0], 0.9999999999999999) << split;
+        EXPECT_EQ(a.loadBandHours[9], 0.9999999999999999) << split;
+    }
 }
