@@ -202,28 +202,49 @@ Status CumulativeAnalysis::runAll() {
 
 namespace {
 template <int K>
-void PlotKind(const CumulativeBlock& block, const CurveAxisTables& axes, float* y) {
+void PlotKind(const CumulativeBlock& block, const CurveAxisTables& axes, float* y, float* values) {
     const float low = axes.CurveAxisLow[std::size_t(K)];
     const float high = axes.CurveAxisHigh[std::size_t(K)];
-    for (const CompletedRow& row : block.rows)
-        *y++ = CurveY(K, CurveValue(K, row.sample, row.values.LoadRate, row.values.Efficiency), low,
-                      high);
+    if (values == nullptr) {
+        for (const CompletedRow& row : block.rows)
+            *y++ = CurveY(K, CurveValue(K, row.sample, row.values.LoadRate, row.values.Efficiency),
+                          low, high);
+        return;
+    }
+    for (const CompletedRow& row : block.rows) {
+        const float v = CurveValue(K, row.sample, row.values.LoadRate, row.values.Efficiency);
+        *values++ = v;
+        *y++ = CurveY(K, v, low, high);
+    }
 }
+using PlotKindFunction = void (*)(const CumulativeBlock&, const CurveAxisTables&, float*, float*);
+// Each kind's loop with its kind fixed: what CurvePlotYs gives every row.
+constexpr std::array<PlotKindFunction, kCurveKinds> kPlotKinds =
+    []<int... K>(std::integer_sequence<int, K...>) {
+    return std::array<PlotKindFunction, kCurveKinds>{&PlotKind<K>...};
+}
+(std::make_integer_sequence<int, kCurveKinds>{});
 } // namespace
 
-void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
-                          const CurveAxisTables& axes, CurvePoints& points) {
+void CumulativePlotRows(const CumulativeBlock& block, qint64 rowCount, CurvePoints& points) {
     const std::size_t n = block.rows.size();
     points.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         points.x[i] = CumulativePlotX(block.firstRow + qint64(i), rowCount);
         points.operatingPoint[i] = block.rows[i].state == MotorState::Normal ? 1 : 0;
     }
-    // Kind by kind, each a short loop with its kind fixed: what CurvePlotYs gives every row.
-    [&]<int... K>(std::integer_sequence<int, K...>) {
-        (PlotKind<K>(block, axes, points.y[std::size_t(K)].data()), ...);
-    }
-    (std::make_integer_sequence<int, kCurveKinds>{});
+}
+
+void CumulativePlotKind(int kind, const CumulativeBlock& block, const CurveAxisTables& axes,
+                        float* y, float* values) {
+    kPlotKinds[std::size_t(kind)](block, axes, y, values);
+}
+
+void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
+                          const CurveAxisTables& axes, CurvePoints& points) {
+    CumulativePlotRows(block, rowCount, points);
+    for (int k = 0; k < kCurveKinds; ++k)
+        CumulativePlotKind(k, block, axes, points.y[std::size_t(k)].data());
 }
 
 CurveExtremes CumulativeCurveExtremes(int kind, const MeasurementModel& m,

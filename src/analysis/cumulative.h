@@ -120,6 +120,12 @@ template <class F> qint64 CumulativeAnalysis::process(qint64 maxRows, F&& perRow
 // The points of a block's rows on the cumulative surfaces: x by CumulativePlotX, y by CurvePlotYs.
 void CumulativePlotPoints(const CumulativeBlock& block, qint64 rowCount,
                           const CurveAxisTables& axes, CurvePoints& points);
+// The same in parts: x and whether each row has an operating point (the points sized for the
+// block), then one kind's y, and the values they come from into `values` when it is given. Each
+// kind is independent of the others.
+void CumulativePlotRows(const CumulativeBlock& block, qint64 rowCount, CurvePoints& points);
+void CumulativePlotKind(int kind, const CumulativeBlock& block, const CurveAxisTables& axes,
+                        float* y, float* values = nullptr);
 
 // A kind's maximum and minimum as printed on its cumulative surface after the pass.
 struct CurveExtremes {

@@ -151,15 +151,23 @@ void CurveSetTrace::add(float x, const std::array<float, kCurveKinds>& ys, bool 
 }
 
 void CurveSetTrace::add(const CurvePoints& points) {
+    placeColumns(points);
+    for (int k = 0; k < kCurveKinds; ++k)
+        addKind(k, points);
+}
+
+void CurveSetTrace::placeColumns(const CurvePoints& points) {
     const std::size_t n = points.x.size();
     columns_.resize(n);
     if (columnWidth_ > 0)
         for (std::size_t i = 0; i < n; ++i)
             columns_[i] = traces_[0].columnOf(points.x[i]);
-    for (int k = 0; k < kCurveKinds; ++k)
-        traces_[std::size_t(k)].add(
-            points.x.data(), columns_.data(), points.y[std::size_t(k)].data(),
-            k < Curve::Efficiency ? nullptr : points.operatingPoint.data(), n);
+}
+
+void CurveSetTrace::addKind(int k, const CurvePoints& points) {
+    traces_[std::size_t(k)].add(points.x.data(), columns_.data(), points.y[std::size_t(k)].data(),
+                                k < Curve::Efficiency ? nullptr : points.operatingPoint.data(),
+                                points.x.size());
 }
 
 void CurveSetTrace::finish() {

@@ -29,7 +29,8 @@ float ClampToPlot(float y);
 // that column's lowest to its highest point; segments that cross a column boundary are kept as they
 // are. The picture stays the same while the number of lines follows the columns, not the points. A
 // column width of 0 keeps every segment.
-class CurveTrace {
+// Each on its own cache lines: the kinds of a set may be traced on different threads.
+class alignas(64) CurveTrace {
 public:
     // The screen's surfaces and the printed page hold their curves in the plot; Clip::None
     // leaves values beyond an axis where they fall.
@@ -87,6 +88,10 @@ public:
     void add(float x, const std::array<float, kCurveKinds>& ys, bool operatingPoint);
     // The rows of a block at once.
     void add(const CurvePoints& points);
+    // The same in parts: the rows' pixel columns, then each kind once (kinds are independent of
+    // each other, so different threads may add different kinds).
+    void placeColumns(const CurvePoints& points);
+    void addKind(int kind, const CurvePoints& points);
     void finish();
     CurveTrace& kind(int k) { return traces_[std::size_t(k)]; }
 

@@ -2,6 +2,7 @@
 
 #include <QProgressBar>
 
+#include "analysis/blockpool.h"
 #include "analysiswindow/analysiscontrols.h"
 #include "analysiswindow/curvesurface.h"
 #include "analysiswindow/zoomcontroller.h"
@@ -11,7 +12,7 @@ namespace zr5 {
 
 namespace {
 // Rows between two looks at the clock while the pass runs.
-constexpr qint64 kRowsPerSlice = 2048;
+constexpr qint64 kRowsPerSlice = CumulativeAnalysis::kPassBlockRows;
 } // namespace
 
 CumulativePassRun::CumulativePassRun(AnalysisControls& controls, AppState& state,
@@ -64,9 +65,25 @@ void CumulativePassRun::stop() {
 
 bool CumulativePassRun::slice() {
     const CumulativeBlock& block = pass_->processBlock(kRowsPerSlice);
-    CumulativePlotPoints(block, pass_->recording().RecordCount, state_.analysis.axes, points_);
-    traces_->add(points_);
-    zoom_.keepPassRows(block);
+    const std::size_t n = block.rows.size();
+    CumulativePlotRows(block, pass_->recording().RecordCount, points_);
+    traces_->placeColumns(points_);
+    // The kinds on all cores: each kind's values once, kept for the zoom and traced.
+    BlockPool::shared().run(kCurveKinds, 1, [&](std::size_t first, std::size_t end) {
+        for (std::size_t k = first; k < end; ++k) {
+            float* values = nullptr;
+            if (KindSeries* series = zoom_.passSeries(int(k))) {
+                const std::size_t kept = series->value.size();
+                series->value.resize(kept + n);
+                values = series->value.data() + kept;
+                if (int(k) >= Curve::Efficiency)
+                    series->joined.insert(series->joined.end(), points_.operatingPoint.begin(),
+                                          points_.operatingPoint.end());
+            }
+            CumulativePlotKind(int(k), block, state_.analysis.axes, points_.y[k].data(), values);
+            traces_->addKind(int(k), points_);
+        }
+    });
     if (pass_->rowsDone() > 0)
         lastDecision_ = pass_->lastDecision();
     return !pass_->done();

@@ -44,13 +44,19 @@ void ZoomController::reset(const RecordingInfo& recording) {
         kept.reset();
     for (int k = 0; k < kCurveKinds; ++k) {
         std::optional<KindSeries>& series = series_[std::size_t(k)];
-        series.reset();
-        if (recording.RecordCount > kPassKeptRows)
+        if (recording.RecordCount > kPassKeptRows) {
+            series.reset();
             continue;
-        series.emplace();
+        }
+        // The memory of the previous pass's values is kept for this one.
+        if (!series)
+            series.emplace();
+        series->firstRow = 1;
         series->kind = k;
         series->axisLow = state_.analysis.axes.CurveAxisLow[std::size_t(k)];
         series->axisHigh = state_.analysis.axes.CurveAxisHigh[std::size_t(k)];
+        series->value.clear();
+        series->joined.clear();
         series->value.reserve(std::size_t(recording.RecordCount));
         if (k >= Curve::Efficiency)
             series->joined.reserve(std::size_t(recording.RecordCount));
@@ -61,18 +67,9 @@ void ZoomController::reset(const RecordingInfo& recording) {
     markRow(0);
 }
 
-void ZoomController::keepPassRows(const CumulativeBlock& block) {
-    for (int k = 0; k < kCurveKinds; ++k) {
-        std::optional<KindSeries>& series = series_[std::size_t(k)];
-        if (!series)
-            continue;
-        for (const CompletedRow& row : block.rows)
-            series->value.push_back(
-                CurveValue(k, row.sample, row.values.LoadRate, row.values.Efficiency));
-        if (k >= Curve::Efficiency)
-            for (const CompletedRow& row : block.rows)
-                series->joined.push_back(row.state == MotorState::Normal);
-    }
+KindSeries* ZoomController::passSeries(int kind) {
+    std::optional<KindSeries>& series = series_[std::size_t(kind)];
+    return series ? &*series : nullptr;
 }
 
 std::optional<float> ZoomController::rowValue(int kind, qint64 row) const {

@@ -41,9 +41,11 @@ public:
     void drawOnCurrentSurfaces(const SurfacePicture& picture);
     // The thin line at the selected row on every cumulative surface (none when 0 or outside).
     void markRow(qint64 row);
-    // The rows of a block of the cumulative pass: they become the kinds' values, so that no zoom
-    // nor pointer readout has to read the recording again (recordings of up to kPassKeptRows rows).
-    void keepPassRows(const CumulativeBlock& block);
+    // Where the cumulative pass keeps a kind's values as it goes, so that no zoom nor pointer
+    // readout has to read the recording again (recordings of up to kPassKeptRows rows; none for
+    // longer ones). The pass appends each block's values, and for efficiency and load rate
+    // whether each row is joined.
+    KindSeries* passSeries(int kind);
     // A row's value of a kind as the pointer readout shows it, from the kept values (read from the
     // recording only when it is too long to keep them); none where the row has no operating
     // point for efficiency and load rate.

@@ -405,7 +405,7 @@ TEST_F(AnalysisWindowTest, WithMotorDataTheRunningMotorIsShownInBlack) {
 }
 
 TEST_F(AnalysisWindowTest, ThePopupMenuIsRefusedWhileThePassRunsAndOfferedAfterwards) {
-    record(5000); // more rows than one slice
+    record(20000); // more rows than one slice
     ASSERT_NE(open(), nullptr);
     window->setEventInterval(0);
     bool wasAnalysing = false, popupDuringPass = true;
@@ -442,7 +442,7 @@ TEST_F(AnalysisWindowTest, EveryWayOfClosingShowsTheMainWindowAgain) {
 }
 
 TEST_F(AnalysisWindowTest, AClosingAskedForDuringThePassWaitsForItsEnd) {
-    record(5000); // more rows than one slice
+    record(20000); // more rows than one slice
     ASSERT_NE(open(), nullptr);
     window->setEventInterval(0);
     bool stillOpen = false;
