@@ -27,9 +27,10 @@ namespace {
 
 class ZoomTest : public AnalysisWindowTest {
 protected:
-    // 6,000 rows over 6,000 s: a row a second, more rows than the surface has columns.
-    void openLong() {
-        record(6000, 6000);
+    // 6,000 rows over 6,000 s: a row a second, more rows than the surface has columns; or more
+    // rows over the same time.
+    void openLong(qint64 rows = 6000) {
+        record(rows, 6000);
         ASSERT_NE(open(), nullptr);
     }
     CurveSurface* surface() const { return shownCumulative(); }
@@ -46,6 +47,23 @@ protected:
         QCoreApplication::sendEvent(surface(), &event);
     }
     const CumulativeView& view() { return window->zoom().view(); }
+    // The values kept from the pass draw what the recording's rows, read again, draw.
+    void expectKeptValuesDraw() {
+        const Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
+        const int kind = window->ShownCurve();
+        const auto curve = CumulativeViewCurve(*info, kind, state.analysis.axes, view(),
+                                               surface()->twipsPerPixel());
+        ASSERT_TRUE(curve.ok());
+        QImage expected(surface()->image().size(), QImage::Format_RGB32);
+        expected.fill(SurfaceBackground());
+        QPainter p(&expected);
+        CumulativeSurfacePicture(*curve, kind, state.model, state.analysis, view(),
+                                 surface()->palette().color(QPalette::WindowText))
+            .paint(p, 0, surface()->twipsPerPixel(), surface()->font(),
+                   surface()->palette().color(QPalette::WindowText), QSizeF(expected.size()));
+        p.end();
+        EXPECT_EQ(surface()->image(), expected);
+    }
     QStringList timeLabels() const {
         QStringList texts;
         for (QLabel* l : c().Label7)
@@ -56,7 +74,8 @@ protected:
 };
 
 TEST_F(ZoomTest, DragWheelClickAndBackToTheWholeRecording) {
-    openLong();
+    openLong(20000); // more rows than one block of the pass
+
     const QImage whole = surface()->image();
     const QStringList wholeLabels = timeLabels();
 
@@ -73,23 +92,7 @@ TEST_F(ZoomTest, DragWheelClickAndBackToTheWholeRecording) {
     EXPECT_NE(timeLabels(), wholeLabels);
     EXPECT_EQ(timeLabels().first(), PlainNumber(view().timeGrid().front().line.value));
     EXPECT_NE(surface()->image(), whole);
-    // The values kept from the pass draw what the recording's rows, read again, draw.
-    {
-        const Result<RecordingInfo> info = ReadRecordingInfo(state.CurrentFileName());
-        const int kind = window->ShownCurve();
-        const auto curve = CumulativeViewCurve(*info, kind, state.analysis.axes, view(),
-                                               surface()->twipsPerPixel());
-        ASSERT_TRUE(curve.ok());
-        QImage expected(surface()->image().size(), QImage::Format_RGB32);
-        expected.fill(SurfaceBackground());
-        QPainter p(&expected);
-        CumulativeSurfacePicture(*curve, kind, state.model, state.analysis, view(),
-                                 surface()->palette().color(QPalette::WindowText))
-            .paint(p, 0, surface()->twipsPerPixel(), surface()->font(),
-                   surface()->palette().color(QPalette::WindowText), QSizeF(expected.size()));
-        p.end();
-        EXPECT_EQ(surface()->image(), expected);
-    }
+    expectKeptValuesDraw();
 
     // A click selects the row under the pointer in the range; the line marks it.
     QTest::mouseClick(surface(), Qt::LeftButton, {}, pixel(3000));
@@ -120,9 +123,10 @@ TEST_F(ZoomTest, DragWheelClickAndBackToTheWholeRecording) {
     EXPECT_EQ(timeLabels(), wholeLabels);
     EXPECT_EQ(c().cumulativeFrame->title(), CumulativeCurveCaption(window->ShownCurve()));
 
-    // "全程" does the same.
-    drag(1000, 2000);
+    // "全程" does the same; the rows of the range come from the pass's later blocks.
+    drag(4000, 5000);
     ASSERT_FALSE(view().whole());
+    expectKeptValuesDraw();
     c().Command5->click();
     EXPECT_TRUE(view().whole());
     EXPECT_EQ(surface()->image(), whole);
