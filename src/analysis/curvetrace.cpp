@@ -1,7 +1,9 @@
 #include "analysis/curvetrace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace zr5 {
 
@@ -69,9 +71,41 @@ void CurveTrace::add(float x, float rawY, bool draw) {
     previousY_ = y;
 }
 
+namespace {
+// The points a run of the open column widens it by at a time.
+constexpr std::size_t kChunk = 16;
+
+// Widens low..high by kChunk points when every one lies in the plot and is drawn (draw null: all
+// are); false, and nothing widened, otherwise. In the plot every y is positive, so its bits order
+// as its value does: their integer minimum and maximum are the same floats, and they vectorise
+// where the floating-point ones do not.
+bool WidenByChunk(const float* y, const unsigned char* draw, float& low, float& high) {
+    std::int32_t lo = std::bit_cast<std::int32_t>(low), hi = std::bit_cast<std::int32_t>(high);
+    int inside = 1;
+    for (std::size_t t = 0; t < kChunk; ++t) {
+        const float v = y[t];
+        inside &= int(v >= kPlotTop) & int(v <= kPlotBottom);
+        const std::int32_t bits = std::bit_cast<std::int32_t>(v);
+        lo = std::min(lo, bits);
+        hi = std::max(hi, bits);
+    }
+    if (draw != nullptr)
+        for (std::size_t t = 0; t < kChunk; ++t)
+            inside &= int(draw[t] != 0);
+    if (!inside)
+        return false;
+    low = std::bit_cast<float>(lo);
+    high = std::bit_cast<float>(hi);
+    return true;
+}
+} // namespace
+
 void CurveTrace::add(const float* x, const qint64* columns, const float* y,
                      const unsigned char* draw, std::size_t count) {
     const bool clip = clip_ == Clip::ToPlot;
+    // columns[i..runEnd) are all runColumn.
+    std::size_t runEnd = 0;
+    qint64 runColumn = 0;
     std::size_t i = 0;
     while (i < count) {
         // An open column holds the previous point, so the points after it in the same column
@@ -79,12 +113,23 @@ void CurveTrace::add(const float* x, const qint64* columns, const float* y,
         // is not a number never starts or joins such a run: it is left to add().
         if (columnOpen_ && previousY_ == previousY_) {
             const qint64 open = openColumn_;
+            if (i >= runEnd || runColumn != open) {
+                runColumn = open;
+                runEnd = std::size_t(std::find_if(columns + i, columns + count,
+                                                  [open](qint64 c) { return c != open; }) -
+                                     columns);
+            }
             float low = columnLow_, high = columnHigh_;
             std::size_t j = i;
-            for (; j < count; ++j) {
+            // The open column's ends lie in the plot too when the points are held in it.
+            if (clip)
+                while (j + kChunk <= runEnd &&
+                       WidenByChunk(y + j, draw == nullptr ? nullptr : draw + j, low, high))
+                    j += kChunk;
+            for (; j < runEnd; ++j) {
                 const float v = y[j];
                 const bool plain = clip ? v >= kPlotTop && v <= kPlotBottom : v == v;
-                if (!plain || columns[j] != open || (draw != nullptr && draw[j] == 0))
+                if (!plain || (draw != nullptr && draw[j] == 0))
                     break;
                 low = std::min(low, v);
                 high = std::max(high, v);
