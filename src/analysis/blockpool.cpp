@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <chrono>
 #include <sched.h>
 
 namespace zr5 {
@@ -20,6 +21,23 @@ int UsableCores() {
     if (ok && cap >= 1)
         cores = std::min(cores, cap);
     return cores;
+}
+
+// How long a thread watches for what it waits on before it sleeps. A pass hands out its blocks
+// a few tens of microseconds apart; waking a sleeping thread costs about as much again, more in
+// a virtual machine, and the thread would wake only after the block's pieces were all taken.
+constexpr auto kSpinTime = std::chrono::microseconds(200);
+
+// Returns once done() holds or kSpinTime has passed.
+template <class Done> void SpinUntil(Done&& done) {
+    const auto until = std::chrono::steady_clock::now() + kSpinTime;
+    for (int spin = 0; !done(); ++spin) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+        if (spin % 64 == 63 && std::chrono::steady_clock::now() >= until)
+            return;
+    }
 }
 
 } // namespace
@@ -57,6 +75,11 @@ void BlockPool::serve() {
     unsigned long seen = 0;
     std::unique_lock lock(mutex_);
     for (;;) {
+        if (!stop_ && generation_ == seen) {
+            lock.unlock();
+            SpinUntil([&] { return generation_.load(std::memory_order_acquire) != seen; });
+            lock.lock();
+        }
         wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
         if (stop_)
             return;
@@ -95,6 +118,11 @@ void BlockPool::run(std::size_t count, std::size_t piece,
     // Every piece is taken; wait only for the threads still doing theirs.
     std::unique_lock lock(mutex_);
     job_ = nullptr;
+    if (busy_ != 0) {
+        lock.unlock();
+        SpinUntil([&] { return busy_.load(std::memory_order_acquire) == 0; });
+        lock.lock();
+    }
     idle_.wait(lock, [&] { return busy_ == 0; });
 }
 

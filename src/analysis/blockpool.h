@@ -43,8 +43,8 @@ private:
     std::condition_variable wake_;
     std::condition_variable idle_;
     Job* job_ = nullptr;
-    unsigned long generation_ = 0;
-    int busy_ = 0;
+    std::atomic<unsigned long> generation_{0};
+    std::atomic<int> busy_{0};
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };

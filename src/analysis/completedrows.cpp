@@ -1,7 +1,9 @@
 #include "analysis/completedrows.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "analysis/blockpool.h"
 
@@ -13,33 +15,80 @@ RowCompleter::RowCompleter(const MotorParameters& motor, OperatingPoint values,
 
 namespace {
 
-// A piece's rows as the arrays of one quantity each that the power rules and the operating point
-// take (each thread has its own).
+// A piece's rows as the arrays of one quantity each that the power rules, the operating point and
+// the energies take (each thread has its own).
 struct PieceColumns {
     PowerColumns powers;
     OperatingColumns operating;
+    std::array<float, kPowerColumnRows> spans, active, reactive;
 };
 static_assert(kPowerColumnRows == kOperatingColumnRows);
 
+PieceColumns& ThreadColumns() {
+    static thread_local std::unique_ptr<PieceColumns> columns;
+    if (!columns)
+        columns = std::make_unique<PieceColumns>();
+    return *columns;
+}
+
+// The spans of a block's rows, given one by one.
+struct GivenSpans {
+    const float* spans;
+    void fill(std::size_t first, std::size_t count, float* out) const {
+        std::copy_n(spans + first, count, out);
+    }
+};
+
+// The spans of a recording's rows from their numbers: what RowElapsedTime gives row by row, with
+// the row number counted in double precision from the piece's first (exact: whole numbers).
+struct SpansOfRows {
+    RowCompleter::RecordingSpans rows;
+    void fill(std::size_t first, std::size_t count, float* out) const {
+        const float start = rows.start;
+        const int n = int(count);
+        if (rows.rowCount <= 0) {
+            for (int i = 0; i < n; ++i)
+                out[i] = (start + 0.0f) - start;
+            return;
+        }
+        const double firstRow = double(rows.firstRow + qint64(first));
+        const double duration = rows.duration;
+        const double rowCount = double(rows.rowCount);
+        for (int i = 0; i < n; ++i) {
+            const float elapsed = static_cast<float>((firstRow + double(i)) * duration / rowCount);
+            const float rowTime = start + elapsed;
+            out[i] = rowTime - start;
+        }
+    }
+};
+
 } // namespace
 
-void RowCompleter::complete(const ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
-                            std::size_t count) {
+template <class Spans>
+void RowCompleter::completeRows(const ChannelRowValues* in, const Spans& spans, CompletedRow* out,
+                                std::size_t count) {
+    if (count == 0)
+        return;
     // First what each row gives on its own, on every core, a piece of the block at a time: the
     // power rules (the sample keeps the values as read, the channels the active powers held to the
-    // apparent power) and the operating point of the row's input power.
-    operating_.resize(count);
+    // apparent power), the operating point of the row's input power and the motor state, which
+    // needs nothing of the rows before. Each piece notes the values its last row that sets them
+    // leaves.
+    powers_.resize(2 * count);
+    sums_.resize(2 * count);
+    pieces_.resize((count + kPieceRows - 1) / kPieceRows);
     const MotorParameters motor = motor_;
+    const ClassifyCaller caller = caller_;
     // The pointers by value: through references every store into a row would reload them.
-    std::optional<OperatingPoint>* const operating = operating_.data();
-    const auto ownRows = [in, out, operating, &motor](std::size_t begin, std::size_t end) {
-        static thread_local std::unique_ptr<PieceColumns> columns;
-        if (!columns)
-            columns = std::make_unique<PieceColumns>();
-        PowerColumns& pc = columns->powers;
-        OperatingColumns& oc = columns->operating;
-        for (std::size_t first = begin; first < end; first += kPowerColumnRows) {
-            const std::size_t n = std::min(kPowerColumnRows, end - first);
+    float* const activePowers = powers_.data();
+    float* const reactivePowers = activePowers + count;
+    PieceValues* const pieces = pieces_.data();
+    const auto ownRows = [=, &motor](std::size_t begin, std::size_t end) {
+        PieceColumns& columns = ThreadColumns();
+        PowerColumns& pc = columns.powers;
+        OperatingColumns& oc = columns.operating;
+        for (std::size_t first = begin; first < end; first += kPieceRows) {
+            const std::size_t n = std::min(kPieceRows, end - first);
             const ChannelRowValues* rows = in + first;
             for (std::size_t i = 0; i < n; ++i)
                 for (std::size_t c = 0; c < 3; ++c) {
@@ -49,12 +98,15 @@ void RowCompleter::complete(const ChannelRowValues* in, const float* spanSeconds
                 }
             ComputeRowPowers(pc, n);
             ComputeMotorOperatingPoints(pc.P.data(), n, motor, oc);
+            std::copy_n(pc.P.begin(), n, activePowers + first);
+            std::copy_n(pc.Q.begin(), n, reactivePowers + first);
             CompletedRow* to = out + first;
-            std::optional<OperatingPoint>* op = operating + first;
+            std::size_t lastSetting = n;
             for (std::size_t i = 0; i < n; ++i) {
                 SampleRowValues& s = to[i].sample;
                 ChannelRowValues& ch = to[i].channels;
-                std::copy_n(rows[i].begin(), kChannelRowSize, s.begin());
+                // Of a size known here, so copied in place rather than through a call.
+                std::memcpy(s.data(), rows[i].data(), sizeof(ChannelRowValues));
                 ch = rows[i];
                 for (std::size_t c = 0; c < 3; ++c)
                     ch[3 * c + 2] = pc.active[c][i];
@@ -62,54 +114,96 @@ void RowCompleter::complete(const ChannelRowValues* in, const float* spanSeconds
                 s[Slot::ReactivePower] = pc.Q[i];
                 s[Slot::PowerFactor] = pc.PF[i];
                 s[Slot::ApparentPower] = pc.S[i];
-                op[i] = oc.has[i] ? std::optional(OperatingPoint{oc.LoadRate[i], oc.OutputPower[i],
-                                                                 oc.Efficiency[i]})
-                                  : std::nullopt;
+                const bool has = oc.has[i] != 0;
+                const MotorState state = MotorStateOf(pc.P[i], has, motor);
+                to[i].state = state;
+                // A row that keeps the values it finds has them put in once they are known.
+                to[i].values =
+                    has ? OperatingPoint{oc.LoadRate[i], oc.OutputPower[i], oc.Efficiency[i]}
+                        : OperatingPoint{};
+                lastSetting = KeepsValues(state, caller) ? lastSetting : i;
             }
+            PieceValues& piece = pieces[first / kPieceRows];
+            piece.sets = lastSetting < n;
+            if (piece.sets)
+                piece.last = to[lastSetting].values;
         }
     };
-    BlockPool::shared().run(count, kPieceRows, ownRows);
-    // Then, in order, what goes from row to row: the power sums, and the motor state with the
-    // operating point a row finds.
-    sums_.resize(2 * count);
+    BlockPool& pool = BlockPool::shared();
+    pool.run(count, kPieceRows, ownRows);
+
+    // Then, in order, what goes from row to row: the power sums, and the values each piece finds.
     double* const activeSums = sums_.data();
     double* const reactiveSums = activeSums + count;
     EnergyAccumulator energy = energy_;
-    OperatingPoint values = values_;
+    double activeSum = energy.ActivePowerSum;
+    double reactiveSum = energy.ReactivePowerSum;
     for (std::size_t i = 0; i < count; ++i) {
-        SampleRowValues& s = out[i].sample;
-        energy.ActivePowerSum += s[Slot::ActivePower];
-        energy.ReactivePowerSum += s[Slot::ReactivePower];
-        activeSums[i] = energy.ActivePowerSum;
-        reactiveSums[i] = energy.ReactivePowerSum;
-        out[i].state =
-            ClassifyMotorValues(s[Slot::ActivePower], operating_[i], motor, values, caller_);
-        out[i].values = values;
+        activeSum += activePowers[i];
+        reactiveSum += reactivePowers[i];
+        activeSums[i] = activeSum;
+        reactiveSums[i] = reactiveSum;
     }
-    // The energies from the sums (stored in W·h and var·h): each row's apart from the others'.
-    energies_.resize(2 * count);
-    float* const active = energies_.data();
-    float* const reactive = active + count;
+    energy.ActivePowerSum = activeSum;
+    energy.ReactivePowerSum = reactiveSum;
+    OperatingPoint values = values_;
+    for (PieceValues& piece : pieces_) {
+        piece.found = values;
+        if (piece.sets)
+            values = piece.last;
+    }
+
+    // Last, on every core again, each row's energies from the sums (stored in W·h and var·h) and
+    // the values of the rows that keep what they find.
     // The rows so far, counted one by one as EnergyAccumulator::add counts them (whole numbers, so
     // exact); a block's rows fit an int, whose conversion vectorises.
     const double rowsBefore = energy.RowsAccumulated;
-    const int rowCount = int(count);
-    for (int i = 0; i < rowCount; ++i) {
-        const double rows = rowsBefore + double(i + 1);
-        active[i] = MeanPowerEnergy(activeSums[i], rows, spanSeconds[i]);
-        reactive[i] = MeanPowerEnergy(reactiveSums[i], rows, spanSeconds[i]);
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i].sample[Slot::ActiveEnergy] = std::fabs(active[i]) * 1000.0f;
-        out[i].sample[Slot::ReactiveEnergy] = std::fabs(reactive[i]) * 1000.0f;
-    }
-    if (count > 0) {
-        energy.RowsAccumulated = rowsBefore + double(count);
-        energy.ActiveEnergy = active[count - 1];
-        energy.ReactiveEnergy = reactive[count - 1];
-    }
+    const auto energies = [=, &spans](std::size_t begin, std::size_t end) {
+        PieceColumns& columns = ThreadColumns();
+        float* const span = columns.spans.data();
+        float* const active = columns.active.data();
+        float* const reactive = columns.reactive.data();
+        for (std::size_t first = begin; first < end; first += kPieceRows) {
+            const std::size_t n = std::min(kPieceRows, end - first);
+            spans.fill(first, n, span);
+            const int firstIndex = int(first);
+            const int rowCount = int(n);
+            for (int i = 0; i < rowCount; ++i) {
+                const double rows = rowsBefore + double(firstIndex + i + 1);
+                active[i] = MeanPowerEnergy(activeSums[firstIndex + i], rows, span[i]);
+                reactive[i] = MeanPowerEnergy(reactiveSums[firstIndex + i], rows, span[i]);
+            }
+            CompletedRow* to = out + first;
+            OperatingPoint found = pieces[first / kPieceRows].found;
+            for (std::size_t i = 0; i < n; ++i) {
+                to[i].sample[Slot::ActiveEnergy] = std::fabs(active[i]) * 1000.0f;
+                to[i].sample[Slot::ReactiveEnergy] = std::fabs(reactive[i]) * 1000.0f;
+                if (KeepsValues(to[i].state, caller))
+                    to[i].values = found;
+                else
+                    found = to[i].values;
+            }
+        }
+    };
+    pool.run(count, kPieceRows, energies);
+
+    float lastSpan;
+    spans.fill(count - 1, 1, &lastSpan);
+    energy.RowsAccumulated = rowsBefore + double(count);
+    energy.ActiveEnergy = MeanPowerEnergy(activeSum, energy.RowsAccumulated, lastSpan);
+    energy.ReactiveEnergy = MeanPowerEnergy(reactiveSum, energy.RowsAccumulated, lastSpan);
     energy_ = energy;
     values_ = values;
+}
+
+void RowCompleter::complete(const ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
+                            std::size_t count) {
+    completeRows(in, GivenSpans{spanSeconds}, out, count);
+}
+
+void RowCompleter::complete(const ChannelRowValues* in, const RecordingSpans& spans,
+                            CompletedRow* out, std::size_t count) {
+    completeRows(in, SpansOfRows{spans}, out, count);
 }
 
 CompletedRow RowCompleter::complete(ChannelRowValues in, float spanSeconds) {
@@ -152,16 +246,9 @@ qint64 CompletedRowReader::read(std::vector<CompletedRow>& rows, qint64 maxRows)
     read_.resize(std::size_t(wanted));
     const qint64 got = wanted > 0 ? rows_->read(read_.data(), wanted) : 0;
     rows.resize(std::size_t(got));
-    spans_.resize(std::size_t(got));
-    const float start = info_.header.StartTime;
-    for (qint64 i = 0; i < got; ++i) {
-        // The energies run over the row's time of day less the start, as the instrument's clock
-        // gives them.
-        const float rowTime =
-            start + RowElapsedTime(nextRow_ + i, info_.header.Duration, info_.RecordCount);
-        spans_[std::size_t(i)] = rowTime - start;
-    }
-    completer_.complete(read_.data(), spans_.data(), rows.data(), std::size_t(got));
+    const RowCompleter::RecordingSpans spans{nextRow_, info_.RecordCount, info_.header.StartTime,
+                                             info_.header.Duration};
+    completer_.complete(read_.data(), spans, rows.data(), std::size_t(got));
     nextRow_ += got;
     if (got < wanted)
         error_ = rows_->error().isEmpty() ? QStringLiteral("读取数据文件出错") : rows_->error();

@@ -45,6 +45,17 @@ public:
     void complete(const ChannelRowValues* in, const float* spanSeconds, CompletedRow* out,
                   std::size_t count);
     CompletedRow complete(ChannelRowValues in, float spanSeconds = 0);
+    // The same for rows firstRow, firstRow + 1, ... of a recording of rowCount rows over
+    // `duration` seconds from `start`: each row's span is its time of day (start plus
+    // RowElapsedTime) less the start, as the instrument's clock gives it.
+    struct RecordingSpans {
+        qint64 firstRow;
+        qint64 rowCount;
+        float start;
+        float duration;
+    };
+    void complete(const ChannelRowValues* in, const RecordingSpans& spans, CompletedRow* out,
+                  std::size_t count);
 
     const MotorParameters& motor() const { return motor_; }
     const EnergyAccumulator& energy() const { return energy_; }
@@ -53,13 +64,23 @@ public:
     void setValues(const OperatingPoint& values) { values_ = values; }
 
 private:
+    // The values a piece of a block passes on: those of its last row that sets them, if any.
+    struct PieceValues {
+        bool sets = false;
+        OperatingPoint last;  // of the piece's last row that sets them
+        OperatingPoint found; // what the piece's first row finds
+    };
+    template <class Spans>
+    void completeRows(const ChannelRowValues* in, const Spans& spans, CompletedRow* out,
+                      std::size_t count);
+
     MotorParameters motor_;
     OperatingPoint values_;
     ClassifyCaller caller_;
     EnergyAccumulator energy_;
-    std::vector<std::optional<OperatingPoint>> operating_;
-    std::vector<double> sums_;    // a block's active, then reactive power sums after each row
-    std::vector<float> energies_; // the energies after each row, the same way
+    std::vector<float> powers_; // a block's active, then reactive powers
+    std::vector<double> sums_;  // a block's active, then reactive power sums after each row
+    std::vector<PieceValues> pieces_;
     // The rows of a block a core takes at a time.
     static constexpr std::size_t kPieceRows = 1024;
 };
@@ -103,7 +124,6 @@ private:
     qint64 nextRow_ = 1;
     QString error_;
     std::vector<ChannelRowValues> read_;
-    std::vector<float> spans_;
     std::vector<CompletedRow> one_;
 };
 

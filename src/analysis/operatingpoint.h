@@ -65,26 +65,33 @@ MotorStateDecision ClassifyMotorState(float inputPower, const MotorParameters& m
 // values the row finds) changed as the decision changes them.
 MotorState ClassifyMotorValues(float inputPower, const MotorParameters& motor,
                                OperatingPoint& values, ClassifyCaller caller);
+// The state alone, from the total active power and whether the row has an operating point.
+inline MotorState MotorStateOf(float p, bool hasOperatingPoint, const MotorParameters& m) {
+    // Data for which the load model has no solution count as incomplete data.
+    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
+    return hasOperatingPoint ? MotorState::Normal
+           : !usable         ? MotorState::NoMotorData
+           : p >= 0.0f       ? MotorState::BelowNoLoad
+                             : MotorState::Generating;
+}
+// True when a row of that state keeps the values it finds: a generating row, and one without
+// motor data on the single-row display. Every other row without an operating point sets them to
+// zero.
+inline bool KeepsValues(MotorState state, ClassifyCaller caller) {
+    return state == MotorState::Generating ||
+           (state == MotorState::NoMotorData && caller == ClassifyCaller::SingleRowDisplay);
+}
 // The same with the row's ComputeMotorOperatingPoint(inputPower, motor) given (worked out
 // beforehand, rows apart from one another). Inline: the pass decides every row in order.
 inline MotorState ClassifyMotorValues(float p, const std::optional<OperatingPoint>& op,
                                       const MotorParameters& m, OperatingPoint& values,
                                       ClassifyCaller caller) {
-    if (op) {
+    const MotorState state = MotorStateOf(p, op.has_value(), m);
+    if (op)
         values = *op;
-        return MotorState::Normal;
-    }
-    // Data for which the load model has no solution count as incomplete data.
-    const bool usable = m.MotorParametersValid && !(p > m.NoLoadPower);
-    if (usable && p >= 0.0f) {
+    else if (!KeepsValues(state, caller))
         values = OperatingPoint{};
-        return MotorState::BelowNoLoad;
-    }
-    if (usable)
-        return MotorState::Generating;
-    if (caller == ClassifyCaller::AnalyseRow)
-        values = OperatingPoint{};
-    return MotorState::NoMotorData;
+    return state;
 }
 
 // The boxes, caption and colour of a state, with the values after the decision.

@@ -36,6 +36,8 @@ QString nativePath(const QString& path) {
 }
 
 constexpr qint64 kRowsPerBlock = 16384;
+// A read of at least this many rows with nothing buffered goes straight to the caller's rows.
+constexpr qint64 kDirectRows = 1024;
 
 } // namespace
 
@@ -255,15 +257,10 @@ Result<std::unique_ptr<RecordingRowReader>> RecordingRowReader::open(const Recor
     return R(std::move(reader));
 }
 
-bool RecordingRowReader::refill() {
-    const qint64 rowsLeft = recordCount_ - nextRow_ + 1;
-    const qint64 rows = std::min(rowsLeft, kRowsPerBlock);
-    if (rows <= 0)
-        return false;
-    buffer_.resize(std::size_t(rows * kRowBytes));
+bool RecordingRowReader::readAt(char* to, qint64 rows) {
     QFile& file = *file_;
     const bool placed = file.pos() == offset_ || file.seek(offset_);
-    const qint64 got = placed ? file.read(buffer_.data(), rows * kRowBytes) : -1;
+    const qint64 got = placed ? file.read(to, rows * kRowBytes) : -1;
     if (got != rows * kRowBytes) {
         error_ = QStringLiteral("读取数据文件 %1 出错：%2")
                      .arg(nativePath(file.fileName()),
@@ -271,8 +268,19 @@ bool RecordingRowReader::refill() {
         return false;
     }
     offset_ += got;
+    return true;
+}
+
+bool RecordingRowReader::refill() {
+    const qint64 rowsLeft = recordCount_ - nextRow_ + 1;
+    const qint64 rows = std::min(rowsLeft, kRowsPerBlock);
+    if (rows <= 0)
+        return false;
+    buffer_.resize(std::size_t(rows * kRowBytes));
+    if (!readAt(buffer_.data(), rows))
+        return false;
     bufferPos_ = 0;
-    bufferEnd_ = std::size_t(got);
+    bufferEnd_ = buffer_.size();
     return true;
 }
 
@@ -291,6 +299,20 @@ qint64 RecordingRowReader::read(ChannelRowValues* rows, qint64 maxRows) {
     static_assert(sizeof(ChannelRowValues) == kRowBytes, "rows are read as one array of floats");
     qint64 done = 0;
     while (done < maxRows && nextRow_ <= recordCount_) {
+        const qint64 wanted = std::min(maxRows - done, recordCount_ - nextRow_ + 1);
+        if (bufferPos_ >= bufferEnd_ && wanted >= kDirectRows) {
+            // Many rows with nothing buffered: straight from the file into the caller's rows,
+            // without passing through the buffer.
+            if (!readAt(reinterpret_cast<char*>(rows[done].data()), wanted))
+                break;
+            if constexpr (std::endian::native != std::endian::little)
+                for (qint64 i = 0; i < wanted; ++i)
+                    for (float& v : rows[done + i])
+                        v = recordAt(reinterpret_cast<const char*>(&v));
+            nextRow_ += wanted;
+            done += wanted;
+            continue;
+        }
         if (bufferPos_ >= bufferEnd_ && !refill())
             break;
         const qint64 n = std::min(maxRows - done, qint64(bufferEnd_ - bufferPos_) / kRowBytes);

@@ -96,6 +96,9 @@ public:
 private:
     RecordingRowReader() = default;
     bool refill();
+    // Reads `rows` rows from where the reader stands into `to`; false, with the reason in
+    // error(), when the file gives fewer.
+    bool readAt(char* to, qint64 rows);
 
     // The info's open file when it has one (readers take turns on it: each seeks to where it
     // stands before it reads); a file of the reader's own otherwise.

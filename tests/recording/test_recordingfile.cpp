@@ -86,6 +86,72 @@ TEST_F(RecordingFiles, RowsAndExtremaRoundTrip) {
     EXPECT_EQ(r, rows[2]);
 }
 
+// Reads of a recording whose row k holds k x 16 + j in record j (exact in single precision): the
+// buffered rows, the reads that go straight to the caller (1024 rows or more with nothing
+// buffered) and their mixes give every row once, in order.
+struct RowReads {
+    const char* name;
+    qint64 firstRow;
+    std::vector<qint64> reads; // rows asked for; 0: one row by next()
+    qint64 cutToRows;          // the file loses all but this many rows (and half a row) once the
+                               // reader is open; -1: it keeps them
+    qint64 rowsRead;           // rows the reads give in all
+};
+
+class RowReader : public ::testing::TestWithParam<RowReads> {};
+
+TEST_P(RowReader, GivesEveryRowOnceInOrderWhateverTheReadSizes) {
+    const RowReads& c = GetParam();
+    constexpr qint64 kRows = 20000; // more than the reader buffers at once
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("reads.MTR"));
+    const auto expected = [](qint64 row) {
+        ChannelRowValues r;
+        for (std::size_t j = 0; j < r.size(); ++j)
+            r[j] = float(row * 16 + qint64(j));
+        return r;
+    };
+    RecordingWriter w;
+    ASSERT_TRUE(test::Succeeded(w.create(file, sampleHeader())));
+    for (qint64 k = 1; k <= kRows; ++k)
+        ASSERT_TRUE(test::Succeeded(w.appendRow(expected(k))));
+    ExtremaValues mx{}, mn{};
+    ASSERT_TRUE(test::Succeeded(w.finish(mx, mn)));
+    const auto info = ReadRecordingInfo(file);
+    ASSERT_TRUE(info);
+    auto reader = RecordingRowReader::open(*info, c.firstRow);
+    ASSERT_TRUE(reader);
+    if (c.cutToRows >= 0) {
+        QFile f(file);
+        ASSERT_TRUE(f.resize(kHeaderBytes + c.cutToRows * kRowBytes + kRowBytes / 2));
+    }
+    qint64 row = c.firstRow;
+    std::vector<ChannelRowValues> rows;
+    for (const qint64 asked : c.reads) {
+        rows.assign(std::size_t(std::max<qint64>(asked, 1)), ChannelRowValues{});
+        const qint64 got =
+            asked == 0 ? qint64((*reader)->next(rows[0])) : (*reader)->read(rows.data(), asked);
+        for (qint64 i = 0; i < got; ++i, ++row)
+            ASSERT_EQ(rows[std::size_t(i)], expected(row)) << "row " << row;
+    }
+    EXPECT_EQ(row - c.firstRow, c.rowsRead);
+    if (c.cutToRows >= 0)
+        EXPECT_TRUE((*reader)->error().contains(QStringLiteral("文件意外结束")))
+            << (*reader)->error().toStdString();
+    else
+        EXPECT_EQ((*reader)->error(), QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, RowReader,
+    ::testing::Values(RowReads{"LargeReadsToTheEnd", 1, {1024, 8192, 8192, 5000, 10}, -1, 20000},
+                      RowReads{"OneRowThenReadsAcrossTheBuffer", 1, {0, 3000, 20000}, -1, 20000},
+                      RowReads{"SmallThenLargeFromRowThree", 3, {1023, 1, 1025, 20000}, -1, 19998},
+                      RowReads{"TheLastRowsOneAndEightAtATime", 19990, {0, 0, 0, 8, 0, 5}, -1, 11},
+                      RowReads{"ALargeReadOfACutFileGivesNone", 1, {8192}, 5000, 0},
+                      RowReads{"ACutFileAfterGoodReads", 2, {1500, 2000, 8192}, 5000, 3500}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(RecordingFiles, ManualReceptionRewritesTheDuration) {
     RecordingWriter w;
     ASSERT_TRUE(test::Succeeded(w.create(path("m.MTR"), sampleHeader())));
