@@ -184,19 +184,18 @@ void AssessmentCollector::add(const CumulativeBlock& block) {
     // takes the rows in order. What holds for the whole recording is decided once a block. Each
     // core adds to its own copy of its sums, so that neither writes where the other reads.
     HourCounts energyHours, supplyHours;
-    BlockPool::shared().run(2, 1, [&](std::size_t part, std::size_t) {
-        if (part == 0) {
-            EnergySums e = std::move(e_);
-            HourCounts hours;
+    auto energies = [&] {
+        EnergySums e = std::move(e_);
+        HourCounts hours;
+        for (std::size_t i = 0; i < n; ++i)
+            takeEnergy(e, rows[i].sample, rows[i].state, rows[i].values, hours);
+        if (a_.economics)
             for (std::size_t i = 0; i < n; ++i)
-                takeEnergy(e, rows[i].sample, rows[i].state, rows[i].values, hours);
-            if (a_.economics)
-                for (std::size_t i = 0; i < n; ++i)
-                    takeZone(rows[i].state, rows[i].values, hours);
-            e_ = std::move(e);
-            energyHours = hours;
-            return;
-        }
+                takeZone(rows[i].state, rows[i].values, hours);
+        e_ = std::move(e);
+        energyHours = hours;
+    };
+    auto supply = [&] {
         SupplySums s = std::move(s_);
         HourCounts hours;
         if (threePhases_)
@@ -207,6 +206,11 @@ void AssessmentCollector::add(const CumulativeBlock& block) {
             }
         s_ = std::move(s);
         supplyHours = hours;
+    };
+    // On one core both parts come in one call.
+    BlockPool::shared().run(2, 1, [&](std::size_t first, std::size_t end) {
+        for (std::size_t part = first; part < end; ++part)
+            part == 0 ? energies() : supply();
     });
     for (std::size_t k = 0; k < 3; ++k)
         energyHours.voltageAbove[k] += supplyHours.voltageAbove[k];

@@ -1,5 +1,5 @@
 // The pass shares each block's row arithmetic among the cores: what it gives must not depend on
-// that. `info --json` and `export` run with the pass on all cores and on one
+// that. `info --json`, `export` and `assess --json` run with the pass on all cores and on one
 // (ZR5_ANALYSIS_THREADS=1) give the same bytes.
 
 #include <gtest/gtest.h>
@@ -20,12 +20,14 @@ namespace {
 struct Output {
     QByteArray info;
     QByteArray csv;
+    QByteArray assessment;
 };
 
-// One run each of info --json and export; threads 0 leaves the pool as the machine gives it.
+// One run each of info --json, export and assess --json; threads 0 leaves the pool as the machine
+// gives it.
 Output RunTool(const QTemporaryDir& dir, const QString& recording, int threads) {
     Output out;
-    for (QByteArray* to : {&out.info, &out.csv}) {
+    for (QByteArray* to : {&out.info, &out.csv, &out.assessment}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("ZR5_ANALYSIS_THREADS"));
@@ -36,8 +38,10 @@ Output RunTool(const QTemporaryDir& dir, const QString& recording, int threads) 
         QStringList args{QStringLiteral("--data-dir"), dir.filePath(QStringLiteral("data"))};
         if (to == &out.info)
             args << QStringLiteral("info") << QStringLiteral("--json") << recording;
-        else
+        else if (to == &out.csv)
             args << QStringLiteral("export") << recording;
+        else
+            args << QStringLiteral("assess") << QStringLiteral("--json") << recording;
         p.setArguments(args);
         p.start();
         EXPECT_TRUE(p.waitForFinished(120000));
@@ -81,6 +85,10 @@ TEST_P(ParallelPass, GivesTheBytesOfTheSingleThreadedPass) {
                 states.contains("generating"));
     EXPECT_EQ(parallel.info, single.info);
     EXPECT_EQ(parallel.csv, single.csv);
+    // The assessment's parts of a block (the energies, the supply) on one core too.
+    EXPECT_TRUE(single.assessment.contains("\"voltage_unbalance_max_pct\""))
+        << single.assessment.toStdString();
+    EXPECT_EQ(parallel.assessment, single.assessment);
 }
 
 // Shorter than a block of either size, but of more than one piece; and blocks of runAll() (info)
