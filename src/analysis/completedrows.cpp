@@ -55,7 +55,7 @@ struct SpansOfRows {
         const double duration = rows.duration;
         const double rowCount = double(rows.rowCount);
         for (int i = 0; i < n; ++i) {
-            const float elapsed = static_cast<float>((firstRow + double(i)) * duration / rowCount);
+            const float elapsed = ElapsedTimeOfRow(firstRow + double(i), duration, rowCount);
             const float rowTime = start + elapsed;
             out[i] = rowTime - start;
         }
@@ -215,7 +215,7 @@ CompletedRow RowCompleter::complete(ChannelRowValues in, float spanSeconds) {
 float RowElapsedTime(qint64 row, float duration, qint64 rowCount) {
     if (rowCount <= 0)
         return 0;
-    return static_cast<float>(double(row) * double(duration) / double(rowCount));
+    return ElapsedTimeOfRow(double(row), double(duration), double(rowCount));
 }
 
 CompletedRowReader::CompletedRowReader(const RecordingInfo& info, const MotorParameters& motor,

@@ -88,6 +88,11 @@ private:
 // Row k's elapsed time: k x duration / row count, in double precision. Adding the interval once per
 // row in single precision drifts by minutes over a million rows.
 float RowElapsedTime(qint64 row, float duration, qint64 rowCount);
+// The same from the row number (a whole number, so exact), the duration and a row count above 0
+// in double precision, for loops over many rows.
+inline float ElapsedTimeOfRow(double row, double duration, double rowCount) {
+    return static_cast<float>(row * duration / rowCount);
+}
 
 // A recording's rows, completed, in order, per row or per block. The energies are those since the
 // reader's first row: the recording's own for a reader opened at row 1.

@@ -185,10 +185,9 @@ private:
     Replacement replacementOf(EfficiencyClass cls, double pricePerKw, double recordingHours) const;
     PowerFactorCorrection powerFactorOf(double recordingHours) const;
     SupplyUnbalance supplyOf() const;
-    bool threePhases_;
-    std::array<double, 3> hoursAbove_{};
-    // Normal rows whose output exceeds the rating.
-    double hoursAboveRated_ = 0;
+    bool threePhases_;                   // the wiring gives three phases
+    std::array<double, 3> hoursAbove_{}; // hours of voltage unbalance above 1, 2 and 5 %
+    double hoursAboveRated_ = 0;         // hours of normal rows whose output exceeds the rating
 };
 
 // The whole assessment of a recording: the cumulative pass with the collector, the replacement by
